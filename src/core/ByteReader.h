@@ -1,0 +1,90 @@
+// Bounds-checked little-endian reads over an immutable byte span.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
+
+namespace gw {
+
+using Bytes = std::span<const std::uint8_t>;
+
+class ByteReader {
+public:
+    ByteReader() = default;
+    explicit ByteReader(Bytes bytes) : FBytes(bytes) {}
+
+    std::size_t Size() const { return FBytes.size(); }
+    Bytes Span() const { return FBytes; }
+    const std::uint8_t* Data() const { return FBytes.data(); }
+
+    // True when [offset, offset + length) lies inside the span; cannot overflow.
+    bool Has(std::uint64_t offset, std::uint64_t length) const
+    {
+        return offset <= FBytes.size() && length <= FBytes.size() - offset;
+    }
+
+    std::optional<Bytes> Sub(std::uint64_t offset, std::uint64_t length) const
+    {
+        if (!Has(offset, length))
+            return std::nullopt;
+        return FBytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
+    }
+
+    // The bytes from offset to the end, empty when offset lies beyond the span.
+    Bytes Tail(std::uint64_t offset) const
+    {
+        if (offset >= FBytes.size())
+            return {};
+        return FBytes.subspan(static_cast<std::size_t>(offset));
+    }
+
+    std::optional<std::uint8_t> ReadU8(std::uint64_t offset) const
+    {
+        if (!Has(offset, 1))
+            return std::nullopt;
+        return FBytes[static_cast<std::size_t>(offset)];
+    }
+
+    std::optional<std::uint16_t> ReadU16LE(std::uint64_t offset) const
+    {
+        std::uint8_t b[2];
+        if (!Copy(offset, b, sizeof b))
+            return std::nullopt;
+        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    }
+
+    std::optional<std::uint32_t> ReadU32LE(std::uint64_t offset) const
+    {
+        std::uint8_t b[4];
+        if (!Copy(offset, b, sizeof b))
+            return std::nullopt;
+        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    }
+
+    std::optional<std::int32_t> ReadI32LE(std::uint64_t offset) const
+    {
+        auto v = ReadU32LE(offset);
+        if (!v)
+            return std::nullopt;
+        std::int32_t s;
+        std::memcpy(&s, &*v, sizeof s);
+        return s;
+    }
+
+private:
+    bool Copy(std::uint64_t offset, std::uint8_t* out, std::size_t n) const
+    {
+        if (!Has(offset, n))
+            return false;
+        std::memcpy(out, FBytes.data() + offset, n);
+        return true;
+    }
+
+    Bytes FBytes;
+};
+
+} // namespace gw

@@ -1,0 +1,396 @@
+// Readers of the icon resources of PE and NE executables and of .ico files.
+#include "IconCatalog.h"
+
+#include "IconDecoder.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace gw {
+
+namespace {
+
+constexpr std::uint32_t kRtIcon = 3;
+constexpr std::uint32_t kRtGroupIcon = 14;
+constexpr std::uint16_t kNeTypeIcon = 0x8003;
+constexpr std::uint16_t kNeTypeGroupIcon = 0x800E;
+constexpr std::uint32_t kGroupHeader = 6;
+constexpr std::uint32_t kGroupEntry = 14;  // GRPICONDIRENTRY in resources
+constexpr std::uint32_t kIcoEntry = 16;    // ICONDIRENTRY in .ico files
+
+struct Section {
+    std::uint32_t VirtualAddress;
+    std::uint32_t VirtualSize;
+    std::uint32_t RawSize;
+    std::uint32_t RawOffset;
+};
+
+// Maps a relative virtual address of a PE image to its file extent.
+class RvaMap {
+public:
+    RvaMap(ByteReader file, std::vector<Section> sections) : FFile(file), FSections(std::move(sections)) {}
+
+    std::optional<Bytes> Data(std::uint32_t rva, std::uint32_t size) const
+    {
+        for (const Section& s : FSections) {
+            std::uint64_t span = std::max(s.VirtualSize, s.RawSize);
+            if (rva < s.VirtualAddress || rva - s.VirtualAddress >= span)
+                continue;
+            std::uint64_t delta = rva - s.VirtualAddress;
+            // Only what the section stores in the file can be read: a size that runs
+            // past the section's raw data or the file is cut there.
+            if (delta >= s.RawSize)
+                return std::nullopt;
+            std::uint64_t start = std::uint64_t(s.RawOffset) + delta;
+            if (start >= FFile.Size())
+                return std::nullopt;
+            std::uint64_t len = std::min<std::uint64_t>({size, s.RawSize - delta, FFile.Size() - start});
+            return FFile.Sub(start, len);
+        }
+        return std::nullopt;
+    }
+
+    // Offset in the file of a resource directory structure at `rva` (unbounded length).
+    std::optional<std::uint64_t> Offset(std::uint32_t rva) const
+    {
+        for (const Section& s : FSections) {
+            std::uint64_t span = std::max(s.VirtualSize, s.RawSize);
+            if (rva >= s.VirtualAddress && rva - s.VirtualAddress < span && rva - s.VirtualAddress < s.RawSize)
+                return std::uint64_t(s.RawOffset) + (rva - s.VirtualAddress);
+        }
+        return std::nullopt;
+    }
+
+private:
+    ByteReader FFile;
+    std::vector<Section> FSections;
+};
+
+struct DirEntry {
+    std::uint32_t Name;    // high bit: offset of a name string
+    std::uint32_t Target;  // high bit: offset of a subdirectory, else a data entry
+};
+
+// One level of the PE resource tree, its entries read from the file in stored order.
+class ResourceDir {
+public:
+    ResourceDir(ByteReader root, std::uint32_t offset) : FRoot(root), FOffset(offset)
+    {
+        auto named = root.ReadU16LE(std::uint64_t(offset) + 12);
+        auto ids = root.ReadU16LE(std::uint64_t(offset) + 14);
+        if (!named || !ids)
+            return;
+        std::uint64_t count = std::uint64_t(*named) + *ids;
+        // Entries beyond the resource section are not there; keep those that are.
+        std::uint64_t fit = root.Size() > offset + 16u ? (root.Size() - offset - 16) / 8 : 0;
+        FCount = std::uint32_t(std::min(count, fit));
+    }
+
+    std::uint32_t Count() const { return FCount; }
+
+    DirEntry Entry(std::uint32_t i) const
+    {
+        std::uint64_t at = std::uint64_t(FOffset) + 16 + std::uint64_t(i) * 8;
+        return {*FRoot.ReadU32LE(at), *FRoot.ReadU32LE(at + 4)};
+    }
+
+private:
+    ByteReader FRoot;
+    std::uint32_t FOffset;
+    std::uint32_t FCount = 0;
+};
+
+bool IsSubdir(std::uint32_t target) { return target & 0x80000000u; }
+std::uint32_t Low31(std::uint32_t v) { return v & 0x7FFFFFFFu; }
+
+// The data entry of the first language under a name entry.
+std::optional<Bytes> FirstLanguageData(ByteReader root, const RvaMap& map, std::uint32_t nameTarget)
+{
+    if (!IsSubdir(nameTarget))
+        return std::nullopt;
+    ResourceDir langs(root, Low31(nameTarget));
+    for (std::uint32_t i = 0; i < langs.Count(); ++i) {
+        DirEntry e = langs.Entry(i);
+        if (IsSubdir(e.Target))
+            continue;  // a fourth level does not exist
+        auto rva = root.ReadU32LE(e.Target), size = root.ReadU32LE(std::uint64_t(e.Target) + 4);
+        if (!rva || !size)
+            continue;
+        if (auto data = map.Data(*rva, *size))
+            return data;
+    }
+    return std::nullopt;
+}
+
+ResourceName PeName(ByteReader root, std::uint32_t name)
+{
+    ResourceName result;
+    if (!(name & 0x80000000u)) {
+        result.Id = name & 0xFFFF;
+        return result;
+    }
+    result.IsId = false;
+    std::uint32_t at = Low31(name);
+    if (auto len = root.ReadU16LE(at))
+        if (auto text = root.Sub(std::uint64_t(at) + 2, std::uint64_t(*len) * 2))
+            result.Text.assign(text->begin(), text->end());
+    return result;
+}
+
+std::string NeName(ByteReader table, std::uint16_t id)
+{
+    if (auto len = table.ReadU8(id))
+        if (auto text = table.Sub(std::uint64_t(id) + 1, *len))
+            return std::string(text->begin(), text->end());
+    return {};
+}
+
+} // namespace
+
+IconCatalog IconCatalog::Parse(Bytes bytes, const CatalogLimits& limits)
+{
+    IconCatalog c;
+    c.FFile = bytes;
+    c.FMaxImages = limits.MaxImagesPerGroup;
+    ByteReader file(bytes);
+
+    auto reserved = file.ReadU16LE(0), type = file.ReadU16LE(2), count = file.ReadU16LE(4);
+    if (reserved && *reserved == 0 && type && *type == 1 && count && *count > 0) {
+        c.FKind = FileKind::Ico;
+        c.FGroups.push_back({ResourceName{}, bytes});
+        return c;
+    }
+
+    auto mz = file.ReadU16LE(0);
+    if (!mz || *mz != 0x5A4D)
+        return c;
+    auto newHeader = file.ReadU32LE(0x3C);
+    if (!newHeader)
+        return c;
+    auto sig = file.ReadU32LE(*newHeader);
+    if (sig && *sig == 0x00004550) {
+        c.FKind = FileKind::Pe;
+        c.ParsePe(file, *newHeader, limits);
+    } else if (auto sig16 = file.ReadU16LE(*newHeader); sig16 && *sig16 == 0x454E) {
+        c.FKind = FileKind::Ne;
+        c.ParseNe(file, *newHeader, limits);
+    }
+    return c;
+}
+
+void IconCatalog::AddGroup(ResourceName name, Bytes directory, const CatalogLimits& limits)
+{
+    if (FGroups.size() >= limits.MaxGroups)
+        return;
+    FGroups.push_back({std::move(name), directory});
+}
+
+void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits& limits)
+{
+    const std::uint64_t coff = std::uint64_t(pe) + 4;
+    auto sectionCount = file.ReadU16LE(coff + 2);
+    auto optionalSize = file.ReadU16LE(coff + 16);
+    const std::uint64_t opt = coff + 20;
+    auto magic = file.ReadU16LE(opt);
+    if (!sectionCount || !optionalSize || !magic)
+        return;
+    std::uint64_t dirCountAt, dirsAt;
+    if (*magic == 0x10B) {
+        dirCountAt = opt + 92;
+        dirsAt = opt + 96;
+    } else if (*magic == 0x20B) {
+        dirCountAt = opt + 108;
+        dirsAt = opt + 112;
+    } else {
+        return;
+    }
+    auto dirCount = file.ReadU32LE(dirCountAt);
+    if (!dirCount || *dirCount < 3 || dirsAt + 24 > opt + *optionalSize)
+        return;
+    auto resRva = file.ReadU32LE(dirsAt + 16);
+    if (!resRva || *resRva == 0)
+        return;
+
+    std::vector<Section> sections;
+    const std::uint64_t table = opt + *optionalSize;
+    for (std::uint32_t i = 0; i < *sectionCount; ++i) {
+        std::uint64_t at = table + std::uint64_t(i) * 40;
+        auto vsize = file.ReadU32LE(at + 8), va = file.ReadU32LE(at + 12);
+        auto rawSize = file.ReadU32LE(at + 16), rawOff = file.ReadU32LE(at + 20);
+        if (!vsize || !va || !rawSize || !rawOff)
+            break;
+        sections.push_back({*va, *vsize, *rawSize, *rawOff});
+    }
+    RvaMap map(file, std::move(sections));
+    auto rootOffset = map.Offset(*resRva);
+    if (!rootOffset)
+        return;
+    // Offsets inside the resource tree are relative to its root; everything from the
+    // root to the end of the file is addressable that way.
+    ByteReader root(file.Tail(*rootOffset));
+
+    ResourceDir types(root, 0);
+    std::optional<std::uint32_t> groupsDir, iconsDir;
+    for (std::uint32_t i = 0; i < types.Count(); ++i) {
+        DirEntry e = types.Entry(i);
+        if ((e.Name & 0x80000000u) || !IsSubdir(e.Target))
+            continue;
+        if (e.Name == kRtGroupIcon && !groupsDir)
+            groupsDir = Low31(e.Target);
+        else if (e.Name == kRtIcon && !iconsDir)
+            iconsDir = Low31(e.Target);
+    }
+    if (!groupsDir)
+        return;
+
+    if (iconsDir) {
+        ResourceDir icons(root, *iconsDir);
+        FIcons.reserve(icons.Count());
+        for (std::uint32_t i = 0; i < icons.Count(); ++i) {
+            DirEntry e = icons.Entry(i);
+            if (e.Name & 0x80000000u)
+                continue;
+            if (auto data = FirstLanguageData(root, map, e.Target))
+                FIcons.push_back({e.Name & 0xFFFF, *data});
+        }
+        std::stable_sort(FIcons.begin(), FIcons.end(),
+                         [](const IconEntry& a, const IconEntry& b) { return a.Id < b.Id; });
+    }
+
+    ResourceDir groups(root, *groupsDir);
+    std::unordered_set<std::string> seen;
+    for (std::uint32_t i = 0; i < groups.Count() && FGroups.size() < limits.MaxGroups; ++i) {
+        DirEntry e = groups.Entry(i);
+        ResourceName name = PeName(root, e.Name);
+        std::string key = name.IsId ? "#" + std::to_string(name.Id) : "$" + name.Text;
+        if (!seen.insert(key).second)
+            continue;  // the same group stored twice counts once
+        auto data = FirstLanguageData(root, map, e.Target);
+        AddGroup(std::move(name), data ? *data : Bytes{}, limits);
+    }
+}
+
+void IconCatalog::ParseNe(ByteReader file, std::uint32_t ne, const CatalogLimits& limits)
+{
+    auto tableRel = file.ReadU16LE(std::uint64_t(ne) + 0x24);
+    auto residentRel = file.ReadU16LE(std::uint64_t(ne) + 0x26);
+    if (!tableRel || !residentRel || *tableRel == *residentRel)
+        return;  // no resource table
+    const std::uint64_t tableAt = std::uint64_t(ne) + *tableRel;
+    ByteReader table(file.Tail(tableAt));
+    auto shift = table.ReadU16LE(0);
+    if (!shift || *shift > 24)
+        return;
+
+    // Extent of a resource, its offset and length in alignment units, clamped to the file.
+    auto extent = [&](std::uint16_t offset, std::uint16_t length) -> Bytes {
+        std::uint64_t start = std::uint64_t(offset) << *shift;
+        std::uint64_t len = std::uint64_t(length) << *shift;
+        if (start >= file.Size())
+            return {};
+        return *file.Sub(start, std::min<std::uint64_t>(len, file.Size() - start));
+    };
+
+    struct Pending { ResourceName Name; Bytes Data; };
+    std::vector<Pending> groups;
+    std::uint64_t at = 2;
+    while (true) {
+        auto typeId = table.ReadU16LE(at), count = table.ReadU16LE(at + 2);
+        if (!typeId || *typeId == 0 || !count)
+            break;
+        at += 8;
+        for (std::uint32_t i = 0; i < *count; ++i, at += 12) {
+            auto offset = table.ReadU16LE(at), length = table.ReadU16LE(at + 2), id = table.ReadU16LE(at + 6);
+            if (!offset || !length || !id)
+                break;
+            if (*typeId == kNeTypeIcon && (*id & 0x8000)) {
+                FIcons.push_back({std::uint32_t(*id & 0x7FFF), extent(*offset, *length)});
+            } else if (*typeId == kNeTypeGroupIcon && groups.size() < limits.MaxGroups) {
+                ResourceName name;
+                if (*id & 0x8000) {
+                    name.Id = *id & 0x7FFF;
+                } else {
+                    name.IsId = false;
+                    name.Text = NeName(table, *id);
+                }
+                groups.push_back({std::move(name), extent(*offset, *length)});
+            }
+        }
+        if (!table.Has(at, 2))
+            break;
+    }
+    std::stable_sort(FIcons.begin(), FIcons.end(),
+                     [](const IconEntry& a, const IconEntry& b) { return a.Id < b.Id; });
+    std::unordered_set<std::string> seen;
+    for (Pending& g : groups) {
+        std::string key = g.Name.IsId ? "#" + std::to_string(g.Name.Id) : "$" + g.Name.Text;
+        if (seen.insert(key).second)
+            AddGroup(std::move(g.Name), g.Data, limits);
+    }
+}
+
+int IconCatalog::Count() const
+{
+    if (FKind == FileKind::Ico)
+        return 1;
+    return int(FGroups.size());
+}
+
+int IconCatalog::FindGroupById(std::uint32_t id) const
+{
+    if (FKind == FileKind::Ico)
+        return -1;
+    for (std::size_t i = 0; i < FGroups.size(); ++i)
+        if (FGroups[i].Name.IsId && FGroups[i].Name.Id == id)
+            return int(i);
+    return -1;
+}
+
+std::optional<Bytes> IconCatalog::FindIcon(std::uint32_t id) const
+{
+    auto it = std::lower_bound(FIcons.begin(), FIcons.end(), id,
+                               [](const IconEntry& e, std::uint32_t v) { return e.Id < v; });
+    if (it == FIcons.end() || it->Id != id || it->Data.empty())
+        return std::nullopt;
+    return it->Data;
+}
+
+std::vector<Bytes> IconCatalog::GroupImages(std::size_t index) const
+{
+    std::vector<Bytes> images;
+    if (index >= FGroups.size())
+        return images;
+    ByteReader dir(FGroups[index].Directory);
+    auto count = dir.ReadU16LE(4);
+    if (!count)
+        return images;
+    const bool ico = FKind == FileKind::Ico;
+    const std::uint32_t entrySize = ico ? kIcoEntry : kGroupEntry;
+    std::uint32_t n = std::min<std::uint32_t>(*count, FMaxImages);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::uint64_t at = kGroupHeader + std::uint64_t(i) * entrySize;
+        if (!dir.Has(at, entrySize))
+            break;  // a directory cut short keeps the entries it has
+        if (ico) {
+            std::uint32_t size = *dir.ReadU32LE(at + 8), offset = *dir.ReadU32LE(at + 12);
+            if (offset >= dir.Size())
+                continue;
+            // A size that runs past the end of the file is clamped to it.
+            std::uint64_t len = std::min<std::uint64_t>(size, dir.Size() - offset);
+            if (len)
+                images.push_back(*dir.Sub(offset, len));
+        } else if (auto data = FindIcon(*dir.ReadU16LE(at + 12))) {
+            images.push_back(*data);
+        }
+    }
+    return images;
+}
+
+std::optional<IconImage> IconCatalog::Extract(std::size_t index, int size) const
+{
+    if (index >= FGroups.size())
+        return std::nullopt;
+    return ChooseIconImage(GroupImages(index), size);
+}
+
+} // namespace gw

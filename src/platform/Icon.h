@@ -1,0 +1,67 @@
+// TIcon: the holder of one icon handle, and the writer of 16-colour .ico files.
+#pragma once
+
+#include "ShellIcons.h"
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// "Icon image is not valid", "Bitmap image is not valid".
+class EInvalidGraphic : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// "Cannot create file %s".
+class EFCreateError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A stream that could not take the whole encoding.
+class EWriteError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kSInvalidIcon = "Icon image is not valid";
+inline constexpr const char* kSInvalidBitmap = "Bitmap image is not valid";
+inline constexpr const char* kSFCreateError = "Cannot create file %s";
+inline constexpr const char* kSWriteError = "Stream write error";
+
+class TIcon {
+public:
+    TIcon() = default;
+    ~TIcon();
+    TIcon(const TIcon&) = delete;
+    TIcon& operator=(const TIcon&) = delete;
+
+    HICON GetHandle() const { return FHandle; }
+    // Takes ownership of `handle`; destroys the handle held before and drops the
+    // cached encoding.
+    void SetHandle(HICON handle);
+    bool Empty() const { return FHandle == 0; }
+
+    // Writes the icon as a single-image 16-colour .ico file. The icon is encoded
+    // first and written through a temporary file in the target folder that replaces
+    // the target at the end: on any failure the target is untouched and nothing is
+    // left behind.
+    void SaveToFile(const std::string& fileName);
+    // Like SaveToFile, but never replaces an existing file: returns false when
+    // `fileName` exists (also when another program creates it meanwhile).
+    bool SaveToNewFile(const std::string& fileName);
+    void SaveToStream(std::ostream& stream);
+
+    // The encoded file image; built on first use and kept until the handle changes.
+    const std::vector<std::uint8_t>& Encoded();
+
+private:
+    bool WriteFile(const std::string& fileName, bool replace);
+
+    HICON FHandle = 0;
+    std::optional<std::vector<std::uint8_t>> FEncoded;
+};

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds Glimmerwick and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build
+ctest --test-dir build --output-on-failure -j2
