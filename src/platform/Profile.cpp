@@ -1,0 +1,441 @@
+// Profile (INI) files: the program's own reader and writer, and where its settings live.
+#include "Profile.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string Trim(const std::string& text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+bool SameName(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// The section a line opens, if it is a section header.
+std::optional<std::string> SectionOf(const std::string& line)
+{
+    std::string t = Trim(line);
+    if (t.empty() || t[0] != '[')
+        return std::nullopt;
+    std::size_t close = t.find(']');
+    return Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+}
+
+// The key of a "key=value" line, or nothing for comments and other lines.
+std::optional<std::string> KeyOf(const std::string& line)
+{
+    std::string t = Trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '[')
+        return std::nullopt;
+    std::size_t eq = t.find('=');
+    if (eq == std::string::npos)
+        return std::nullopt;
+    return Trim(t.substr(0, eq));
+}
+
+std::string ValueOf(const std::string& line)
+{
+    std::string value = Trim(line.substr(line.find('=') + 1));
+    // A value in double quotes is read without them, so that values with outer
+    // blanks survive a round trip.
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::string Encode(const std::string& value)
+{
+    bool quote = !value.empty() &&
+                 (IsBlank(value.front()) || IsBlank(value.back()) ||
+                  (value.size() >= 2 && value.front() == '"' && value.back() == '"'));
+    return quote ? '"' + value + '"' : value;
+}
+
+bool HasLineBreak(const std::string& text)
+{
+    return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// Cuts `text` to at most `limit` bytes without splitting a UTF-8 sequence.
+std::string Truncate(std::string text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+    return text;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Up to eight hex digits; wider values do not fit and give nothing. The bits are
+// taken as a signed 32-bit number, as the platform's conversion does.
+std::optional<int> ParseHex(const std::string& digits)
+{
+    if (digits.empty() || digits.size() > 8)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        int d = HexDigit(c);
+        if (d < 0)
+            return std::nullopt;
+        value = value << 4 | std::uint32_t(d);
+    }
+    return static_cast<int>(static_cast<std::int32_t>(value));
+}
+
+std::string g_applicationFolder;
+
+std::string ExecutablePath()
+{
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return "/";
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
+{
+    int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        FWritable = errno == ENOENT;
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::uint64_t(st.st_size) > kMaxFileSize) {
+        ::close(fd);
+        FWritable = false;
+        return;
+    }
+    std::string content;
+    char buffer[16384];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            FWritable = false;
+            return;
+        }
+        if (n == 0)
+            break;
+        content.append(buffer, std::size_t(n));
+        if (content.size() > kMaxFileSize) {
+            // The file grew while we read it.
+            ::close(fd);
+            FWritable = false;
+            return;
+        }
+    }
+    ::close(fd);
+
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t end = content.find('\n', start);
+        if (end == std::string::npos)
+            end = content.size();
+        std::string line = content.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+            if (FLines.empty())
+                FNewline = "\r\n";
+        }
+        FLines.push_back(std::move(line));
+        start = end + 1;
+    }
+}
+
+std::optional<std::string> TIniFile::Find(const std::string& section, const std::string& key) const
+{
+    bool inSection = false;
+    bool seen = false;
+    for (const std::string& line : FLines) {
+        if (auto name = SectionOf(line)) {
+            // Only the first section of a name counts.
+            if (inSection)
+                return std::nullopt;
+            inSection = !seen && SameName(*name, section);
+            seen = seen || inSection;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (auto k = KeyOf(line); k && SameName(*k, key))
+            return ValueOf(line);
+    }
+    return std::nullopt;
+}
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& defaultValue) const
+{
+    auto value = Find(section, key);
+    return value ? Truncate(*value, kMaxValueLength) : defaultValue;
+}
+
+std::optional<int> TIniFile::ParseInteger(const std::string& raw)
+{
+    std::string text = Trim(raw);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        return ParseHex(text.substr(2));
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i < text.size() && text[i] == '$') {
+        auto value = ParseHex(text.substr(i + 1));
+        if (!value)
+            return std::nullopt;
+        return negative ? static_cast<int>(0u - static_cast<unsigned>(*value)) : *value;
+    }
+    if (i == text.size())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > std::int64_t(INT_MAX) + 1)
+            return std::nullopt;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+int TIniFile::ReadInteger(const std::string& section, const std::string& key, int defaultValue) const
+{
+    auto value = Find(section, key);
+    if (!value)
+        return defaultValue;
+    return ParseInteger(*value).value_or(defaultValue);
+}
+
+bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool defaultValue) const
+{
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::Store(const std::string& section, const std::string& key, const std::string& value)
+{
+    std::string entry = key + "=" + Encode(value);
+    bool inSection = false;
+    std::optional<std::size_t> sectionLine;
+    std::size_t lastEntry = 0;
+    for (std::size_t i = 0; i < FLines.size(); ++i) {
+        if (auto name = SectionOf(FLines[i])) {
+            if (inSection)
+                break;
+            inSection = !sectionLine && SameName(*name, section);
+            if (inSection) {
+                sectionLine = i;
+                lastEntry = i;
+            }
+            continue;
+        }
+        if (!inSection)
+            continue;
+        if (auto k = KeyOf(FLines[i]); k && SameName(*k, key)) {
+            FLines[i] = entry;
+            return;
+        }
+        if (!Trim(FLines[i]).empty())
+            lastEntry = i;
+    }
+    if (sectionLine) {
+        FLines.insert(FLines.begin() + std::ptrdiff_t(lastEntry + 1), entry);
+        return;
+    }
+    FLines.push_back("[" + section + "]");
+    FLines.push_back(entry);
+}
+
+void TIniFile::Flush() const
+{
+    if (!FWritable)
+        throw EIniFileException("Cannot rewrite " + FFileName + ": the file could not be read");
+
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // Replace the file a symbolic link points to, not the link.
+    std::string target = FFileName;
+    if (fs::is_symlink(target, ec)) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (ec)
+            throw EIniFileException("Cannot resolve " + FFileName);
+        target = resolved.string();
+    }
+
+    mode_t mode = 0666;
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        // The read-only mode is honoured even where the user could override it.
+        if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)
+            throw EIniFileException("Cannot write " + FFileName + ": the file is read-only");
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+
+    fs::path folder = fs::path(target).parent_path();
+    if (folder.empty())
+        folder = ".";
+    fs::create_directories(folder, ec);
+
+    std::string content;
+    for (const std::string& line : FLines)
+        content += line + FNewline;
+
+    std::string temp = (folder / ".glimmerwick-ini-XXXXXX").string();
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw EIniFileException("Cannot create a file beside " + FFileName);
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < content.size()) {
+        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += std::size_t(n);
+    }
+    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        throw EIniFileException("Cannot write " + FFileName);
+    }
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
+{
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+        throw EIniFileException("A line break cannot be stored in " + FFileName);
+    std::vector<std::string> before = FLines;
+    Store(section, key, value);
+    try {
+        Flush();
+    } catch (...) {
+        FLines = std::move(before);
+        throw;
+    }
+}
+
+void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value)
+{
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(const std::string& section, const std::string& key, bool value)
+{
+    WriteString(section, key, value ? "1" : "0");
+}
+
+std::string ApplicationFolder()
+{
+    if (!g_applicationFolder.empty())
+        return g_applicationFolder;
+    std::string exe = ExecutablePath();
+    std::size_t slash = exe.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+void SetApplicationFolderForTesting(const std::string& folder)
+{
+    g_applicationFolder = folder;
+}
+
+std::string SettingsFileName()
+{
+    std::string exe = ExecutablePath();
+    std::string name = exe.substr(exe.rfind('/') + 1);
+    if (name.empty())
+        name = "glimmerwick";
+    // Like the platform's change of extension: the last extension gives way to ".INI".
+    if (std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
+        name.resize(dot);
+    name += ".INI";
+
+    std::string folder = ApplicationFolder();
+    if (::access(folder.c_str(), W_OK) == 0)
+        return JoinPath(folder, name);
+
+    std::string config;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        config = xdg;
+    else
+        config = JoinPath(HomeFolder(), ".config");
+    return JoinPath(JoinPath(config, "glimmerwick"), name);
+}
