@@ -1,0 +1,79 @@
+// Helpers shared by the tests: fixture paths, files, temporary folders, reference
+// decoding of the source PNGs and hand-built bitmap images.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gwtest {
+
+// A fixture built from tests/data (icotool, windres + ld, the NE generator).
+std::string DataPath(const std::string& name);
+// A source image of tests/data/images.
+std::string ImagePath(const std::string& name);
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+bool Exists(const std::string& path);
+
+// A source PNG decoded by libspng alone, as 0xAARRGGBB top-down.
+struct Rgba {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint32_t> Pixels;
+    std::uint32_t At(int x, int y) const { return Pixels[std::size_t(y) * Width + x]; }
+    std::uint32_t Alpha(int x, int y) const { return At(x, y) >> 24; }
+};
+Rgba LoadPng(const std::string& path);
+
+// A folder under $TMPDIR that is removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return FPath; }
+    std::string operator/(const std::string& name) const { return FPath + "/" + name; }
+    // Names of the entries in the folder, sorted.
+    std::vector<std::string> List() const;
+
+private:
+    std::string FPath;
+};
+
+// Little-endian writers.
+void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v);
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v);
+void SetU16(std::vector<std::uint8_t>& out, std::size_t at, std::uint16_t v);
+void SetU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v);
+std::uint16_t GetU16(const std::vector<std::uint8_t>& in, std::size_t at);
+std::uint32_t GetU32(const std::vector<std::uint8_t>& in, std::size_t at);
+
+// An icon image as stored in resources: BITMAPINFOHEADER with doubled height,
+// optional bit-field masks, colour table, colour rows and AND-mask rows, bottom-up.
+struct DibSpec {
+    int Width = 0;
+    int Height = 0;
+    int BitCount = 0;
+    std::uint32_t Compression = 0;            // BI_RGB or BI_BITFIELDS
+    std::vector<std::uint32_t> BitFields;     // red, green, blue masks for BI_BITFIELDS
+    std::vector<std::uint32_t> Palette;       // 0xRRGGBB; ClrUsed = its size when not empty
+    // Raw pixel values per row, top-down (palette index, 16-bit word, 0xRRGGBB for 24
+    // bits, 0xAARRGGBB for 32 bits).
+    std::vector<std::vector<std::uint32_t>> Rows;
+    // Transparent pixels, top-down (empty: no mask bits set).
+    std::vector<std::vector<bool>> MaskRows;
+};
+std::vector<std::uint8_t> BuildDib(const DibSpec& spec);
+
+// An .ico file holding the given images (entries filled from each image's header).
+std::vector<std::uint8_t> BuildIco(const std::vector<std::vector<std::uint8_t>>& images);
+
+// The first image of an .ico file.
+std::vector<std::uint8_t> FirstIcoImage(const std::vector<std::uint8_t>& ico);
+// Offset and size of image `index` of an .ico file.
+std::pair<std::size_t, std::size_t> IcoImageExtent(const std::vector<std::uint8_t>& ico, int index);
+
+} // namespace gwtest
