@@ -1,0 +1,251 @@
+// Controls: bounds, hints, colours, fonts and the aligner.
+#include "Controls.h"
+
+#include "Menus.h"
+
+#include <QEvent>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kAlignProperty = "gwAlign";
+constexpr const char* kAlignSeqProperty = "gwAlignSeq";
+constexpr const char* kHintProperty = "gwHint";
+int gAlignSeq = 0;
+
+// Re-aligns a container when it or one of its aligned children changes size or
+// visibility.
+class TAligner : public QObject {
+public:
+    using QObject::QObject;
+
+    static void Watch(QWidget* widget)
+    {
+        if (widget->property("gwAligner").toBool())
+            return;
+        widget->setProperty("gwAligner", true);
+        widget->installEventFilter(Instance());
+    }
+
+    static TAligner* Instance()
+    {
+        static TAligner* aligner = new TAligner;
+        return aligner;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!watched->isWidgetType())
+            return false;
+        auto* w = static_cast<QWidget*>(watched);
+        switch (event->type()) {
+        case QEvent::Resize:
+        case QEvent::LayoutRequest:
+            AlignControls(w);
+            [[fallthrough]];
+        case QEvent::Show:
+        case QEvent::Hide:
+            if (w->parentWidget() && w->property(kAlignProperty).toInt() != alNone)
+                AlignControls(w->parentWidget());
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+QString GetShortHint(const QString& hint)
+{
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.left(bar);
+}
+
+QString GetLongHint(const QString& hint)
+{
+    const int bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+TControl::TControl(QWidget* self, TComponent* owner)
+    : TComponent(self, owner)
+    , FWidget(self)
+{
+}
+
+TControl* TControl::Of(QWidget* widget)
+{
+    return dynamic_cast<TControl*>(widget);
+}
+
+void TControl::SetParent(QWidget* parent)
+{
+    const bool visible = !FWidget->isHidden();
+    FWidget->setParent(parent);
+    if (visible)
+        FWidget->show();
+    if (parent && Align() != alNone) {
+        TAligner::Watch(parent);
+        AlignControls(parent);
+    }
+}
+
+TAlign TControl::Align() const
+{
+    return static_cast<TAlign>(FWidget->property(kAlignProperty).toInt());
+}
+
+void TControl::SetAlign(TAlign align)
+{
+    if (align != alNone && Align() == alNone)
+        FWidget->setProperty(kAlignSeqProperty, ++gAlignSeq);
+    FWidget->setProperty(kAlignProperty, static_cast<int>(align));
+    TAligner::Watch(FWidget);
+    if (QWidget* parent = FWidget->parentWidget()) {
+        TAligner::Watch(parent);
+        AlignControls(parent);
+    }
+}
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+    FWidget->setGeometry(left, top, std::max(0, width), std::max(0, height));
+    if (QWidget* parent = FWidget->parentWidget(); parent && Align() != alNone)
+        AlignControls(parent);
+}
+
+QString TControl::Hint() const
+{
+    return FWidget->property(kHintProperty).toString();
+}
+
+void TControl::SetHint(const QString& hint)
+{
+    FWidget->setProperty(kHintProperty, hint);
+    UpdateToolTip();
+}
+
+void TControl::SetShowHint(bool show)
+{
+    FShowHint = show;
+    UpdateToolTip();
+}
+
+void TControl::UpdateToolTip()
+{
+    FWidget->setToolTip(FShowHint ? GetShortHint(Hint()) : QString());
+}
+
+void TControl::SetColor(TColor color)
+{
+    FColor = color;
+    QPalette pal = FWidget->palette();
+    pal.setColor(QPalette::Window, ToQColor(color));
+    FWidget->setPalette(pal);
+    FWidget->setAutoFillBackground(true);
+}
+
+TFont TControl::Font() const
+{
+    return TFont::FromQFont(FWidget->font(), FromQColor(FWidget->palette().color(QPalette::WindowText)));
+}
+
+void TControl::SetFont(const TFont& font)
+{
+    FWidget->setFont(font.ToQFont());
+    QPalette pal = FWidget->palette();
+    pal.setColor(QPalette::WindowText, ToQColor(font.Color));
+    pal.setColor(QPalette::Text, ToQColor(font.Color));
+    pal.setColor(QPalette::ButtonText, ToQColor(font.Color));
+    FWidget->setPalette(pal);
+}
+
+void TControl::SetFont(const QString& name, int height)
+{
+    FWidget->setFont(MakeFont(name, height));
+}
+
+void TControl::SetPopupMenu(TPopupMenu* menu)
+{
+    if (PopupMenu() == menu)
+        return;
+    FPopupMenu = menu;
+    FPopupGuard = menu;
+    if (menu) {
+        FWidget->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(FWidget, &QWidget::customContextMenuRequested, menu, [this, w = FWidget](const QPoint& pos) {
+            if (TPopupMenu* popup = PopupMenu(); popup && popup->AutoPopup) {
+                popup->SetPopupComponent(w);
+                popup->Popup(w->mapToGlobal(pos));
+            }
+        }, Qt::UniqueConnection);
+    } else {
+        FWidget->setContextMenuPolicy(Qt::DefaultContextMenu);
+    }
+}
+
+void AlignControls(QWidget* container)
+{
+    static int depth = 0;
+    if (depth > 4)
+        return;
+    ++depth;
+    std::vector<QWidget*> aligned;
+    for (QObject* child : container->children()) {
+        if (!child->isWidgetType())
+            continue;
+        auto* w = static_cast<QWidget*>(child);
+        if (w->isWindow() || w->isHidden() || w->property(kAlignProperty).toInt() == alNone)
+            continue;
+        aligned.push_back(w);
+    }
+    std::stable_sort(aligned.begin(), aligned.end(), [](QWidget* a, QWidget* b) {
+        return a->property(kAlignSeqProperty).toInt() < b->property(kAlignSeqProperty).toInt();
+    });
+    QRect rest = container->contentsRect();
+    auto place = [](QWidget* w, const QRect& r) {
+        if (w->geometry() != r)
+            w->setGeometry(r);
+    };
+    for (int pass : {alTop, alBottom, alLeft, alRight, alClient}) {
+        for (QWidget* w : aligned) {
+            if (w->property(kAlignProperty).toInt() != pass)
+                continue;
+            switch (pass) {
+            case alTop: {
+                const int h = w->height();
+                place(w, QRect(rest.left(), rest.top(), rest.width(), h));
+                rest.setTop(rest.top() + h);
+                break;
+            }
+            case alBottom: {
+                const int h = w->height();
+                place(w, QRect(rest.left(), rest.bottom() + 1 - h, rest.width(), h));
+                rest.setBottom(rest.bottom() - h);
+                break;
+            }
+            case alLeft: {
+                const int wd = w->width();
+                place(w, QRect(rest.left(), rest.top(), wd, rest.height()));
+                rest.setLeft(rest.left() + wd);
+                break;
+            }
+            case alRight: {
+                const int wd = w->width();
+                place(w, QRect(rest.right() + 1 - wd, rest.top(), wd, rest.height()));
+                rest.setRight(rest.right() - wd);
+                break;
+            }
+            default:
+                place(w, QRect(rest.topLeft(), QSize(std::max(0, rest.width()), std::max(0, rest.height()))));
+                break;
+            }
+        }
+    }
+    --depth;
+}

@@ -1,0 +1,89 @@
+// Controls: the widget side of a component (alignment, bounds, hints, colour, font,
+// popup menu) and the alignment of controls inside their parent.
+#pragma once
+
+#include "Classes.h"
+#include "Graphics.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class TPopupMenu;
+
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+
+// "short|long": the tool tip is the part before the bar, the status text the part after
+// (the whole hint when there is no bar).
+QString GetShortHint(const QString& hint);
+QString GetLongHint(const QString& hint);
+
+class TControl : public TComponent {
+public:
+    TControl(QWidget* self, TComponent* owner);
+
+    QWidget* Widget() const { return FWidget; }
+    QWidget* Parent() const { return FWidget->parentWidget(); }
+    void SetParent(QWidget* parent);
+
+    TAlign Align() const;
+    void SetAlign(TAlign align);
+
+    // Bounds in the parent's client coordinates; the aligner adjusts aligned controls.
+    int Left() const { return FWidget->x(); }
+    int Top() const { return FWidget->y(); }
+    int Width() const { return FWidget->width(); }
+    int Height() const { return FWidget->height(); }
+    void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int v) { SetBounds(v, Top(), Width(), Height()); }
+    void SetTop(int v) { SetBounds(Left(), v, Width(), Height()); }
+    void SetWidth(int v) { SetBounds(Left(), Top(), v, Height()); }
+    void SetHeight(int v) { SetBounds(Left(), Top(), Width(), v); }
+    TRect BoundsRect() const { return TRect(FWidget->geometry()); }
+    TRect ClientRect() const { return TRect(FWidget->rect()); }
+
+    bool Visible() const { return !FWidget->isHidden(); }
+    void SetVisible(bool visible) { FWidget->setVisible(visible); }
+    bool Enabled() const { return FWidget->isEnabled(); }
+    void SetEnabled(bool enabled) { FWidget->setEnabled(enabled); }
+    bool Focused() const { return FWidget->hasFocus(); }
+
+    QString Hint() const;
+    void SetHint(const QString& hint);
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool show);
+
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color);
+    TFont Font() const;
+    void SetFont(const TFont& font);
+    void SetFont(const QString& name, int height);
+
+    TPopupMenu* PopupMenu() const { return FPopupGuard ? FPopupMenu : nullptr; }
+    void SetPopupMenu(TPopupMenu* menu);
+
+    // Windowless controls of the platform (labels, images, speed buttons) answer true.
+    virtual bool IsGraphicControl() const { return false; }
+
+    void Invalidate() { FWidget->update(); }
+    void Repaint() { FWidget->repaint(); }
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+
+    // The control behind a widget, if the widget is one.
+    static TControl* Of(QWidget* widget);
+
+private:
+    void UpdateToolTip();
+
+    QWidget* FWidget;
+    TColor FColor = clBtnFace;
+    bool FShowHint = true;
+    TPopupMenu* FPopupMenu = nullptr;
+    QPointer<QObject> FPopupGuard;
+};
+
+// Lays out the aligned children of `container`: tops, bottoms, lefts, rights, then the
+// client control in what is left. Controls of one alignment keep their current order
+// along the edge (ties in creation order, the first one outermost).
+void AlignControls(QWidget* container);

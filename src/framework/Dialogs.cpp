@@ -1,0 +1,128 @@
+// Message boxes and the save dialog.
+#include "Dialogs.h"
+
+#include "Forms.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <deque>
+
+namespace {
+
+std::deque<int> gAnswers;
+std::vector<MessageBoxSeam::TShownBox> gShown;
+std::deque<std::optional<QString>> gSaveResults;
+QString gLastFilter;
+QString gLastFileName;
+
+} // namespace
+
+int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
+{
+    gShown.push_back({caption, text, flags});
+    if (!gAnswers.empty()) {
+        const int answer = gAnswers.front();
+        gAnswers.pop_front();
+        return answer;
+    }
+    QMessageBox box(owner);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (flags & 0xF0) {
+    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    std::vector<std::pair<QAbstractButton*, int>> ids;
+    auto add = [&](QMessageBox::StandardButton b, int id) { ids.emplace_back(box.addButton(b), id); };
+    switch (flags & 0xF) {
+    case MB_OKCANCEL: add(QMessageBox::Ok, IDOK); add(QMessageBox::Cancel, IDCANCEL); break;
+    case MB_YESNOCANCEL: add(QMessageBox::Yes, IDYES); add(QMessageBox::No, IDNO); add(QMessageBox::Cancel, IDCANCEL); break;
+    case MB_YESNO: add(QMessageBox::Yes, IDYES); add(QMessageBox::No, IDNO); break;
+    default: add(QMessageBox::Ok, IDOK); break;
+    }
+    box.exec();
+    for (const auto& [button, id] : ids)
+        if (box.clickedButton() == button)
+            return id;
+    return (flags & 0xF) == MB_YESNO ? IDNO : IDCANCEL;
+}
+
+void ShowMessage(const QString& text)
+{
+    MessageBox(Application->MainForm(), text, Application->Title(), MB_OK);
+}
+
+namespace MessageBoxSeam {
+void SetNextAnswer(int id) { gAnswers.push_back(id); }
+void ClearAnswers() { gAnswers.clear(); }
+int PendingAnswers() { return static_cast<int>(gAnswers.size()); }
+const std::vector<TShownBox>& Shown() { return gShown; }
+void ClearShown() { gShown.clear(); }
+} // namespace MessageBoxSeam
+
+TSaveDialog::TSaveDialog(TComponent* owner)
+    : QObject(owner ? owner->AsObject() : nullptr)
+    , TComponent(this, owner)
+{
+}
+
+void TSaveDialog::SetNextResult(std::optional<QString> fileName)
+{
+    gSaveResults.push_back(std::move(fileName));
+}
+
+void TSaveDialog::ClearResults()
+{
+    gSaveResults.clear();
+}
+
+QString TSaveDialog::LastFilter() { return gLastFilter; }
+QString TSaveDialog::LastFileName() { return gLastFileName; }
+
+bool TSaveDialog::Execute(QWidget* owner)
+{
+    gLastFilter = Filter;
+    gLastFileName = FileName;
+    if (!gSaveResults.empty()) {
+        const std::optional<QString> result = gSaveResults.front();
+        gSaveResults.pop_front();
+        if (!result)
+            return false;
+        if ((Options & ofOverwritePrompt) && QFileInfo::exists(*result)) {
+            const QString text = QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(*result);
+            if (MessageBox(owner, text, Title.isEmpty() ? QStringLiteral("Save As") : Title,
+                           MB_YESNO | MB_ICONWARNING) != IDYES)
+                return false;
+        }
+        FileName = *result;
+        return true;
+    }
+    // "a|*.x|b|*.y" becomes "a (*.x);;b (*.y)".
+    QStringList filters;
+    const QStringList parts = Filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    QFileDialog dialog(owner, Title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Options & ofOverwritePrompt));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (!InitialDir.isEmpty())
+        dialog.setDirectory(InitialDir);
+    if (!DefaultExt.isEmpty())
+        dialog.setDefaultSuffix(DefaultExt);
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    FileName = dialog.selectedFiles().constFirst();
+    return true;
+}

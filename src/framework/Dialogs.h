@@ -1,0 +1,84 @@
+// Message boxes and the save dialog, each with a seam that lets tests answer them.
+#pragma once
+
+#include "Classes.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+inline constexpr unsigned MB_OK = 0x0;
+inline constexpr unsigned MB_OKCANCEL = 0x1;
+inline constexpr unsigned MB_YESNOCANCEL = 0x3;
+inline constexpr unsigned MB_YESNO = 0x4;
+inline constexpr unsigned MB_ICONSTOP = 0x10;
+inline constexpr unsigned MB_ICONERROR = 0x10;
+inline constexpr unsigned MB_ICONQUESTION = 0x20;
+inline constexpr unsigned MB_ICONWARNING = 0x30;
+inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+
+// A modal message box owned by `owner` with the caption, text, icon and buttons of
+// `flags`; returns the ID of the button chosen.
+int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+void ShowMessage(const QString& text);
+
+namespace MessageBoxSeam {
+
+struct TShownBox {
+    QString Caption;
+    QString Text;
+    unsigned Flags = 0;
+};
+
+// Queues the answer for the next box: it is recorded and answered without being
+// shown. Without a queued answer a real box is shown.
+void SetNextAnswer(int id);
+void ClearAnswers();
+int PendingAnswers();
+// Every box asked for since the last Clear, answered or shown.
+const std::vector<TShownBox>& Shown();
+void ClearShown();
+
+} // namespace MessageBoxSeam
+
+enum TOpenOption { ofOverwritePrompt = 0x1, ofHideReadOnly = 0x2, ofEnableSizing = 0x4 };
+
+// The save dialog. Filter is "description|pattern|description|pattern...".
+class TSaveDialog : public QObject, public TComponent {
+    Q_OBJECT
+public:
+    explicit TSaveDialog(TComponent* owner);
+
+    QString Filter;
+    QString FileName;
+    QString InitialDir;
+    QString DefaultExt;
+    QString Title;
+    unsigned Options = ofHideReadOnly | ofEnableSizing;
+
+    // True when the user chose a file (FileName then holds it).
+    bool Execute(QWidget* owner = nullptr);
+
+    // Tests queue the file name the next Execute returns (nullopt: cancelled). With
+    // ofOverwritePrompt and an existing file the question goes through the message
+    // box seam: Yes keeps the name, No cancels.
+    static void SetNextResult(std::optional<QString> fileName);
+    static void ClearResults();
+    // The last Execute's filter, initial name and options, as the dialog received them.
+    static QString LastFilter();
+    static QString LastFileName();
+};
+
+class TSavePictureDialog : public TSaveDialog {
+    Q_OBJECT
+public:
+    explicit TSavePictureDialog(TComponent* owner) : TSaveDialog(owner) {}
+};

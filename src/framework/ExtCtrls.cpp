@@ -1,0 +1,329 @@
+// Panels, splitters, images and timers.
+#include "ExtCtrls.h"
+
+#include "Messages.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+TComponent* OwnerOr(TComponent* owner, QWidget* parent)
+{
+    return owner ? owner : DefaultOwnerFor(parent);
+}
+} // namespace
+
+QImage HIconToImage(HICON icon)
+{
+    const auto image = IconTable::Get(icon);
+    if (!image || image->Empty())
+        return QImage();
+    QImage result(image->Width, image->Height, QImage::Format_ARGB32);
+    for (int y = 0; y < image->Height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
+        for (int x = 0; x < image->Width; ++x) {
+            std::uint32_t p = image->Pixel(x, y);
+            if (!image->HasAlpha)
+                p = image->Transparent(x, y) ? 0u : (p | 0xFF000000u);
+            line[x] = p;
+        }
+    }
+    return result;
+}
+
+// ---- TCustomPanel
+
+TCustomPanel::TCustomPanel(QWidget* parent, TComponent* owner)
+    : QWidget(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+    SetColor(clBtnFace);
+    UpdateMargins();
+}
+
+void TCustomPanel::SetCaption(const QString& caption)
+{
+    if (caption == FCaption)
+        return;
+    FCaption = caption;
+    update();
+    Perform(this, CM_TEXTCHANGED);
+}
+
+void TCustomPanel::SetBevelOuter(TBevelCut bevel)
+{
+    FBevelOuter = bevel;
+    UpdateMargins();
+}
+
+void TCustomPanel::SetBevelInner(TBevelCut bevel)
+{
+    FBevelInner = bevel;
+    UpdateMargins();
+}
+
+void TCustomPanel::SetBevelWidth(int width)
+{
+    FBevelWidth = width;
+    UpdateMargins();
+}
+
+void TCustomPanel::SetBorderWidth(int width)
+{
+    FBorderWidth = width;
+    UpdateMargins();
+}
+
+// The client area lies inside the border and the bevels.
+void TCustomPanel::UpdateMargins()
+{
+    int m = FBorderWidth;
+    if (FBevelOuter != bvNone)
+        m += FBevelWidth;
+    if (FBevelInner != bvNone)
+        m += FBevelWidth;
+    setContentsMargins(m, m, m, m);
+    AlignControls(this);
+    update();
+}
+
+void TCustomPanel::paintEvent(QPaintEvent*)
+{
+    TCanvas canvas(this);
+    TRect r = ClientRect();
+    auto bevel = [&](TBevelCut cut) {
+        if (cut == bvNone)
+            return;
+        const TColor top = cut == bvLowered ? clBtnShadow : clBtnHighlight;
+        const TColor bottom = cut == bvLowered ? clBtnHighlight : clBtnShadow;
+        Frame3D(&canvas, r, top, bottom, FBevelWidth);
+    };
+    bevel(FBevelOuter);
+    if (FBevelInner != bvNone) {
+        InflateRect(r, -FBorderWidth, -FBorderWidth);
+        bevel(FBevelInner);
+    }
+    if (!FCaption.isEmpty()) {
+        canvas.Font = Font();
+        canvas.Brush.Style = bsClear;
+        canvas.DrawText(FCaption, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+}
+
+void TCustomPanel::mousePressEvent(QMouseEvent* event)
+{
+    QWidget::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        Fire(OnClick, this);
+}
+
+// ---- TSplitter
+
+TSplitter::TSplitter(QWidget* parent, TComponent* owner)
+    : QWidget(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+    resize(3, 100);
+    SetAlign(alLeft);
+}
+
+bool TSplitter::Horizontal() const
+{
+    return Align() == alTop || Align() == alBottom;
+}
+
+QWidget* TSplitter::FindControl() const
+{
+    QWidget* parent = parentWidget();
+    if (!parent)
+        return nullptr;
+    const QRect g = geometry();
+    for (QObject* child : parent->children()) {
+        if (!child->isWidgetType() || child == this)
+            continue;
+        auto* w = static_cast<QWidget*>(child);
+        if (w->isHidden() || w->property("gwAlign").toInt() != Align())
+            continue;
+        const QRect o = w->geometry();
+        switch (Align()) {
+        case alLeft:
+            if (o.x() + o.width() == g.x()) return w;
+            break;
+        case alRight:
+            if (o.x() == g.x() + g.width()) return w;
+            break;
+        case alTop:
+            if (o.y() + o.height() == g.y()) return w;
+            break;
+        case alBottom:
+            if (o.y() == g.y() + g.height()) return w;
+            break;
+        default:
+            break;
+        }
+    }
+    return nullptr;
+}
+
+void TSplitter::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    setCursor(Horizontal() ? Qt::SizeVerCursor : Qt::SizeHorCursor);
+}
+
+bool TSplitter::ResizeBy(int delta)
+{
+    QWidget* control = FControl;
+    if (!control)
+        return false;
+    const bool grows = Align() == alLeft || Align() == alTop;
+    const int current = Horizontal() ? control->height() : control->width();
+    int size = FDownSize + (grows ? delta : -delta);
+    size = std::max(size, FMinSize);
+    // The rest of the parent keeps at least MinSize as well.
+    QWidget* parent = parentWidget();
+    const int total = Horizontal() ? parent->contentsRect().height() : parent->contentsRect().width();
+    int others = 0;
+    for (QObject* child : parent->children()) {
+        if (!child->isWidgetType() || child == control)
+            continue;
+        auto* w = static_cast<QWidget*>(child);
+        const int a = w->property("gwAlign").toInt();
+        if (w->isHidden())
+            continue;
+        if (Horizontal() && (a == alTop || a == alBottom))
+            others += w->height();
+        if (!Horizontal() && (a == alLeft || a == alRight))
+            others += w->width();
+    }
+    size = std::min(size, std::max(FMinSize, total - others - FMinSize));
+    if (size == current)
+        return false;
+    if (auto* c = TControl::Of(control)) {
+        if (Horizontal())
+            c->SetHeight(size);
+        else
+            c->SetWidth(size);
+    } else {
+        if (Horizontal())
+            control->resize(control->width(), size);
+        else
+            control->resize(size, control->height());
+        AlignControls(parent);
+    }
+    return true;
+}
+
+void TSplitter::MoveBy(int delta)
+{
+    FControl = FindControl();
+    if (!FControl)
+        return;
+    FDownSize = Horizontal() ? FControl->height() : FControl->width();
+    if (ResizeBy(delta))
+        Fire(OnMoved, this);
+    FControl = nullptr;
+}
+
+void TSplitter::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    FControl = FindControl();
+    if (!FControl)
+        return;
+    FDragging = true;
+    FMoved = false;
+    FDownPos = event->globalPosition().toPoint();
+    FDownSize = Horizontal() ? FControl->height() : FControl->width();
+}
+
+void TSplitter::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!FDragging)
+        return;
+    const QPoint d = event->globalPosition().toPoint() - FDownPos;
+    if (ResizeBy(Horizontal() ? d.y() : d.x()))
+        FMoved = true;
+}
+
+void TSplitter::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!FDragging || event->button() != Qt::LeftButton)
+        return;
+    mouseMoveEvent(event);
+    FDragging = false;
+    FControl = nullptr;
+    if (FMoved)
+        Fire(OnMoved, this);
+}
+
+// ---- TPicture / TImage
+
+QImage TPicture::Image() const
+{
+    if (FIcon.GetHandle() != 0)
+        return HIconToImage(FIcon.GetHandle());
+    return FBitmap.Image();
+}
+
+TImage::TImage(QWidget* parent, TComponent* owner)
+    : QWidget(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+    FPicture.OnChange = [this] { update(); };
+}
+
+void TImage::SetIcon(HICON icon)
+{
+    FPicture.Icon()->SetHandle(icon);
+    FPicture.Changed();
+}
+
+void TImage::paintEvent(QPaintEvent*)
+{
+    const QImage image = FPicture.Image();
+    if (image.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), image);
+}
+
+void TImage::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QWidget::mouseDoubleClickEvent(event);
+    Fire(OnDblClick, this);
+}
+
+// ---- TTimer
+
+TTimer::TTimer(TComponent* owner)
+    : QObject(owner ? owner->AsObject() : nullptr)
+    , TComponent(this, owner)
+{
+    connect(&FTimer, &QTimer::timeout, this, [this] { Fire(OnTimer, this); });
+    Update();
+}
+
+void TTimer::SetInterval(int ms)
+{
+    if (ms == FInterval)
+        return;
+    FInterval = ms;
+    Update();
+}
+
+void TTimer::SetEnabled(bool enabled)
+{
+    if (enabled == FEnabled)
+        return;
+    FEnabled = enabled;
+    Update();
+}
+
+void TTimer::Update()
+{
+    FTimer.stop();
+    if (FEnabled && FInterval > 0)
+        FTimer.start(FInterval);
+}

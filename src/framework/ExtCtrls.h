@@ -1,0 +1,139 @@
+// Panels, splitters, images and timers.
+#pragma once
+
+#include "Controls.h"
+#include "Icon.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+
+// The image of an icon handle (transparent where the icon is); null for no icon.
+QImage HIconToImage(HICON icon);
+
+class TCustomPanel : public QWidget, public TControl {
+    Q_OBJECT
+public:
+    explicit TCustomPanel(QWidget* parent, TComponent* owner = nullptr);
+
+    QString Caption() const { return FCaption; }
+    void SetCaption(const QString& caption);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut bevel);
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut bevel);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int width);
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int width);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void UpdateMargins();
+
+    QString FCaption;
+    TBevelCut FBevelOuter = bvRaised;
+    TBevelCut FBevelInner = bvNone;
+    int FBevelWidth = 1;
+    int FBorderWidth = 0;
+};
+
+class TPanel : public TCustomPanel {
+    Q_OBJECT
+public:
+    explicit TPanel(QWidget* parent, TComponent* owner = nullptr) : TCustomPanel(parent, owner) {}
+};
+
+// Resizes the control aligned against it on the same side when dragged.
+class TSplitter : public QWidget, public TControl {
+    Q_OBJECT
+public:
+    explicit TSplitter(QWidget* parent, TComponent* owner = nullptr);
+
+    int MinSize() const { return FMinSize; }
+    void SetMinSize(int size) { FMinSize = size; }
+    // The control this splitter resizes, or null.
+    QWidget* FindControl() const;
+    // Moves the splitter by `delta` pixels as a drag would (positive: right or down),
+    // then runs OnMoved when something changed.
+    void MoveBy(int delta);
+
+    TNotifyEvent OnMoved;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool ResizeBy(int delta);
+    bool Horizontal() const;
+
+    int FMinSize = 30;
+    QPointer<QWidget> FControl;
+    QPoint FDownPos;
+    int FDownSize = 0;
+    bool FDragging = false;
+    bool FMoved = false;
+};
+
+// A picture: an icon (owned handle) or a bitmap.
+class TPicture {
+public:
+    TIcon* Icon() { return &FIcon; }
+    TBitmap* Bitmap() { return &FBitmap; }
+    // The image to show: the icon when it has a handle, else the bitmap.
+    QImage Image() const;
+    std::function<void()> OnChange;
+    void Changed() { if (OnChange) OnChange(); }
+
+private:
+    TIcon FIcon;
+    TBitmap FBitmap;
+};
+
+// Shows its picture at its natural size in the top left corner.
+class TImage : public QWidget, public TControl {
+    Q_OBJECT
+public:
+    explicit TImage(QWidget* parent, TComponent* owner = nullptr);
+    TPicture* Picture() { return &FPicture; }
+    // Gives `icon` to the picture (which owns it from then on) and repaints.
+    void SetIcon(HICON icon);
+    bool IsGraphicControl() const override { return true; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    TPicture FPicture;
+};
+
+class TTimer : public QObject, public TComponent {
+    Q_OBJECT
+public:
+    explicit TTimer(TComponent* owner);
+
+    int Interval() const { return FInterval; }
+    void SetInterval(int ms);
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool enabled);
+
+    TNotifyEvent OnTimer;
+
+private:
+    void Update();
+
+    QTimer FTimer;
+    int FInterval = 1000;
+    bool FEnabled = true;
+};

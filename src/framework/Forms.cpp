@@ -1,0 +1,321 @@
+// Forms (creation, closing, modal loop, shortcut dispatch) and the application object.
+#include "Forms.h"
+
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Icon.h"
+#include "StdCtrls.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QScreen>
+
+TScrollingWinControl::TScrollingWinControl(QWidget* parent, TComponent* owner)
+    : QWidget(parent)
+    , TControl(this, owner)
+{
+}
+
+// ---- TCustomForm
+
+TCustomForm::TCustomForm(TComponent* owner)
+    : TScrollingWinControl(nullptr, owner)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    TApplication::Instance();
+}
+
+TCustomForm::~TCustomForm()
+{
+    Fire(OnDestroy, this);
+    if (FModalLoop)
+        FModalLoop->quit();
+    if (Application->MainForm() == this)
+        Application->SetMainForm(nullptr);
+}
+
+void TCustomForm::AfterConstruction()
+{
+    if (FCreated)
+        return;
+    FCreated = true;
+    Fire(OnCreate, this);
+}
+
+void TCustomForm::CenterOnScreen()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+void TCustomForm::Show()
+{
+    AfterConstruction();
+    show();
+    raise();
+}
+
+bool TCustomForm::Close()
+{
+    return close();
+}
+
+TModalResult TCustomForm::ShowModal()
+{
+    AfterConstruction();
+    FModalResult = mrNone;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    QEventLoop loop;
+    FModalLoop = &loop;
+    if (FModalResult == mrNone && isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    FModalLoop = nullptr;
+    hide();
+    setWindowModality(Qt::NonModal);
+    return FModalResult;
+}
+
+void TCustomForm::SetModalResult(TModalResult result)
+{
+    FModalResult = result;
+    if (result != mrNone && FModalLoop)
+        close();
+}
+
+void TCustomForm::closeEvent(QCloseEvent* event)
+{
+    TCloseAction action = caHide;
+    Fire(OnClose, this, action);
+    if (action == caNone) {
+        FModalResult = mrNone;
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (FModalLoop) {
+        if (FModalResult == mrNone)
+            FModalResult = mrCancel;
+        FModalLoop->quit();
+    }
+    if (Application->MainForm() == this)
+        Application->Terminate();
+    if (action == caFree)
+        deleteLater();
+}
+
+void TCustomForm::showEvent(QShowEvent* event)
+{
+    if (!FShownOnce) {
+        FShownOnce = true;
+        if (FPosition == poScreenCenter)
+            CenterOnScreen();
+    }
+    QWidget::showEvent(event);
+    Fire(OnShow, this);
+}
+
+bool TCustomForm::event(QEvent* event)
+{
+    if (event->type() == QEvent::Show)
+        AfterConstruction();
+    return QWidget::event(event);
+}
+
+void TCustomForm::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool escape = event->key() == Qt::Key_Escape;
+    if ((enter || escape) && event->modifiers() == Qt::NoModifier) {
+        for (TButton* button : findChildren<TButton*>()) {
+            if (!button->isVisibleTo(this) || !button->isEnabled())
+                continue;
+            if ((enter && button->Default()) || (escape && button->Cancel())) {
+                button->Click();
+                return;
+            }
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TCustomForm::IsShortCut(const TShortCut& shortCut)
+{
+    for (QWidget* w = QApplication::focusWidget(); w && w->window() == this; w = w->parentWidget())
+        if (TControl* control = TControl::Of(w); control && control->PopupMenu())
+            if (control->PopupMenu()->IsShortCut(shortCut))
+                return true;
+    return FMenu && FMenu->IsShortCut(shortCut);
+}
+
+TCustomForm* GetParentForm(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->parentWidget())
+        if (auto* form = qobject_cast<TCustomForm*>(w))
+            return form;
+    return nullptr;
+}
+
+// ---- TApplication
+
+namespace {
+QPointer<TApplication> gApplication;
+}
+
+TApplication::TApplication()
+    : QObject(qApp)
+    , TComponent(this, nullptr)
+    , FIcon(std::make_unique<TIcon>())
+{
+    setObjectName(QStringLiteral("Application"));
+    gApplication = this;
+    if (qApp)
+        qApp->installEventFilter(this);
+}
+
+TApplication::~TApplication()
+{
+    // Forms owned by the application have no Qt parent; they go with it.
+    std::vector<QWidget*> forms;
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* w = qobject_cast<QWidget*>(Components(i)->AsObject()); w && !w->parentWidget())
+            forms.push_back(w);
+    for (QWidget* w : forms)
+        delete w;
+    if (gApplication == this)
+        gApplication = nullptr;
+}
+
+TApplication* TApplication::Instance()
+{
+    if (!gApplication)
+        new TApplication;
+    return gApplication;
+}
+
+void TApplication::SetTitle(const QString& title)
+{
+    FTitle = title;
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+void TApplication::SetIconHandle(std::uintptr_t handle)
+{
+    FIcon->SetHandle(handle);
+    IconChanged();
+}
+
+void TApplication::IconChanged()
+{
+    const QImage image = HIconToImage(FIcon->GetHandle());
+    FWindowIcon = image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    QApplication::setWindowIcon(FWindowIcon);
+}
+
+int TApplication::Run()
+{
+    if (auto* form = qobject_cast<TCustomForm*>(FMainForm.data()))
+        form->Show();
+    else if (FMainForm)
+        FMainForm->show();
+    if (FTerminated)
+        return 0;
+    for (;;) {
+        try {
+            return QApplication::exec();
+        } catch (const std::exception& e) {
+            ShowException(e);
+        }
+    }
+}
+
+void TApplication::Terminate()
+{
+    FTerminated = true;
+    QCoreApplication::quit();
+}
+
+void TApplication::ProcessMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::ShowException(const std::exception& e)
+{
+    QString text = QString::fromUtf8(e.what());
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('.')))
+        text += QLatin1Char('.');
+    ::MessageBox(FMainForm, text, FTitle.isEmpty() ? QCoreApplication::applicationName() : FTitle,
+                 MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleException(std::exception_ptr e)
+{
+    try {
+        std::rethrow_exception(e);
+    } catch (const std::exception& ex) {
+        ShowException(ex);
+    } catch (...) {
+        ::MessageBox(FMainForm, QStringLiteral("Unknown exception."), FTitle, MB_OK | MB_ICONSTOP);
+    }
+}
+
+void TApplication::SetHint(const QString& hint)
+{
+    if (FHint == hint)
+        return;
+    FHint = hint;
+    Fire(OnHint, this);
+    emit HintChanged(hint);
+}
+
+bool TApplication::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const int k = key->key();
+        if (k == Qt::Key_unknown || k == Qt::Key_Control || k == Qt::Key_Shift || k == Qt::Key_Alt ||
+            k == Qt::Key_Meta || !watched->isWidgetType())
+            break;
+        auto* form = qobject_cast<TCustomForm*>(static_cast<QWidget*>(watched)->window());
+        if (!form)
+            break;
+        const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+        if (form->IsShortCut(ShortCut(k, mods)))
+            return true;
+        break;
+    }
+    case QEvent::Enter:
+    case QEvent::Leave: {
+        // The long part of the hint of the control under the pointer.
+        if (!watched->isWidgetType())
+            break;
+        auto* w = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Leave)
+            w = w->parentWidget();
+        QString hint;
+        for (; w; w = w->parentWidget()) {
+            const QVariant v = w->property("gwHint");
+            if (v.isValid() && !v.toString().isEmpty()) {
+                hint = GetLongHint(v.toString());
+                break;
+            }
+            if (w->isWindow())
+                break;
+        }
+        SetHint(hint);
+        break;
+    }
+    default:
+        break;
+    }
+    return false;
+}

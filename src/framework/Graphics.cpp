@@ -1,0 +1,493 @@
+// Colours from the running palette and the canvas's drawing rules.
+#include "Graphics.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPaintDevice>
+#include <QPainter>
+#include <QPalette>
+#include <QPixmap>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+QColor PaletteColor(int index)
+{
+    const QPalette pal = QGuiApplication::palette();
+    switch (index) {
+    case 0: return pal.color(QPalette::Active, QPalette::Mid);                // scroll bar
+    case 1: return pal.color(QPalette::Active, QPalette::Dark);               // desktop
+    case 2: return pal.color(QPalette::Active, QPalette::Highlight);          // active caption
+    case 3: return pal.color(QPalette::Disabled, QPalette::WindowText);       // inactive caption
+    case 4: return pal.color(QPalette::Active, QPalette::Window);             // menu
+    case 5: return pal.color(QPalette::Active, QPalette::Base);               // window
+    case 6: return pal.color(QPalette::Active, QPalette::Shadow);             // window frame
+    case 7: return pal.color(QPalette::Active, QPalette::WindowText);         // menu text
+    case 8: return pal.color(QPalette::Active, QPalette::Text);               // window text
+    case 9: return pal.color(QPalette::Active, QPalette::HighlightedText);    // caption text
+    case 10:
+    case 11: return pal.color(QPalette::Active, QPalette::Window);            // borders
+    case 12: return pal.color(QPalette::Active, QPalette::Dark);              // app work space
+    case 13: return pal.color(QPalette::Active, QPalette::Highlight);
+    case 14: return pal.color(QPalette::Active, QPalette::HighlightedText);
+    case 15: return pal.color(QPalette::Active, QPalette::Button);            // button face
+    case 16: return pal.color(QPalette::Active, QPalette::Dark);              // button shadow
+    case 17: return pal.color(QPalette::Disabled, QPalette::Text);            // grey text
+    case 18: return pal.color(QPalette::Active, QPalette::ButtonText);
+    case 19: return pal.color(QPalette::Disabled, QPalette::HighlightedText); // inactive caption text
+    case 20: return pal.color(QPalette::Active, QPalette::Light);             // button highlight
+    case 21: return pal.color(QPalette::Active, QPalette::Shadow);            // 3D dark shadow
+    case 22: return pal.color(QPalette::Active, QPalette::Midlight);          // 3D light
+    case 23: return pal.color(QPalette::Active, QPalette::ToolTipText);
+    case 24: return pal.color(QPalette::Active, QPalette::ToolTipBase);
+    case 26: return pal.color(QPalette::Active, QPalette::Link);              // hot light
+    case 27:
+    case 28: return pal.color(QPalette::Active, QPalette::Highlight);         // caption gradients
+    case 29: return pal.color(QPalette::Active, QPalette::Highlight);         // menu highlight
+    case 30: return pal.color(QPalette::Active, QPalette::Window);            // menu bar
+    default: return QColor(Qt::black);
+    }
+}
+
+} // namespace
+
+TColor GetSysColor(int index)
+{
+    return FromQColor(PaletteColor(index));
+}
+
+TColor ColorToRGB(TColor color)
+{
+    if (color & clSystemColor)
+        return GetSysColor(static_cast<int>(color & 0xFF));
+    return color & 0xFFFFFF;
+}
+
+QColor ToQColor(TColor color)
+{
+    const TColor c = ColorToRGB(color);
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+TColor FromQColor(const QColor& color)
+{
+    return RGB(color.red(), color.green(), color.blue());
+}
+
+QFont MakeFont(const QString& name, int height)
+{
+    QFont font(name);
+    font.setPixelSize(std::max(1, std::abs(height)));
+    return font;
+}
+
+QFont TFont::ToQFont() const
+{
+    QFont font = MakeFont(Name, Height == 0 ? -11 : Height);
+    font.setBold(Style & fsBold);
+    font.setItalic(Style & fsItalic);
+    font.setUnderline(Style & fsUnderline);
+    font.setStrikeOut(Style & fsStrikeOut);
+    return font;
+}
+
+TFont TFont::FromQFont(const QFont& font, TColor color)
+{
+    TFont f;
+    f.Name = font.family();
+    if (font.pixelSize() > 0)
+        f.Height = -font.pixelSize();
+    else
+        f.Height = -static_cast<int>(font.pointSizeF() * 96.0 / 72.0 + 0.5);
+    f.Style = (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) |
+              (font.underline() ? fsUnderline : 0) | (font.strikeOut() ? fsStrikeOut : 0);
+    f.Color = color;
+    return f;
+}
+
+TFont SystemMenuFont()
+{
+    return TFont::FromQFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont), clMenuText);
+}
+
+// ---- TCanvas
+
+TCanvas::TCanvas(QPaintDevice* device)
+{
+    if (!device)
+        return;
+    FOwnPainter = std::make_unique<QPainter>(device);
+    FPainter = FOwnPainter.get();
+    FPainter->setRenderHint(QPainter::Antialiasing, false);
+}
+
+TCanvas::TCanvas(QPainter* painter)
+    : FPainter(painter)
+{
+    if (FPainter)
+        FPainter->setRenderHint(QPainter::Antialiasing, false);
+}
+
+TCanvas::~TCanvas() = default;
+
+QPaintDevice* TCanvas::Device() const
+{
+    return FPainter ? FPainter->device() : nullptr;
+}
+
+int TCanvas::BitsPerPixel() const
+{
+    if (sDepthOverride > 0)
+        return sDepthOverride;
+    QPaintDevice* device = Device();
+    return device ? device->depth() : 32;
+}
+
+void TCanvas::SpanFill(const QRect& r, TColor color)
+{
+    if (!FPainter || r.isEmpty())
+        return;
+    FPainter->fillRect(r, ToQColor(color));
+}
+
+// Bresenham from `a` towards `b`; `b` itself is not plotted.
+void TCanvas::PlotLine(QPoint a, QPoint b, TColor color)
+{
+    if (!FPainter || a == b)
+        return;
+    if (a.y() == b.y()) {
+        const int x0 = a.x() < b.x() ? a.x() : b.x() + 1;
+        SpanFill(QRect(x0, a.y(), std::abs(b.x() - a.x()), 1), color);
+        return;
+    }
+    if (a.x() == b.x()) {
+        const int y0 = a.y() < b.y() ? a.y() : b.y() + 1;
+        SpanFill(QRect(a.x(), y0, 1, std::abs(b.y() - a.y())), color);
+        return;
+    }
+    const QColor qc = ToQColor(color);
+    int x = a.x(), y = a.y();
+    const int dx = std::abs(b.x() - x), dy = -std::abs(b.y() - y);
+    const int sx = x < b.x() ? 1 : -1, sy = y < b.y() ? 1 : -1;
+    int err = dx + dy;
+    while (x != b.x() || y != b.y()) {
+        FPainter->fillRect(QRect(x, y, 1, 1), qc);
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void TCanvas::LineTo(int x, int y)
+{
+    const QPoint to(x, y);
+    if (Pen.Style != psClear) {
+        const int w = std::max(1, Pen.Width);
+        for (int i = 0; i < w; ++i) {
+            const QPoint d = (PenPos.y() == to.y()) ? QPoint(0, i - w / 2) : QPoint(i - w / 2, 0);
+            PlotLine(PenPos + d, to + d, Pen.Color);
+        }
+    }
+    PenPos = to;
+}
+
+void TCanvas::Polyline(const std::vector<QPoint>& points)
+{
+    if (points.empty())
+        return;
+    const QPoint saved = PenPos;
+    PenPos = points.front();
+    for (std::size_t i = 1; i < points.size(); ++i)
+        LineTo(points[i].x(), points[i].y());
+    PenPos = saved;
+}
+
+void TCanvas::FillRect(const TRect& r)
+{
+    if (Brush.Style == bsClear || r.Right <= r.Left || r.Bottom <= r.Top)
+        return;
+    SpanFill(r.ToQRect(), Brush.Color);
+}
+
+void TCanvas::FrameRect(const TRect& r)
+{
+    if (r.Right <= r.Left || r.Bottom <= r.Top)
+        return;
+    const TColor c = Brush.Color;
+    SpanFill(QRect(r.Left, r.Top, r.Width(), 1), c);
+    SpanFill(QRect(r.Left, r.Bottom - 1, r.Width(), 1), c);
+    SpanFill(QRect(r.Left, r.Top, 1, r.Height()), c);
+    SpanFill(QRect(r.Right - 1, r.Top, 1, r.Height()), c);
+}
+
+void TCanvas::Rectangle(int l, int t, int r, int b)
+{
+    if (r < l)
+        std::swap(l, r);
+    if (b < t)
+        std::swap(t, b);
+    if (Pen.Style == psClear) {
+        // Without a pen the filled area loses its right column and bottom row as well.
+        if (Brush.Style != bsClear)
+            SpanFill(QRect(l, t, r - l - 1, b - t - 1), Brush.Color);
+        return;
+    }
+    if (Brush.Style != bsClear)
+        SpanFill(QRect(l + 1, t + 1, r - l - 2, b - t - 2), Brush.Color);
+    const TColor c = Pen.Color;
+    SpanFill(QRect(l, t, r - l, 1), c);
+    SpanFill(QRect(l, b - 1, r - l, 1), c);
+    SpanFill(QRect(l, t, 1, b - t), c);
+    SpanFill(QRect(r - 1, t, 1, b - t), c);
+}
+
+void TCanvas::RoundRect(int l, int t, int r, int b, int cornerWidth, int cornerHeight)
+{
+    if (!FPainter)
+        return;
+    FPainter->save();
+    FPainter->setPen(Pen.Style == psClear ? QPen(Qt::NoPen) : QPen(ToQColor(Pen.Color), 0));
+    FPainter->setBrush(Brush.Style == bsClear ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Brush.Color)));
+    FPainter->drawRoundedRect(QRect(l, t, r - l - 1, b - t - 1), cornerWidth / 2.0, cornerHeight / 2.0);
+    FPainter->restore();
+}
+
+void TCanvas::Ellipse(int l, int t, int r, int b)
+{
+    if (!FPainter)
+        return;
+    FPainter->save();
+    FPainter->setPen(Pen.Style == psClear ? QPen(Qt::NoPen) : QPen(ToQColor(Pen.Color), 0));
+    FPainter->setBrush(Brush.Style == bsClear ? QBrush(Qt::NoBrush) : QBrush(ToQColor(Brush.Color)));
+    FPainter->drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+    FPainter->restore();
+}
+
+void TCanvas::Draw(int x, int y, const QImage& image)
+{
+    if (FPainter && !image.isNull())
+        FPainter->drawImage(QPoint(x, y), image);
+}
+
+void TCanvas::StretchDraw(const TRect& r, const QImage& image)
+{
+    if (FPainter && !image.isNull())
+        FPainter->drawImage(r.ToQRect(), image);
+}
+
+void TCanvas::CopyAnd(const TRect& dest, const QImage& source)
+{
+    if (!FPainter || source.isNull())
+        return;
+    if (auto* image = dynamic_cast<QImage*>(Device()); image && !FPainter->transform().isScaling()) {
+        // Combine the colour bits directly, as a raster operation on the device would.
+        const QPoint o = FPainter->transform().map(QPoint(dest.Left, dest.Top));
+        const QImage src = source.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < dest.Height() && y < src.height(); ++y)
+            for (int x = 0; x < dest.Width() && x < src.width(); ++x) {
+                const int px = o.x() + x, py = o.y() + y;
+                if (px < 0 || py < 0 || px >= image->width() || py >= image->height())
+                    continue;
+                const QRgb d = image->pixel(px, py);
+                const QRgb s = src.pixel(x, y);
+                image->setPixel(px, py, qRgba(qRed(d) & qRed(s), qGreen(d) & qGreen(s), qBlue(d) & qBlue(s), qAlpha(d)));
+            }
+        return;
+    }
+    FPainter->save();
+    FPainter->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    FPainter->drawImage(dest.ToQRect(), source);
+    FPainter->restore();
+}
+
+void TCanvas::ApplyFont()
+{
+    FPainter->setFont(Font.ToQFont());
+    FPainter->setPen(ToQColor(Font.Color));
+}
+
+int TCanvas::TextWidth(const QString& text) const
+{
+    return QFontMetrics(Font.ToQFont()).horizontalAdvance(text);
+}
+
+int TCanvas::TextHeight(const QString& text) const
+{
+    Q_UNUSED(text);
+    return QFontMetrics(Font.ToQFont()).height();
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text)
+{
+    if (!FPainter)
+        return;
+    const QFontMetrics fm(Font.ToQFont());
+    const QRect box(x, y, fm.horizontalAdvance(text), fm.height());
+    if (Brush.Style != bsClear)
+        SpanFill(box, Brush.Color);
+    FPainter->save();
+    ApplyFont();
+    if (TextFlags & ETO_RTLREADING)
+        FPainter->setLayoutDirection(Qt::RightToLeft);
+    FPainter->drawText(QPoint(x, y + fm.ascent()), text);
+    FPainter->restore();
+    PenPos = QPoint(x + box.width(), y);
+}
+
+void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
+{
+    if (!FPainter)
+        return;
+    FPainter->save();
+    FPainter->setClipRect(r.ToQRect(), Qt::IntersectClip);
+    if (Brush.Style != bsClear)
+        SpanFill(r.ToQRect(), Brush.Color);
+    const TBrushStyle saved = Brush.Style;
+    Brush.Style = bsClear;
+    TextOut(x, y, text);
+    Brush.Style = saved;
+    FPainter->restore();
+}
+
+int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
+{
+    const QFont font = Font.ToQFont();
+    const QFontMetrics fm(font);
+    int qtFlags = 0;
+    if (flags & DT_SINGLELINE)
+        qtFlags |= Qt::TextSingleLine;
+    if (flags & DT_WORDBREAK)
+        qtFlags |= Qt::TextWordWrap;
+    if (flags & DT_EXPANDTABS)
+        qtFlags |= Qt::TextExpandTabs;
+    if (!(flags & DT_NOPREFIX))
+        qtFlags |= Qt::TextShowMnemonic;
+    if (flags & DT_CENTER)
+        qtFlags |= Qt::AlignHCenter;
+    else if (flags & DT_RIGHT)
+        qtFlags |= Qt::AlignRight;
+    else
+        qtFlags |= Qt::AlignLeft;
+    // Vertical placement only applies to a single line, as with the platform.
+    if ((flags & DT_SINGLELINE) && (flags & DT_VCENTER))
+        qtFlags |= Qt::AlignVCenter;
+    else if ((flags & DT_SINGLELINE) && (flags & DT_BOTTOM))
+        qtFlags |= Qt::AlignBottom;
+    else
+        qtFlags |= Qt::AlignTop;
+
+    QString shown = text;
+    if (flags & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS)) {
+        const Qt::TextElideMode mode = (flags & DT_PATH_ELLIPSIS) ? Qt::ElideMiddle : Qt::ElideRight;
+        shown = fm.elidedText(text, mode, r.Width(), qtFlags & Qt::TextShowMnemonic);
+    }
+
+    const QRect bound = fm.boundingRect(r.ToQRect(), qtFlags, shown);
+    if (flags & DT_CALCRECT) {
+        int width = bound.width();
+        if (width == 0 && !shown.isEmpty())
+            width = fm.horizontalAdvance(shown);
+        r.Right = r.Left + width;
+        r.Bottom = r.Top + bound.height();
+        return bound.height();
+    }
+    if (!FPainter)
+        return bound.height();
+    FPainter->save();
+    if (!(flags & DT_NOCLIP))
+        FPainter->setClipRect(r.ToQRect(), Qt::IntersectClip);
+    if (Brush.Style != bsClear)
+        SpanFill(bound, Brush.Color);
+    ApplyFont();
+    if (flags & DT_RTLREADING)
+        FPainter->setLayoutDirection(Qt::RightToLeft);
+    FPainter->drawText(r.ToQRect(), qtFlags, shown);
+    FPainter->restore();
+    return bound.height();
+}
+
+int DrawText(TCanvas* canvas, const QString& text, TRect& r, unsigned flags)
+{
+    return canvas->DrawText(text, r, flags);
+}
+
+TColor TCanvas::Pixel(int x, int y) const
+{
+    QPaintDevice* device = Device();
+    if (!device)
+        return clNone;
+    const QPoint p = FPainter->transform().map(QPoint(x, y));
+    if (auto* image = dynamic_cast<QImage*>(device)) {
+        if (!image->valid(p))
+            return clNone;
+        return FromQColor(QColor(image->pixel(p)));
+    }
+    if (auto* pixmap = dynamic_cast<QPixmap*>(device)) {
+        const QImage image = pixmap->copy(QRect(p, QSize(1, 1))).toImage();
+        return image.isNull() ? clNone : FromQColor(QColor(image.pixel(0, 0)));
+    }
+    return clNone;
+}
+
+void TCanvas::SetPixel(int x, int y, TColor color)
+{
+    SpanFill(QRect(x, y, 1, 1), color);
+}
+
+void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int width)
+{
+    canvas->Pen.Width = 1;
+    canvas->Pen.Style = psSolid;
+    r.Bottom -= 1;
+    r.Right -= 1;
+    while (width > 0) {
+        --width;
+        canvas->Pen.Color = topColor;
+        canvas->Polyline({QPoint(r.Left, r.Bottom), QPoint(r.Left, r.Top), QPoint(r.Right, r.Top)});
+        canvas->Pen.Color = bottomColor;
+        canvas->Polyline({QPoint(r.Right, r.Top), QPoint(r.Right, r.Bottom), QPoint(r.Left - 1, r.Bottom)});
+        InflateRect(r, -1, -1);
+    }
+    r.Bottom += 1;
+    r.Right += 1;
+}
+
+// ---- TBitmap
+
+void TBitmap::SetSize(int width, int height)
+{
+    FCanvas.reset();
+    if (width <= 0 || height <= 0) {
+        FImage = QImage();
+        return;
+    }
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    if (!FImage.isNull()) {
+        QPainter p(&image);
+        p.drawImage(0, 0, FImage);
+    }
+    FImage = image;
+}
+
+void TBitmap::Assign(const QImage& image)
+{
+    FCanvas.reset();
+    FImage = image.convertToFormat(QImage::Format_ARGB32);
+}
+
+TCanvas* TBitmap::Canvas()
+{
+    if (!FCanvas && !FImage.isNull())
+        FCanvas = std::make_unique<TCanvas>(&FImage);
+    return FCanvas.get();
+}

@@ -1,0 +1,371 @@
+// Menus over Qt actions and menus; owner drawing through a proxy style.
+#include "Menus.h"
+
+#include "Forms.h"
+#include "ImgList.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
+
+namespace {
+
+// Routes the measuring and painting of owner-drawn items to their events.
+class TMenuStyle : public QProxyStyle {
+public:
+    TMenuStyle() : QProxyStyle(nullptr) {}
+
+    static TMenuStyle* Instance()
+    {
+        static QPointer<TMenuStyle> style;
+        if (!style) {
+            style = new TMenuStyle;
+            style->setParent(qApp);
+        }
+        return style;
+    }
+
+    static TMenuItem* OwnerDrawn(const QWidget* widget)
+    {
+        auto* menu = qobject_cast<const TMenuWidget*>(widget);
+        if (!menu)
+            return nullptr;
+        TMenuItem* item = menu->StyledItem();
+        if (!item)
+            return nullptr;
+        TMenu* parentMenu = item->GetParentMenu();
+        return parentMenu && parentMenu->OwnerDraw() ? item : nullptr;
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override
+    {
+        QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
+        if (type != CT_MenuItem)
+            return result;
+        TMenuItem* item = OwnerDrawn(widget);
+        if (!item || !item->OnMeasureItem)
+            return result;
+        QImage scratch(1, 1, QImage::Format_ARGB32);
+        TCanvas canvas(&scratch);
+        canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
+        int width = result.width();
+        int height = result.height();
+        item->OnMeasureItem(item, &canvas, width, height);
+        return QSize(width, height);
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        if (element == CE_MenuItem) {
+            TMenuItem* item = OwnerDrawn(widget);
+            if (item && item->OnDrawItem) {
+                const QRect r = option->rect;
+                // Paint into an image so that the handler can read back pixels.
+                QImage image(r.size(), QImage::Format_ARGB32);
+                image.fill(widget->palette().color(QPalette::Window));
+                {
+                    TCanvas canvas(&image);
+                    canvas.Painter()->translate(-r.topLeft());
+                    canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
+                    canvas.Brush.Color = clMenu;
+                    item->OnDrawItem(item, &canvas, TRect(r), option->state & State_Selected);
+                }
+                painter->drawImage(r.topLeft(), image);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+} // namespace
+
+TShortCut ShortCut(int key, Qt::KeyboardModifiers modifiers)
+{
+    return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
+}
+
+QString ShortCutToText(const TShortCut& shortCut)
+{
+    return shortCut.toString(QKeySequence::PortableText);
+}
+
+TMenuItem* MenuItemOf(const QAction* action)
+{
+    return action ? qobject_cast<TMenuItem*>(action->parent()) : nullptr;
+}
+
+// ---- TMenuItem
+
+TMenuItem::TMenuItem(TComponent* owner)
+    : QObject(owner ? owner->AsObject() : nullptr)
+    , TComponent(this, owner)
+    , FAction(new QAction(this))
+{
+    connect(FAction, &QAction::triggered, this, [this] {
+        // Items do not check themselves when clicked.
+        if (FAction->isCheckable() && FAction->isChecked() != FChecked) {
+            const QSignalBlocker block(FAction);
+            FAction->setChecked(FChecked);
+        }
+        Click();
+    });
+    connect(FAction, &QAction::hovered, this, [this] { Application->SetHint(FHint); });
+}
+
+TMenuItem::~TMenuItem()
+{
+    for (TMenuItem* item : FItems)
+        item->FParent = nullptr;
+    if (FParent)
+        FParent->Remove(this);
+    delete FSubMenu;
+}
+
+void TMenuItem::SetCaption(const QString& caption)
+{
+    FCaption = caption;
+    SyncAction();
+}
+
+void TMenuItem::SetShortCut(const TShortCut& shortCut)
+{
+    FShortCut = shortCut;
+    SyncAction();
+}
+
+void TMenuItem::SetChecked(bool checked)
+{
+    if (checked && FRadioItem && FParent) {
+        for (TMenuItem* sibling : FParent->FItems)
+            if (sibling != this && sibling->FRadioItem && sibling->FGroupIndex == FGroupIndex && sibling->FChecked) {
+                sibling->FChecked = false;
+                sibling->SyncAction();
+            }
+    }
+    FChecked = checked;
+    SyncAction();
+}
+
+void TMenuItem::SetRadioItem(bool radio)
+{
+    FRadioItem = radio;
+    SyncAction();
+}
+
+void TMenuItem::SetDefault(bool value)
+{
+    FDefault = value;
+    SyncAction();
+}
+
+void TMenuItem::SetEnabled(bool enabled)
+{
+    FEnabled = enabled;
+    SyncAction();
+}
+
+void TMenuItem::SetVisible(bool visible)
+{
+    FVisible = visible;
+    SyncAction();
+}
+
+void TMenuItem::SyncAction()
+{
+    FAction->setSeparator(IsLine());
+    FAction->setText(FCaption);
+    FAction->setEnabled(FEnabled);
+    FAction->setVisible(FVisible);
+    FAction->setCheckable(FChecked || FRadioItem);
+    {
+        const QSignalBlocker block(FAction);
+        FAction->setChecked(FChecked);
+    }
+    QFont font = FAction->font();
+    font.setBold(FDefault);
+    FAction->setFont(font);
+    // Shown in the menu; the form's shortcut dispatch runs the item, so Qt's own
+    // shortcut map only sees it while this item's menu is open.
+    FAction->setShortcut(FShortCut);
+    FAction->setShortcutContext(Qt::WidgetShortcut);
+    if (!FItems.empty())
+        FAction->setMenu(SubMenu());
+}
+
+void TMenuItem::Add(TMenuItem* item)
+{
+    Insert(Count(), item);
+}
+
+void TMenuItem::Insert(int index, TMenuItem* item)
+{
+    if (!item || item == this)
+        return;
+    if (item->FParent)
+        item->FParent->Remove(item);
+    index = std::clamp(index, 0, Count());
+    FItems.insert(FItems.begin() + index, item);
+    item->FParent = this;
+    if (!item->parent())
+        item->setParent(this);
+    SyncAction();
+    if (FSubMenu)
+        RebuildSubMenu();
+}
+
+void TMenuItem::Remove(TMenuItem* item)
+{
+    const auto it = std::find(FItems.begin(), FItems.end(), item);
+    if (it == FItems.end())
+        return;
+    FItems.erase(it);
+    item->FParent = nullptr;
+    if (FSubMenu)
+        FSubMenu->removeAction(item->FAction);
+}
+
+int TMenuItem::IndexOf(const TMenuItem* item) const
+{
+    const auto it = std::find(FItems.begin(), FItems.end(), item);
+    return it == FItems.end() ? -1 : static_cast<int>(it - FItems.begin());
+}
+
+void TMenuItem::Clear()
+{
+    while (!FItems.empty())
+        delete FItems.back();
+}
+
+TMenu* TMenuItem::GetParentMenu() const
+{
+    const TMenuItem* item = this;
+    while (item->FParent)
+        item = item->FParent;
+    return item->FMenu;
+}
+
+TMenuItem* TMenuItem::FindByShortCut(const TShortCut& shortCut)
+{
+    for (TMenuItem* item : FItems) {
+        if (!item->FShortCut.isEmpty() && item->FShortCut == shortCut)
+            return item;
+        if (TMenuItem* found = item->FindByShortCut(shortCut))
+            return found;
+    }
+    return nullptr;
+}
+
+void TMenuItem::Click()
+{
+    if (FEnabled)
+        Fire(OnClick, this);
+}
+
+QMenu* TMenuItem::SubMenu()
+{
+    if (!FSubMenu) {
+        FSubMenu = new TMenuWidget(this);
+        RebuildSubMenu();
+    }
+    return FSubMenu;
+}
+
+void TMenuItem::RebuildSubMenu()
+{
+    FSubMenu->clear();
+    TMenu* menu = GetParentMenu();
+    TImageList* images = FSubMenuImages ? FSubMenuImages.data() : (menu ? menu->Images() : nullptr);
+    for (TMenuItem* item : FItems) {
+        item->SyncAction();
+        item->FAction->setIcon(images ? images->GetIcon(item->FImageIndex) : QIcon());
+        FSubMenu->addAction(item->FAction);
+    }
+}
+
+// ---- TMenuWidget
+
+TMenuWidget::TMenuWidget(TMenuItem* item)
+    : QMenu(nullptr)
+    , FItem(item)
+{
+    setObjectName(item->Name());
+    setStyle(TMenuStyle::Instance());
+    connect(this, &QMenu::aboutToShow, this, [this] {
+        if (FItem->Count() > 0 || FItem->GetParentMenu())
+            FItem->RebuildSubMenu();
+    });
+}
+
+void TMenuWidget::initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const
+{
+    QMenu::initStyleOption(option, action);
+    FStyledItem = MenuItemOf(action);
+}
+
+// ---- TMenu
+
+TMenu::TMenu(TComponent* owner)
+    : QObject(owner ? owner->AsObject() : nullptr)
+    , TComponent(this, owner)
+    , FItems(new TMenuItem(nullptr))
+{
+    FItems->setParent(this);
+    FItems->FMenu = this;
+}
+
+TMenu::~TMenu()
+{
+    FItems->FMenu = nullptr;
+}
+
+void TMenu::SetOwnerDraw(bool ownerDraw)
+{
+    FOwnerDraw = ownerDraw;
+}
+
+bool TMenu::IsShortCut(const TShortCut& shortCut)
+{
+    TMenuItem* item = FItems->FindByShortCut(shortCut);
+    if (!item)
+        return false;
+    // Disabled items and items below a disabled parent take the key and do nothing.
+    for (TMenuItem* p = item; p; p = p->Parent())
+        if (!p->Enabled())
+            return true;
+    item->Click();
+    return true;
+}
+
+TMainMenu::TMainMenu(TComponent* owner)
+    : TMenu(owner)
+{
+}
+
+TPopupMenu::TPopupMenu(TComponent* owner)
+    : TMenu(owner)
+{
+}
+
+void TPopupMenu::Popup(const QPoint& globalPos)
+{
+    Fire(OnPopup, this);
+    QMenu* menu = MenuWidget();
+    menu->popup(globalPos);
+}
+
+void TPopupMenu::CloseMenu()
+{
+    if (QMenu* menu = Items()->FSubMenu)
+        menu->close();
+}
+
+bool TPopupMenu::IsOpen()
+{
+    QMenu* menu = Items()->FSubMenu;
+    return menu && menu->isVisible();
+}

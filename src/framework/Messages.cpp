@@ -1,0 +1,232 @@
+// Window messages over an event filter per control.
+#include "Messages.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+
+#include <vector>
+
+namespace {
+
+struct THook {
+    const void* Key;
+    TWndProc Proc;
+    bool SuppressPaint;
+};
+
+std::intptr_t PointParam(const QPoint& p)
+{
+    return static_cast<std::intptr_t>((static_cast<std::uint32_t>(p.y() & 0xFFFF) << 16) | static_cast<std::uint32_t>(p.x() & 0xFFFF));
+}
+
+class TMessageFilter : public QObject {
+public:
+    explicit TMessageFilter(QWidget* control) : QObject(control) { control->installEventFilter(this); }
+
+    static TMessageFilter* Find(const QWidget* control)
+    {
+        for (QObject* child : control->children())
+            if (auto* filter = dynamic_cast<TMessageFilter*>(child))
+                return filter;
+        return nullptr;
+    }
+
+    std::vector<THook> Hooks;
+
+    void Dispatch(TMessage& message)
+    {
+        // Hooks may unhook themselves while running.
+        const std::vector<THook> hooks = Hooks;
+        for (const THook& hook : hooks)
+            if (hook.Proc)
+                hook.Proc(message);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != parent() || FInside)
+            return false;
+        TMessage message;
+        TMessage extra; // a second message some events carry (focus out also means exit)
+        if (!Translate(event, message, extra))
+            return false;
+        QPointer<QObject> alive(watched);
+        bool suppress = false;
+        if (message.Msg == WM_PAINT)
+            for (const THook& hook : Hooks)
+                suppress = suppress || hook.SuppressPaint;
+        if (!suppress) {
+            FInside = true;
+            watched->event(event);
+            FInside = false;
+            if (!alive)
+                return true;
+        } else {
+            message.Result = 1;
+        }
+        Dispatch(message);
+        if (extra.Msg != 0 && alive)
+            Dispatch(extra);
+        return true;
+    }
+
+private:
+    static bool Translate(QEvent* event, TMessage& m, TMessage& extra)
+    {
+        switch (event->type()) {
+        case QEvent::Paint: m.Msg = WM_PAINT; return true;
+        case QEvent::FocusIn: m.Msg = WM_SETFOCUS; return true;
+        case QEvent::FocusOut: {
+            m.Msg = WM_KILLFOCUS;
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                extra.Msg = CM_EXIT;
+            return true;
+        }
+        case QEvent::Enter: m.Msg = CM_MOUSEENTER; return true;
+        case QEvent::Leave: m.Msg = CM_MOUSELEAVE; return true;
+        case QEvent::EnabledChange: m.Msg = CM_ENABLEDCHANGED; return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: {
+            auto* me = static_cast<QMouseEvent*>(event);
+            if (me->button() != Qt::LeftButton)
+                return false;
+            m.Msg = event->type() == QEvent::MouseButtonPress ? WM_LBUTTONDOWN
+                    : event->type() == QEvent::MouseButtonRelease ? WM_LBUTTONUP
+                                                                  : WM_LBUTTONDBLCLK;
+            m.WParam = event->type() == QEvent::MouseButtonRelease ? 0 : MK_LBUTTON;
+            m.LParam = PointParam(me->position().toPoint());
+            return true;
+        }
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            auto* ke = static_cast<QKeyEvent*>(event);
+            // Held keys repeat their key-down only, as on the platform.
+            if (event->type() == QEvent::KeyRelease && ke->isAutoRepeat())
+                return false;
+            m.Msg = event->type() == QEvent::KeyPress ? WM_KEYDOWN : WM_KEYUP;
+            m.WParam = VirtualKeyOf(ke->key());
+            m.LParam = ke->isAutoRepeat() ? (1 << 30) | 1 : 1;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    bool FInside = false;
+};
+
+} // namespace
+
+void HookWindowProc(QWidget* control, const void* key, TWndProc proc, bool suppressPaint)
+{
+    TMessageFilter* filter = TMessageFilter::Find(control);
+    if (!filter)
+        filter = new TMessageFilter(control);
+    for (THook& hook : filter->Hooks)
+        if (hook.Key == key) {
+            hook.Proc = std::move(proc);
+            hook.SuppressPaint = suppressPaint;
+            return;
+        }
+    filter->Hooks.push_back(THook{key, std::move(proc), suppressPaint});
+}
+
+void UnhookWindowProc(QWidget* control, const void* key)
+{
+    TMessageFilter* filter = TMessageFilter::Find(control);
+    if (!filter)
+        return;
+    std::erase_if(filter->Hooks, [key](const THook& h) { return h.Key == key; });
+}
+
+bool IsWindowProcHooked(const QWidget* control, const void* key)
+{
+    const TMessageFilter* filter = TMessageFilter::Find(control);
+    if (!filter)
+        return false;
+    for (const THook& hook : filter->Hooks)
+        if (hook.Key == key)
+            return true;
+    return false;
+}
+
+std::intptr_t Perform(QWidget* control, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam)
+{
+    if (!control)
+        return 0;
+    const QPointF pos(static_cast<qint16>(lParam & 0xFFFF), static_cast<qint16>((lParam >> 16) & 0xFFFF));
+    switch (msg) {
+    case WM_PAINT:
+        control->repaint();
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK: {
+        const QEvent::Type type = msg == WM_LBUTTONDOWN ? QEvent::MouseButtonPress
+                                  : msg == WM_LBUTTONUP ? QEvent::MouseButtonRelease
+                                                        : QEvent::MouseButtonDblClick;
+        const Qt::MouseButtons buttons = msg == WM_LBUTTONUP ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, pos, control->mapToGlobal(pos), Qt::LeftButton, buttons, QGuiApplication::keyboardModifiers());
+        QApplication::sendEvent(control, &event);
+        return 0;
+    }
+    default:
+        break;
+    }
+    TMessageFilter* filter = TMessageFilter::Find(control);
+    TMessage message{msg, wParam, lParam, 0};
+    if (filter)
+        filter->Dispatch(message);
+    return message.Result;
+}
+
+std::uintptr_t VirtualKeyOf(int qtKey)
+{
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return 0x41 + (qtKey - Qt::Key_A);
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return 0x30 + (qtKey - Qt::Key_0);
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return 0x70 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Tab: return 0x09;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 0x0D;
+    case Qt::Key_Shift: return 0x10;
+    case Qt::Key_Control: return 0x11;
+    case Qt::Key_Alt: return 0x12;
+    case Qt::Key_Escape: return 0x1B;
+    case Qt::Key_PageUp: return 0x21;
+    case Qt::Key_PageDown: return 0x22;
+    case Qt::Key_End: return 0x23;
+    case Qt::Key_Home: return 0x24;
+    case Qt::Key_Left: return 0x25;
+    case Qt::Key_Up: return 0x26;
+    case Qt::Key_Right: return 0x27;
+    case Qt::Key_Down: return 0x28;
+    case Qt::Key_Insert: return 0x2D;
+    case Qt::Key_Delete: return 0x2E;
+    default: return 0;
+    }
+}
+
+TControlCanvas::TControlCanvas(QWidget* control)
+    : TCanvas(control && control->testAttribute(Qt::WA_WState_InPaintEvent) ? static_cast<QPaintDevice*>(control) : nullptr)
+    , FControl(control)
+{
+    if (!control)
+        return;
+    if (!HandleAllocated())
+        control->update();
+    Font = TFont::FromQFont(control->font(), FromQColor(control->palette().color(QPalette::WindowText)));
+}
