@@ -5,6 +5,7 @@
 #include "ExtCtrls.h"
 #include "Icon.h"
 #include "StdCtrls.h"
+#include "Thread.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -182,6 +183,7 @@ TApplication::TApplication()
 
 TApplication::~TApplication()
 {
+    TThread::CancelPendingSynchronize();
     // Forms owned by the application have no Qt parent; they go with it.
     std::vector<QWidget*> forms;
     for (int i = 0; i < ComponentCount(); ++i)

@@ -1,0 +1,324 @@
+// The folder list and the drive box.
+#include "FileCtrl.h"
+
+#include "Forms.h"
+#include "StdCtrls.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+#include <map>
+#include <set>
+
+namespace {
+
+TComponent* OwnerOr(TComponent* owner, QWidget* parent)
+{
+    return owner ? owner : DefaultOwnerFor(parent);
+}
+
+// The folder last shown on each drive, as the platform keeps one per drive.
+std::map<QString, QString>& LastFolders()
+{
+    static std::map<QString, QString> folders;
+    return folders;
+}
+
+// Mount table fields escape blanks and the like as \ooo.
+QString Unescape(const QByteArray& field)
+{
+    QByteArray out;
+    for (int i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                out.append(static_cast<char>(code));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(field[i]);
+    }
+    return QFile::decodeName(out);
+}
+
+const std::set<QString>& PseudoFileSystems()
+{
+    static const std::set<QString> types = {
+        "proc", "sysfs", "devtmpfs", "devpts", "tmpfs", "ramfs", "cgroup", "cgroup2", "securityfs",
+        "pstore", "bpf", "debugfs", "tracefs", "mqueue", "hugetlbfs", "configfs", "fusectl", "autofs",
+        "binfmt_misc", "rpc_pipefs", "nsfs", "efivarfs", "selinuxfs", "fuse.gvfsd-fuse", "fuse.portal",
+        "squashfs", "rootfs", "none"};
+    return types;
+}
+
+constexpr int kIndent = 8;
+
+// Paints an entry: an open or closed folder at its level, then the name.
+class TDirectoryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem opt(option);
+        initStyleOption(&opt, index);
+        const int level = index.data(Qt::UserRole + 1).toInt();
+        const bool open = index.data(Qt::UserRole + 2).toBool();
+        QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        const QIcon icon = style->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
+        const QRect r = opt.rect;
+        const int x = r.left() + 2 + level * kIndent;
+        const QRect iconRect(x, r.top() + (r.height() - 14) / 2, 14, 14);
+        icon.paint(painter, iconRect);
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QRect textRect(iconRect.right() + 4, r.top(), painter->fontMetrics().horizontalAdvance(text) + 4, r.height());
+        if (opt.state & QStyle::State_Selected) {
+            painter->fillRect(textRect, opt.palette.color(QPalette::Highlight));
+            painter->setPen(opt.palette.color(QPalette::HighlightedText));
+        } else {
+            painter->setPen(opt.palette.color(QPalette::Text));
+        }
+        painter->drawText(textRect.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
+    }
+};
+
+} // namespace
+
+QStringList MountRoots()
+{
+    QStringList roots{QStringLiteral("/")};
+    QFile mounts(QStringLiteral("/proc/self/mounts"));
+    if (!mounts.open(QIODevice::ReadOnly))
+        return roots;
+    const QList<QByteArray> lines = mounts.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 3)
+            continue;
+        const QString path = Unescape(fields[1]);
+        const QString type = QString::fromLatin1(fields[2]);
+        if (PseudoFileSystems().count(type) || !path.startsWith(QLatin1Char('/')) || roots.contains(path))
+            continue;
+        if (path.startsWith(QLatin1String("/proc")) || path.startsWith(QLatin1String("/sys")) ||
+            path.startsWith(QLatin1String("/dev")) || path.startsWith(QLatin1String("/run")))
+            continue;
+        roots << path;
+    }
+    return roots;
+}
+
+QString NormalizeFolder(const QString& path)
+{
+    QString p = QDir::cleanPath(QDir(path).absolutePath());
+    if (p.isEmpty())
+        p = QStringLiteral("/");
+    return p;
+}
+
+QString DriveOf(const QString& path)
+{
+    const QString p = NormalizeFolder(path);
+    QString best = QStringLiteral("/");
+    for (const QString& root : MountRoots())
+        if ((p == root || p.startsWith(root + QLatin1Char('/'))) && root.size() > best.size())
+            best = root;
+    return best;
+}
+
+// ---- TDirectoryListBox
+
+TDirectoryListBox::TDirectoryListBox(QWidget* parent, TComponent* owner)
+    : QListWidget(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+    setItemDelegate(new TDirectoryDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void TDirectoryListBox::SetItemHeight(int height)
+{
+    FItemHeight = height;
+    for (int i = 0; i < count(); ++i)
+        item(i)->setSizeHint(QSize(0, FItemHeight));
+}
+
+void TDirectoryListBox::SetDirectory(const QString& path)
+{
+    const QString folder = NormalizeFolder(path);
+    const QFileInfo info(folder);
+    if (!info.isDir() || !QDir(folder).isReadable() || !QDir::setCurrent(folder))
+        throw EInOutError("Cannot enter folder " + folder.toStdString());
+    FDirectory = folder;
+    LastFolders()[DriveOf(folder)] = folder;
+    Rebuild();
+    UpdateLabel();
+    Fire(OnChange, this);
+}
+
+QString TDirectoryListBox::GetItemPath(int index) const
+{
+    return FPaths.value(index);
+}
+
+void TDirectoryListBox::Rebuild()
+{
+    clear();
+    FPaths.clear();
+    // Ancestors, root first.
+    QStringList chain;
+    for (QString p = FDirectory;; p = QFileInfo(p).path()) {
+        chain.prepend(p);
+        if (p == QLatin1String("/"))
+            break;
+    }
+    int level = 0;
+    int current = 0;
+    for (const QString& p : chain) {
+        auto* entry = new QListWidgetItem(p == QLatin1String("/") ? p : QFileInfo(p).fileName(), this);
+        entry->setData(Qt::UserRole + 1, level++);
+        entry->setData(Qt::UserRole + 2, true);
+        entry->setSizeHint(QSize(0, FItemHeight));
+        FPaths << p;
+        current = count() - 1;
+    }
+    QDir dir(FDirectory);
+    const QStringList subfolders =
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    for (const QString& name : subfolders) {
+        auto* entry = new QListWidgetItem(name, this);
+        entry->setData(Qt::UserRole + 1, level);
+        entry->setData(Qt::UserRole + 2, false);
+        entry->setSizeHint(QSize(0, FItemHeight));
+        FPaths << (FDirectory == QLatin1String("/") ? QLatin1Char('/') + name : FDirectory + QLatin1Char('/') + name);
+    }
+    setCurrentRow(current);
+}
+
+QString TDirectoryListBox::MinimizeName(const QString& path, const QFont& font, int width)
+{
+    const QFontMetrics fm(font);
+    if (fm.horizontalAdvance(path) <= width)
+        return path;
+    // Drop folders after the first one until it fits: "/home/.../name".
+    QStringList parts = path.split(QLatin1Char('/'));
+    while (parts.size() > 3) {
+        parts.removeAt(parts.size() > 3 && parts[2] == QLatin1String("...") ? 3 : 2);
+        if (!parts.contains(QStringLiteral("...")))
+            parts.insert(2, QStringLiteral("..."));
+        const QString candidate = parts.join(QLatin1Char('/'));
+        if (fm.horizontalAdvance(candidate) <= width)
+            return candidate;
+        if (parts.size() <= 4)
+            break;
+    }
+    return fm.elidedText(path, Qt::ElideLeft, width);
+}
+
+void TDirectoryListBox::SetDirLabel(TCustomLabel* label)
+{
+    FDirLabel = label;
+    UpdateLabel();
+}
+
+void TDirectoryListBox::UpdateLabel()
+{
+    if (FDirLabel && !FDirectory.isEmpty())
+        FDirLabel->SetCaption(MinimizeName(FDirectory, FDirLabel->font(), width()));
+}
+
+void TDirectoryListBox::OpenCurrent()
+{
+    const QString path = GetItemPath(currentRow());
+    if (path.isEmpty())
+        return;
+    try {
+        SetDirectory(path);
+    } catch (const std::exception& e) {
+        Application->ShowException(e);
+    }
+}
+
+void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    OpenCurrent();
+    Fire(OnDblClick, this);
+}
+
+void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        OpenCurrent();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void TDirectoryListBox::resizeEvent(QResizeEvent* event)
+{
+    QListWidget::resizeEvent(event);
+    UpdateLabel();
+}
+
+// ---- TDriveComboBox
+
+TDriveComboBox::TDriveComboBox(QWidget* parent, TComponent* owner)
+    : QComboBox(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+    BuildList();
+    FDrive = DriveOf(QDir::currentPath());
+    setCurrentIndex(std::max(0, findData(FDrive)));
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        try {
+            SetDrive(itemData(index).toString());
+        } catch (const std::exception& e) {
+            Application->ShowException(e);
+        }
+    });
+}
+
+void TDriveComboBox::BuildList()
+{
+    FUpdating = true;
+    clear();
+    const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    for (const QString& root : MountRoots())
+        addItem(icon, root, root);
+    setCurrentIndex(std::max(0, findData(FDrive)));
+    FUpdating = false;
+}
+
+void TDriveComboBox::SetDrive(const QString& path)
+{
+    const QString drive = DriveOf(path);
+    const bool changed = drive != FDrive;
+    FDrive = drive;
+    const int index = findData(drive);
+    if (index >= 0 && index != currentIndex()) {
+        FUpdating = true;
+        setCurrentIndex(index);
+        FUpdating = false;
+    }
+    if (!changed)
+        return;
+    if (FDirList) {
+        const auto it = LastFolders().find(drive);
+        QString folder = it != LastFolders().end() ? it->second : drive;
+        // The remembered folder may be gone; fall back to the drive's root.
+        if (!QFileInfo(folder).isDir())
+            folder = drive;
+        FDirList->SetDirectory(folder);
+    }
+    Fire(OnChange, this);
+}

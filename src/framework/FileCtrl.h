@@ -1,0 +1,89 @@
+// The folder list and the drive box, over native paths with "/" separators.
+#pragma once
+
+#include "Controls.h"
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QPointer>
+
+#include <stdexcept>
+
+class TLabel;
+class TCustomLabel;
+
+// A folder that cannot be entered.
+class EInOutError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The mount roots of the file systems that hold files ("drives"): "/" first, then the
+// others in the order of /proc/self/mounts, without pseudo file systems.
+QStringList MountRoots();
+// The mount root that holds `path`.
+QString DriveOf(const QString& path);
+// "/" at the root, no trailing separator elsewhere, "." and ".." resolved.
+QString NormalizeFolder(const QString& path);
+
+// The classic folder list: the ancestors of the current folder as open folders, the
+// current folder last of them, then its sorted subfolders.
+class TDirectoryListBox : public QListWidget, public TControl {
+    Q_OBJECT
+public:
+    explicit TDirectoryListBox(QWidget* parent, TComponent* owner = nullptr);
+
+    QString Directory() const { return FDirectory; }
+    // Enters `path`: makes it the process's current folder, rebuilds the entries,
+    // updates the label and runs OnChange. Throws EInOutError when it cannot be entered.
+    void SetDirectory(const QString& path);
+    // The folder of entry `index`.
+    QString GetItemPath(int index) const;
+    // Enters the folder of entry `index`, as a double click does.
+    void OpenCurrent();
+    int ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int height);
+    // A label that shows the current folder, shortened to fit the list's width.
+    TCustomLabel* DirLabel() const { return FDirLabel; }
+    void SetDirLabel(TCustomLabel* label);
+    // The folder shortened with an ellipsis to `width` pixels in `font`.
+    static QString MinimizeName(const QString& path, const QFont& font, int width);
+
+    TNotifyEvent OnChange;
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void Rebuild();
+    void UpdateLabel();
+
+    QString FDirectory;
+    QStringList FPaths;
+    int FItemHeight = 16;
+    QPointer<TCustomLabel> FDirLabel;
+};
+
+class TDriveComboBox : public QComboBox, public TControl {
+    Q_OBJECT
+public:
+    explicit TDriveComboBox(QWidget* parent, TComponent* owner = nullptr);
+
+    QString Drive() const { return FDrive; }
+    // Selects the drive that holds `path`; a linked folder list moves to the folder
+    // last shown on that drive (at first its root); then OnChange runs.
+    void SetDrive(const QString& path);
+    TDirectoryListBox* DirList() const { return FDirList; }
+    void SetDirList(TDirectoryListBox* list) { FDirList = list; }
+    // Reads the mount table again.
+    void BuildList();
+
+    TNotifyEvent OnChange;
+
+private:
+    QString FDrive;
+    QPointer<TDirectoryListBox> FDirList;
+    bool FUpdating = false;
+};
