@@ -10,7 +10,7 @@ packages=(
   libspng-dev
   libgtest-dev libgmock-dev googletest
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  icoutils
+  icoutils python3
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick

@@ -4,6 +4,8 @@
 #include <spng.h>
 
 #include <dirent.h>
+#include <grp.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +43,28 @@ bool Exists(const std::string& path)
 {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
+}
+
+int RunUnprivileged(const std::function<int()>& check)
+{
+    if (::geteuid() != 0)
+        return check();
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        const gid_t nobody = 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(255);
+        const int result = check();
+        std::fflush(nullptr);
+        ::_exit(result);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 Rgba LoadPng(const std::string& path)

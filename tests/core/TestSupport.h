@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,11 @@ std::string ImagePath(const std::string& name);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 bool Exists(const std::string& path);
+
+// Runs `check` without the super-user's right to ignore file permissions: as root,
+// in a child process that has become "nobody"; otherwise in this process. Returns
+// what `check` returns, or -1 when the rights could not be dropped.
+int RunUnprivileged(const std::function<int()>& check);
 
 // A source PNG decoded by libspng alone, as 0xAARRGGBB top-down.
 struct Rgba {

@@ -188,13 +188,21 @@ TEST(ExtractFromOther, UnusablePathsGiveZero)
 
 TEST(ExtractFromOther, UnreadableFileGivesZero)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
     TempDir dir;
-    WriteBytes(dir / "locked.dll", ReadBytes(DataPath("groups64.dll")));
-    ASSERT_EQ(::chmod((dir / "locked.dll").c_str(), 0), 0);
-    EXPECT_EQ(Count(dir / "locked.dll"), 0);
-    EXPECT_EQ(ExtractIconA(0, (dir / "locked.dll").c_str(), 0), 0u);
+    const std::string file = dir / "locked.dll";
+    WriteBytes(file, ReadBytes(DataPath("groups64.dll")));
+    ASSERT_EQ(::chmod(file.c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    const int result = RunUnprivileged([&] {
+        ShellIconCache::Clear();
+        if (ExtractIconA(0, file.c_str(), -1) != 0)
+            return 1;
+        if (ExtractIconA(0, file.c_str(), 0) != 0)
+            return 2;
+        return 0;
+    });
+    ASSERT_NE(result, -1) << "cannot drop privileges";
+    EXPECT_EQ(result, 0) << "1: counted, 2: extracted an unreadable file";
 }
 
 TEST(ExtractIcon, BareNameIsFoundInTheCurrentFolder)

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -360,17 +361,30 @@ TEST(IcoWriterErrors, FileThatCannotBeCreated)
 
 TEST(IcoWriterErrors, UnwritableFolder)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
     TempDir dir;
-    WriteBytes(dir / "old.ico", {'k', 'e', 'e', 'p'});
-    ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+    const std::string sub = dir / "readonly";
+    ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    WriteBytes(sub + "/old.ico", {'k', 'e', 'e', 'p'});
+    ASSERT_EQ(::chmod(sub.c_str(), 0555), 0);
     TIcon icon;
     icon.SetHandle(ExtractIconA(0, DataPath("depth4.ico").c_str(), 0));
-    EXPECT_EQ(Error<EFCreateError>([&] { icon.SaveToFile(dir / "old.ico"); }),
-              "Cannot create file " + (dir / "old.ico"));
-    EXPECT_EQ(ReadBytes(dir / "old.ico"), (Bytes{'k', 'e', 'e', 'p'}));
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"old.ico"});
+    icon.Encoded();
+    const int result = RunUnprivileged([&] {
+        for (const std::string name : {"old.ico", "new.ico"}) {
+            const std::string target = sub + "/" + name;
+            if (Error<EFCreateError>([&] { icon.SaveToFile(target); }) != "Cannot create file " + target)
+                return 1;
+        }
+        return 0;
+    });
+    ASSERT_NE(result, -1) << "cannot drop privileges";
+    EXPECT_EQ(result, 0) << "wrong or no error";
+    EXPECT_EQ(ReadBytes(sub + "/old.ico"), (Bytes{'k', 'e', 'e', 'p'}));
+    std::vector<std::string> left;
+    for (auto& e : std::filesystem::directory_iterator(sub))
+        left.push_back(e.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"old.ico"});
 }
 
 TEST(IcoWriterErrors, StreamThatCannotTakeEverything)
