@@ -4,6 +4,8 @@
 #include "IconDecoder.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <string_view>
 #include <unordered_set>
 
 namespace gw {
@@ -103,38 +105,56 @@ private:
 bool IsSubdir(std::uint32_t target) { return target & 0x80000000u; }
 std::uint32_t Low31(std::uint32_t v) { return v & 0x7FFFFFFFu; }
 
-// The data entry of the first language under a name entry.
-std::optional<Bytes> FirstLanguageData(ByteReader root, const RvaMap& map, std::uint32_t nameTarget)
-{
-    if (!IsSubdir(nameTarget))
-        return std::nullopt;
-    ResourceDir langs(root, Low31(nameTarget));
-    for (std::uint32_t i = 0; i < langs.Count(); ++i) {
-        DirEntry e = langs.Entry(i);
-        if (IsSubdir(e.Target))
-            continue;  // a fourth level does not exist
-        auto rva = root.ReadU32LE(e.Target), size = root.ReadU32LE(std::uint64_t(e.Target) + 4);
-        if (!rva || !size)
-            continue;
-        if (auto data = map.Data(*rva, *size))
-            return data;
-    }
-    return std::nullopt;
-}
+// The data entry of the first language under a name entry. Hostile files point many
+// names at one long language directory: each directory is scanned once, or the cost
+// would be the square of the file size.
+class FirstLanguageData {
+public:
+    FirstLanguageData(ByteReader root, const RvaMap& map) : FRoot(root), FMap(map) {}
 
-ResourceName PeName(ByteReader root, std::uint32_t name)
-{
-    ResourceName result;
-    if (!(name & 0x80000000u)) {
-        result.Id = name & 0xFFFF;
-        return result;
+    std::optional<Bytes> operator()(std::uint32_t nameTarget)
+    {
+        if (!IsSubdir(nameTarget))
+            return std::nullopt;
+        auto [it, added] = FScanned.try_emplace(Low31(nameTarget));
+        if (added)
+            it->second = Scan(Low31(nameTarget));
+        return it->second;
     }
-    result.IsId = false;
+
+private:
+    std::optional<Bytes> Scan(std::uint32_t offset) const
+    {
+        ResourceDir langs(FRoot, offset);
+        for (std::uint32_t i = 0; i < langs.Count(); ++i) {
+            DirEntry e = langs.Entry(i);
+            if (IsSubdir(e.Target))
+                continue;  // a fourth level does not exist
+            auto rva = FRoot.ReadU32LE(e.Target), size = FRoot.ReadU32LE(std::uint64_t(e.Target) + 4);
+            if (!rva || !size)
+                continue;
+            if (auto data = FMap.Data(*rva, *size))
+                return data;
+        }
+        return std::nullopt;
+    }
+
+    ByteReader FRoot;
+    const RvaMap& FMap;
+    std::unordered_map<std::uint32_t, std::optional<Bytes>> FScanned;
+};
+
+// The UTF-16 bytes of a named entry's name (empty when it does not fit in the file).
+// Real names are short; the cap keeps names that overlap one another in the file from
+// costing the square of its size in time and memory.
+Bytes PeNameText(ByteReader root, std::uint32_t name)
+{
+    constexpr std::size_t kMaxNameChars = 256;
     std::uint32_t at = Low31(name);
     if (auto len = root.ReadU16LE(at))
         if (auto text = root.Sub(std::uint64_t(at) + 2, std::uint64_t(*len) * 2))
-            result.Text.assign(text->begin(), text->end());
-    return result;
+            return text->first(std::min(text->size(), kMaxNameChars * 2));
+    return {};
 }
 
 std::string NeName(ByteReader table, std::uint16_t id)
@@ -229,6 +249,7 @@ void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits
     // root to the end of the file is addressable that way.
     ByteReader root(file.Tail(*rootOffset));
 
+    FirstLanguageData firstLanguageData(root, map);
     ResourceDir types(root, 0);
     std::optional<std::uint32_t> groupsDir, iconsDir;
     for (std::uint32_t i = 0; i < types.Count(); ++i) {
@@ -250,7 +271,7 @@ void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits
             DirEntry e = icons.Entry(i);
             if (e.Name & 0x80000000u)
                 continue;
-            if (auto data = FirstLanguageData(root, map, e.Target))
+            if (auto data = firstLanguageData(e.Target))
                 FIcons.push_back({e.Name & 0xFFFF, *data});
         }
         std::stable_sort(FIcons.begin(), FIcons.end(),
@@ -258,14 +279,25 @@ void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits
     }
 
     ResourceDir groups(root, *groupsDir);
-    std::unordered_set<std::string> seen;
+    // The same group stored twice counts once.
+    std::unordered_set<std::uint32_t> seenIds;
+    std::unordered_set<std::string_view> seenNames;
     for (std::uint32_t i = 0; i < groups.Count() && FGroups.size() < limits.MaxGroups; ++i) {
         DirEntry e = groups.Entry(i);
-        ResourceName name = PeName(root, e.Name);
-        std::string key = name.IsId ? "#" + std::to_string(name.Id) : "$" + name.Text;
-        if (!seen.insert(key).second)
-            continue;  // the same group stored twice counts once
-        auto data = FirstLanguageData(root, map, e.Target);
+        ResourceName name;
+        if (e.Name & 0x80000000u) {
+            Bytes text = PeNameText(root, e.Name);
+            std::string_view view(reinterpret_cast<const char*>(text.data()), text.size());
+            if (!seenNames.insert(view).second)
+                continue;
+            name.IsId = false;
+            name.Text.assign(view);
+        } else {
+            name.Id = e.Name & 0xFFFF;
+            if (!seenIds.insert(name.Id).second)
+                continue;
+        }
+        auto data = firstLanguageData(e.Target);
         AddGroup(std::move(name), data ? *data : Bytes{}, limits);
     }
 }

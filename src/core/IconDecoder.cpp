@@ -422,10 +422,18 @@ std::optional<IconImage> ChooseIconImage(const std::vector<Bytes>& images, int s
         return a.Info.BitCount > b.Info.BitCount;
     });
 
+    // A decode can fail as late and cost as much as one that succeeds (a PNG broken in
+    // its last bytes), and a group may name one broken image hundreds of times: after a
+    // few failures the icon is given up rather than cost that many full decodes.
+    constexpr int kMaxFailedDecodes = 4;
+    int failed = 0;
     for (const Candidate& c : candidates) {
         auto img = DecodeIconImage(images[c.Index]);
-        if (!img)
+        if (!img) {
+            if (++failed == kMaxFailedDecodes)
+                break;
             continue;
+        }
         if (img->Width == size && img->Height == size)
             return std::move(*img);
         return ScaleIcon(*img, size, size);

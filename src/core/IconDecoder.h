@@ -24,7 +24,7 @@ IconImage ScaleIcon(const IconImage& source, int width, int height);
 
 // Picks the image for an icon of side `size`: an exact size with the deepest colour,
 // else the nearest size (larger preferred on ties, then deeper), scaled to `size`.
-// Images that fail to decode are passed over; nullopt when none decodes.
+// Images that fail to decode are passed over, up to four of them; nullopt when none decodes.
 std::optional<IconImage> ChooseIconImage(const std::vector<Bytes>& images, int size);
 
 } // namespace gw

@@ -1,6 +1,7 @@
-// Resource trees shaped to make the PE reader do more work than the file is worth:
-// shared language directories and long, overlapping names.
+// Input shaped to make the readers do more work than the file is worth: shared
+// language directories, long overlapping names, one broken image named many times.
 #include "IconCatalog.h"
+#include "IconDecoder.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -199,4 +200,20 @@ TEST(HostileCatalog, LongNamesKeepTheirFirst256Characters)
     EXPECT_EQ(catalog.Groups()[1].Name.Text, firstC);
     EXPECT_FALSE(catalog.Groups()[2].Name.IsId);
     EXPECT_EQ(catalog.Groups()[2].Name.Text, "");
+}
+
+// A broken image costs a decode each time it is tried; the choice gives up after four
+// failures instead of trying every entry of a group.
+TEST(HostileChoice, GivesUpAfterFourBrokenImages)
+{
+    const auto good = Image();
+    const std::vector<std::uint8_t> broken(good.begin(), good.begin() + 100);
+    const gw::Bytes g{good.data(), good.size()}, b{broken.data(), broken.size()};
+
+    // The broken image claims the same size, so it is tried first every time.
+    auto fourth = gw::ChooseIconImage({b, b, b, g}, 32);
+    ASSERT_TRUE(fourth);
+    EXPECT_EQ(fourth->Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_FALSE(gw::ChooseIconImage({b, b, b, b, g}, 32));
+    EXPECT_FALSE(gw::ChooseIconImage(std::vector<gw::Bytes>(256, b), 32));
 }
