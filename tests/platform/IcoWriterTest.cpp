@@ -220,7 +220,7 @@ TEST(IcoWriter, IcotoolReadsTheFileAsWritten)
     auto rgb = [](int x, int y) { return kPalette[(x / 4 + y / 8 * 2) % 16]; };
     auto clear = [](int x, int y) { return x >= 28 || (y == 5 && x == 5); };
     Save(MakeImage(32, 32, rgb, clear), dir / "icon.ico");
-    const std::string list = "icotool -l '" + (dir / "icon.ico") + "'";
+    const std::string list = std::string(GW_ICOTOOL) + " -l '" + (dir / "icon.ico") + "'";
     FILE* p = ::popen(list.c_str(), "r");
     ASSERT_TRUE(p);
     char line[256] = {};
@@ -228,7 +228,7 @@ TEST(IcoWriter, IcotoolReadsTheFileAsWritten)
     ::pclose(p);
     EXPECT_STREQ(line, "--icon --index=1 --width=32 --height=32 --bit-depth=4 --palette-size=16\n");
 
-    const std::string extract = "icotool -x -o '" + dir.Path() + "' '" + (dir / "icon.ico") + "'";
+    const std::string extract = std::string(GW_ICOTOOL) + " -x -o '" + dir.Path() + "' '" + (dir / "icon.ico") + "'";
     ASSERT_EQ(std::system(extract.c_str()), 0);
     const Rgba png = LoadPng(dir / "icon_1_32x32x4.png");
     for (int y = 0; y < 32; ++y)
