@@ -115,6 +115,15 @@ void TControl::SetAlign(TAlign align)
 void TControl::SetBounds(int left, int top, int width, int height)
 {
     FWidget->setGeometry(left, top, std::max(0, width), std::max(0, height));
+    // Hidden widgets get no resize events; align at once, as the platform does.
+    AlignControls(FWidget);
+    if (QWidget* parent = FWidget->parentWidget(); parent && Align() != alNone)
+        AlignControls(parent);
+}
+
+void TControl::SetVisible(bool visible)
+{
+    FWidget->setVisible(visible);
     if (QWidget* parent = FWidget->parentWidget(); parent && Align() != alNone)
         AlignControls(parent);
 }

@@ -42,7 +42,7 @@ public:
     TRect ClientRect() const { return TRect(FWidget->rect()); }
 
     bool Visible() const { return !FWidget->isHidden(); }
-    void SetVisible(bool visible) { FWidget->setVisible(visible); }
+    void SetVisible(bool visible);
     bool Enabled() const { return FWidget->isEnabled(); }
     void SetEnabled(bool enabled) { FWidget->setEnabled(enabled); }
     bool Focused() const { return FWidget->hasFocus(); }

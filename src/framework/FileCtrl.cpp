@@ -110,6 +110,9 @@ QStringList MountRoots()
         if (path.startsWith(QLatin1String("/proc")) || path.startsWith(QLatin1String("/sys")) ||
             path.startsWith(QLatin1String("/dev")) || path.startsWith(QLatin1String("/run")))
             continue;
+        // Single files bound over others are no drives.
+        if (!QFileInfo(path).isDir())
+            continue;
         roots << path;
     }
     return roots;

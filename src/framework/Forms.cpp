@@ -147,9 +147,17 @@ void TCustomForm::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-bool TCustomForm::IsShortCut(const TShortCut& shortCut)
+void TCustomForm::SetClientSize(int width, int height)
 {
-    for (QWidget* w = QApplication::focusWidget(); w && w->window() == this; w = w->parentWidget())
+    resize(width, height);
+    AlignControls(this);
+}
+
+bool TCustomForm::IsShortCut(const TShortCut& shortCut, QWidget* from)
+{
+    if (!from)
+        from = focusWidget();
+    for (QWidget* w = from; w && w->window() == this; w = w->parentWidget())
         if (TControl* control = TControl::Of(w); control && control->PopupMenu())
             if (control->PopupMenu()->IsShortCut(shortCut))
                 return true;
@@ -291,7 +299,7 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
         if (!form)
             break;
         const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-        if (form->IsShortCut(ShortCut(k, mods)))
+        if (form->IsShortCut(ShortCut(k, mods), static_cast<QWidget*>(watched)))
             return true;
         break;
     }

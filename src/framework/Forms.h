@@ -51,7 +51,7 @@ public:
     // Client area size.
     int ClientWidth() const { return width(); }
     int ClientHeight() const { return height(); }
-    void SetClientSize(int width, int height) { resize(width, height); }
+    void SetClientSize(int width, int height);
     TPosition Position() const { return FPosition; }
     void SetPosition(TPosition position) { FPosition = position; }
 
@@ -69,7 +69,8 @@ public:
 
     // Runs the shortcut as the platform does: the popup menus of the focused control
     // and its parents first, then the form's main menu. True when an item took it.
-    bool IsShortCut(const TShortCut& shortCut);
+    // `from` is the control that has the key (by default the form's focus widget).
+    bool IsShortCut(const TShortCut& shortCut, QWidget* from = nullptr);
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;

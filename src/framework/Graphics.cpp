@@ -391,12 +391,28 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
         shown = fm.elidedText(text, mode, r.Width(), qtFlags & Qt::TextShowMnemonic);
     }
 
-    const QRect bound = fm.boundingRect(r.ToQRect(), qtFlags, shown);
+    QRect bound = fm.boundingRect(r.ToQRect(), qtFlags, shown);
+    if (flags & DT_SINGLELINE) {
+        // One line is as high as the font, as the platform measures it.
+        QString visible = shown;
+        if (qtFlags & Qt::TextShowMnemonic)
+            visible.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QStringLiteral("\x01"), QStringLiteral("&"));
+        const int w = fm.horizontalAdvance(visible);
+        const int h = fm.height();
+        int x = r.Left;
+        if (flags & DT_CENTER)
+            x = r.Left + (r.Width() - w) / 2;
+        else if (flags & DT_RIGHT)
+            x = r.Right - w;
+        int y = r.Top;
+        if (flags & DT_VCENTER)
+            y = r.Top + (r.Height() - h) / 2;
+        else if (flags & DT_BOTTOM)
+            y = r.Bottom - h;
+        bound = QRect(x, y, w, h);
+    }
     if (flags & DT_CALCRECT) {
-        int width = bound.width();
-        if (width == 0 && !shown.isEmpty())
-            width = fm.horizontalAdvance(shown);
-        r.Right = r.Left + width;
+        r.Right = r.Left + bound.width();
         r.Bottom = r.Top + bound.height();
         return bound.height();
     }
