@@ -6,6 +6,9 @@ Each file is small but once cost far more than its size:
   language_directory_shared_by_every_name.dll  every icon and group name points at one
       long language directory whose data entries all point nowhere: the directory
       was scanned once per name, the square of the file size.
+  overlapping_language_directories.dll  every icon name points at its own language
+      directory, each starting eight bytes after the last inside one long run of
+      entries that point nowhere: each directory was scanned in full.
   overlapping_long_group_names.dll  group names start one byte apart inside one long
       run of text, so each name is a different string of up to 64K characters: every
       group kept its own copy, hundreds of megabytes for a file of 80 KB.
@@ -63,6 +66,22 @@ def shared_language_directory(n=3000):
                 + struct.pack('<IIII', NOWHERE, 16, 0, 0))
 
 
+def overlapping_language_directories(n=4000):
+    sub = 0x80000000
+    groups_at = 16 + 2 * 8
+    group_langs_at = groups_at + 16 + 8
+    icons_at = group_langs_at + 16 + 8
+    region_at = icons_at + 16 + 8 * n
+    # Every entry's target doubles as the entry counts of the directory that starts
+    # eight bytes before it: 0x7FFF named and 0x7FFF numbered entries.
+    run = struct.pack('<IIHHHH', 0, 0, 0, 0, 0x7FFF, 0x7FFF) + struct.pack('<II', 1033, 0x7FFF7FFF) * n
+    return pe32(directory([(3, sub | icons_at), (14, sub | groups_at)])
+                + directory([(1, sub | group_langs_at)])
+                + directory([(1033, 0x7FFF7FFF)])
+                + directory([(i + 1, sub | (region_at + 8 * i)) for i in range(n)])
+                + run)
+
+
 def overlapping_long_names(n=1500, text=66000):
     rnd = random.Random(1)
     sub = 0x80000000
@@ -91,6 +110,7 @@ def broken_png_named_many_times(n=256):
 def main():
     files = {
         ('language_directory_shared_by_every_name.dll', 'pe'): shared_language_directory(),
+        ('overlapping_language_directories.dll', 'pe'): overlapping_language_directories(),
         ('overlapping_long_group_names.dll', 'pe'): overlapping_long_names(),
         ('broken_png_named_256_times.ico', 'ico'): broken_png_named_many_times(),
     }

@@ -106,11 +106,16 @@ bool IsSubdir(std::uint32_t target) { return target & 0x80000000u; }
 std::uint32_t Low31(std::uint32_t v) { return v & 0x7FFFFFFFu; }
 
 // The data entry of the first language under a name entry. Hostile files point many
-// names at one long language directory: each directory is scanned once, or the cost
-// would be the square of the file size.
+// names at one long language directory, or at many overlapping ones: each directory is
+// scanned once, and all scans together read no more entries than the tree has room
+// for, or the cost would be the square of the file size. A well-formed tree reads
+// each entry at most once.
 class FirstLanguageData {
 public:
-    FirstLanguageData(ByteReader root, const RvaMap& map) : FRoot(root), FMap(map) {}
+    FirstLanguageData(ByteReader root, const RvaMap& map)
+        : FRoot(root), FMap(map), FBudget(root.Size() / 8 + 16)
+    {
+    }
 
     std::optional<Bytes> operator()(std::uint32_t nameTarget)
     {
@@ -123,10 +128,10 @@ public:
     }
 
 private:
-    std::optional<Bytes> Scan(std::uint32_t offset) const
+    std::optional<Bytes> Scan(std::uint32_t offset)
     {
         ResourceDir langs(FRoot, offset);
-        for (std::uint32_t i = 0; i < langs.Count(); ++i) {
+        for (std::uint32_t i = 0; i < langs.Count() && FBudget > 0; ++i, --FBudget) {
             DirEntry e = langs.Entry(i);
             if (IsSubdir(e.Target))
                 continue;  // a fourth level does not exist
@@ -141,6 +146,7 @@ private:
 
     ByteReader FRoot;
     const RvaMap& FMap;
+    std::uint64_t FBudget;
     std::unordered_map<std::uint32_t, std::optional<Bytes>> FScanned;
 };
 
@@ -233,7 +239,10 @@ void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits
 
     std::vector<Section> sections;
     const std::uint64_t table = opt + *optionalSize;
-    for (std::uint32_t i = 0; i < *sectionCount; ++i) {
+    // Every lookup walks the section table; the format's own limit of 96 sections keeps
+    // that walk short.
+    const std::uint32_t kMaxSections = 96;
+    for (std::uint32_t i = 0; i < std::min<std::uint32_t>(*sectionCount, kMaxSections); ++i) {
         std::uint64_t at = table + std::uint64_t(i) * 40;
         auto vsize = file.ReadU32LE(at + 8), va = file.ReadU32LE(at + 12);
         auto rawSize = file.ReadU32LE(at + 16), rawOff = file.ReadU32LE(at + 20);
