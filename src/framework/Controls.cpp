@@ -4,11 +4,75 @@
 #include "Menus.h"
 
 #include <QEvent>
+#include <QMouseEvent>
 #include <QVariant>
 
 #include <algorithm>
 
 namespace {
+
+TShiftState ShiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons)
+{
+    TShiftState s = 0;
+    if (mods & Qt::ShiftModifier) s |= ssShift;
+    if (mods & Qt::AltModifier) s |= ssAlt;
+    if (mods & Qt::ControlModifier) s |= ssCtrl;
+    if (buttons & Qt::LeftButton) s |= ssLeft;
+    if (buttons & Qt::RightButton) s |= ssRight;
+    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+TMouseButton ButtonOf(Qt::MouseButton b)
+{
+    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+
+// Mouse and resize events of a control, for its OnMouse... and OnResize events.
+class TControlEvents : public QObject {
+public:
+    explicit TControlEvents(TControl* control) : QObject(control->Widget()), FControl(control)
+    {
+        control->Widget()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != parent())
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseButtonRelease: {
+            auto* me = static_cast<QMouseEvent*>(event);
+            const QPoint p = me->position().toPoint();
+            TShiftState shift = ShiftOf(me->modifiers(), me->buttons());
+            if (event->type() == QEvent::MouseButtonDblClick)
+                shift |= ssDouble;
+            const TMouseEvent& handler =
+                event->type() == QEvent::MouseButtonRelease ? FControl->OnMouseUp : FControl->OnMouseDown;
+            Fire(handler, watched, ButtonOf(me->button()), shift, p.x(), p.y());
+            break;
+        }
+        case QEvent::MouseMove: {
+            auto* me = static_cast<QMouseEvent*>(event);
+            const QPoint p = me->position().toPoint();
+            Fire(FControl->OnMouseMove, watched, ShiftOf(me->modifiers(), me->buttons()), p.x(), p.y());
+            break;
+        }
+        case QEvent::Resize:
+            Fire(FControl->OnResize, watched);
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    TControl* FControl;
+};
 
 constexpr const char* kAlignProperty = "gwAlign";
 constexpr const char* kAlignSeqProperty = "gwAlignSeq";
@@ -76,6 +140,8 @@ TControl::TControl(QWidget* self, TComponent* owner)
     : TComponent(self, owner)
     , FWidget(self)
 {
+    self->setMouseTracking(true);
+    new TControlEvents(this);
 }
 
 TControl* TControl::Of(QWidget* widget)

@@ -12,6 +12,12 @@ class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateFlag { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
+using TShiftState = unsigned;
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+
 // "short|long": the tool tip is the part before the bar, the status text the part after
 // (the whole hint when there is no bar).
 QString GetShortHint(const QString& hint);
@@ -69,6 +75,12 @@ public:
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
+    // Mouse events in client coordinates; OnMouseMove also sees moves without a
+    // pressed button.
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnResize;
 
     // The control behind a widget, if the widget is one.
     static TControl* Of(QWidget* widget);

@@ -92,10 +92,19 @@ public:
 
 } // namespace
 
+namespace {
+QString gMountTable;
+}
+
+void SetMountTablePath(const QString& path)
+{
+    gMountTable = path;
+}
+
 QStringList MountRoots()
 {
     QStringList roots{QStringLiteral("/")};
-    QFile mounts(QStringLiteral("/proc/self/mounts"));
+    QFile mounts(gMountTable.isEmpty() ? QStringLiteral("/proc/self/mounts") : gMountTable);
     if (!mounts.open(QIODevice::ReadOnly))
         return roots;
     const QList<QByteArray> lines = mounts.readAll().split('\n');
@@ -273,11 +282,32 @@ void TDirectoryListBox::resizeEvent(QResizeEvent* event)
     UpdateLabel();
 }
 
+// ---- TCustomCombo
+
+TCustomCombo::TCustomCombo(QWidget* parent, TComponent* owner)
+    : QComboBox(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+}
+
+void TCustomCombo::showPopup()
+{
+    FDroppedDown = true;
+    QComboBox::showPopup();
+    update();
+}
+
+void TCustomCombo::hidePopup()
+{
+    QComboBox::hidePopup();
+    FDroppedDown = false;
+    update();
+}
+
 // ---- TDriveComboBox
 
 TDriveComboBox::TDriveComboBox(QWidget* parent, TComponent* owner)
-    : QComboBox(parent)
-    , TControl(this, OwnerOr(owner, parent))
+    : TCustomComboBox(parent, owner)
 {
     BuildList();
     FDrive = DriveOf(QDir::currentPath());

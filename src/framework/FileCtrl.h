@@ -66,7 +66,29 @@ private:
     QPointer<TCustomLabel> FDirLabel;
 };
 
-class TDriveComboBox : public QComboBox, public TControl {
+// Replaces the mount table that MountRoots reads (tests); empty: /proc/self/mounts.
+void SetMountTablePath(const QString& path);
+
+class TCustomCombo : public QComboBox, public TControl {
+    Q_OBJECT
+public:
+    explicit TCustomCombo(QWidget* parent, TComponent* owner = nullptr);
+    bool DroppedDown() const { return FDroppedDown; }
+
+    void showPopup() override;
+    void hidePopup() override;
+
+private:
+    bool FDroppedDown = false;
+};
+
+class TCustomComboBox : public TCustomCombo {
+    Q_OBJECT
+public:
+    using TCustomCombo::TCustomCombo;
+};
+
+class TDriveComboBox : public TCustomComboBox {
     Q_OBJECT
 public:
     explicit TDriveComboBox(QWidget* parent, TComponent* owner = nullptr);

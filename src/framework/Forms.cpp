@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAbstractButton>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QScreen>
@@ -149,8 +150,55 @@ void TCustomForm::keyPressEvent(QKeyEvent* event)
 
 void TCustomForm::SetClientSize(int width, int height)
 {
+    if (!AllowedSize(width, height))
+        return;
+    FResizing = true;
     resize(width, height);
+    FResizing = false;
     AlignControls(this);
+}
+
+bool TCustomForm::AllowedSize(int& width, int& height)
+{
+    if (!OnCanResize)
+        return true;
+    bool resize = true;
+    OnCanResize(this, width, height, resize);
+    return resize;
+}
+
+void TCustomForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (FResizing || !OnCanResize)
+        return;
+    // A size the window manager chose: take it back or correct it when refused.
+    int w = event->size().width(), h = event->size().height();
+    const bool ok = AllowedSize(w, h);
+    const QSize wanted = ok ? QSize(w, h) : event->oldSize();
+    if (wanted.isValid() && wanted != size()) {
+        FResizing = true;
+        resize(wanted);
+        FResizing = false;
+    }
+}
+
+bool TCustomForm::DialogChar(int key)
+{
+    const QString letter = QKeySequence(key).toString().toLower();
+    if (letter.size() != 1)
+        return false;
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+        if (!button->isVisibleTo(this) || !button->isEnabled())
+            continue;
+        const QString text = button->text().toLower();
+        const int amp = text.indexOf(QLatin1Char('&'));
+        if (amp >= 0 && amp + 1 < text.size() && text.mid(amp + 1, 1) == letter) {
+            button->click();
+            return true;
+        }
+    }
+    return false;
 }
 
 bool TCustomForm::IsShortCut(const TShortCut& shortCut, QWidget* from)
@@ -300,6 +348,8 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
             break;
         const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
         if (form->IsShortCut(ShortCut(k, mods), static_cast<QWidget*>(watched)))
+            return true;
+        if (mods == Qt::AltModifier && form->DialogChar(k))
             return true;
         break;
     }

@@ -16,6 +16,7 @@ class TIcon;
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
 
 using TModalResult = int;
 inline constexpr TModalResult mrNone = 0;
@@ -76,8 +77,15 @@ public:
     TNotifyEvent OnShow;
     TCloseEvent OnClose;
     TNotifyEvent OnDestroy;
+    // Asked before every size change of the window; may refuse it or change the size.
+    TCanResizeEvent OnCanResize;
+
+    // Alt+letter: clicks the visible, enabled button whose caption marks that letter
+    // with "&". True when one did.
+    bool DialogChar(int key);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -85,6 +93,8 @@ protected:
 
 private:
     void CenterOnScreen();
+    bool AllowedSize(int& width, int& height);
+    bool FResizing = false;
 
     bool FCreated = false;
     bool FShownOnce = false;

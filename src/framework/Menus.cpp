@@ -358,6 +358,12 @@ void TPopupMenu::Popup(const QPoint& globalPos)
     menu->popup(globalPos);
 }
 
+void TPopupMenu::PopupModal(const QPoint& globalPos)
+{
+    Fire(OnPopup, this);
+    MenuWidget()->exec(globalPos);
+}
+
 void TPopupMenu::CloseMenu()
 {
     if (QMenu* menu = Items()->FSubMenu)

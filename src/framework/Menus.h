@@ -150,6 +150,9 @@ public:
     // Shows the menu at a global position without waiting for it to close.
     void Popup(int x, int y) { Popup(QPoint(x, y)); }
     void Popup(const QPoint& globalPos);
+    // Shows the menu and returns when it has closed, as the platform's menu does;
+    // timers keep running meanwhile.
+    void PopupModal(const QPoint& globalPos);
     // Closes the menu when it is open.
     void CloseMenu();
     QMenu* MenuWidget() { return FItems()->SubMenu(); }

@@ -1,4 +1,5 @@
 // Status bar, tool bar, list view, folder list, drive box, splitter, timer, image.
+#include "Buttons.h"
 #include "ComCtrls.h"
 #include "Dialogs.h"
 #include "ExtCtrls.h"
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -292,7 +294,7 @@ TEST(Folders, LongFoldersAreShortenedWithAnEllipsis)
     EXPECT_LE(QFontMetrics(font).horizontalAdvance(shortened), 150);
 }
 
-TEST_F(TFolderFixture, DrivesAreMountRootsAndKeepTheirLastFolder)
+TEST_F(TFolderFixture, DrivesAreMountRootsWithoutPseudoFileSystems)
 {
     const QStringList roots = MountRoots();
     ASSERT_FALSE(roots.isEmpty());
@@ -303,32 +305,59 @@ TEST_F(TFolderFixture, DrivesAreMountRootsAndKeepTheirLastFolder)
     for (const QString& r : roots)
         EXPECT_EQ(DriveOf(r), r);
 
+    QFile table(root + "/mounts");
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    QDir(root).mkpath("with space");
+    table.write(("overlay / overlay rw 0 0\n"
+                 "proc /proc proc rw 0 0\n"
+                 "tmpfs " + root + "/gamma tmpfs rw 0 0\n"
+                 "/dev/sdb1 " + root + "/beta ext4 rw 0 0\n"
+                 "/dev/sdc1 " + root + "/with\\040space ext4 rw 0 0\n"
+                 "/dev/sda1 " + root + "/file.exe ext4 rw 0 0\n").toUtf8());
+    table.close();
+    SetMountTablePath(root + "/mounts");
+    EXPECT_EQ(MountRoots(), (QStringList{"/", root + "/beta", root + "/with space"}));
+    EXPECT_EQ(DriveOf(root + "/beta/inner"), root + "/beta");
+    EXPECT_EQ(DriveOf(root + "/betamax"), "/");
+    SetMountTablePath(QString());
+}
+
+TEST_F(TFolderFixture, ChoosingADriveReturnsToTheFolderLastShownThere)
+{
+    QFile table(root + "/mounts");
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    table.write(("/dev/sdb1 " + root + "/beta ext4 rw 0 0\n").toUtf8());
+    table.close();
+    SetMountTablePath(root + "/mounts");
+    const QString other = root + "/beta";
+
     TDirectoryListBox list(nullptr);
     TDriveComboBox drives(nullptr);
+    EXPECT_TRUE(InheritsFrom(&drives, "TCustomCombo"));
+    EXPECT_EQ(drives.count(), 2);
     drives.SetDirList(&list);
     std::vector<QString> order;
     list.OnChange = [&](TObject*) { order.push_back("list " + list.Directory()); };
     drives.OnChange = [&](TObject*) { order.push_back("drive " + drives.Drive()); };
-    const QString here = root + "/beta";
-    list.SetDirectory(here);
-    const QString drive = DriveOf(here);
-    drives.SetDrive(drive);
+    list.SetDirectory(root + "/Alpha");
+    drives.SetDrive(root + "/Alpha");
     order.clear();
-    QString other;
-    for (const QString& r : roots)
-        if (r != drive && QDir(r).isReadable())
-            other = r;
-    if (other.isEmpty())
-        GTEST_SKIP() << "only one readable drive";
+
     drives.SetDrive(other);
-    ASSERT_EQ(order.size(), 2u);
-    EXPECT_EQ(order[1], "drive " + other);
-    EXPECT_TRUE(order[0].startsWith("list " + other));
+    EXPECT_EQ(order, (std::vector<QString>{"list " + other, "drive " + other}));
+    EXPECT_EQ(drives.currentText(), other);
+    list.SetDirectory(other + "/inner");
     order.clear();
-    drives.SetDrive(drive);
-    // Back on the first drive, the list returns to the folder last shown there.
-    EXPECT_EQ(order, (std::vector<QString>{"list " + here, "drive " + drive}));
-    EXPECT_EQ(drives.currentText(), drive);
+    drives.SetDrive("/");
+    EXPECT_EQ(order, (std::vector<QString>{"list " + root + "/Alpha", "drive /"}));
+    order.clear();
+    drives.SetDrive(other + "/inner");
+    EXPECT_EQ(order, (std::vector<QString>{"list " + other + "/inner", "drive " + other}));
+    // The same drive again changes nothing.
+    order.clear();
+    drives.SetDrive(other);
+    EXPECT_TRUE(order.empty());
+    SetMountTablePath(QString());
 }
 
 TEST(Splitter, DraggingResizesTheNeighbourAndReportsTheMove)
@@ -462,4 +491,133 @@ TEST(Dialogs, SaveDialogSeamAsksBeforeOverwriting)
 
     TSaveDialog::SetNextResult(std::nullopt);
     EXPECT_FALSE(dialog.Execute());
+}
+
+TEST(Mouse, ControlsReportMouseAndResizeEvents)
+{
+    TPanel panel(nullptr);
+    panel.resize(100, 50);
+    std::vector<std::string> seen;
+    panel.OnMouseDown = [&](TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+        EXPECT_EQ(sender, &panel);
+        EXPECT_EQ(button, mbLeft);
+        EXPECT_TRUE(shift & ssCtrl);
+        seen.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+    };
+    panel.OnMouseMove = [&](TObject*, TShiftState, int x, int y) {
+        seen.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+    };
+    panel.OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+        seen.push_back("up " + std::to_string(x) + "," + std::to_string(y));
+    };
+    int resized = 0;
+    panel.OnResize = [&](TObject*) { ++resized; };
+    panel.show();
+    QTest::mousePress(&panel, Qt::LeftButton, Qt::ControlModifier, QPoint(3, 4));
+    QTest::mouseMove(&panel, QPoint(10, 12));
+    QTest::mouseRelease(&panel, Qt::LeftButton, Qt::ControlModifier, QPoint(10, 12));
+    EXPECT_EQ(seen, (std::vector<std::string>{"down 3,4", "move 10,12", "up 10,12"}));
+    panel.SetWidth(120);
+    EXPECT_GE(resized, 1);
+}
+
+TEST(Forms, CanResizeRefusesOrCorrectsTheSize)
+{
+    TForm form(nullptr);
+    form.OnCanResize = [](TObject*, int& w, int& h, bool& resize) {
+        if (w < 100)
+            resize = false;
+        h = std::max(h, 50);
+    };
+    form.SetClientSize(200, 20);
+    EXPECT_EQ(form.size(), QSize(200, 50));
+    form.SetClientSize(60, 80);
+    EXPECT_EQ(form.size(), QSize(200, 50));
+}
+
+TEST(SpeedButton, GroupedButtonsToggleOnUserClicksOnly)
+{
+    TPanel panel(nullptr);
+    panel.resize(200, 40);
+    auto* file = new TSpeedButton(&panel);
+    file->SetBounds(0, 0, 52, 16);
+    file->SetGroupIndex(1);
+    file->SetAllowAllUp(true);
+    auto* view = new TSpeedButton(&panel);
+    view->SetBounds(52, 0, 52, 16);
+    view->SetGroupIndex(1);
+    int clicks = 0;
+    file->OnClick = [&](TObject*) { ++clicks; };
+    panel.show();
+    QTest::mouseClick(file, Qt::LeftButton);
+    EXPECT_TRUE(file->Down());
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(file, Qt::LeftButton);
+    EXPECT_FALSE(file->Down());
+    file->Click();
+    EXPECT_FALSE(file->Down());
+    EXPECT_EQ(clicks, 3);
+    file->SetDown(true);
+    view->SetDown(true);
+    EXPECT_FALSE(file->Down());
+    EXPECT_TRUE(file->IsGraphicControl());
+    EXPECT_EQ(ClassName(file), "TSpeedButton");
+}
+
+TEST(SpeedButton, RestingFlatTransparentButtonShowsWhatLiesBehind)
+{
+    TPanel panel(nullptr);
+    panel.SetBevelOuter(bvNone);
+    panel.SetColor(clRed);
+    panel.resize(60, 20);
+    auto* button = new TSpeedButton(&panel);
+    button->SetBounds(0, 0, 52, 16);
+    button->SetFlat(true);
+    const QImage image = panel.grab().toImage();
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(image.pixel(51, 15) & 0xFFFFFF, 0xFF0000u);
+    button->SetDown(true);
+    const QImage down = panel.grab().toImage();
+    EXPECT_NE(down.pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST(SpeedButton, AltAndTheMarkedLetterClicksTheButton)
+{
+    TForm form(nullptr);
+    auto* top = new TPanel(&form);
+    top->resize(300, 40);
+    auto* file = new TSpeedButton(top);
+    file->SetCaption("File(&F)");
+    auto* help = new TSpeedButton(top);
+    help->SetCaption("Help(&H)");
+    help->SetVisible(false);
+    int files = 0, helps = 0;
+    file->OnClick = [&](TObject*) { ++files; };
+    help->OnClick = [&](TObject*) { ++helps; };
+    auto* edit = new TButton(&form);
+    form.Show();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_F, Qt::AltModifier);
+    QTest::keyClick(edit, Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(files, 1);
+    EXPECT_EQ(helps, 0);
+}
+
+TEST(PopupMenu, ModalPopupReturnsWhenTheMenuCloses)
+{
+    TPopupMenu popup(nullptr);
+    auto* item = new TMenuItem(nullptr);
+    item->SetCaption("Save");
+    popup.Items()->Add(item);
+    int popups = 0;
+    popup.OnPopup = [&](TObject*) { ++popups; };
+    bool wasOpen = false;
+    QTimer::singleShot(50, [&] {
+        wasOpen = popup.IsOpen();
+        popup.CloseMenu();
+    });
+    popup.PopupModal(QPoint(20, 20));
+    EXPECT_TRUE(wasOpen);
+    EXPECT_FALSE(popup.IsOpen());
+    EXPECT_EQ(popups, 1);
 }
