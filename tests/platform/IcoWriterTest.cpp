@@ -442,6 +442,21 @@ TEST(IcoWriterFiles, OverwritingReplacesTheWholeFile)
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"fresh.ico", "old.ico"}));
 }
 
+TEST(IcoWriterFiles, BareNameIsWrittenInTheCurrentFolder)
+{
+    TempDir dir;
+    TIcon icon;
+    icon.SetHandle(ExtractIconA(0, DataPath("depth8.ico").c_str(), 0));
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    icon.SaveToFile("bare.ico");
+    const bool fresh = icon.SaveToNewFile("other.ico");
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(fresh);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bare.ico", "other.ico"}));
+    EXPECT_EQ(ReadBytes(dir / "bare.ico").size(), 766u);
+}
+
 TEST(IcoWriterFiles, NewFilesGetTheUsualPermissions)
 {
     TempDir dir;
