@@ -51,7 +51,9 @@ void RoundTrip(const gw::IconImage& source)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     auto decoded = gw::DecodeIconImage(gw::Bytes(data, size));
-    if (!decoded)
+    // Icons are written at 256 pixels a side at most (the largest an .ico entry can
+    // name); bigger images would only slow the search down.
+    if (!decoded || decoded->Width > 256 || decoded->Height > 256)
         return 0;
     RoundTrip(*decoded);
     // What the writer sees in the program: the icon at the large size.

@@ -10,8 +10,8 @@ Each file is small but once cost far more than its size:
       directory, each starting eight bytes after the last inside one long run of
       entries that point nowhere: each directory was scanned in full.
   overlapping_long_group_names.dll  group names start one byte apart inside one long
-      run of text, so each name is a different string of up to 64K characters: every
-      group kept its own copy, hundreds of megabytes for a file of 80 KB.
+      run of text, so each name is a different string of up to 16K characters: every
+      group kept its own copy, 70 MB for a file of 45 KB.
   broken_png_named_256_times.ico  256 entries name one 1024 x 1024 PNG whose image
       data is cut short at its end: every entry cost a full decode, seconds for one icon.
 
@@ -53,7 +53,7 @@ def directory(entries, named=0):
             + b''.join(struct.pack('<II', name, target) for name, target in entries))
 
 
-def shared_language_directory(n=3000):
+def shared_language_directory(n=2000):
     icons_at = 16 + 2 * 8
     groups_at = icons_at + 16 + 8 * n
     langs_at = groups_at + 16 + 8 * n
@@ -66,7 +66,7 @@ def shared_language_directory(n=3000):
                 + struct.pack('<IIII', NOWHERE, 16, 0, 0))
 
 
-def overlapping_language_directories(n=4000):
+def overlapping_language_directories(n=3000):
     sub = 0x80000000
     groups_at = 16 + 2 * 8
     group_langs_at = groups_at + 16 + 8
@@ -82,16 +82,16 @@ def overlapping_language_directories(n=4000):
                 + run)
 
 
-def overlapping_long_names(n=1500, text=66000):
+def overlapping_long_names(n=1500, text=33000):
     rnd = random.Random(1)
     sub = 0x80000000
     groups_at = 16 + 8
     names_at = groups_at + 16 + 8 * n
     langs_at = names_at + text
-    # Bytes 0x40-0x7F: every offset reads as a length of 16K-32K characters.
+    # Bytes 0x20-0x3F: every offset reads as a length of 8K-16K characters.
     return pe32(directory([(14, sub | groups_at)])
                 + directory([(sub | (names_at + i), sub | langs_at) for i in range(n)], named=n)
-                + bytes(rnd.randrange(0x40, 0x80) for _ in range(text))
+                + bytes(rnd.randrange(0x20, 0x40) for _ in range(text))
                 + directory([(1033, langs_at + 24)])
                 + struct.pack('<IIII', NOWHERE, 16, 0, 0))
 

@@ -18,12 +18,14 @@ icotool -c -o rgb24.ico src/s24_24.png
 icotool -c -o png256.ico --raw=src/s256.png src/s16_32.png
 icotool -c -o mono.ico src/s32_1.png
 
-# A resource library with groups by number and by name, in two languages.
+# A resource library with groups by number and by name, in two languages; small
+# images only, as the fuzzers work best on short inputs.
+icotool -c -o small.ico src/s16_4.png src/s32_1.png
 cat > icons.rc <<'EOF'
 LANGUAGE 9, 1
-1 ICON "multi.ico"
+1 ICON "small.ico"
 APPICON ICON "png256.ico"
-7 ICON "rgb24.ico"
+7 ICON "mono.ico"
 LANGUAGE 7, 1
 1 ICON "mono.ico"
 EOF
@@ -54,4 +56,8 @@ cp images/multi_*.dib images/rgb24_*.dib "$corpus/roundtrip/"
 cp "$corpus/dib/short_table_8.dib" "$corpus/dib/core_header_4.dib" "$corpus/dib/bitfields_alpha_32.dib" "$corpus/roundtrip/"
 cp "$corpus/png/source_16x16.png" "$corpus/png/palette2.png" "$corpus/roundtrip/"
 
+
+
+# The reproducers of past findings belong to the corpora too.
+python3 "$here/hostile.py"
 du -sh "$corpus"

@@ -45,8 +45,8 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
 # Larger than any real icon file needs; one image of 1024 x 1024 fits many times over
 # the allocation limit, so a balloon shows up as a crash.
-common=(-dict="$root/fuzz/icons.dict" -max_len=16384 -timeout=10 -malloc_limit_mb=64
-        -rss_limit_mb=2048 -print_final_stats=1)
+common=(-dict="$root/fuzz/icons.dict" -timeout=10 -malloc_limit_mb=64 -rss_limit_mb=2048
+        -print_final_stats=1)
 
 failed=()
 summary=()
@@ -68,6 +68,11 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts"
   limit=(-max_total_time="${GW_FUZZ_SECONDS:-25}")
   [ "$mode" = --long ] && limit=(-runs="$runs")
+  # Files twice the size of the seeds reach every structure; images need less.
+  case "$t" in
+    pe|ne|ico) limit+=(-max_len=8192) ;;
+    *) limit+=(-max_len=4096) ;;
+  esac
   echo "== fuzz_$t ${limit[*]}"
   start=$(date +%s)
   if "$bin" "${common[@]}" "${limit[@]}" -artifact_prefix="$artifacts" "$work" "$seeds" >"$log" 2>&1; then
