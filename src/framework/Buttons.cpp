@@ -17,7 +17,7 @@ TSpeedButton::TSpeedButton(QWidget* parent, TComponent* owner)
             if (FGroupIndex != 0)
                 SetDown(FDown && FAllowAllUp ? false : true);
         }
-        Fire(OnClick, this);
+        SafeFire(OnClick, this);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <vector>
 
@@ -18,6 +19,30 @@ inline void Fire(const Event& event, Args&&... args)
 {
     if (event)
         event(std::forward<Args>(args)...);
+}
+
+// Shows an exception that an event handler let escape, in the application's standard
+// exception message box; the program goes on.
+void HandleEventException(std::exception_ptr error);
+
+// Runs `f` where Qt called in (a signal, an event, a paint): an exception is shown by
+// the application object instead of unwinding through Qt.
+template <typename F>
+inline void SafeCall(F&& f)
+{
+    try {
+        f();
+    } catch (...) {
+        HandleEventException(std::current_exception());
+    }
+}
+
+// Fire for events raised from Qt.
+template <typename Event, typename... Args>
+inline void SafeFire(const Event& event, Args&&... args)
+{
+    if (event)
+        SafeCall([&] { event(std::forward<Args>(args)...); });
 }
 
 // Class tests through the meta-object system: "is a" includes descendants, the class

@@ -105,9 +105,11 @@ TToolButton::TToolButton(TToolBar* toolBar, TComponent* owner)
     connect(this, &QAbstractButton::clicked, this, [this] {
         if (FStyle == tbsCheck)
             SetDown(!FDown);
-        if (FMenuItem)
-            FMenuItem->Click();
-        Fire(OnClick, this);
+        SafeCall([this] {
+            if (FMenuItem)
+                FMenuItem->Click();
+            Fire(OnClick, this);
+        });
     });
     connect(this, &QAbstractButton::pressed, this, [this] { FToolBar->update(geometry()); });
     connect(this, &QAbstractButton::released, this, [this] { FToolBar->update(geometry()); });
@@ -271,8 +273,7 @@ void TToolBar::paintEvent(QPaintEvent*)
             continue;
         const TCustomDrawState state = button->DrawState();
         bool defaultDraw = true;
-        if (OnCustomDrawButton)
-            OnCustomDrawButton(this, button, state, defaultDraw);
+        SafeFire(OnCustomDrawButton, this, button, state, defaultDraw);
         if (defaultDraw)
             DefaultDrawButton(canvas, button, state);
     }
@@ -582,10 +583,10 @@ TCustomListView::TCustomListView(QWidget* parent, TComponent* owner)
                 };
                 for (int row : rows(deselected))
                     if (row < FItems.Count())
-                        Fire(OnSelectItem, this, FItems.Item(row), false);
+                        SafeFire(OnSelectItem, this, FItems.Item(row), false);
                 for (int row : rows(selected))
                     if (row < FItems.Count())
-                        Fire(OnSelectItem, this, FItems.Item(row), true);
+                        SafeFire(OnSelectItem, this, FItems.Item(row), true);
             });
 }
 
@@ -677,7 +678,7 @@ void TCustomListView::MakeVisible(int index)
 void TCustomListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);
-    Fire(OnDblClick, this);
+    SafeFire(OnDblClick, this);
 }
 
 void TCustomListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -52,17 +52,17 @@ protected:
                 shift |= ssDouble;
             const TMouseEvent& handler =
                 event->type() == QEvent::MouseButtonRelease ? FControl->OnMouseUp : FControl->OnMouseDown;
-            Fire(handler, watched, ButtonOf(me->button()), shift, p.x(), p.y());
+            SafeFire(handler, watched, ButtonOf(me->button()), shift, p.x(), p.y());
             break;
         }
         case QEvent::MouseMove: {
             auto* me = static_cast<QMouseEvent*>(event);
             const QPoint p = me->position().toPoint();
-            Fire(FControl->OnMouseMove, watched, ShiftOf(me->modifiers(), me->buttons()), p.x(), p.y());
+            SafeFire(FControl->OnMouseMove, watched, ShiftOf(me->modifiers(), me->buttons()), p.x(), p.y());
             break;
         }
         case QEvent::Resize:
-            Fire(FControl->OnResize, watched);
+            SafeFire(FControl->OnResize, watched);
             break;
         default:
             break;

@@ -114,7 +114,7 @@ void TCustomPanel::mousePressEvent(QMouseEvent* event)
 {
     QWidget::mousePressEvent(event);
     if (event->button() == Qt::LeftButton)
-        Fire(OnClick, this);
+        SafeFire(OnClick, this);
 }
 
 // ---- TSplitter
@@ -255,7 +255,7 @@ void TSplitter::mouseReleaseEvent(QMouseEvent* event)
     FDragging = false;
     FControl = nullptr;
     if (FMoved)
-        Fire(OnMoved, this);
+        SafeFire(OnMoved, this);
 }
 
 // ---- TPicture / TImage
@@ -292,7 +292,7 @@ void TImage::paintEvent(QPaintEvent*)
 void TImage::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QWidget::mouseDoubleClickEvent(event);
-    Fire(OnDblClick, this);
+    SafeFire(OnDblClick, this);
 }
 
 // ---- TTimer
@@ -301,7 +301,7 @@ TTimer::TTimer(TComponent* owner)
     : QObject(owner ? owner->AsObject() : nullptr)
     , TComponent(this, owner)
 {
-    connect(&FTimer, &QTimer::timeout, this, [this] { Fire(OnTimer, this); });
+    connect(&FTimer, &QTimer::timeout, this, [this] { SafeFire(OnTimer, this); });
     Update();
 }
 

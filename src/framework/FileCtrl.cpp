@@ -264,7 +264,7 @@ void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QListWidget::mouseDoubleClickEvent(event);
     OpenCurrent();
-    Fire(OnDblClick, this);
+    SafeFire(OnDblClick, this);
 }
 
 void TDirectoryListBox::keyPressEvent(QKeyEvent* event)

@@ -95,7 +95,7 @@ void TCustomForm::SetModalResult(TModalResult result)
 void TCustomForm::closeEvent(QCloseEvent* event)
 {
     TCloseAction action = caHide;
-    Fire(OnClose, this, action);
+    SafeFire(OnClose, this, action);
     if (action == caNone) {
         FModalResult = mrNone;
         event->ignore();
@@ -121,7 +121,7 @@ void TCustomForm::showEvent(QShowEvent* event)
             CenterOnScreen();
     }
     QWidget::showEvent(event);
-    Fire(OnShow, this);
+    SafeFire(OnShow, this);
 }
 
 bool TCustomForm::event(QEvent* event)
@@ -210,6 +210,11 @@ bool TCustomForm::IsShortCut(const TShortCut& shortCut, QWidget* from)
             if (control->PopupMenu()->IsShortCut(shortCut))
                 return true;
     return FMenu && FMenu->IsShortCut(shortCut);
+}
+
+void HandleEventException(std::exception_ptr error)
+{
+    Application->HandleException(error);
 }
 
 TCustomForm* GetParentForm(QWidget* widget)
@@ -347,9 +352,12 @@ bool TApplication::eventFilter(QObject* watched, QEvent* event)
         if (!form)
             break;
         const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
-        if (form->IsShortCut(ShortCut(k, mods), static_cast<QWidget*>(watched)))
-            return true;
-        if (mods == Qt::AltModifier && form->DialogChar(k))
+        bool taken = false;
+        SafeCall([&] {
+            taken = form->IsShortCut(ShortCut(k, mods), static_cast<QWidget*>(watched)) ||
+                    (mods == Qt::AltModifier && form->DialogChar(k));
+        });
+        if (taken)
             return true;
         break;
     }

@@ -53,7 +53,7 @@ public:
         canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
         int width = result.width();
         int height = result.height();
-        item->OnMeasureItem(item, &canvas, width, height);
+        SafeCall([&] { item->OnMeasureItem(item, &canvas, width, height); });
         return QSize(width, height);
     }
 
@@ -72,7 +72,7 @@ public:
                     canvas.Painter()->translate(-r.topLeft());
                     canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
                     canvas.Brush.Color = clMenu;
-                    item->OnDrawItem(item, &canvas, TRect(r), option->state & State_Selected);
+                    SafeCall([&] { item->OnDrawItem(item, &canvas, TRect(r), option->state & State_Selected); });
                 }
                 painter->drawImage(r.topLeft(), image);
                 return;
@@ -112,7 +112,7 @@ TMenuItem::TMenuItem(TComponent* owner)
             const QSignalBlocker block(FAction);
             FAction->setChecked(FChecked);
         }
-        Click();
+        SafeCall([this] { Click(); });
     });
     connect(FAction, &QAction::hovered, this, [this] { Application->SetHint(FHint); });
 }

@@ -70,13 +70,13 @@ void TCustomLabel::mousePressEvent(QMouseEvent* event)
 {
     QLabel::mousePressEvent(event);
     if (event->button() == Qt::LeftButton)
-        Fire(OnClick, this);
+        SafeFire(OnClick, this);
 }
 
 void TCustomLabel::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QLabel::mouseDoubleClickEvent(event);
-    Fire(OnDblClick, this);
+    SafeFire(OnDblClick, this);
 }
 
 // ---- TButton
@@ -90,7 +90,7 @@ TButton::TButton(QWidget* parent, TComponent* owner)
         if (FModalResult != 0)
             if (TCustomForm* form = GetParentForm(this))
                 form->SetModalResult(FModalResult);
-        Fire(OnClick, this);
+        SafeFire(OnClick, this);
     });
 }
 
@@ -122,7 +122,7 @@ TCustomCheckBox::TCustomCheckBox(QWidget* parent, TComponent* owner)
 {
     connect(this, &QCheckBox::stateChanged, this, [this] {
         Perform(this, BM_SETCHECK);
-        Fire(OnClick, this);
+        SafeFire(OnClick, this);
     });
 }
 

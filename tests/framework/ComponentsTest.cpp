@@ -1,4 +1,5 @@
 // Components, class tests, events, alignment and forms.
+#include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "Menus.h"
@@ -278,4 +279,22 @@ TEST(Application, TitleMainFormAndIcon)
     Application->SetIconHandle(0);
     EXPECT_EQ(IconTable::AliveCount(), before);
     EXPECT_TRUE(Application->WindowIcon().isNull());
+}
+
+TEST(Application, ExceptionsEscapingHandlersAreShownAndTheProgramGoesOn)
+{
+    TForm form(nullptr);
+    auto* button = new TButton(&form);
+    int after = 0;
+    button->OnClick = [](TObject*) { throw std::runtime_error("Cannot create file x.ico"); };
+    MessageBoxSeam::ClearShown();
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, "Cannot create file x.ico.");
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, MB_OK | MB_ICONSTOP);
+    button->OnClick = [&](TObject*) { ++after; };
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(after, 1);
+    EXPECT_EQ(MessageBoxSeam::Shown().size(), 1u);
 }
