@@ -1,0 +1,125 @@
+// The main window's settings: reading at creation, writing at close, the options and
+// remember-last-folder commands.
+#include "Mainform.h"
+#include "Option.h"
+#include "Profile.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const char kAccess[] = "Access";
+const char kInit[] = "Init";
+const char kView[] = "View";
+
+std::string Native(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+QString FromNative(const std::string& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The folder above `path`; "/" above a top-level folder or a relative name.
+QString ParentFolder(const QString& path)
+{
+    const QString clean = QDir::cleanPath(path);
+    const int slash = clean.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : clean.left(slash);
+}
+
+} // namespace
+
+void TForm1::FormCreate(TObject* Sender)
+{
+    (void)Sender;
+    StatusBar1->Panels()->Items(0)->SetWidth(PreView->Width() + 1);
+    try {
+        TIniFile ini(SettingsFileName());
+        const bool last = ini.ReadBool(kAccess, "Last", true);
+        LastAccess->SetChecked(last);
+        LastAccessed->SetChecked(last);
+        if (last) {
+            // A remembered folder that can no longer be entered gives way to its
+            // nearest ancestor that can, at worst the root.
+            QString folder = FromNative(ini.ReadString(kInit, "Directory", "/"));
+            if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/')))
+                folder = QStringLiteral("/");
+            for (;;) {
+                try {
+                    DirectoryListBox1->SetDirectory(folder);
+                    break;
+                } catch (const std::exception&) {
+                    if (folder == QLatin1String("/"))
+                        throw;
+                    folder = ParentFolder(folder);
+                }
+            }
+        }
+        FShowExe = ini.ReadBool(kView, "ExeFile", true);
+        FShowDll = ini.ReadBool(kView, "DllFile", true);
+        FShowOcx = ini.ReadBool(kView, "OcxFile", true);
+        FShowBpl = ini.ReadBool(kView, "BplFile", true);
+        FShowIcl = ini.ReadBool(kView, "IclFile", true);
+        FShowCpl = ini.ReadBool(kView, "CplFile", true);
+        FShowScr = ini.ReadBool(kView, "ScrFile", true);
+        FShowDrv = ini.ReadBool(kView, "DrvFile", true);
+        FShowBmp = ini.ReadBool(kView, "BmpFile", true);
+        FShowJpg = ini.ReadBool(kView, "JpgFile", true);
+        FShowIco = ini.ReadBool(kView, "IcoFile", true);
+        FKindsRead = true;
+
+        if (last)
+            Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
+        FCurrentDir = DirectoryListBox1->Directory();
+        PathLable->SetCaption(FCurrentDir);
+        RefreshFileList();
+    } catch (const std::exception&) {
+        // Reading the settings fails silently; the window starts with what it has.
+    }
+}
+
+void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
+{
+    (void)Sender;
+    (void)Action;
+    try {
+        TIniFile ini(SettingsFileName());
+        ini.WriteBool(kAccess, "Last", LastAccess->Checked());
+        ini.WriteString(kInit, "Directory", Native(DirectoryListBox1->Directory()));
+        // Kinds that were never read are not written: they would overwrite the
+        // stored ones with the initial "off".
+        if (FKindsRead) {
+            ini.WriteBool(kView, "ExeFile", FShowExe);
+            ini.WriteBool(kView, "DllFile", FShowDll);
+            ini.WriteBool(kView, "BplFile", FShowBpl);
+            ini.WriteBool(kView, "OcxFile", FShowOcx);
+            ini.WriteBool(kView, "IclFile", FShowIcl);
+            ini.WriteBool(kView, "CplFile", FShowCpl);
+            ini.WriteBool(kView, "ScrFile", FShowScr);
+            ini.WriteBool(kView, "DrvFile", FShowDrv);
+            ini.WriteBool(kView, "BmpFile", FShowBmp);
+            ini.WriteBool(kView, "JpgFile", FShowJpg);
+            ini.WriteBool(kView, "IcoFile", FShowIco);
+        }
+    } catch (const std::exception&) {
+        // An unwritable settings file is not reported; the window closes anyway.
+    }
+}
+
+void TForm1::OptionsClick(TObject* Sender)
+{
+    (void)Sender;
+    TBrowseItem dialog(nullptr, this);
+    dialog.ShowModal();
+}
+
+void TForm1::LastAccessClick(TObject* Sender)
+{
+    (void)Sender;
+    LastAccess->SetChecked(!LastAccess->Checked());
+    LastAccessed->SetChecked(!LastAccessed->Checked());
+}

@@ -1,0 +1,184 @@
+// TForm1: the main window, the icon browser.
+#pragma once
+
+#include "ComCtrls.h"
+#include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "FileCtrl.h"
+#include "ImgList.h"
+#include "Menus.h"
+#include "Neowin.h"
+#include "ShellIcons.h"
+#include "StdCtrls.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+class TForm1 : public TNeoForm {
+    Q_OBJECT
+public:
+    explicit TForm1(TComponent* Owner);
+    ~TForm1() override;
+
+    // ---- Layout
+    TPanel* Panel13;
+    TToolBar* ToolBar1;
+    TToolButton* UpButton;
+    TToolButton* SaveButton;
+    TToolButton* ExitButton;
+    TToolButton* ToolButton1;
+    TToolButton* FirstButton;
+    TToolButton* BackButton;
+    TToolButton* ForwardButton;
+    TToolButton* LastButton;
+    TToolButton* ToolButton2;
+    TToolButton* HelpButton;
+    TToolButton* AboutButton;
+    TToolButton* ToolButton3;
+    TLabel* PathLable;
+    TPanel* Panel11;
+    TStatusBar* StatusBar1;
+    TPanel* Panel10;
+    TPanel* Panel1;
+    TPanel* Panel4;
+    TPanel* Panel5;
+    TDriveComboBox* Drive1;
+    TDirectoryListBox* DirectoryListBox1;
+    TSplitter* Splitter2;
+    TPanel* Panel3;
+    TImage* PreView;
+    TSplitter* Splitter1;
+    TPanel* Panel2;
+    TListView* ListView1;
+
+    TImageList* ImageList1;
+    TImageList* ImageList2;
+
+    TMainMenu* MainMenu1;
+    TMenuItem* N1;
+    TMenuItem* N7;
+    TMenuItem* N16;
+    TMenuItem* N8;
+    TMenuItem* N9;
+    TMenuItem* V1;
+    TMenuItem* N10;
+    TMenuItem* N11;
+    TMenuItem* N12;
+    TMenuItem* N13;
+    TMenuItem* O1;
+    TMenuItem* Options;
+    TMenuItem* LastAccess;
+    TMenuItem* H1;
+    TMenuItem* N2;
+    TMenuItem* N3;
+    TMenuItem* Glimmerwick1;
+
+    TPopupMenu* FileMenu;
+    TMenuItem* Save;
+    TMenuItem* Delete;
+    TMenuItem* N19;
+    TMenuItem* Exit;
+    TPopupMenu* ViewMenu;
+    TMenuItem* First;
+    TMenuItem* Back;
+    TMenuItem* Next;
+    TMenuItem* Last;
+    TPopupMenu* SettingMenu;
+    TMenuItem* Option;
+    TMenuItem* LastAccessed;
+    TPopupMenu* Help;
+    TMenuItem* HelpMenu;
+    TMenuItem* AboutMenu;
+
+    TPopupMenu* PopupMenu1;
+    TMenuItem* PreviewMenu;
+    TMenuItem* SaveMenu;
+    TMenuItem* DeleteMenu;
+    TMenuItem* ExtractFromFile;
+    TMenuItem* N4;
+    TMenuItem* N5;
+    TMenuItem* N14;
+    TMenuItem* N15;
+    TMenuItem* N17;
+    TMenuItem* N6;
+    TMenuItem* N18;
+    TPopupMenu* PopupMenu2;
+    TMenuItem* ExtractFromFolder;
+    TMenuItem* ExtractFromMultiFolder;
+
+    TSavePictureDialog* SavePictureDialog1;
+    TTimer* Timer1;
+
+    // ---- State
+    std::int32_t FCurrentIndex = 0;
+    QString FCurrentDir;
+    bool FShowExe = false;
+    bool FShowDll = false;
+    bool FShowOcx = false;
+    bool FShowBpl = false;
+    bool FShowCpl = false;
+    bool FShowIcl = false;
+    bool FShowDrv = false;
+    bool FShowScr = false;
+    bool FShowBmp = false;
+    bool FShowJpg = false;
+    bool FShowIco = false;
+    std::int32_t FExtractedCount = 0;
+    // The one value that worker threads change too.
+    std::atomic<std::int32_t> FActiveWalks{0};
+
+    // ---- Start-up, settings, animated icon
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void ChangeIconTime(TObject* Sender);
+    void OptionsClick(TObject* Sender);
+    void LastAccessClick(TObject* Sender);
+    void SplitterMoved(TObject* Sender);
+
+    // ---- File list
+    void RefreshFileList();
+    void ScanFolder();
+    void DirectorySelected(TObject* Sender);
+    void DriveChange(TObject* Sender);
+    // Enables the commands that need a row when the list has one.
+    void UpdateCommandAvailability();
+
+    // ---- Preview, navigation and file commands
+    void ListViewSelect(TObject* Sender, TListItem* Item, bool Selected);
+    void PreviewMenuClick(TObject* Sender);
+    void ListViewDblClick(TObject* Sender);
+    void TopClick(TObject* Sender);
+    void BackClick(TObject* Sender);
+    void ForwardClick(TObject* Sender);
+    void BottomClick(TObject* Sender);
+    void UpClick(TObject* Sender);
+    void SaveMenuClick(TObject* Sender);
+    void DeleteMenuClick(TObject* Sender);
+    void HelpClick(TObject* Sender);
+    void AboutClick(TObject* Sender);
+    void CloseClick(TObject* Sender);
+
+    // ---- Extraction
+    void ExtractFromFileClick(TObject* Sender);
+    void ExtractFromFolderClick(TObject* Sender);
+    void ExtractFromMultiFolderClick(TObject* Sender);
+
+    // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
+    // before the handler; returning true skips the handler. For tests of the bindings.
+    std::function<bool(const QString& Handler, TObject* Sender)> CommandHook;
+    // How the animated icon obtains its frames; tests replace it to inject failures.
+    std::function<HICON(HINSTANCE, const char*, int)> FExtractIcon = ExtractIconA;
+    // Whether FormCreate read the file kinds; FormClose writes back only kinds it read.
+    bool FKindsRead = false;
+
+private:
+    void CreateLayout();
+    void CreateMenus();
+    void BindCommands();
+};
+
+// The main window, as the rest of the program reaches it.
+extern TForm1* Form1;
+// Ticks of the animated application icon so far.
+extern std::int32_t IconFrameCounter;

@@ -1,0 +1,97 @@
+// Start-up: the order in which the main window is put together, and the program itself.
+#include "AppTestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+
+namespace {
+
+using StartupTest = AppTest;
+
+TEST_F(StartupTest, MenuButtonsAreBoundBeforeFormCreateWhichRunsBeforeTheFirstShow)
+{
+    WriteIni("[View]\nExeFile=0\n");
+    auto* f = new TForm1(Application);
+    FForm = f;
+    EXPECT_TRUE(f->FCurrentDir.isEmpty());
+    EXPECT_EQ(f->FActiveWalks.load(), 0);
+    EXPECT_FALSE(f->FShowDll) << "flags stay off until the settings are read";
+    EXPECT_TRUE(f->Sizeable());
+
+    struct Seen {
+        bool ran = false;
+        bool visible = true;
+        std::vector<TPopupMenu*> menus;
+    } seen;
+    const TNotifyEvent formCreate = f->OnCreate;
+    ASSERT_TRUE(formCreate);
+    f->OnCreate = [&](TObject* Sender) {
+        seen.ran = true;
+        seen.visible = f->isVisible();
+        for (int i = 0; i < 4; ++i)
+            seen.menus.push_back(f->MenuOf(i));
+        formCreate(Sender);
+    };
+    f->AfterConstruction();
+
+    ASSERT_TRUE(seen.ran);
+    EXPECT_FALSE(seen.visible);
+    EXPECT_EQ(seen.menus, (std::vector<TPopupMenu*>{f->FileMenu, f->ViewMenu, f->SettingMenu, f->Help}));
+    EXPECT_EQ(f->MenuOf(4), nullptr);
+    EXPECT_FALSE(f->FShowExe);
+    EXPECT_TRUE(f->FShowDll);
+    EXPECT_FALSE(f->isVisible());
+
+    const char* captions[] = {"文件(&F)", "浏览(&V)", "设置(&S)", "帮助(&H)"};
+    for (int i = 0; i < 4; ++i) {
+        TButton* button = f->FindMenuButton(i);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->Name(), QStringLiteral("MenuButton%1").arg(i + 1));
+        EXPECT_EQ(button->Caption(), QString::fromUtf8(captions[i]));
+        EXPECT_TRUE(button->isVisibleTo(f));
+    }
+    EXPECT_FALSE(f->FindMenuButton(4)->isVisibleTo(f)) << "unbound slots stay hidden";
+}
+
+TEST_F(StartupTest, CaptionMenuButtonDropsItsMenuBelowIt)
+{
+    TForm1* f = CreateMainForm();
+    ShowMainForm();
+    TButton* button = f->FindMenuButton(2);
+    button->Click();
+    EXPECT_TRUE(f->SettingMenu->IsOpen());
+    const QPoint expected = button->mapToGlobal(QPoint(0, button->height() + 2));
+    EXPECT_EQ(f->SettingMenu->MenuWidget()->pos(), expected);
+    f->SettingMenu->CloseMenu();
+}
+
+TEST_F(StartupTest, TheProgramStartsPaintsAndKeepsItsSettingsBesideItself)
+{
+    const QString exe = FFolder + "/glimmerwick";
+    ASSERT_TRUE(QFile::copy(QStringLiteral(GW_GLIMMERWICK), exe));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(GW_TARNWELL8), FFolder + "/Tarnwell.dll"));
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    const QString start = MakeFolder("start here");
+    QFile ini(FFolder + "/glimmerwick.INI");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(("[Init]\nDirectory=" + start + "\n[View]\nIcoFile=0\n").toUtf8());
+    ini.close();
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("GLIMMERWICK_QUIT_AFTER_PAINT", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(exe, {"ignored", "arguments"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_TRUE(process.readAllStandardError().contains("first paint after"));
+
+    TIniFile written((FFolder + "/glimmerwick.INI").toStdString());
+    EXPECT_EQ(written.ReadString("Init", "Directory", ""), start.toStdString());
+    EXPECT_FALSE(written.ReadBool("View", "IcoFile", true));
+    EXPECT_TRUE(written.ReadBool("View", "ExeFile", false));
+}
+
+} // namespace
