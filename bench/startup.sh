@@ -5,9 +5,9 @@
 #
 # Runs a copy of build/glimmerwick (with Tarnwell.dll) from a scratch folder whose
 # settings file opens FOLDER, under Xvfb when there is one and offscreen otherwise.
-# GLIMMERWICK_QUIT_AFTER_PAINT makes the program print the milliseconds from entering
-# its static initialisation (just before main) to the main window's first paint and quit; the script also times
-# the whole process (exec to exit) from outside. RUNS (default 10) timed runs follow
+# GLIMMERWICK_QUIT_AFTER_PAINT makes the program print the milliseconds from its static
+# initialisation (just before main) to the main window's first paint, and quit; the
+# script also times the whole process (exec to exit) from outside. RUNS (default 10) timed runs follow
 # one warm-up run.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
