@@ -238,8 +238,12 @@ TApplication::TApplication()
 {
     setObjectName(QStringLiteral("Application"));
     gApplication = this;
-    if (qApp)
+    if (qApp) {
         qApp->installEventFilter(this);
+        // Forms must go while the Qt application is still whole; as its child the
+        // application object would only go after the Qt application's own teardown.
+        qAddPostRoutine([] { delete gApplication.data(); });
+    }
 }
 
 TApplication::~TApplication()

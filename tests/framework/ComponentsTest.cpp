@@ -5,6 +5,7 @@
 #include "Menus.h"
 #include "StdCtrls.h"
 
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 
@@ -297,4 +298,13 @@ TEST(Application, ExceptionsEscapingHandlersAreShownAndTheProgramGoesOn)
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(after, 1);
     EXPECT_EQ(MessageBoxSeam::Shown().size(), 1u);
+}
+
+TEST(Application, FormsOwnedByTheApplicationGoCleanlyAtExit)
+{
+    QProcess probe;
+    probe.start(QCoreApplication::applicationFilePath(), {"--shutdown-probe"});
+    ASSERT_TRUE(probe.waitForFinished(20000));
+    EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(probe.exitCode(), 0);
 }
