@@ -675,6 +675,14 @@ void TCustomListView::MakeVisible(int index)
         scrollTo(FModel->index(index, 0));
 }
 
+void TCustomListView::mousePressEvent(QMouseEvent* event)
+{
+    // A click below the rows clears the selection, as in the platform's list.
+    if (!indexAt(event->position().toPoint()).isValid())
+        selectionModel()->clearSelection();
+    QTreeView::mousePressEvent(event);
+}
+
 void TCustomListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     QTreeView::mouseDoubleClickEvent(event);

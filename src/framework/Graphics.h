@@ -13,6 +13,7 @@
 #include <vector>
 
 class QPainter;
+class QWidget;
 class QPaintDevice;
 
 // A colour: 0x00BBGGRR, or a system colour index with the top bit set.
@@ -169,6 +170,9 @@ public:
     QPoint PenPos;
     // ExtTextOut options (ETO_RTLREADING).
     unsigned TextFlags = 0;
+    // The window this canvas paints for (a menu's window while its items are drawn),
+    // or null.
+    QWidget* Window = nullptr;
 
     QPainter* Painter() const { return FPainter; }
     QPaintDevice* Device() const;

@@ -72,6 +72,7 @@ public:
                     canvas.Painter()->translate(-r.topLeft());
                     canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
                     canvas.Brush.Color = clMenu;
+                    canvas.Window = const_cast<QWidget*>(widget);
                     SafeCall([&] { item->OnDrawItem(item, &canvas, TRect(r), option->state & State_Selected); });
                 }
                 painter->drawImage(r.topLeft(), image);
@@ -91,7 +92,29 @@ TShortCut ShortCut(int key, Qt::KeyboardModifiers modifiers)
 
 QString ShortCutToText(const TShortCut& shortCut)
 {
-    return shortCut.toString(QKeySequence::PortableText);
+    if (shortCut.isEmpty())
+        return QString();
+    const QKeyCombination combination = shortCut[0];
+    const Qt::KeyboardModifiers mods = combination.keyboardModifiers();
+    QString text;
+    // The platform's order and names: Shift, Ctrl, Alt, then the key.
+    if (mods & Qt::ShiftModifier)
+        text += QLatin1String("Shift+");
+    if (mods & Qt::ControlModifier)
+        text += QLatin1String("Ctrl+");
+    if (mods & Qt::AltModifier)
+        text += QLatin1String("Alt+");
+    switch (combination.key()) {
+    case Qt::Key_Backspace: return text + QLatin1String("BkSp");
+    case Qt::Key_Delete: return text + QLatin1String("Del");
+    case Qt::Key_Insert: return text + QLatin1String("Ins");
+    case Qt::Key_Escape: return text + QLatin1String("Esc");
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return text + QLatin1String("Enter");
+    case Qt::Key_PageUp: return text + QLatin1String("PgUp");
+    case Qt::Key_PageDown: return text + QLatin1String("PgDn");
+    default: return text + QKeySequence(combination.key()).toString(QKeySequence::PortableText);
+    }
 }
 
 TMenuItem* MenuItemOf(const QAction* action)

@@ -157,6 +157,11 @@ TEST_F(TListFixture, SelectionEventsDeselectThenSelect)
     QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, r.center());
     EXPECT_EQ(view.ItemIndex(), 0);
     EXPECT_EQ(events.back(), (std::pair<QString, bool>{"a", true}));
+    // A click below the rows clears the selection.
+    events.clear();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(10, view.viewport()->height() - 5));
+    EXPECT_EQ(view.ItemIndex(), -1);
+    EXPECT_EQ(events, (std::vector<std::pair<QString, bool>>{{"a", false}}));
 }
 
 TEST_F(TListFixture, SortKeepsTheSelectedItemAndRenumbers)

@@ -142,6 +142,8 @@ TEST(Menus, ItemTreeAndParentMenu)
     EXPECT_EQ(top->Count(), 1);
     EXPECT_EQ(top->Items(0), line);
     EXPECT_EQ(ShortCutToText(ShortCut(Qt::Key_S, Qt::ControlModifier)), "Ctrl+S");
+    EXPECT_EQ(ShortCutToText(ShortCut(Qt::Key_V, Qt::ControlModifier | Qt::AltModifier)), "Ctrl+Alt+V");
+    EXPECT_EQ(ShortCutToText(ShortCut(Qt::Key_Backspace, Qt::ShiftModifier | Qt::AltModifier)), "Shift+Alt+BkSp");
     EXPECT_EQ(ShortCutToText(TShortCut()), "");
 }
 
@@ -161,6 +163,7 @@ TEST(Menus, OwnerDrawnItemsMeasureAndPaintThroughTheirEvents)
     };
     auto draw = [&](TObject* sender, TCanvas* canvas, const TRect& r, bool selected) {
         drawn.emplace_back(sender, selected);
+        EXPECT_EQ(canvas->Window, popup.MenuWidget());
         canvas->Brush.Color = selected ? clBlue : clRed;
         canvas->FillRect(r);
         // The handler can read back what it painted.
