@@ -1,5 +1,6 @@
 // Start-up: the order in which the main window is put together, and the program itself.
 #include "AppTestSupport.h"
+#include "Startup.h"
 
 #include <QFile>
 #include <QProcess>
@@ -51,6 +52,22 @@ TEST_F(StartupTest, MenuButtonsAreBoundBeforeFormCreateWhichRunsBeforeTheFirstSh
         EXPECT_TRUE(button->isVisibleTo(f));
     }
     EXPECT_FALSE(f->FindMenuButton(4)->isVisibleTo(f)) << "unbound slots stay hidden";
+}
+
+TEST_F(StartupTest, ApplicationTitleThenMainWindowThenOneHiddenBaseWindow)
+{
+    ASSERT_EQ(Application->MainForm(), nullptr);
+    std::unique_ptr<TNeoForm> neo(CreateApplicationForms());
+    FForm = Form1;
+    ASSERT_NE(FForm, nullptr);
+    EXPECT_EQ(Application->Title(), "Glimmerwick");
+    EXPECT_EQ(Application->MainForm(), Form1);
+    EXPECT_TRUE(Form1->FShowExe) << "FormCreate ran";
+    EXPECT_EQ(ClassName(neo.get()), "TNeoForm");
+    EXPECT_FALSE(neo->isVisible());
+    EXPECT_EQ(neo->Owner(), static_cast<TComponent*>(Application));
+    EXPECT_EQ(neo->ComponentIndex(), Form1->ComponentIndex() + 1);
+    EXPECT_EQ(neo->MenuOf(0), nullptr);
 }
 
 TEST_F(StartupTest, CaptionMenuButtonDropsItsMenuBelowIt)
