@@ -38,6 +38,16 @@ TCustomForm::~TCustomForm()
         Application->SetMainForm(nullptr);
 }
 
+void TCustomForm::SetBorderStyle(TFormBorderStyle style)
+{
+    FBorderStyle = style;
+    const bool visible = isVisible();
+    setWindowFlag(Qt::FramelessWindowHint, style == bsNone);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, style == bsSingle || style == bsDialog);
+    if (visible)
+        show();
+}
+
 void TCustomForm::AfterConstruction()
 {
     if (FCreated)

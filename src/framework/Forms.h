@@ -29,6 +29,7 @@ inline constexpr TModalResult mrYes = 6;
 inline constexpr TModalResult mrNo = 7;
 
 enum TPosition { poDesigned, poScreenCenter };
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 
 class TScrollingWinControl : public QWidget, public TControl {
     Q_OBJECT
@@ -53,6 +54,9 @@ public:
     int ClientWidth() const { return width(); }
     int ClientHeight() const { return height(); }
     void SetClientSize(int width, int height);
+    // bsNone: a window without the window manager's frame and caption.
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle style);
     TPosition Position() const { return FPosition; }
     void SetPosition(TPosition position) { FPosition = position; }
 
@@ -99,6 +103,7 @@ private:
     bool FCreated = false;
     bool FShownOnce = false;
     TPosition FPosition = poDesigned;
+    TFormBorderStyle FBorderStyle = bsSizeable;
     QPointer<TMainMenu> FMenu;
     TModalResult FModalResult = mrNone;
     QEventLoop* FModalLoop = nullptr;

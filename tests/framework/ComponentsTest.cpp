@@ -247,6 +247,17 @@ TEST(Forms, EnterAndEscapeClickTheDefaultAndCancelButtons)
     EXPECT_EQ(applied, 1);
 }
 
+TEST(Forms, BorderStyleNoneDropsTheWindowFrame)
+{
+    TForm form(nullptr);
+    EXPECT_FALSE(form.windowFlags() & Qt::FramelessWindowHint);
+    form.SetBorderStyle(bsNone);
+    EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(form.BorderStyle(), bsNone);
+    form.SetBorderStyle(bsSizeable);
+    EXPECT_FALSE(form.windowFlags() & Qt::FramelessWindowHint);
+}
+
 TEST(Forms, CheckBoxClickFollowsEveryChangeOfState)
 {
     TCheckBox box(nullptr);
