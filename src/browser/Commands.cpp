@@ -1,23 +1,153 @@
 // Preview, navigation, file and extraction commands of the main window.
 #include "Mainform.h"
 
+#include "Dialogs.h"
+#include "Profile.h"
+#include "ShellApi.h"
+
+#include <QFile>
+
+#include <unistd.h>
+
+TListItem* TForm1::SelectRow(int index)
+{
+    ListView1->SetItemIndex(index);
+    return ListView1->Selected();
+}
+
+void TForm1::ShowRowIcon(const TListItem* Item)
+{
+    const int iconNumber = Item->SubItems()->Strings(1).toInt();
+    const QByteArray path = RowPath(Item);
+    PreView->SetIcon(ExtractIconA(reinterpret_cast<HINSTANCE>(this), path.constData(), iconNumber));
+}
+
 void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)
 {
     (void)Sender;
-    (void)Item;
     (void)Selected;
+    StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
+    try {
+        TListItem* selected = ListView1->Selected();
+        if (!selected || !Item)
+            return;
+        FCurrentIndex = selected->Index();
+        ShowRowIcon(Item);
+    } catch (...) {
+    }
 }
 
-void TForm1::PreviewMenuClick(TObject* Sender) { (void)Sender; }
+void TForm1::PreviewMenuClick(TObject* Sender)
+{
+    (void)Sender;
+    TListItem* item = SelectRow(FCurrentIndex);
+    if (!item)
+        return;
+    ShowRowIcon(item);
+}
+
 void TForm1::ListViewDblClick(TObject* Sender) { SaveMenuClick(Sender); }
-void TForm1::TopClick(TObject* Sender) { (void)Sender; }
-void TForm1::BackClick(TObject* Sender) { (void)Sender; }
-void TForm1::ForwardClick(TObject* Sender) { (void)Sender; }
-void TForm1::BottomClick(TObject* Sender) { (void)Sender; }
-void TForm1::UpClick(TObject* Sender) { (void)Sender; }
-void TForm1::SaveMenuClick(TObject* Sender) { (void)Sender; }
-void TForm1::DeleteMenuClick(TObject* Sender) { (void)Sender; }
-void TForm1::HelpClick(TObject* Sender) { (void)Sender; }
+
+void TForm1::TopClick(TObject* Sender)
+{
+    (void)Sender;
+    SelectRow(0);
+}
+
+void TForm1::BottomClick(TObject* Sender)
+{
+    (void)Sender;
+    SelectRow(ListView1->Items()->Count() - 1);
+}
+
+void TForm1::BackClick(TObject* Sender)
+{
+    (void)Sender;
+    const int count = ListView1->Items()->Count();
+    SelectRow(FCurrentIndex == 0 ? count - 1 : FCurrentIndex - 1);
+}
+
+void TForm1::ForwardClick(TObject* Sender)
+{
+    (void)Sender;
+    const int count = ListView1->Items()->Count();
+    const TListItem* selected = ListView1->Selected();
+    // Previous tests the current index, next the selection: they differ when no row
+    // is selected.
+    SelectRow(selected && selected->Index() == count - 1 ? 0 : FCurrentIndex + 1);
+}
+
+void TForm1::UpClick(TObject* Sender)
+{
+    (void)Sender;
+    // The parent folder; a top-level folder goes to "/", and "/" stays where it is.
+    // Setting the folder rebuilds the list, also when it stays the same.
+    QString parent = QStringLiteral("/");
+    const qsizetype slash = FCurrentDir.lastIndexOf(QLatin1Char('/'));
+    if (slash > 0)
+        parent = FCurrentDir.left(slash);
+    DirectoryListBox1->SetDirectory(parent);
+}
+
+void TForm1::SaveMenuClick(TObject* Sender)
+{
+    (void)Sender;
+    TListItem* item = SelectRow(FCurrentIndex);
+    if (!item)
+        return;
+    // notepad.exe, icon 0 -> notepad0
+    const QString caption = item->Caption();
+    SavePictureDialog1->FileName = caption.left(caption.size() - 4) + item->SubItems()->Strings(1);
+    // The dialog must not ask about the name it returns: the file written may be that
+    // name with ".ico" added, and the question belongs to that file.
+    const unsigned options = SavePictureDialog1->Options;
+    SavePictureDialog1->Options &= ~unsigned(ofOverwritePrompt);
+    const bool chosen = SavePictureDialog1->Execute(this);
+    SavePictureDialog1->Options = options;
+    if (!chosen)
+        return;
+
+    QString target = SavePictureDialog1->FileName;
+    if (!target.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive))
+        target += QLatin1String(".ico");
+    const QByteArray targetPath = QFile::encodeName(target);
+    if ((options & ofOverwritePrompt) && access(targetPath.constData(), F_OK) == 0) {
+        const QString question = target + QStringLiteral(" 已存在。\n要替换它吗？");
+        if (MessageBox(this, question, QStringLiteral("确认另存为"), MB_YESNO | MB_ICONWARNING) != IDYES)
+            return;
+    }
+    try {
+        PreView->Picture()->Icon()->SaveToFile(targetPath.toStdString());
+    } catch (...) {
+        MessageBox(this, QStringLiteral("不支持这种格式的图标文件！"), QStringLiteral("Glimmerwick:"),
+                   MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void TForm1::DeleteMenuClick(TObject* Sender)
+{
+    (void)Sender;
+    TListItem* item = SelectRow(FCurrentIndex);
+    if (!item)
+        return;
+    ShowRowIcon(item);
+    const QString text = QStringLiteral("确定要删除") + RowDisplayPath(item) + QStringLiteral("，这会删除整个文件？");
+    if (MessageBox(this, text, QStringLiteral("Glimmerwick:"), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        return;
+    // Not reported when it fails: the rebuilt list still shows the file then.
+    ::unlink(RowPath(item).constData());
+    RefreshFileList();
+}
+
+void TForm1::HelpClick(TObject* Sender)
+{
+    (void)Sender;
+    std::string folder = ApplicationFolder();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    ShellOpen(QFile::decodeName(QByteArray::fromStdString(folder + "help.chm")));
+}
+
 void TForm1::AboutClick(TObject* Sender) { (void)Sender; }
 
 void TForm1::CloseClick(TObject* Sender)

@@ -1,17 +1,155 @@
 // The file list: rebuilding it for the current folder, and following the folder tree.
 #include "Mainform.h"
 
-void TForm1::RefreshFileList()
+#include "Forms.h"
+
+#include <QCollator>
+#include <QFile>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+struct TFileKind {
+    const char* Extension;
+    bool TForm1::*Flag;
+    int ImageIndex;
+    bool OneRow;  // bitmaps and icon files: one row, icon number 0
+};
+
+// The order in which a file's extension is tested.
+const TFileKind kFileKinds[] = {
+    {".exe", &TForm1::FShowExe, 1, false},
+    {".dll", &TForm1::FShowDll, 2, false},
+    {".bmp", &TForm1::FShowBmp, 3, true},
+    {".ico", &TForm1::FShowIco, 4, true},
+    {".ocx", &TForm1::FShowOcx, 5, false},
+    {".bpl", &TForm1::FShowBpl, 6, false},
+    {".cpl", &TForm1::FShowCpl, 7, false},
+    {".icl", &TForm1::FShowIcl, 8, false},
+    {".scr", &TForm1::FShowScr, 9, false},
+    {".drv", &TForm1::FShowDrv, 10, false},
+};
+
+} // namespace
+
+QString ListStatusText(int count)
 {
-    ListView1->Items()->Clear();
-    ScanFolder();
-    UpdateCommandAvailability();
-    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("一共%1个图标可供浏览！").arg(ListView1->Items()->Count()));
+    return QStringLiteral("一共%1个图标可供浏览！").arg(count);
 }
 
-void TForm1::ScanFolder()
+QByteArray TForm1::FolderPath() const
 {
+    return QFile::encodeName(FCurrentDir);
+}
+
+QByteArray TForm1::RowPath(const TListItem* Item) const
+{
+    QByteArray path = FolderPath();
+    if (!path.endsWith('/'))
+        path += '/';
+    const auto* raw = static_cast<const QByteArray*>(Item->Data);
+    return path + (raw ? *raw : QFile::encodeName(Item->Caption()));
+}
+
+QString TForm1::RowDisplayPath(const TListItem* Item) const
+{
+    return FCurrentDir + (FCurrentDir.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + Item->Caption();
+}
+
+void TForm1::RefreshFileList()
+{
+    // A rebuild that starts while an earlier one still scans ends the earlier one: its
+    // scan sees the generation change when it gets control back.
+    const std::uint64_t generation = ++FScanGeneration;
+    ListView1->Items()->Clear();
+    FRowNames.clear();
+    if (!ScanFolder())
+        return;
+    if (generation != FScanGeneration)
+        return;
+
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    collator.setNumericMode(false);
+    ListView1->CustomSort([&collator](TListItem* a, TListItem* b) {
+        return collator.compare(a->Caption(), b->Caption());
+    });
+    UpdateCommandAvailability();
+    StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
+}
+
+bool TForm1::ScanFolder()
+{
+    const std::uint64_t generation = FScanGeneration;
     StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在查找可显示的图标资源..."));
+
+    QByteArray folder = FolderPath();
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.constData()), closedir);
+    if (!dir)
+        return true;
+    if (!folder.endsWith('/'))
+        folder += '/';
+
+    bool first = true;
+    while (dirent* entry = readdir(dir.get())) {
+        if (!first) {
+            // Lets the window repaint and answer between entries; a command run here may
+            // rebuild the list, which ends this scan.
+            QPointer<TForm1> self(this);
+            Application->ProcessMessages();
+            if (!self || generation != FScanGeneration)
+                return false;
+        }
+        first = false;
+
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = folder + name;
+        struct stat st;
+        if (stat(path.constData(), &st) != 0 || S_ISDIR(st.st_mode))
+            continue;
+
+        const QString caption = QFile::decodeName(name);
+        const qsizetype dot = caption.lastIndexOf(QLatin1Char('.'));
+        const QString extension = dot < 0 ? QString() : caption.mid(dot).toLower();
+        const TFileKind* kind = nullptr;
+        for (const TFileKind& k : kFileKinds) {
+            if (this->*k.Flag && extension == QLatin1String(k.Extension)) {
+                kind = &k;
+                break;
+            }
+        }
+        if (!kind)
+            continue;
+
+        // Sizes of 2 GiB and more are shown as they are.
+        const QString sizeText = QString::number(static_cast<qint64>(st.st_size));
+        auto addRow = [&](int iconNumber) {
+            if (FRowNames.empty() || FRowNames.back() != name)
+                FRowNames.push_back(name);
+            TListItem* item = ListView1->Items()->Add();
+            item->SetCaption(caption);
+            item->SetImageIndex(kind->ImageIndex);
+            item->SubItems()->Add(sizeText);
+            item->SubItems()->Add(QString::number(iconNumber));
+            item->Data = &FRowNames.back();
+        };
+        if (kind->OneRow) {
+            addRow(0);
+            continue;
+        }
+        // The count is asked again before each row; the reader remembers the file, so
+        // this costs a stat, not a parse.
+        for (int i = 0; i < static_cast<int>(ExtractIconA(0, path.constData(), -1)); ++i)
+            addRow(i);
+    }
+    return true;
 }
 
 void TForm1::DirectorySelected(TObject* Sender)

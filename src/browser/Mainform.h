@@ -12,6 +12,7 @@
 #include "StdCtrls.h"
 
 #include <atomic>
+#include <deque>
 #include <cstdint>
 #include <functional>
 
@@ -138,7 +139,8 @@ public:
 
     // ---- File list
     void RefreshFileList();
-    void ScanFolder();
+    // Adds the rows of FCurrentDir; false when a rebuild started meanwhile ended it.
+    bool ScanFolder();
     void DirectorySelected(TObject* Sender);
     void DriveChange(TObject* Sender);
     // Enables the commands that need a row when the list has one.
@@ -172,11 +174,30 @@ public:
     // Whether FormCreate read the file kinds; FormClose writes back only kinds it read.
     bool FKindsRead = false;
 
+    // The file of a row: its name's own bytes (file names need not be valid UTF-8)
+    // joined to the current folder, and the readable form shown to the user.
+    QByteArray FolderPath() const;
+    QByteArray RowPath(const TListItem* Item) const;
+    QString RowDisplayPath(const TListItem* Item) const;
+    // Makes row `index` the only selected row without scrolling; clears the selection
+    // when there is no such row. Returns the row or null.
+    TListItem* SelectRow(int index);
+    // Shows the row's icon in the preview.
+    void ShowRowIcon(const TListItem* Item);
+
 private:
+    // Counts rebuilds of the list, so that a scan can tell that a newer one replaced it.
+    std::uint64_t FScanGeneration = 0;
+    // Raw names of the listed files; rows point at them through TListItem::Data.
+    std::deque<QByteArray> FRowNames;
+
     void CreateLayout();
     void CreateMenus();
     void BindCommands();
 };
+
+// "一共N个图标可供浏览！": the status text after a rebuild and a selection.
+QString ListStatusText(int count);
 
 // The main window, as the rest of the program reaches it.
 extern TForm1* Form1;

@@ -1,0 +1,484 @@
+// The icon browser driven through the real main window: the rows of a folder, the
+// preview, navigation, Up, Save, Delete and Help.
+#include "AppTestSupport.h"
+
+#include "Dialogs.h"
+#include "ShellApi.h"
+
+#include <QFile>
+#include <QCollator>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+
+namespace {
+
+const QString kData = QStringLiteral(GW_TEST_DATA_DIR);
+
+int IconCount(const QString& path)
+{
+    return int(ExtractIconA(0, QFile::encodeName(path).constData(), -1));
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class BrowserTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        FIcons = MakeFolder(QStringLiteral("icons"));
+        FLibrary = kData + QStringLiteral("/groups64.dll");
+        FGroups = IconCount(FLibrary);
+        ASSERT_GE(FGroups, 3);
+        Copy(FLibrary, QStringLiteral("SETUP.EXE"));
+        Copy(FLibrary, QStringLiteral("a.b.dll"));
+        Copy(kData + QStringLiteral("/noicons64.dll"), QStringLiteral("empty.exe"));
+        Copy(kData + QStringLiteral("/multi.ico"), QStringLiteral("multi.ico"));
+        Copy(FLibrary, QStringLiteral("archive.exe.txt"));
+        Copy(FLibrary, QStringLiteral(".hidden.ocx"));
+        std::ofstream(QString(FIcons + QStringLiteral("/picture.bmp")).toStdString()) << "BM not really";
+        QDir(FIcons).mkdir(QStringLiteral("tools.exe"));
+        MessageBoxSeam::ClearAnswers();
+        MessageBoxSeam::ClearShown();
+        TSaveDialog::ClearResults();
+    }
+
+    void TearDown() override
+    {
+        ShellOpenSeam::SetHandler(nullptr);
+        AppTest::TearDown();
+    }
+
+    void Copy(const QString& from, const QString& name)
+    {
+        ASSERT_TRUE(QFile::copy(from, FIcons + QLatin1Char('/') + name)) << name.toStdString();
+    }
+
+    // A main window that starts in `folder` with every kind switched on.
+    TForm1* Open(const QString& folder)
+    {
+        WriteIni(AllKeysFile("1", folder.toStdString(), "1"));
+        return CreateMainForm();
+    }
+
+    QStringList Captions() const
+    {
+        QStringList out;
+        for (int i = 0; i < FForm->ListView1->Items()->Count(); ++i)
+            out << FForm->ListView1->Items()->Item(i)->Caption();
+        return out;
+    }
+
+    QString Cell(int row, int column) const
+    {
+        TListItem* item = FForm->ListView1->Items()->Item(row);
+        return column == 0 ? item->Caption() : item->SubItems()->Strings(column - 1);
+    }
+
+    QString Status() const { return FForm->StatusBar1->Panels()->Items(1)->Text(); }
+
+    // The pixels ExtractIconA gives for `index` of `path`, to compare with the preview.
+    static std::vector<std::uint32_t> Pixels(HICON icon)
+    {
+        auto image = IconTable::Get(icon);
+        return image ? image->Pixels : std::vector<std::uint32_t>{};
+    }
+
+    std::vector<std::uint32_t> Expected(const QString& path, int index)
+    {
+        TIcon holder;
+        holder.SetHandle(ExtractIconA(0, QFile::encodeName(path).constData(), index));
+        return Pixels(holder.GetHandle());
+    }
+
+    std::vector<std::uint32_t> Preview() const
+    {
+        return Pixels(FForm->PreView->Picture()->Icon()->GetHandle());
+    }
+
+    QString FIcons;
+    QString FLibrary;
+    int FGroups = 0;
+};
+
+TEST_F(BrowserTest, RowsOfAFolderWithSizesNumbersOrderAndStatus)
+{
+    TForm1* f = Open(FIcons);
+    EXPECT_EQ(f->FCurrentDir, FIcons);
+
+    const qint64 size = QFileInfo(FLibrary).size();
+    // .hidden.ocx, SETUP.EXE, a.b.dll with every group each; multi.ico and picture.bmp
+    // one row each; the folder tools.exe, archive.exe.txt and the icon-less empty.exe none.
+    const int rows = 3 * FGroups + 2;
+    ASSERT_EQ(f->ListView1->Items()->Count(), rows);
+    EXPECT_EQ(Status(), QStringLiteral("一共%1个图标可供浏览！").arg(rows));
+
+    QStringList expected;
+    for (const char* name : {".hidden.ocx", "SETUP.EXE", "a.b.dll"})
+        for (int i = 0; i < FGroups; ++i)
+            expected << QString::fromLatin1(name);
+    expected << QStringLiteral("multi.ico") << QStringLiteral("picture.bmp");
+    // Captions in the locale's order, the icons of one file in ascending order.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseSensitive);
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    EXPECT_EQ(Captions(), expected);
+
+    for (int row = 0; row < rows; ++row) {
+        const QString caption = Cell(row, 0);
+        if (caption == QLatin1String("SETUP.EXE")) {
+            EXPECT_EQ(Cell(row, 1), QString::number(size));
+            EXPECT_EQ(f->ListView1->Items()->Item(row)->ImageIndex(), 1);
+        }
+        if (caption == QLatin1String("multi.ico")) {
+            EXPECT_EQ(Cell(row, 2), QStringLiteral("0"));
+            EXPECT_EQ(f->ListView1->Items()->Item(row)->ImageIndex(), 4);
+        }
+        if (caption == QLatin1String("a.b.dll")) {
+            EXPECT_EQ(f->ListView1->Items()->Item(row)->ImageIndex(), 2);
+        }
+    }
+    const int first = int(expected.indexOf(QStringLiteral("SETUP.EXE")));
+    for (int i = 0; i < FGroups; ++i)
+        EXPECT_EQ(Cell(first + i, 2), QString::number(i));
+
+    EXPECT_TRUE(f->SaveButton->Enabled());
+    EXPECT_TRUE(f->ExtractFromFile->Enabled());
+    EXPECT_EQ(f->ListView1->SelCount(), 0);
+}
+
+TEST_F(BrowserTest, KindsSwitchedOffAndEmptyFolders)
+{
+    TForm1* f = Open(FIcons);
+    for (bool TForm1::*flag : {&TForm1::FShowExe, &TForm1::FShowDll, &TForm1::FShowOcx, &TForm1::FShowBpl,
+                               &TForm1::FShowCpl, &TForm1::FShowIcl, &TForm1::FShowDrv, &TForm1::FShowScr,
+                               &TForm1::FShowBmp, &TForm1::FShowJpg})
+        f->*flag = false;
+    f->RefreshFileList();
+    EXPECT_EQ(Captions(), QStringList{QStringLiteral("multi.ico")});
+
+    f->FShowIco = false;
+    f->RefreshFileList();
+    EXPECT_EQ(f->ListView1->Items()->Count(), 0);
+    EXPECT_EQ(Status(), QStringLiteral("一共0个图标可供浏览！"));
+    EXPECT_FALSE(f->SaveButton->Enabled());
+    EXPECT_FALSE(f->DeleteMenu->Enabled());
+    EXPECT_TRUE(f->FirstButton->Enabled());
+}
+
+TEST_F(BrowserTest, FileSizesBeyondTwoGibibytesAreShownWhole)
+{
+    const QString big = FIcons + QStringLiteral("/huge.ico");
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // Sparse: no disk space is used.
+        ASSERT_TRUE(f.resize(qint64(5) << 30));
+    }
+    TForm1* f = Open(FIcons);
+    const int row = int(Captions().indexOf(QStringLiteral("huge.ico")));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(Cell(row, 1), QStringLiteral("5368709120"));
+    (void)f;
+}
+
+TEST_F(BrowserTest, SelectingARowPreviewsItsIconAndMovesTheCurrentIndex)
+{
+    TForm1* f = Open(FIcons);
+    const int setup = int(Captions().indexOf(QStringLiteral("SETUP.EXE")));
+    ASSERT_GE(setup, 0);
+
+    f->ListView1->Items()->Item(setup + 1)->SetSelected(true);
+    EXPECT_EQ(f->FCurrentIndex, setup + 1);
+    EXPECT_EQ(Preview(), Expected(FLibrary, 1));
+    EXPECT_NE(Expected(FLibrary, 0), Expected(FLibrary, 1));
+
+    f->StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("something else"));
+    f->ListView1->Items()->Item(setup)->SetSelected(true);
+    EXPECT_EQ(f->FCurrentIndex, setup);
+    EXPECT_EQ(Preview(), Expected(FLibrary, 0));
+    EXPECT_EQ(Status(), QStringLiteral("一共%1个图标可供浏览！").arg(f->ListView1->Items()->Count()));
+
+    // Clearing the selection keeps the preview and the current index.
+    f->ListView1->SetSelected(nullptr);
+    EXPECT_EQ(f->FCurrentIndex, setup);
+    EXPECT_EQ(Preview(), Expected(FLibrary, 0));
+
+    // An .ico row shows the file's icon; a .bmp row shows nothing.
+    const int ico = int(Captions().indexOf(QStringLiteral("multi.ico")));
+    f->ListView1->Items()->Item(ico)->SetSelected(true);
+    EXPECT_EQ(Preview(), Expected(FIcons + QStringLiteral("/multi.ico"), 0));
+    const int bmp = int(Captions().indexOf(QStringLiteral("picture.bmp")));
+    f->ListView1->Items()->Item(bmp)->SetSelected(true);
+    EXPECT_TRUE(Preview().empty());
+}
+
+TEST_F(BrowserTest, AFileGoneSinceTheScanPreviewsNothing)
+{
+    TForm1* f = Open(FIcons);
+    const int row = int(Captions().indexOf(QStringLiteral("SETUP.EXE")));
+    ASSERT_TRUE(QFile::remove(FIcons + QStringLiteral("/SETUP.EXE")));
+    f->ListView1->Items()->Item(row)->SetSelected(true);
+    EXPECT_EQ(f->FCurrentIndex, row);
+    EXPECT_EQ(f->PreView->Picture()->Icon()->GetHandle(), HICON(0));
+}
+
+TEST_F(BrowserTest, NavigationWrapsAroundAndFollowsTheCurrentIndex)
+{
+    TForm1* f = Open(FIcons);
+    const int n = f->ListView1->Items()->Count();
+    ASSERT_GE(n, 5);
+
+    f->TopClick(nullptr);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 0);
+    EXPECT_EQ(f->FCurrentIndex, 0);
+    f->BackClick(nullptr);
+    EXPECT_EQ(f->ListView1->ItemIndex(), n - 1);
+    f->ForwardClick(nullptr);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 0);
+    f->ForwardClick(nullptr);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 1);
+    f->BottomClick(nullptr);
+    EXPECT_EQ(f->FCurrentIndex, n - 1);
+
+    // With the selection cleared at index 2, next goes to 3 and previous to 1.
+    f->ListView1->SetItemIndex(2);
+    f->ListView1->SetSelected(nullptr);
+    ASSERT_EQ(f->FCurrentIndex, 2);
+    f->ForwardClick(nullptr);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 3);
+    f->ListView1->SetSelected(nullptr);
+    f->BackClick(nullptr);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 2);
+
+    // The preview follows every step.
+    EXPECT_EQ(Preview(), Expected(FIcons + QLatin1Char('/') + Cell(2, 0), Cell(2, 2).toInt()));
+}
+
+TEST_F(BrowserTest, NavigationOnAnEmptyListChangesNothing)
+{
+    const QString empty = MakeFolder(QStringLiteral("nothing"));
+    TForm1* f = Open(empty);
+    f->FCurrentIndex = 3;
+    for (auto command : {&TForm1::TopClick, &TForm1::BackClick, &TForm1::ForwardClick, &TForm1::BottomClick,
+                         &TForm1::SaveMenuClick, &TForm1::DeleteMenuClick, &TForm1::PreviewMenuClick})
+        (f->*command)(nullptr);
+    EXPECT_EQ(f->ListView1->SelCount(), 0);
+    EXPECT_EQ(f->FCurrentIndex, 3);
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+}
+
+TEST_F(BrowserTest, PreviewCommandReselectsTheCurrentRowOfARebuiltList)
+{
+    TForm1* f = Open(FIcons);
+    const int last = f->ListView1->Items()->Count() - 1;
+    f->ListView1->SetItemIndex(last);
+    f->FShowOcx = false;
+    f->RefreshFileList();
+    ASSERT_LT(f->ListView1->Items()->Count(), last + 1);
+    f->PreviewMenuClick(nullptr);
+    EXPECT_EQ(f->ListView1->SelCount(), 0);
+    EXPECT_EQ(f->FCurrentIndex, last);
+
+    f->FCurrentIndex = 1;
+    f->PreviewMenuClick(nullptr);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 1);
+    EXPECT_EQ(Preview(), Expected(FIcons + QLatin1Char('/') + Cell(1, 0), Cell(1, 2).toInt()));
+}
+
+TEST_F(BrowserTest, UpGoesToTheParentThenToTheRootAndStaysThere)
+{
+    const QString inner = MakeFolder(QStringLiteral("icons/inner"));
+    TForm1* f = Open(inner);
+    f->UpClick(nullptr);
+    EXPECT_EQ(f->FCurrentDir, FIcons);
+    EXPECT_EQ(f->DirectoryListBox1->Directory(), FIcons);
+    EXPECT_EQ(f->ListView1->Items()->Count(), 3 * FGroups + 2);
+
+    // A top-level folder goes to "/"; "/" stays, and the list is still rebuilt.
+    f->DirectoryListBox1->SetDirectory(QStringLiteral("/tmp"));
+    f->UpClick(nullptr);
+    EXPECT_EQ(f->FCurrentDir, QStringLiteral("/"));
+    f->StatusBar1->Panels()->Items(1)->SetText(QString());
+    f->UpClick(nullptr);
+    EXPECT_EQ(f->FCurrentDir, QStringLiteral("/"));
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("一共")));
+}
+
+TEST_F(BrowserTest, SaveProposesANameAndWritesTheIconWithIcoAdded)
+{
+    TForm1* f = Open(FIcons);
+    const int row = int(Captions().indexOf(QStringLiteral("SETUP.EXE"))) + 2;
+    f->FCurrentIndex = row;
+    const QString out = MakeFolder(QStringLiteral("out"));
+
+    TSaveDialog::SetNextResult(out + QStringLiteral("/SETUP2"));
+    f->SaveMenuClick(nullptr);
+    EXPECT_EQ(TSaveDialog::LastFileName(), QStringLiteral("SETUP2"));
+    EXPECT_EQ(TSaveDialog::LastFilter(), QStringLiteral("图标文件(*.ico)|*.ico"));
+    const QByteArray written = ReadAll(out + QStringLiteral("/SETUP2.ico"));
+    ASSERT_EQ(written.size(), 766);
+
+    // The same icon saved by the writer directly gives the same bytes.
+    TIcon icon;
+    icon.SetHandle(ExtractIconA(0, QFile::encodeName(FLibrary).constData(), 2));
+    const auto& expected = icon.Encoded();
+    EXPECT_EQ(written, QByteArray(reinterpret_cast<const char*>(expected.data()), qsizetype(expected.size())));
+
+    // A name that ends in .ico, in any case, is kept as it is.
+    TSaveDialog::SetNextResult(out + QStringLiteral("/Chosen.ICO"));
+    f->SaveMenuClick(nullptr);
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("/Chosen.ICO")));
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/Chosen.ICO.ico")));
+
+    // Cancel writes nothing.
+    const auto before = QDir(out).entryList(QDir::Files);
+    TSaveDialog::SetNextResult(std::nullopt);
+    f->SaveMenuClick(nullptr);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), before);
+
+    // Double-click saves the same way.
+    TSaveDialog::SetNextResult(out + QStringLiteral("/clicked"));
+    f->ListViewDblClick(nullptr);
+    EXPECT_EQ(ReadAll(out + QStringLiteral("/clicked.ico")), written);
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+}
+
+TEST_F(BrowserTest, SaveAsksAboutTheFileItWritesAndKeepsItWhenRefused)
+{
+    TForm1* f = Open(FIcons);
+    f->FCurrentIndex = int(Captions().indexOf(QStringLiteral("SETUP.EXE")));
+    const QString out = MakeFolder(QStringLiteral("out"));
+    const QString existing = out + QStringLiteral("/notepad0.ico");
+    std::ofstream(existing.toStdString()) << "keep me";
+
+    TSaveDialog::SetNextResult(out + QStringLiteral("/notepad0"));
+    MessageBoxSeam::SetNextAnswer(IDNO);
+    f->SaveMenuClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_TRUE(MessageBoxSeam::Shown()[0].Text.contains(existing));
+    EXPECT_EQ(ReadAll(existing), QByteArray("keep me"));
+
+    TSaveDialog::SetNextResult(out + QStringLiteral("/notepad0"));
+    MessageBoxSeam::SetNextAnswer(IDYES);
+    f->SaveMenuClick(nullptr);
+    EXPECT_EQ(ReadAll(existing).size(), 766);
+
+    // A name that does not exist yet with .ico added is not asked about.
+    MessageBoxSeam::ClearShown();
+    TSaveDialog::SetNextResult(out + QStringLiteral("/fresh"));
+    f->SaveMenuClick(nullptr);
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+}
+
+TEST_F(BrowserTest, AFailedSaveReportsAndLeavesNoFile)
+{
+    TForm1* f = Open(FIcons);
+    f->FCurrentIndex = int(Captions().indexOf(QStringLiteral("picture.bmp")));
+    const QString out = MakeFolder(QStringLiteral("out"));
+    const QString existing = out + QStringLiteral("/picture0.ico");
+    std::ofstream(existing.toStdString()) << "old";
+
+    TSaveDialog::SetNextResult(out + QStringLiteral("/picture0"));
+    MessageBoxSeam::SetNextAnswer(IDYES); // replace?
+    MessageBoxSeam::SetNextAnswer(IDOK);  // the failure
+    f->SaveMenuClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[1].Text, QStringLiteral("不支持这种格式的图标文件！"));
+    EXPECT_EQ(MessageBoxSeam::Shown()[1].Caption, QStringLiteral("Glimmerwick:"));
+    EXPECT_EQ(MessageBoxSeam::Shown()[1].Flags, unsigned(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(ReadAll(existing), QByteArray("old"));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("picture0.ico")});
+}
+
+TEST_F(BrowserTest, DeleteAsksAndRemovesEveryRowOfTheFile)
+{
+    TForm1* f = Open(FIcons);
+    const int n = f->ListView1->Items()->Count();
+    const int row = int(Captions().indexOf(QStringLiteral("a.b.dll"))) + 1;
+    f->FCurrentIndex = row;
+    const QString path = FIcons + QStringLiteral("/a.b.dll");
+
+    MessageBoxSeam::SetNextAnswer(IDCANCEL);
+    f->DeleteMenuClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("确定要删除") + path + QStringLiteral("，这会删除整个文件？"));
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, unsigned(MB_OKCANCEL | MB_ICONINFORMATION));
+    EXPECT_TRUE(QFile::exists(path));
+    EXPECT_EQ(f->ListView1->Items()->Count(), n);
+    EXPECT_EQ(Preview(), Expected(FLibrary, 1));
+
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->DeleteMenuClick(nullptr);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_EQ(f->ListView1->Items()->Count(), n - FGroups);
+    EXPECT_FALSE(Captions().contains(QStringLiteral("a.b.dll")));
+}
+
+TEST_F(BrowserTest, FileNamesThatAreNotUtf8AreListedPreviewedSavedAndDeleted)
+{
+    const QByteArray raw = QFile::encodeName(FIcons) + "/caf\xe9-\xff.dll";
+    ASSERT_EQ(::link(QFile::encodeName(FLibrary).constData(), raw.constData()), 0);
+    TForm1* f = Open(FIcons);
+    int row = -1;
+    for (int i = 0; i < f->ListView1->Items()->Count(); ++i)
+        if (Cell(i, 0).startsWith(QStringLiteral("caf")))
+            row = row < 0 ? i : row;
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(Cell(row, 2), QStringLiteral("0"));
+
+    f->ListView1->SetItemIndex(row + 1);
+    EXPECT_EQ(Preview(), Expected(FLibrary, 1));
+
+    const QString out = MakeFolder(QStringLiteral("out"));
+    TSaveDialog::SetNextResult(out + QStringLiteral("/odd"));
+    f->SaveMenuClick(nullptr);
+    EXPECT_EQ(ReadAll(out + QStringLiteral("/odd.ico")).size(), 766);
+
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->DeleteMenuClick(nullptr);
+    struct stat st;
+    EXPECT_NE(::stat(raw.constData(), &st), 0);
+}
+
+TEST_F(BrowserTest, ARebuildDuringAScanEndsTheOuterScan)
+{
+    const QString other = MakeFolder(QStringLiteral("other"));
+    ASSERT_TRUE(QFile::copy(kData + QStringLiteral("/multi.ico"), other + QStringLiteral("/only.ico")));
+    TForm1* f = Open(FIcons);
+
+    // The first time the scan lets events through, the folder changes.
+    bool moved = false;
+    QTimer::singleShot(0, f, [&] {
+        moved = true;
+        f->DirectoryListBox1->SetDirectory(other);
+    });
+    f->RefreshFileList();
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(Captions(), QStringList{QStringLiteral("only.ico")});
+    EXPECT_EQ(Status(), QStringLiteral("一共1个图标可供浏览！"));
+}
+
+TEST_F(BrowserTest, HelpOpensTheHelpFileBesideTheProgram)
+{
+    TForm1* f = Open(FIcons);
+    QString opened;
+    ShellOpenSeam::SetHandler([&](const QString& target) {
+        opened = target;
+        return true;
+    });
+    f->HelpClick(nullptr);
+    EXPECT_EQ(opened, FFolder + QStringLiteral("/help.chm"));
+}
+
+} // namespace
