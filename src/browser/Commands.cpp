@@ -155,7 +155,3 @@ void TForm1::CloseClick(TObject* Sender)
     (void)Sender;
     Close();
 }
-
-void TForm1::ExtractFromFileClick(TObject* Sender) { (void)Sender; }
-void TForm1::ExtractFromFolderClick(TObject* Sender) { (void)Sender; }
-void TForm1::ExtractFromMultiFolderClick(TObject* Sender) { (void)Sender; }

@@ -165,6 +165,8 @@ public:
     void ExtractFromFileClick(TObject* Sender);
     void ExtractFromFolderClick(TObject* Sender);
     void ExtractFromMultiFolderClick(TObject* Sender);
+    // Writes every icon of the file `Source` into `OutputFolder` and reports the result.
+    void ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder);
 
     // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
     // before the handler; returning true skips the handler. For tests of the bindings.

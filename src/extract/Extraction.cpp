@@ -1,0 +1,195 @@
+// Extraction of all icons of one file, and the two folder commands.
+#include "Extraction.h"
+
+#include "Dialogs.h"
+#include "Extractthd.h"
+#include "Mainform.h"
+#include "OutputFolder.h"
+
+#include <QFile>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+
+namespace {
+
+QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QByteArray Canonical(const QByteArray& path)
+{
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
+        return path;
+    QByteArray result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+// Shows the output-folder dialog; the chosen folder, or nothing when cancelled.
+std::optional<QString> ChooseOutputFolder()
+{
+    std::unique_ptr<TOutputFolder> dialog(new TOutputFolder(nullptr));
+    dialog->ShowModal();
+    if (!dialog->FChosen)
+        return std::nullopt;
+    return dialog->FChosenFolder;
+}
+
+} // namespace
+
+QByteArray OutputBaseName(const QByteArray& fileName)
+{
+    return fileName.size() >= 4 ? fileName.left(fileName.size() - 4) : fileName;
+}
+
+bool WalkExtracts(const TForm1& form, const QByteArray& fileName)
+{
+    static const struct {
+        const char* Extension;
+        bool TForm1::*Flag;
+    } kinds[] = {
+        {".exe", &TForm1::FShowExe}, {".dll", &TForm1::FShowDll}, {".ocx", &TForm1::FShowOcx},
+        {".bpl", &TForm1::FShowBpl}, {".icl", &TForm1::FShowIcl}, {".cpl", &TForm1::FShowCpl},
+        {".scr", &TForm1::FShowScr}, {".drv", &TForm1::FShowDrv}, {".ico", &TForm1::FShowIco},
+        {".bmp", &TForm1::FShowBmp},
+    };
+    const qsizetype dot = fileName.lastIndexOf('.');
+    if (dot < 0)
+        return false;
+    const QByteArray extension = fileName.mid(dot).toLower();
+    for (const auto& kind : kinds)
+        if (extension == kind.Extension)
+            return form.*kind.Flag;
+    return false;
+}
+
+void ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
+                          const QByteArray& outputFolder)
+{
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(&form);
+    const int count = int(ExtractIconA(instance, source.constData(), -1));
+    const QByteArray base = JoinPath(outputFolder, OutputBaseName(fileName));
+    int n = 0;
+    for (int i = 0; i < count; ++i) {
+        try {
+            holder.SetHandle(ExtractIconA(instance, source.constData(), i));
+            while (true) {
+                const QByteArray target = base + QByteArray::number(n) + ".ico";
+                // A cheap look first; the exclusive creation settles races with other programs.
+                if (::access(target.constData(), F_OK) == 0 || !holder.SaveToNewFile(target.toStdString())) {
+                    ++n;
+                    continue;
+                }
+                break;
+            }
+            ++form.FExtractedCount;
+            ShowExtractStatus();
+        } catch (...) {
+            // One icon that cannot be written does not stop the others.
+        }
+    }
+}
+
+void TForm1::ExtractFromFileClick(TObject* Sender)
+{
+    (void)Sender;
+    const auto folder = ChooseOutputFolder();
+    if (!folder)
+        return;
+    if (FCurrentIndex < 0 || FCurrentIndex >= ListView1->Items()->Count())
+        return;
+    TListItem* item = ListView1->Items()->Item(FCurrentIndex);
+    ExtractAllIcons(RowPath(item), *folder);
+}
+
+void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder)
+{
+    const QString caption = QFile::decodeName(Source);
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(this);
+    const int count = int(ExtractIconA(instance, Source.constData(), -1));
+    if (count == 0) {
+        MessageBox(this, QStringLiteral("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从文件中提取图标..."));
+    const QByteArray name = Source.mid(Source.lastIndexOf('/') + 1);
+    const QByteArray base = JoinPath(QFile::encodeName(OutputFolder), OutputBaseName(name));
+    int written = 0;
+    {
+        TIcon holder;
+        for (int i = 0; i < count; ++i) {
+            try {
+                holder.SetHandle(ExtractIconA(instance, Source.constData(), i));
+                // An existing file of the name is replaced, but only once the icon is
+                // encoded and written: a failure leaves it as it was.
+                holder.SaveToFile((base + QByteArray::number(i) + ".ico").toStdString());
+                ++written;
+            } catch (...) {
+            }
+        }
+    }
+    // Success is reported only when every icon was written.
+    const QString text = written == count
+                             ? QStringLiteral("一共%1个图标，全部提取成功！").arg(count)
+                             : QStringLiteral("一共%1个图标，成功提取%2个，%3个提取失败！")
+                                   .arg(count)
+                                   .arg(written)
+                                   .arg(count - written);
+    MessageBox(this, text, caption, MB_OK | MB_ICONINFORMATION);
+    StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
+}
+
+namespace {
+
+// True when `output` is the folder being extracted: the same text, or the same folder
+// reached another way.
+bool IsSourceFolder(const QString& output, const QString& source)
+{
+    return output == source || Canonical(QFile::encodeName(output)) == Canonical(QFile::encodeName(source));
+}
+
+void RefuseSourceFolder(TForm1* form)
+{
+    MessageBox(form, QStringLiteral("请不要选择被提取文件夹存放图标，请重新选择另外一个文件夹来存放图标！"),
+               QStringLiteral("Glimmerwick:"), MB_OK | MB_ICONWARNING);
+}
+
+} // namespace
+
+void TForm1::ExtractFromFolderClick(TObject* Sender)
+{
+    (void)Sender;
+    const auto output = ChooseOutputFolder();
+    if (!output)
+        return;
+    const QString folder = DirectoryListBox1->Directory();
+    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从文件夹") + folder + QStringLiteral("中提取图标..."));
+    if (IsSourceFolder(*output, folder)) {
+        RefuseSourceFolder(this);
+        return;
+    }
+    FExtractedCount = 0;
+    new ExtractThread(QFile::encodeName(folder), QFile::encodeName(*output), false, false);
+}
+
+void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
+{
+    (void)Sender;
+    const auto output = ChooseOutputFolder();
+    if (!output)
+        return;
+    const QString folder = DirectoryListBox1->Directory();
+    if (IsSourceFolder(*output, folder)) {
+        RefuseSourceFolder(this);
+        return;
+    }
+    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从多级文件夹中提取图标..."));
+    FExtractedCount = 0;
+    new ExtractThread(QFile::encodeName(folder), QFile::encodeName(*output), true, false);
+}

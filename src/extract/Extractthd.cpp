@@ -1,0 +1,133 @@
+// Folder and folder-tree extraction: the worker that hands folder walks to the GUI thread.
+#include "Extractthd.h"
+
+#include "Extraction.h"
+#include "Forms.h"
+#include "Mainform.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+std::atomic<int> gAlive{0};
+std::atomic<int> gPeak{0};
+
+QByteArray Identity(const QByteArray& path)
+{
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
+        return path;
+    QByteArray result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+QByteArray Join(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+} // namespace
+
+ExtractThread::ExtractThread(const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive,
+                             bool CreateSuspended)
+    : TThread(true)
+    , FFolder(Folder)
+    , FOutputFolder(OutputFolder)
+    , FRecursive(Recursive)
+    , FOutputIdentity(Identity(OutputFolder))
+    , FForm(Form1)
+{
+    FreeOnTerminate = true;
+    const int alive = ++gAlive;
+    for (int peak = gPeak; alive > peak && !gPeak.compare_exchange_weak(peak, alive);) {
+    }
+    // A walk counts as active from the moment it is requested, so that the total is
+    // shown once, when the last walk of the tree has ended.
+    if (FForm)
+        ++FForm->FActiveWalks;
+    if (!CreateSuspended)
+        Start();
+}
+
+ExtractThread::~ExtractThread()
+{
+    --gAlive;
+}
+
+int ExtractThread::AliveCount() { return gAlive; }
+int ExtractThread::PeakAliveCount() { return gPeak; }
+void ExtractThread::ResetPeakAliveCount() { gPeak = gAlive.load(); }
+
+void ExtractThread::Execute()
+{
+    FPending.push_back(FFolder);
+    while (!FPending.empty()) {
+        FFolder = FPending.front();
+        FPending.pop_front();
+        bool ran = false;
+        Synchronize([this, &ran] {
+            ran = true;
+            WalkFolder();
+        });
+        // The program is ending: walks not handed over are not run.
+        if (!ran)
+            return;
+    }
+}
+
+void ExtractThread::WalkFolder()
+{
+    TForm1* form = FForm;
+    if (!form)
+        return;
+    {
+        TIcon holder;
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(FFolder.constData()), closedir);
+        while (dir) {
+            dirent* entry = readdir(dir.get());
+            if (!entry)
+                break;
+            const QByteArray name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            const QByteArray path = Join(FFolder, name);
+            struct stat link, st;
+            if (lstat(path.constData(), &link) != 0)
+                continue;
+            if (S_ISDIR(link.st_mode)) {
+                // The output folder is never walked, so a tree cannot feed on its own icons.
+                if (FRecursive && Identity(path) != FOutputIdentity) {
+                    ++form->FActiveWalks;
+                    FPending.push_back(path);
+                }
+            } else if (stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+                // Links to files are followed; links to folders are not walked.
+                if (WalkExtracts(*form, name))
+                    ExtractIntoFreeNames(*form, holder, path, name, FOutputFolder);
+            }
+            QPointer<TForm1> alive(form);
+            Application->ProcessMessages();
+            if (!alive || !FForm)
+                return;
+        }
+    }
+    --form->FActiveWalks;
+    if (form->FActiveWalks == 0)
+        ShowExtractStatus();
+}
+
+void ShowExtractStatus()
+{
+    TForm1* form = Form1;
+    if (!form)
+        return;
+    const QString text = form->FActiveWalks > 0
+                             ? QStringLiteral("已提取%1个图标...").arg(form->FExtractedCount)
+                             : QStringLiteral("一共提取%1个图标！").arg(form->FExtractedCount);
+    form->StatusBar1->Panels()->Items(1)->SetText(text);
+}

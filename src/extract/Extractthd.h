@@ -1,0 +1,50 @@
+// Folder and folder-tree extraction: the worker that hands folder walks to the GUI thread.
+#pragma once
+
+#include "Thread.h"
+
+#include <QByteArray>
+#include <QPointer>
+
+#include <atomic>
+#include <deque>
+
+class TForm1;
+
+// One worker per folder command. It hands the walk of its folder to the GUI thread
+// and waits until it has run; a recursive walk queues the folder's subfolders, whose
+// walks the same worker hands over next, in the order they were met. So every folder
+// is finished before any of its subfolders starts, and a tree of any width needs one
+// thread, not one per folder.
+class ExtractThread : public TThread {
+public:
+    // Folders are raw path bytes: names need not be valid UTF-8.
+    ExtractThread(const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive, bool CreateSuspended);
+    ~ExtractThread() override;
+
+    // Workers alive now, and the most alive at once since the last reset (tests).
+    static int AliveCount();
+    static int PeakAliveCount();
+    static void ResetPeakAliveCount();
+
+protected:
+    void Execute() override;
+
+private:
+    // Walks FFolder on the GUI thread: extracts the icons of its files and queues its
+    // subfolders when recursive.
+    void WalkFolder();
+
+    QByteArray FFolder;
+    QByteArray FOutputFolder;
+    bool FRecursive;
+    // The output folder as the file system resolves it; never walked.
+    QByteArray FOutputIdentity;
+    // Folders waiting for their walk; touched by the GUI thread only inside a walk,
+    // while this worker waits in Synchronize.
+    std::deque<QByteArray> FPending;
+    QPointer<TForm1> FForm;
+};
+
+// Shows the progress text while walks are active and the total when none is.
+void ShowExtractStatus();
