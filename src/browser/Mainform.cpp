@@ -11,11 +11,6 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-TShortCut Key(int key, Qt::KeyboardModifiers modifiers)
-{
-    return ShortCut(key, modifiers);
-}
-
 const TShortCut kNone;
 
 QImage Artwork(const QString& name)
@@ -242,10 +237,10 @@ void TForm1::CreateMenus()
     MainMenu1->SetOwnerDraw(true);
     TMenuItem* root = MainMenu1->Items();
     N1 = item(root, "N1", QStringLiteral("文件(&F)"), -1, kNone);
-    N7 = item(N1, "N7", QStringLiteral("保存(&S)"), 1, Key(Qt::Key_S, ctrl));
-    N16 = item(N1, "N16", QStringLiteral("删除(&D)"), 16, Key(Qt::Key_D, ctrl));
+    N7 = item(N1, "N7", QStringLiteral("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl));
+    N16 = item(N1, "N16", QStringLiteral("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl));
     N8 = line(N1, "N8");
-    N9 = item(N1, "N9", QStringLiteral("退出(&X)"), 2, Key(Qt::Key_X, ctrl));
+    N9 = item(N1, "N9", QStringLiteral("退出(&X)"), 2, ShortCut(Qt::Key_X, ctrl));
     V1 = item(root, "V1", QStringLiteral("浏览(&V)"), -1, kNone);
     N10 = item(V1, "N10", QStringLiteral("第一个(&F)"), 6, kNone);
     N11 = item(V1, "N11", QStringLiteral("上一个(&B)"), 7, kNone);
@@ -256,7 +251,7 @@ void TForm1::CreateMenus()
     LastAccess = item(O1, "LastAccess", QStringLiteral("最后一次访问路径记忆(&L)"), 15, kNone);
     LastAccess->SetChecked(true);
     H1 = item(root, "H1", QStringLiteral("帮助(&H)"), -1, kNone);
-    N2 = item(H1, "N2", QStringLiteral("使用说明(&H)"), 11, Key(Qt::Key_H, ctrl));
+    N2 = item(H1, "N2", QStringLiteral("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
     N3 = line(H1, "N3");
     Glimmerwick1 = item(H1, "Glimmerwick1", QStringLiteral("关于&Glimmerwick..."), 12, kNone);
     // No menu bar: the top items are invisible, their items stay enabled and their
@@ -266,10 +261,10 @@ void TForm1::CreateMenus()
     SetMenu(MainMenu1);
 
     FileMenu = popup("FileMenu", ImageList2);
-    Save = item(FileMenu->Items(), "Save", QStringLiteral("保存(&S)"), 1, Key(Qt::Key_S, ctrl));
-    Delete = item(FileMenu->Items(), "Delete", QStringLiteral("删除(&D)"), 16, Key(Qt::Key_D, ctrl));
+    Save = item(FileMenu->Items(), "Save", QStringLiteral("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl));
+    Delete = item(FileMenu->Items(), "Delete", QStringLiteral("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl));
     N19 = line(FileMenu->Items(), "N19");
-    Exit = item(FileMenu->Items(), "Exit", QStringLiteral("退出(&X)"), 2, Key(Qt::Key_X, ctrl));
+    Exit = item(FileMenu->Items(), "Exit", QStringLiteral("退出(&X)"), 2, ShortCut(Qt::Key_X, ctrl));
 
     ViewMenu = popup("ViewMenu", ImageList2);
     First = item(ViewMenu->Items(), "First", QStringLiteral("第一个(&F)"), 6, kNone);
@@ -283,28 +278,28 @@ void TForm1::CreateMenus()
     LastAccessed->SetChecked(true);
 
     Help = popup("Help", ImageList2);
-    HelpMenu = item(Help->Items(), "HelpMenu", QStringLiteral("使用说明(&H)"), 11, Key(Qt::Key_H, ctrl));
+    HelpMenu = item(Help->Items(), "HelpMenu", QStringLiteral("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
     AboutMenu = item(Help->Items(), "AboutMenu", QStringLiteral("关于Glimmerwick..."), 12, kNone);
 
     PopupMenu1 = popup("PopupMenu1", ImageList2);
     TMenuItem* p1 = PopupMenu1->Items();
-    PreviewMenu = item(p1, "PreviewMenu", QStringLiteral("预览(&V)"), 2, Key(Qt::Key_V, ctrlAlt),
+    PreviewMenu = item(p1, "PreviewMenu", QStringLiteral("预览(&V)"), 2, ShortCut(Qt::Key_V, ctrlAlt),
                        QStringLiteral("浏览该图标资源。"));
-    SaveMenu = item(p1, "SaveMenu", QStringLiteral("保存(&S)"), 1, Key(Qt::Key_S, ctrl),
+    SaveMenu = item(p1, "SaveMenu", QStringLiteral("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl),
                     QStringLiteral("将该图标保存为文件。"));
-    DeleteMenu = item(p1, "DeleteMenu", QStringLiteral("删除(&D)"), 16, Key(Qt::Key_D, ctrl),
+    DeleteMenu = item(p1, "DeleteMenu", QStringLiteral("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl),
                       QStringLiteral("删除这个文件。"));
-    ExtractFromFile = item(p1, "ExtractFromFile", QStringLiteral("提取所有图标(&A)"), 0, Key(Qt::Key_S, ctrlAlt),
+    ExtractFromFile = item(p1, "ExtractFromFile", QStringLiteral("提取所有图标(&A)"), 0, ShortCut(Qt::Key_S, ctrlAlt),
                            QStringLiteral("提取所选文件中包含的所有图标。"));
     N4 = line(p1, "N4");
-    N5 = item(p1, "N5", QStringLiteral("第一个(&F)"), 6, Key(Qt::Key_F, ctrl), QStringLiteral("在列表中显示的第一个图标。"));
-    N14 = item(p1, "N14", QStringLiteral("上一个(&B)"), 7, Key(Qt::Key_B, ctrl), QStringLiteral("显示上一个图标。"));
-    N15 = item(p1, "N15", QStringLiteral("下一个(&N)"), 8, Key(Qt::Key_N, ctrl), QStringLiteral("显示下一个图标。"));
-    N17 = item(p1, "N17", QStringLiteral("最后一个(&L)"), 9, Key(Qt::Key_L, ctrl),
+    N5 = item(p1, "N5", QStringLiteral("第一个(&F)"), 6, ShortCut(Qt::Key_F, ctrl), QStringLiteral("在列表中显示的第一个图标。"));
+    N14 = item(p1, "N14", QStringLiteral("上一个(&B)"), 7, ShortCut(Qt::Key_B, ctrl), QStringLiteral("显示上一个图标。"));
+    N15 = item(p1, "N15", QStringLiteral("下一个(&N)"), 8, ShortCut(Qt::Key_N, ctrl), QStringLiteral("显示下一个图标。"));
+    N17 = item(p1, "N17", QStringLiteral("最后一个(&L)"), 9, ShortCut(Qt::Key_L, ctrl),
                QStringLiteral("在列表中显示的最后一个图标。"));
     N6 = line(p1, "N6");
     N18 = item(p1, "N18", QStringLiteral("上一级文件夹(&U)"), 13,
-               Key(Qt::Key_Backspace, Qt::ShiftModifier | Qt::AltModifier), QStringLiteral("返回上一级文件夹进行浏览。"));
+               ShortCut(Qt::Key_Backspace, Qt::ShiftModifier | Qt::AltModifier), QStringLiteral("返回上一级文件夹进行浏览。"));
 
     PopupMenu2 = popup("PopupMenu2", nullptr);
     ExtractFromFolder = item(PopupMenu2->Items(), "ExtractFromFolder", QStringLiteral("从文件夹中提取"), -1, kNone,
