@@ -271,7 +271,7 @@ TImage::TImage(QWidget* parent, TComponent* owner)
     : QWidget(parent)
     , TControl(this, OwnerOr(owner, parent))
 {
-    FPicture.OnChange = [this] { update(); };
+    FPicture.OnChange = [this] { PictureChanged(); };
 }
 
 void TImage::SetIcon(HICON icon)
@@ -280,13 +280,62 @@ void TImage::SetIcon(HICON icon)
     FPicture.Changed();
 }
 
+void TImage::SetBitmap(const QImage& image)
+{
+    FPicture.Icon()->SetHandle(0);
+    FPicture.Bitmap()->Assign(image);
+    FPicture.Changed();
+}
+
+void TImage::SetAutoSize(bool autoSize)
+{
+    FAutoSize = autoSize;
+    PictureChanged();
+}
+
+void TImage::SetStretch(bool stretch)
+{
+    FStretch = stretch;
+    update();
+}
+
+void TImage::PictureChanged()
+{
+    if (FAutoSize) {
+        const QImage image = FPicture.Image();
+        if (!image.isNull() && image.size() != size())
+            SetBounds(Left(), Top(), image.width(), image.height());
+    }
+    update();
+}
+
 void TImage::paintEvent(QPaintEvent*)
 {
     const QImage image = FPicture.Image();
     if (image.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), image);
+    if (FStretch) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(rect(), image);
+    } else {
+        painter.drawImage(QPoint(0, 0), image);
+    }
+}
+
+void TImage::mousePressEvent(QMouseEvent* event)
+{
+    QWidget::mousePressEvent(event);
+    FPressed = event->button() == Qt::LeftButton;
+}
+
+void TImage::mouseReleaseEvent(QMouseEvent* event)
+{
+    QWidget::mouseReleaseEvent(event);
+    const bool click = FPressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    FPressed = false;
+    if (click)
+        SafeFire(OnClick, this);
 }
 
 void TImage::mouseDoubleClickEvent(QMouseEvent* event)

@@ -100,7 +100,8 @@ private:
     TBitmap FBitmap;
 };
 
-// Shows its picture at its natural size in the top left corner.
+// Shows its picture at its natural size in the top left corner, or stretched over
+// the whole control. A click (press and release inside) runs OnClick.
 class TImage : public QWidget, public TControl {
     Q_OBJECT
 public:
@@ -108,14 +109,28 @@ public:
     TPicture* Picture() { return &FPicture; }
     // Gives `icon` to the picture (which owns it from then on) and repaints.
     void SetIcon(HICON icon);
+    // Makes the picture a copy of `image` and repaints.
+    void SetBitmap(const QImage& image);
+    // With AutoSize the control takes the size of each picture it gets.
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool autoSize);
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool stretch);
     bool IsGraphicControl() const override { return true; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    void PictureChanged();
+
     TPicture FPicture;
+    bool FAutoSize = false;
+    bool FStretch = false;
+    bool FPressed = false;
 };
 
 class TTimer : public QObject, public TComponent {

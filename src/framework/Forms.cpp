@@ -48,6 +48,54 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle style)
         show();
 }
 
+TWindowState TCustomForm::WindowState() const
+{
+    const Qt::WindowStates state = windowState();
+    if (state & Qt::WindowMinimized)
+        return wsMinimized;
+    if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return wsMaximized;
+    return wsNormal;
+}
+
+void TCustomForm::SetWindowState(TWindowState state)
+{
+    const TWindowState old = WindowState();
+    if (state == old)
+        return;
+    // Wayland forbids placing windows; there the compositor sizes the maximised window.
+    const bool placeOurselves = FBorderStyle == bsNone && isVisible() &&
+                                !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (old == wsNormal)
+        FNormalBounds = geometry();
+    switch (state) {
+    case wsMinimized:
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMinimized);
+        break;
+    case wsMaximized:
+        setWindowState(Qt::WindowMaximized);
+        if (placeOurselves) {
+            QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+            if (screen) {
+                const QRect area = screen->availableGeometry();
+                int w = area.width(), h = area.height();
+                if (AllowedSize(w, h)) {
+                    FResizing = true;
+                    setGeometry(area.x(), area.y(), w, h);
+                    FResizing = false;
+                    AlignControls(this);
+                }
+            }
+        }
+        break;
+    case wsNormal:
+        setWindowState(Qt::WindowNoState);
+        if (placeOurselves && old == wsMaximized && FNormalBounds.isValid())
+            setGeometry(FNormalBounds);
+        break;
+    }
+}
+
 void TCustomForm::AfterConstruction()
 {
     if (FCreated)
@@ -164,6 +212,18 @@ void TCustomForm::SetClientSize(int width, int height)
         return;
     FResizing = true;
     resize(width, height);
+    FResizing = false;
+    AlignControls(this);
+}
+
+void TCustomForm::SetWindowBounds(int left, int top, int width, int height)
+{
+    if (!AllowedSize(width, height)) {
+        width = this->width();
+        height = this->height();
+    }
+    FResizing = true;
+    setGeometry(left, top, width, height);
     FResizing = false;
     AlignControls(this);
 }
@@ -317,6 +377,13 @@ void TApplication::Terminate()
 {
     FTerminated = true;
     QCoreApplication::quit();
+}
+
+void TApplication::Minimize()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && qobject_cast<TCustomForm*>(w))
+            w->setWindowState(w->windowState() | Qt::WindowMinimized);
 }
 
 void TApplication::ProcessMessages()

@@ -30,6 +30,9 @@ inline constexpr TModalResult mrNo = 7;
 
 enum TPosition { poDesigned, poScreenCenter };
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = unsigned;
 
 class TScrollingWinControl : public QWidget, public TControl {
     Q_OBJECT
@@ -54,11 +57,23 @@ public:
     int ClientWidth() const { return width(); }
     int ClientHeight() const { return height(); }
     void SetClientSize(int width, int height);
+    // Moves and sizes the window in one step. The size passes OnCanResize first: a
+    // refused size keeps the current one while the new position still applies.
+    void SetWindowBounds(int left, int top, int width, int height);
     // bsNone: a window without the window manager's frame and caption.
     TFormBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TFormBorderStyle style);
     TPosition Position() const { return FPosition; }
     void SetPosition(TPosition position) { FPosition = position; }
+    // Which caption buttons the window offers; only recorded for windows that draw
+    // their own caption.
+    TBorderIcons BorderIcons() const { return FBorderIcons; }
+    void SetBorderIcons(TBorderIcons icons) { FBorderIcons = icons; }
+    TWindowState WindowState() const;
+    // Maximising a frameless window sets its geometry to the work area (through
+    // OnCanResize) where the window system lets a program place its windows, since
+    // not every window manager maximises windows without decorations.
+    void SetWindowState(TWindowState state);
 
     TMainMenu* Menu() const { return FMenu; }
     void SetMenu(TMainMenu* menu) { FMenu = menu; }
@@ -104,6 +119,8 @@ private:
     bool FShownOnce = false;
     TPosition FPosition = poDesigned;
     TFormBorderStyle FBorderStyle = bsSizeable;
+    TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
+    QRect FNormalBounds;
     QPointer<TMainMenu> FMenu;
     TModalResult FModalResult = mrNone;
     QEventLoop* FModalLoop = nullptr;
@@ -124,6 +141,8 @@ public:
     static TApplication* Instance();
 
     void Initialize() {}
+    // Minimises every visible window of the application.
+    void Minimize();
     QString Title() const { return FTitle; }
     void SetTitle(const QString& title);
     // The application icon; it owns its handle. Assigning a handle through Icon()

@@ -11,6 +11,8 @@
 #include <functional>
 
 inline constexpr unsigned WM_DESTROY = 0x0002;
+inline constexpr unsigned WM_SIZE = 0x0005;
+inline constexpr unsigned WM_ACTIVATE = 0x0006;
 inline constexpr unsigned WM_SETFOCUS = 0x0007;
 inline constexpr unsigned WM_KILLFOCUS = 0x0008;
 inline constexpr unsigned WM_PAINT = 0x000F;
@@ -36,6 +38,12 @@ inline constexpr unsigned CM_EXIT = CM_BASE + 27;
 inline constexpr unsigned CM_INVALIDATE = CM_BASE + 52;
 
 inline constexpr std::uintptr_t VK_SPACE = 0x20;
+inline constexpr std::uintptr_t SIZE_RESTORED = 0;
+inline constexpr std::uintptr_t SIZE_MINIMIZED = 1;
+inline constexpr std::uintptr_t SIZE_MAXIMIZED = 2;
+inline constexpr std::uintptr_t WA_INACTIVE = 0;
+inline constexpr std::uintptr_t WA_ACTIVE = 1;
+inline constexpr std::uintptr_t WA_CLICKACTIVE = 2;
 inline constexpr std::uintptr_t MK_LBUTTON = 0x0001;
 
 struct TMessage {
