@@ -79,7 +79,8 @@ void TBrowseItem::FormCreate(TObject* Sender)
         IcoChk->SetChecked(FMainForm->FShowIco);
     }
     SetSizeable(false);
-    HideMinMax();
+    MaxImage->SetVisible(false);
+    MinImage->SetVisible(false);
 }
 
 void TBrowseItem::Button1Click(TObject* Sender)

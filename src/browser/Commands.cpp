@@ -1,11 +1,14 @@
 // Preview, navigation, file and extraction commands of the main window.
 #include "Mainform.h"
 
+#include "About.h"
 #include "Dialogs.h"
 #include "Profile.h"
 #include "ShellApi.h"
 
 #include <QFile>
+
+#include <memory>
 
 #include <unistd.h>
 
@@ -148,7 +151,12 @@ void TForm1::HelpClick(TObject* Sender)
     ShellOpen(QFile::decodeName(QByteArray::fromStdString(folder + "help.chm")));
 }
 
-void TForm1::AboutClick(TObject* Sender) { (void)Sender; }
+void TForm1::AboutClick(TObject* Sender)
+{
+    (void)Sender;
+    const std::unique_ptr<TAboutBox> about(new TAboutBox(nullptr));
+    about->ShowModal();
+}
 
 void TForm1::CloseClick(TObject* Sender)
 {

@@ -1,4 +1,4 @@
-// The compiled-in resources of the forms (image-list artwork, window icon).
+// The compiled-in resources of the forms (image-list artwork, window icon, skin).
 #include "FormResources.h"
 
 #include <QtCore/QtGlobal>
@@ -6,6 +6,7 @@
 static void InitImages()
 {
     Q_INIT_RESOURCE(images);
+    Q_INIT_RESOURCE(skin);
 }
 
 void InitFormResources()

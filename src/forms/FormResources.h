@@ -1,4 +1,4 @@
-// The compiled-in resources of the forms (image-list artwork, window icon).
+// The compiled-in resources of the forms (image-list artwork, window icon, skin).
 #pragma once
 
 // Registers the resources; safe to call more than once. A static library's resource

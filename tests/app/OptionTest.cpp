@@ -71,7 +71,8 @@ TEST_F(OptionTest, LayoutCaptionsAndTabOrder)
     const std::vector<QWidget*> expected = {d.Button1, d.Button2, d.ExeChk, d.DllChk, d.OcxChk, d.IclChk, d.CplChk,
                                             d.BplChk,  d.ScrChk,  d.DrvChk, d.BmpChk, d.JpgChk, d.IcoChk};
     EXPECT_EQ(chain, expected);
-    EXPECT_FALSE(d.TopPanel->isVisibleTo(&d)) << "a window without caption menus shows no button row";
+    for (int i = 0; i < TNeoForm::kMenuSlots; ++i)
+        EXPECT_FALSE(d.FindMenuButton(i)->isVisibleTo(&d)) << "a window without caption menus shows no menu buttons";
 }
 
 TEST_F(OptionTest, CheckBoxesShowTheFlagsAndTheDialogIsNotSizeable)
@@ -86,8 +87,10 @@ TEST_F(OptionTest, CheckBoxesShowTheFlagsAndTheDialogIsNotSizeable)
     for (std::size_t i = 0; i < boxes.size(); ++i)
         EXPECT_EQ(boxes[i]->Checked(), i % 3 == 0) << boxes[i]->Name().toStdString();
     EXPECT_FALSE(d.Sizeable());
-    EXPECT_FALSE(d.windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_FALSE(d.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_EQ(d.BorderStyle(), bsNone);
+    EXPECT_FALSE(d.MaxImage->isVisibleTo(&d));
+    EXPECT_FALSE(d.MinImage->isVisibleTo(&d));
+    EXPECT_TRUE(d.CloseImage->isVisibleTo(&d));
 }
 
 TEST_F(OptionTest, ApplyCopiesEveryBoxClosesAndRebuildsTheList)
