@@ -1,0 +1,380 @@
+// Extraction driven through the real commands: one file, a folder, a folder tree, and
+// the output-folder dialog answered as a user would.
+#include "AppTestSupport.h"
+
+#include "Dialogs.h"
+#include "Extractthd.h"
+#include "OutputFolder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <QTimer>
+
+#include <unistd.h>
+
+#include <functional>
+
+namespace {
+
+const QString kData = QStringLiteral(GW_TEST_DATA_DIR);
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The bytes the writer produces for icon `index` of `path`.
+QByteArray Encoded(const QString& path, int index)
+{
+    TIcon icon;
+    icon.SetHandle(ExtractIconA(0, QFile::encodeName(path).constData(), index));
+    const auto& bytes = icon.Encoded();
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+
+// Icons of `path` that can be written: groups whose images exist.
+int Writable(const QString& path)
+{
+    const QByteArray raw = QFile::encodeName(path);
+    int count = 0;
+    for (int i = 0, n = int(ExtractIconA(0, raw.constData(), -1)); i < n; ++i) {
+        TIcon icon;
+        icon.SetHandle(ExtractIconA(0, raw.constData(), i));
+        count += icon.GetHandle() > 1;
+    }
+    return count;
+}
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+class ExtractTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        // Eight good icons; groups64.dll has a group whose image is missing.
+        FLibrary = QStringLiteral(GW_TARNWELL8);
+        FBroken = kData + QStringLiteral("/groups64.dll");
+        FIco = kData + QStringLiteral("/multi.ico");
+        FGroups = int(ExtractIconA(0, QFile::encodeName(FLibrary).constData(), -1));
+        ASSERT_GE(FGroups, 3);
+        FSource = MakeFolder(QStringLiteral("source"));
+        FOut = MakeFolder(QStringLiteral("out"));
+        MessageBoxSeam::ClearAnswers();
+        MessageBoxSeam::ClearShown();
+        ExtractThread::ResetPeakAliveCount();
+    }
+
+    void TearDown() override
+    {
+        // No walk may outlive the window it reports to.
+        EXPECT_TRUE(WaitUntil([] { return ExtractThread::AliveCount() == 0; }));
+        AppTest::TearDown();
+    }
+
+    void Put(const QString& from, const QString& relative)
+    {
+        const QString to = FSource + QLatin1Char('/') + relative;
+        QDir().mkpath(QFileInfo(to).path());
+        ASSERT_TRUE(QFile::copy(from, to)) << relative.toStdString();
+    }
+
+    TForm1* Open(const QString& folder)
+    {
+        WriteIni(AllKeysFile("1", folder.toStdString(), "1"));
+        return CreateMainForm();
+    }
+
+    // Answers the next output-folder dialog: enters `folder` and confirms, or cancels.
+    static void AnswerDialog(const QString& folder, bool confirm = true)
+    {
+        // Polls until the dialog runs its modal loop: building it may already let
+        // events through.
+        auto* timer = new QTimer(qApp);
+        QObject::connect(timer, &QTimer::timeout, timer, [timer, folder, confirm] {
+            auto* dialog = qobject_cast<TOutputFolder*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->Modal())
+                return;
+            timer->deleteLater();
+            timer->stop();
+            if (!folder.isEmpty())
+                dialog->DirectoryListBox1->SetDirectory(folder);
+            (confirm ? dialog->OKBtn : dialog->CancelBtn)->Click();
+        });
+        timer->start(1);
+    }
+
+    bool WalksDone() const { return FForm->FActiveWalks == 0 && ExtractThread::AliveCount() == 0; }
+
+    QStringList OutFiles() const
+    {
+        QStringList files = QDir(FOut).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        return files;
+    }
+
+    QString Status() const { return FForm->StatusBar1->Panels()->Items(1)->Text(); }
+
+    QString FLibrary;
+    QString FBroken;
+    QString FIco;
+    int FGroups = 0;
+    QString FSource;
+    QString FOut;
+};
+
+TEST_F(ExtractTest, OutputFolderDialogOpensOnTheCurrentFolderAndReportsTheChoice)
+{
+    QDir::setCurrent(FOut);
+    {
+        TOutputFolder dialog(nullptr);
+        EXPECT_EQ(dialog.DirectoryListBox1->Directory(), FOut);
+        EXPECT_EQ(dialog.DirChoose->text(), FOut);
+        EXPECT_FALSE(dialog.FChosen);
+        EXPECT_TRUE(dialog.FChosenFolder.isEmpty());
+        AnswerDialog(QString(), false);
+        dialog.ShowModal();
+        EXPECT_FALSE(dialog.FChosen);
+        EXPECT_TRUE(dialog.FChosenFolder.isEmpty());
+    }
+    {
+        TOutputFolder dialog(nullptr);
+        AnswerDialog(FSource);
+        dialog.ShowModal();
+        EXPECT_TRUE(dialog.FChosen);
+        EXPECT_EQ(dialog.FChosenFolder, FSource);
+    }
+    // The next dialog opens where the last one was left.
+    TOutputFolder again(nullptr);
+    EXPECT_EQ(again.DirectoryListBox1->Directory(), FSource);
+}
+
+TEST_F(ExtractTest, AllIconsOfOneFileAreWrittenAndReported)
+{
+    Put(FLibrary, QStringLiteral("shell.dll"));
+    TForm1* f = Open(FSource);
+    f->FCurrentIndex = 0;
+
+    AnswerDialog(FOut);
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->ExtractFromFileClick(nullptr);
+    QStringList expected;
+    for (int i = 0; i < FGroups; ++i)
+        expected << QStringLiteral("shell%1.ico").arg(i);
+    expected.sort();
+    EXPECT_EQ(OutFiles(), expected);
+    for (int i = 0; i < FGroups; ++i)
+        EXPECT_EQ(ReadAll(FOut + QStringLiteral("/shell%1.ico").arg(i)), Encoded(FLibrary, i)) << i;
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("一共%1个图标，全部提取成功！").arg(FGroups));
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Caption, FSource + QStringLiteral("/shell.dll"));
+    EXPECT_EQ(Status(), QStringLiteral("一共%1个图标可供浏览！").arg(FGroups));
+
+    // A second run replaces the files of the first; the number of files stays.
+    AnswerDialog(FOut);
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->ExtractFromFileClick(nullptr);
+    EXPECT_EQ(OutFiles(), expected);
+
+    // Cancelled: nothing happens.
+    MessageBoxSeam::ClearShown();
+    AnswerDialog(QString(), false);
+    f->ExtractFromFileClick(nullptr);
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+}
+
+TEST_F(ExtractTest, OneFileReportsFailuresAndMissingFilesHonestly)
+{
+    Put(FBroken, QStringLiteral("shell.dll"));
+    const int groups = int(ExtractIconA(0, QFile::encodeName(FBroken).constData(), -1));
+    const int good = Writable(FBroken);
+    ASSERT_LT(good, groups);
+    TForm1* f = Open(FSource);
+    f->FCurrentIndex = 1;
+    // A folder in the way of the second icon's name: that icon cannot be written either.
+    ASSERT_TRUE(QDir(FOut).mkdir(QStringLiteral("shell1.ico")));
+    AnswerDialog(FOut);
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->ExtractFromFileClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("一共%1个图标，成功提取%2个，%3个提取失败！")
+                                                   .arg(groups)
+                                                   .arg(good - 1)
+                                                   .arg(groups - good + 1));
+    EXPECT_TRUE(QFileInfo(FOut + QStringLiteral("/shell1.ico")).isDir());
+    // Nothing is left under the names of the icons that failed.
+    EXPECT_EQ(OutFiles().size(), good - 1);
+
+    // The file has gone since the scan.
+    MessageBoxSeam::ClearShown();
+    ASSERT_TRUE(QFile::remove(FSource + QStringLiteral("/shell.dll")));
+    f->StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("unchanged"));
+    AnswerDialog(FOut);
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->ExtractFromFileClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("这个文件没有可提取的图标资源!"));
+    EXPECT_EQ(Status(), QStringLiteral("unchanged"));
+
+    // A current index beyond a shorter list extracts nothing and says nothing.
+    MessageBoxSeam::ClearShown();
+    f->FCurrentIndex = 1000;
+    MessageBoxSeam::ClearAnswers();
+    AnswerDialog(FOut);
+    f->ExtractFromFileClick(nullptr);
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+}
+
+TEST_F(ExtractTest, AFolderIsExtractedIntoFreeNamesWithoutItsSubfolders)
+{
+    Put(FLibrary, QStringLiteral("SETUP.EXE"));
+    Put(FLibrary, QStringLiteral("setup.exe.bak"));
+    Put(FLibrary, QStringLiteral("sub/inner.dll"));
+    Put(FIco, QStringLiteral(".hidden.ico"));
+    // Taken before the run: skipped over and left alone.
+    std::ofstream((FOut + QStringLiteral("/SETUP1.ico")).toStdString()) << "mine";
+    TForm1* f = Open(FSource);
+
+    AnswerDialog(FOut);
+    f->ExtractFromFolderClick(nullptr);
+    EXPECT_EQ(Status(), QStringLiteral("正在从文件夹") + FSource + QStringLiteral("中提取图标..."));
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+
+    QStringList expected{QStringLiteral(".hidden0.ico"), QStringLiteral("SETUP1.ico")};
+    for (int i = 0, n = 0; i < FGroups; ++i, ++n) {
+        if (n == 1)
+            ++n;
+        expected << QStringLiteral("SETUP%1.ico").arg(n);
+    }
+    expected.sort();
+    EXPECT_EQ(OutFiles(), expected);
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/SETUP1.ico")), QByteArray("mine"));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/SETUP2.ico")), Encoded(FLibrary, 1));
+    EXPECT_EQ(f->FExtractedCount, FGroups + 1);
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(FGroups + 1));
+
+    // The same folder again: new names after the first run's, nothing replaced.
+    AnswerDialog(FOut);
+    f->ExtractFromFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+    EXPECT_EQ(OutFiles().size(), expected.size() + FGroups + 1);
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(FGroups + 1));
+}
+
+TEST_F(ExtractTest, AnEmptyFolderEndsWithATotalOfZero)
+{
+    TForm1* f = Open(FSource);
+    AnswerDialog(FOut);
+    f->ExtractFromFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+    EXPECT_EQ(Status(), QStringLiteral("一共提取0个图标！"));
+}
+
+TEST_F(ExtractTest, AFolderTreeIsWalkedFolderByFolderAndNeverItsOutput)
+{
+    // Three levels; each level's file has its own icons, so the numbers tell the order.
+    Put(FLibrary, QStringLiteral("x.dll"));
+    Put(kData + QStringLiteral("/groups32.dll"), QStringLiteral("one/x.dll"));
+    Put(FIco, QStringLiteral("one/two/x.ico"));
+    const int groups32 = Writable(kData + QStringLiteral("/groups32.dll"));
+    // The output inside the tree, with .ico files enabled: it must not be walked.
+    FOut = MakeFolder(QStringLiteral("source/out"));
+    // A link back to the top must not make the walk endless.
+    ASSERT_EQ(::symlink(QFile::encodeName(FSource).constData(), QFile::encodeName(FSource + QStringLiteral("/one/loop")).constData()), 0);
+    TForm1* f = Open(FSource);
+
+    AnswerDialog(FOut);
+    f->ExtractFromMultiFolderClick(nullptr);
+    EXPECT_EQ(Status(), QStringLiteral("正在从多级文件夹中提取图标..."));
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+
+    const int total = FGroups + groups32 + 1;
+    EXPECT_EQ(OutFiles().size(), total);
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(total));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/x0.ico")), Encoded(FLibrary, 0));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/x%1.ico").arg(FGroups)),
+              Encoded(kData + QStringLiteral("/groups32.dll"), 0));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/x%1.ico").arg(total - 1)), Encoded(FIco, 0));
+    // One worker for the whole tree.
+    EXPECT_EQ(ExtractThread::PeakAliveCount(), 1);
+}
+
+TEST_F(ExtractTest, AWideTreeNeedsOneWorker)
+{
+    const int width = 400;
+    for (int i = 0; i < width; ++i)
+        ASSERT_EQ(::symlink(QFile::encodeName(FIco).constData(),
+                            QFile::encodeName(MakeFolder(QStringLiteral("source/d%1").arg(i)) + QStringLiteral("/i.ico")).constData()),
+                  0);
+    TForm1* f = Open(FSource);
+    AnswerDialog(FOut);
+    f->ExtractFromMultiFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 60000));
+    EXPECT_EQ(OutFiles().size(), width);
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(width));
+    EXPECT_EQ(ExtractThread::PeakAliveCount(), 1);
+}
+
+TEST_F(ExtractTest, TheSourceFolderIsRefusedAsOutput)
+{
+    Put(FLibrary, QStringLiteral("x.dll"));
+    TForm1* f = Open(FSource);
+    f->StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("before"));
+
+    AnswerDialog(FSource);
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->ExtractFromMultiFolderClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text,
+              QStringLiteral("请不要选择被提取文件夹存放图标，请重新选择另外一个文件夹来存放图标！"));
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, unsigned(MB_OK | MB_ICONWARNING));
+    EXPECT_EQ(Status(), QStringLiteral("before"));
+
+    // The same folder reached through a link is the same folder.
+    const QString link = FFolder + QStringLiteral("/alias");
+    ASSERT_EQ(::symlink(QFile::encodeName(FSource).constData(), QFile::encodeName(link).constData()), 0);
+    MessageBoxSeam::ClearShown();
+    AnswerDialog(link);
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->ExtractFromFolderClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(Status(), QStringLiteral("正在从文件夹") + FSource + QStringLiteral("中提取图标..."));
+    EXPECT_EQ(ExtractThread::AliveCount(), 0);
+    EXPECT_EQ(QDir(FSource).entryList(QDir::Files), QStringList{QStringLiteral("x.dll")});
+
+    // Cancelled: nothing changes.
+    MessageBoxSeam::ClearShown();
+    f->StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("before"));
+    AnswerDialog(QString(), false);
+    f->ExtractFromMultiFolderClick(nullptr);
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+    EXPECT_EQ(Status(), QStringLiteral("before"));
+}
+
+TEST_F(ExtractTest, KindsSwitchedOffAndDanglingLinksAreSkipped)
+{
+    Put(FLibrary, QStringLiteral("x.dll"));
+    Put(FIco, QStringLiteral("y.ico"));
+    ASSERT_EQ(::symlink("/nonexistent/gone.dll", QFile::encodeName(FSource + QStringLiteral("/gone.dll")).constData()), 0);
+    TForm1* f = Open(FSource);
+    f->FShowDll = false;
+    AnswerDialog(FOut);
+    f->ExtractFromFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+    EXPECT_EQ(OutFiles(), QStringList{QStringLiteral("y0.ico")});
+}
+
+} // namespace
