@@ -141,6 +141,8 @@ TControl::TControl(QWidget* self, TComponent* owner)
     , FWidget(self)
 {
     self->setMouseTracking(true);
+    // The platform gives each control its own mouse messages; none reach the parent.
+    self->setAttribute(Qt::WA_NoMousePropagation);
     new TControlEvents(this);
 }
 

@@ -73,7 +73,7 @@ void TCustomForm::SetWindowState(TWindowState state)
         setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowMinimized);
         break;
     case wsMaximized:
-        setWindowState(Qt::WindowMaximized);
+        // Placed first: setting the geometry of a maximised window would end that state.
         if (placeOurselves) {
             QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
             if (screen) {
@@ -87,6 +87,7 @@ void TCustomForm::SetWindowState(TWindowState state)
                 }
             }
         }
+        setWindowState(Qt::WindowMaximized);
         break;
     case wsNormal:
         setWindowState(Qt::WindowNoState);
