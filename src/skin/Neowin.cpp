@@ -457,6 +457,14 @@ bool TNeoForm::event(QEvent* event)
     return result;
 }
 
+void TNeoForm::showEvent(QShowEvent* event)
+{
+    TForm::showEvent(event);
+    // A window that is shown becomes the active one, as on the platform; without a
+    // window manager nothing else would activate it.
+    activateWindow();
+}
+
 // ---- Caption menu buttons
 
 TSpeedButton* TNeoForm::FindMenuButton(int Index) const
