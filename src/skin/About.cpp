@@ -3,6 +3,8 @@
 
 #include "ShellApi.h"
 
+#include <algorithm>
+
 const char* const kAboutMailTo = "mailto:gw@example.org";
 
 namespace {
@@ -69,8 +71,11 @@ TAboutBox::TAboutBox(TComponent* Owner)
     Email->SetCaption(QStringLiteral("E-mail:") + QString::fromLatin1(kAboutMailTo).mid(7));
     Email->OnClick = [this](TObject* Sender) { EmailClick(Sender); };
     Email->OnMouseMove = [this](TObject* S, TShiftState Sh, int X, int Y) { EmailMouseMove(S, Sh, X, Y); };
-    for (TLabel* l : {ProductName, Version, Copyright, Url, Email})
+    for (TLabel* l : {ProductName, Version, Copyright, Url, Email}) {
         SetFontColor(l, clWindowText);
+        // The rows are laid out for a 13-pixel line; desktop fonts need a little more.
+        l->SetHeight(std::max(l->Height(), l->fontMetrics().height()));
+    }
     OKButton->setFocus();
 
     // Constructor body.

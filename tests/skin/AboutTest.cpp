@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 // The colour a label's text is drawn in, as RGB.
@@ -41,11 +43,11 @@ TEST(About, LayoutOnTheSkinnedFrame)
     EXPECT_EQ(box.ProgramIcon->Picture()->Image().size(), QSize(136, 163));
     EXPECT_EQ(box.ProductName->Caption(), QStringLiteral("Glimmerwick"));
     EXPECT_EQ(box.ProductName->pos(), QPoint(112, 64));
-    EXPECT_EQ(box.Version->geometry(), QRect(112, 88, 57, 13));
+    EXPECT_EQ(box.Version->geometry(), QRect(112, 88, 57, std::max(13, box.Version->fontMetrics().height())));
     EXPECT_EQ(box.Version->Caption(), QStringLiteral("版本:0.6"));
-    EXPECT_EQ(box.Copyright->geometry(), QRect(32, 128, 241, 13));
-    EXPECT_EQ(box.Url->geometry(), QRect(32, 152, 161, 13));
-    EXPECT_EQ(box.Email->geometry(), QRect(32, 176, 161, 13));
+    EXPECT_EQ(box.Copyright->geometry(), QRect(32, 128, 241, std::max(13, box.Copyright->fontMetrics().height())));
+    EXPECT_EQ(box.Url->geometry(), QRect(32, 152, 161, std::max(13, box.Url->fontMetrics().height())));
+    EXPECT_EQ(box.Email->geometry(), QRect(32, 176, 161, std::max(13, box.Email->fontMetrics().height())));
     EXPECT_EQ(box.Email->Caption(), QStringLiteral("E-mail:") + QString::fromLatin1(kAboutMailTo).mid(7));
     EXPECT_TRUE(QString::fromLatin1(kAboutMailTo).startsWith(QLatin1String("mailto:")));
     EXPECT_EQ(box.OKButton->geometry(), QRect(199, 164, 75, 25));

@@ -71,13 +71,14 @@ def caption_row(y, active):
         return OUTLINE
     if y <= 2:
         return mix(EDGE_LIGHT, top, (y - 1) / 2)
-    if y <= 22:
-        return mix(top, bottom, (y - 3) / 19)
-    if y == 23:
+    # The title text starts at row 11; desktop fonts reach down to row 24 or so.
+    if y <= 24:
+        return mix(top, bottom, (y - 3) / 21)
+    if y == 25:
         return EDGE_DARK
     if y <= 43:
         band_top, band_bottom = BAND[active]
-        return mix(band_top, band_bottom, (y - 24) / 19)
+        return mix(band_top, band_bottom, (y - 26) / 17)
     if y == 44:
         return rgb("#b3bfcf")
     return (EDGE_LIGHT, EDGE, EDGE, EDGE_DARK)[y - 45]
