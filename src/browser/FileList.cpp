@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -73,11 +75,25 @@ void TForm1::RefreshFileList()
     if (generation != FScanGeneration)
         return;
 
+    // The rows of one file share its name: the names are ranked once with the locale's
+    // collation, then the rows sort by rank, keeping each file's icons in order.
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseSensitive);
-    collator.setNumericMode(false);
-    ListView1->CustomSort([&collator](TListItem* a, TListItem* b) {
-        return collator.compare(a->Caption(), b->Caption());
+    std::vector<QString> readable;
+    readable.reserve(FRowNames.size());
+    for (const QByteArray& name : FRowNames)
+        readable.push_back(QFile::decodeName(name));
+    std::vector<std::size_t> order(readable.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return collator.compare(readable[a], readable[b]) < 0; });
+    std::unordered_map<const void*, std::size_t> rank;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        rank[&FRowNames[order[i]]] = i;
+    ListView1->CustomSort([&rank](TListItem* a, TListItem* b) {
+        const std::size_t ra = rank[a->Data], rb = rank[b->Data];
+        return ra < rb ? -1 : ra > rb ? 1 : 0;
     });
     UpdateCommandAvailability();
     StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
