@@ -16,21 +16,6 @@
 
 namespace {
 
-QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
-{
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
-QByteArray Canonical(const QByteArray& path)
-{
-    char* resolved = ::realpath(path.constData(), nullptr);
-    if (!resolved)
-        return path;
-    QByteArray result(resolved);
-    std::free(resolved);
-    return result;
-}
-
 // Shows the output-folder dialog; the chosen folder, or nothing when cancelled.
 std::optional<QString> ChooseOutputFolder()
 {
@@ -42,6 +27,21 @@ std::optional<QString> ChooseOutputFolder()
 }
 
 } // namespace
+
+QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+QByteArray CanonicalPath(const QByteArray& path)
+{
+    char* resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
+        return path;
+    QByteArray result(resolved);
+    std::free(resolved);
+    return result;
+}
 
 QByteArray OutputBaseName(const QByteArray& fileName)
 {
@@ -151,7 +151,7 @@ namespace {
 // reached another way.
 bool IsSourceFolder(const QString& output, const QString& source)
 {
-    return output == source || Canonical(QFile::encodeName(output)) == Canonical(QFile::encodeName(source));
+    return output == source || CanonicalPath(QFile::encodeName(output)) == CanonicalPath(QFile::encodeName(source));
 }
 
 void RefuseSourceFolder(TForm1* form)

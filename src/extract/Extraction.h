@@ -6,6 +6,12 @@
 class TForm1;
 class TIcon;
 
+// folder + "/" + name, with one separator also at the root.
+QByteArray JoinPath(const QByteArray& folder, const QByteArray& name);
+// The path as the file system resolves it (links and "..": the folder's identity); the
+// path itself when it cannot be resolved.
+QByteArray CanonicalPath(const QByteArray& path);
+
 // The name an extracted icon's file starts with: the file name without its last four
 // characters (the dot and extension of every listed kind); shorter names stay whole.
 QByteArray OutputBaseName(const QByteArray& fileName);

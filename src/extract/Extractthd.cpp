@@ -16,21 +16,6 @@ namespace {
 std::atomic<int> gAlive{0};
 std::atomic<int> gPeak{0};
 
-QByteArray Identity(const QByteArray& path)
-{
-    char* resolved = ::realpath(path.constData(), nullptr);
-    if (!resolved)
-        return path;
-    QByteArray result(resolved);
-    std::free(resolved);
-    return result;
-}
-
-QByteArray Join(const QByteArray& folder, const QByteArray& name)
-{
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
 } // namespace
 
 ExtractThread::ExtractThread(const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive,
@@ -39,7 +24,7 @@ ExtractThread::ExtractThread(const QByteArray& Folder, const QByteArray& OutputF
     , FFolder(Folder)
     , FOutputFolder(OutputFolder)
     , FRecursive(Recursive)
-    , FOutputIdentity(Identity(OutputFolder))
+    , FOutputIdentity(CanonicalPath(OutputFolder))
     , FForm(Form1)
 {
     FreeOnTerminate = true;
@@ -95,13 +80,13 @@ void ExtractThread::WalkFolder()
             const QByteArray name(entry->d_name);
             if (name == "." || name == "..")
                 continue;
-            const QByteArray path = Join(FFolder, name);
+            const QByteArray path = JoinPath(FFolder, name);
             struct stat link, st;
             if (lstat(path.constData(), &link) != 0)
                 continue;
             if (S_ISDIR(link.st_mode)) {
                 // The output folder is never walked, so a tree cannot feed on its own icons.
-                if (FRecursive && Identity(path) != FOutputIdentity) {
+                if (FRecursive && CanonicalPath(path) != FOutputIdentity) {
                     ++form->FActiveWalks;
                     FPending.push_back(path);
                 }
