@@ -219,3 +219,50 @@ TEST(HostileChoice, GivesUpAfterFourBrokenImages)
     EXPECT_FALSE(gw::ChooseIconImage({b, b, b, b, g}, 32));
     EXPECT_FALSE(gw::ChooseIconImage(std::vector<gw::Bytes>(256, b), 32));
 }
+
+// The bound on language scans leaves well-formed trees alone: a thousand groups, each
+// with its own language directory whose first language points nowhere, all resolve.
+TEST(HostileCatalog, ScanBoundLeavesLargeWellFormedTreesAlone)
+{
+    constexpr std::uint32_t kGroups = 1000;
+    Rsrc r;
+    r.Directory(0, {{3, 0}, {14, 0}});
+    const std::uint32_t icons = r.Here();
+    r.Directory(0, {{1, 0}});
+    const std::uint32_t iconLangs = r.Here();
+    r.Directory(0, {{1033, 0}});
+    const std::uint32_t groups = r.Here();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> ids;
+    for (std::uint32_t i = 0; i < kGroups; ++i)
+        ids.push_back({i + 1, 0});
+    r.Directory(0, ids);
+    const std::uint32_t langsAt = r.Here();
+    for (std::uint32_t i = 0; i < kGroups; ++i)
+        r.Directory(0, {{1031, 0}, {1033, 0}});
+    const std::uint32_t nowhere = r.Here();
+    r.DataEntry(0x7FFF0000 - kRva, 16);
+    const std::uint32_t imageEntry = r.Here(), groupEntry = imageEntry + 16, dataAt = groupEntry + 16;
+    const auto image = Image(), group = GroupDirectory({1});
+    r.DataEntry(dataAt, std::uint32_t(image.size()));
+    r.DataEntry(dataAt + std::uint32_t(image.size()), std::uint32_t(group.size()));
+    r.Bytes.insert(r.Bytes.end(), image.begin(), image.end());
+    r.Bytes.insert(r.Bytes.end(), group.begin(), group.end());
+
+    auto& b = r.Bytes;
+    SetU32(b, TargetField(0, 0), kSubdir | icons);
+    SetU32(b, TargetField(0, 1), kSubdir | groups);
+    SetU32(b, TargetField(icons, 0), kSubdir | iconLangs);
+    SetU32(b, TargetField(iconLangs, 0), imageEntry);
+    for (std::uint32_t i = 0; i < kGroups; ++i) {
+        const std::uint32_t langs = langsAt + i * 32;
+        SetU32(b, TargetField(groups, i), kSubdir | langs);
+        SetU32(b, TargetField(langs, 0), nowhere);
+        SetU32(b, TargetField(langs, 1), groupEntry);
+    }
+
+    const auto file = Pe32(b);
+    const auto c = gw::IconCatalog::Parse({file.data(), file.size()});
+    ASSERT_EQ(c.Count(), int(kGroups));
+    for (std::size_t g = 0; g < kGroups; ++g)
+        ASSERT_EQ(c.GroupImages(g).size(), 1u) << "group " << g + 1;
+}
