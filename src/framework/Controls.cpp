@@ -253,14 +253,18 @@ void TControl::SetPopupMenu(TPopupMenu* menu)
         return;
     FPopupMenu = menu;
     FPopupGuard = menu;
+    // One connection per control: a lambda cannot be a unique connection, so the
+    // previous one is dropped by hand.
+    QObject::disconnect(FPopupConnection);
     if (menu) {
         FWidget->setContextMenuPolicy(Qt::CustomContextMenu);
-        QObject::connect(FWidget, &QWidget::customContextMenuRequested, menu, [this, w = FWidget](const QPoint& pos) {
+        FPopupConnection = QObject::connect(FWidget, &QWidget::customContextMenuRequested, menu,
+                                            [this, w = FWidget](const QPoint& pos) {
             if (TPopupMenu* popup = PopupMenu(); popup && popup->AutoPopup) {
                 popup->SetPopupComponent(w);
                 popup->Popup(w->mapToGlobal(pos));
             }
-        }, Qt::UniqueConnection);
+        });
     } else {
         FWidget->setContextMenuPolicy(Qt::DefaultContextMenu);
     }

@@ -92,6 +92,7 @@ private:
     TColor FColor = clBtnFace;
     bool FShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;
+    QMetaObject::Connection FPopupConnection;
     QPointer<QObject> FPopupGuard;
 };
 

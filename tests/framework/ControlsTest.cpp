@@ -626,3 +626,27 @@ TEST(PopupMenu, ModalPopupReturnsWhenTheMenuCloses)
     EXPECT_FALSE(popup.IsOpen());
     EXPECT_EQ(popups, 1);
 }
+
+TEST(PopupMenu, ARightClickOpensTheControlsPopupMenuOnce)
+{
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetBounds(0, 0, 100, 100);
+    TPopupMenu first(nullptr), second(nullptr);
+    for (TPopupMenu* menu : {&first, &second}) {
+        auto* item = new TMenuItem(nullptr);
+        item->SetCaption("Item");
+        menu->Items()->Add(item);
+    }
+    int firstPopups = 0, secondPopups = 0;
+    first.OnPopup = [&](TObject*) { ++firstPopups; };
+    second.OnPopup = [&](TObject*) { ++secondPopups; };
+    panel->SetPopupMenu(&first);
+    panel->SetPopupMenu(&second);
+    form.Show();
+    emit panel->customContextMenuRequested(QPoint(10, 10));
+    EXPECT_EQ(firstPopups, 0);
+    EXPECT_EQ(secondPopups, 1);
+    EXPECT_TRUE(second.IsOpen());
+    second.CloseMenu();
+}
