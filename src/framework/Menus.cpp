@@ -201,7 +201,8 @@ void TMenuItem::SetVisible(bool visible)
 void TMenuItem::SyncAction()
 {
     FAction->setSeparator(IsLine());
-    FAction->setText(FCaption);
+    // A separator with text is drawn as a titled section; the line has none.
+    FAction->setText(IsLine() ? QString() : FCaption);
     FAction->setEnabled(FEnabled);
     FAction->setVisible(FVisible);
     FAction->setCheckable(FChecked || FRadioItem);
