@@ -276,12 +276,6 @@ void TDirectoryListBox::keyPressEvent(QKeyEvent* event)
     QListWidget::keyPressEvent(event);
 }
 
-void TDirectoryListBox::resizeEvent(QResizeEvent* event)
-{
-    QListWidget::resizeEvent(event);
-    UpdateLabel();
-}
-
 // ---- TCustomCombo
 
 TCustomCombo::TCustomCombo(QWidget* parent, TComponent* owner)

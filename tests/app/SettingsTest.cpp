@@ -42,6 +42,9 @@ TEST_F(SettingsTest, RememberedFolderIsEnteredAndWrittenBackAsShownAtClose)
     EXPECT_EQ(f->DirectoryListBox1->Directory(), remembered);
     EXPECT_EQ(f->FCurrentDir, remembered);
     EXPECT_EQ(f->PathLable->Caption(), remembered);
+    // Laying the window out does not shorten the full text written at start.
+    ShowMainForm();
+    EXPECT_EQ(f->PathLable->Caption(), remembered);
     EXPECT_EQ(QDir::currentPath(), remembered);
     EXPECT_EQ(f->Drive1->Drive(), DriveOf(remembered));
 
