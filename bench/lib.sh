@@ -74,10 +74,10 @@ WrestoolGroupNames() {
 BenchTime() {
     local name=$1 runs=$2 warmup=$3 prepare=$4
     shift 4
-    python3 "$BENCH_DIR/runbench.py" add "$work/spec" "$name" "$runs" "$warmup" "$prepare" -- "$@"
+    python3 "$BENCH_DIR/runbench.py" add "$work/plan" "$name" "$runs" "$warmup" "$prepare" -- "$@"
 }
 
 # BenchRun LABEL:COUNT BASELINE...: times the commands added and prints the table.
 BenchRun() {
-    python3 "$BENCH_DIR/runbench.py" run "$work/spec" "$@"
+    python3 "$BENCH_DIR/runbench.py" run "$work/plan" "$@"
 }

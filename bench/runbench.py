@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Times whole commands, interleaved, and prints medians and pairwise ratios.
 
-  runbench.py add SPEC NAME RUNS WARMUP PREPARE -- COMMAND...
-      appends a command to the SPEC file (PREPARE: a shell command run untimed
+  runbench.py add PLAN NAME RUNS WARMUP PREPARE -- COMMAND...
+      appends a command to the PLAN file (PREPARE: a shell command run untimed
       before every run of it, or "" for none)
-  runbench.py run SPEC LABEL:COUNT BASELINE...
+  runbench.py run PLAN LABEL:COUNT BASELINE...
       runs every warm-up, then round after round one run of each command that still
       has runs left (A B C A B C ...), so that a machine whose speed drifts slows all
       of them alike. Prints each command's median, min and max wall time, its median
@@ -35,19 +35,19 @@ def run_once(cmd):
 
 
 def add(argv):
-    spec, name, runs, warmup, prepare = argv[:5]
+    plan, name, runs, warmup, prepare = argv[:5]
     if argv[5] != "--":
-        raise SystemExit("usage: runbench.py add SPEC NAME RUNS WARMUP PREPARE -- COMMAND...")
-    with open(spec, "a") as f:
+        raise SystemExit("usage: runbench.py add PLAN NAME RUNS WARMUP PREPARE -- COMMAND...")
+    with open(plan, "a") as f:
         f.write(json.dumps({"name": name, "runs": int(runs), "warmup": int(warmup),
                             "prepare": prepare, "cmd": argv[6:]}) + "\n")
 
 
 def run(argv):
-    spec, unit, baselines = argv[0], argv[1], argv[2:]
+    plan, unit, baselines = argv[0], argv[1], argv[2:]
     label, per_run = unit.split(":")
     per_run = float(per_run)
-    with open(spec) as f:
+    with open(plan) as f:
         commands = [json.loads(line) for line in f if line.strip()]
 
     def once(c):
