@@ -16,13 +16,6 @@
 
 namespace {
 
-struct TFileKind {
-    const char* Extension;
-    bool TForm1::*Flag;
-    int ImageIndex;
-    bool OneRow;  // bitmaps and icon files: one row, icon number 0
-};
-
 // The order in which a file's extension is tested.
 const TFileKind kFileKinds[] = {
     {".exe", &TForm1::FShowExe, 1, false},
@@ -38,6 +31,18 @@ const TFileKind kFileKinds[] = {
 };
 
 } // namespace
+
+const TFileKind* FindFileKind(const TForm1& form, const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return nullptr;
+    const QString extension = fileName.mid(dot).toLower();
+    for (const TFileKind& kind : kFileKinds)
+        if (form.*kind.Flag && extension == QLatin1String(kind.Extension))
+            return &kind;
+    return nullptr;
+}
 
 QString ListStatusText(int count)
 {
@@ -132,15 +137,7 @@ bool TForm1::ScanFolder()
             continue;
 
         const QString caption = QFile::decodeName(name);
-        const qsizetype dot = caption.lastIndexOf(QLatin1Char('.'));
-        const QString extension = dot < 0 ? QString() : caption.mid(dot).toLower();
-        const TFileKind* kind = nullptr;
-        for (const TFileKind& k : kFileKinds) {
-            if (this->*k.Flag && extension == QLatin1String(k.Extension)) {
-                kind = &k;
-                break;
-            }
-        }
+        const TFileKind* kind = FindFileKind(*this, caption);
         if (!kind)
             continue;
 

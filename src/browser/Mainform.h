@@ -198,6 +198,18 @@ private:
     void BindCommands();
 };
 
+// A file kind: the extension (lower case, with the dot), its flag, its row image, and
+// whether a file of the kind gives one row (icon number 0) whatever it holds.
+struct TFileKind {
+    const char* Extension;
+    bool TForm1::*Flag;
+    int ImageIndex;
+    bool OneRow;
+};
+
+// The kind of the file `fileName` whose flag is on now, or null.
+const TFileKind* FindFileKind(const TForm1& form, const QString& fileName);
+
 // "一共N个图标可供浏览！": the status text after a rebuild and a selection.
 QString ListStatusText(int count);
 

@@ -50,23 +50,7 @@ QByteArray OutputBaseName(const QByteArray& fileName)
 
 bool WalkExtracts(const TForm1& form, const QByteArray& fileName)
 {
-    static const struct {
-        const char* Extension;
-        bool TForm1::*Flag;
-    } kinds[] = {
-        {".exe", &TForm1::FShowExe}, {".dll", &TForm1::FShowDll}, {".ocx", &TForm1::FShowOcx},
-        {".bpl", &TForm1::FShowBpl}, {".icl", &TForm1::FShowIcl}, {".cpl", &TForm1::FShowCpl},
-        {".scr", &TForm1::FShowScr}, {".drv", &TForm1::FShowDrv}, {".ico", &TForm1::FShowIco},
-        {".bmp", &TForm1::FShowBmp},
-    };
-    const qsizetype dot = fileName.lastIndexOf('.');
-    if (dot < 0)
-        return false;
-    const QByteArray extension = fileName.mid(dot).toLower();
-    for (const auto& kind : kinds)
-        if (extension == kind.Extension)
-            return form.*kind.Flag;
-    return false;
+    return FindFileKind(form, QFile::decodeName(fileName)) != nullptr;
 }
 
 void ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
