@@ -6,6 +6,7 @@
 #include "IconDecoder.h"
 #include "IconImage.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -107,9 +108,10 @@ inline void CheckCatalog(Bytes file, const IconCatalog& catalog, int maxSide = k
         GW_FUZZ_CHECK(catalog.Count() == int(groups.size()));
         break;
     }
-    std::set<std::pair<const std::uint8_t*, std::size_t>> extracted;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> extracted;
     for (std::size_t i = 0; i < groups.size(); ++i) {
-        GW_FUZZ_CHECK(Within(groups[i].Directory, file));
+        const Extent dir = groups[i].Directory;
+        GW_FUZZ_CHECK(dir.Offset <= file.size() && dir.Size <= file.size() - dir.Offset);
         // Names are distinct, so a lookup by ID finds the group itself. The lookup is a
         // linear search: a sample keeps hostile files with thousands of groups fast.
         const bool sampled = i < 16 || i + 1 == groups.size();
@@ -117,11 +119,20 @@ inline void CheckCatalog(Bytes file, const IconCatalog& catalog, int maxSide = k
             GW_FUZZ_CHECK(catalog.FindGroupById(groups[i].Name.Id) == int(i));
         // A group's icon depends on its directory alone; hostile files name one
         // directory thousands of times.
-        if (!extracted.insert({groups[i].Directory.data(), groups[i].Directory.size()}).second)
+        if (!extracted.insert({dir.Offset, dir.Size}).second)
             continue;
         const auto images = catalog.GroupImages(i);
         for (Bytes image : images)
             GW_FUZZ_CHECK(!image.empty() && Within(image, file));
+        // Read through a source as files are, the group gives the same bytes.
+        if (i < 16) {
+            const MemorySource source(file);
+            const ImageData read = catalog.ReadGroupImages(i, source);
+            GW_FUZZ_CHECK(read.Images.size() == images.size());
+            for (std::size_t k = 0; k < images.size(); ++k)
+                GW_FUZZ_CHECK(std::equal(images[k].begin(), images[k].end(), read.Images[k].begin(),
+                                         read.Images[k].end()));
+        }
         if (!AllWithin(images, maxSide))
             continue;
         if (auto icon = catalog.Extract(i, 32)) {

@@ -4,8 +4,9 @@
 #include "IconDecoder.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <unordered_map>
-#include <string_view>
 #include <unordered_set>
 
 namespace gw {
@@ -20,6 +21,151 @@ constexpr std::uint32_t kGroupHeader = 6;
 constexpr std::uint32_t kGroupEntry = 14;  // GRPICONDIRENTRY in resources
 constexpr std::uint32_t kIcoEntry = 16;    // ICONDIRENTRY in .ico files
 
+// Reads a source in aligned blocks, each block once per parse, so that the many
+// small reads of a resource tree cost a few system calls. Sources in memory are read
+// directly.
+class BlockReader {
+public:
+    explicit BlockReader(const ByteSource& source)
+        : FSource(source), FMemory(source.Memory()), FSize(source.Size())
+    {
+    }
+
+    std::uint64_t Size() const { return FSize; }
+
+    bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t length)
+    {
+        if (offset > FSize || length > FSize - offset)
+            return false;
+        if (FMemory.size() == FSize && FMemory.data()) {
+            std::memcpy(out, FMemory.data() + offset, length);
+            return true;
+        }
+        while (length > 0) {
+            const std::uint64_t index = offset / kBlock, within = offset % kBlock;
+            const Block* block = Load(index);
+            if (!block || within >= block->size())
+                return false;
+            const std::size_t n = std::size_t(std::min<std::uint64_t>(length, block->size() - within));
+            std::memcpy(out, block->data() + within, n);
+            out += n;
+            offset += n;
+            length -= n;
+        }
+        return true;
+    }
+
+private:
+    using Block = std::vector<std::uint8_t>;
+    static constexpr std::uint64_t kBlock = 16384;
+    // A hostile tree can touch the whole file; beyond this many blocks the cache
+    // starts over rather than hold it all.
+    static constexpr std::size_t kMaxBlocks = 2048;
+
+    const Block* Load(std::uint64_t index)
+    {
+        if (index == FLastIndex)
+            return FLast;
+        auto it = FBlocks.find(index);
+        if (it == FBlocks.end()) {
+            if (FBlocks.size() >= kMaxBlocks)
+                FBlocks.clear();
+            const std::uint64_t start = index * kBlock;
+            Block block(std::size_t(std::min<std::uint64_t>(kBlock, FSize - start)));
+            if (!FSource.ReadAt(start, block.data(), block.size()))
+                block.clear();  // remembered as unreadable
+            it = FBlocks.emplace(index, std::move(block)).first;
+        }
+        FLastIndex = index;
+        FLast = it->second.empty() ? nullptr : &it->second;
+        return FLast;
+    }
+
+    const ByteSource& FSource;
+    Bytes FMemory;
+    std::uint64_t FSize;
+    std::unordered_map<std::uint64_t, Block> FBlocks;
+    std::uint64_t FLastIndex = ~std::uint64_t(0);
+    const Block* FLast = nullptr;
+};
+
+} // namespace
+
+// A window [base, base + size) on the bytes being parsed, with bounds-checked
+// little-endian reads relative to its start.
+class SourceView {
+public:
+    SourceView(BlockReader& reader, std::uint64_t base, std::uint64_t size)
+        : FReader(&reader), FBase(base), FSize(size)
+    {
+    }
+
+    std::uint64_t Size() const { return FSize; }
+    std::uint64_t Base() const { return FBase; }
+    bool Has(std::uint64_t offset, std::uint64_t length) const
+    {
+        return offset <= FSize && length <= FSize - offset;
+    }
+    SourceView Tail(std::uint64_t offset) const
+    {
+        if (offset >= FSize)
+            return {*FReader, FBase + FSize, 0};
+        return {*FReader, FBase + offset, FSize - offset};
+    }
+    // The file extent of [offset, offset + length), cut at the end of the window.
+    Extent Clamp(std::uint64_t offset, std::uint64_t length) const
+    {
+        if (offset >= FSize)
+            return {};
+        return {FBase + offset, std::min(length, FSize - offset)};
+    }
+
+    std::optional<std::uint8_t> ReadU8(std::uint64_t offset) const
+    {
+        std::uint8_t b;
+        if (!Copy(offset, &b, 1))
+            return std::nullopt;
+        return b;
+    }
+    std::optional<std::uint16_t> ReadU16LE(std::uint64_t offset) const
+    {
+        std::uint8_t b[2];
+        if (!Copy(offset, b, sizeof b))
+            return std::nullopt;
+        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    }
+    std::optional<std::uint32_t> ReadU32LE(std::uint64_t offset) const
+    {
+        std::uint8_t b[4];
+        if (!Copy(offset, b, sizeof b))
+            return std::nullopt;
+        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    }
+    std::string Text(std::uint64_t offset, std::uint64_t length) const
+    {
+        std::string text;
+        if (!Has(offset, length))
+            return text;
+        text.resize(std::size_t(length));
+        if (!Copy(offset, reinterpret_cast<std::uint8_t*>(text.data()), text.size()))
+            text.clear();
+        return text;
+    }
+
+private:
+    bool Copy(std::uint64_t offset, std::uint8_t* out, std::size_t n) const
+    {
+        return Has(offset, n) && FReader->Read(FBase + offset, out, n);
+    }
+
+    BlockReader* FReader;
+    std::uint64_t FBase;
+    std::uint64_t FSize;
+};
+
+namespace {
+
 struct Section {
     std::uint32_t VirtualAddress;
     std::uint32_t VirtualSize;
@@ -30,9 +176,9 @@ struct Section {
 // Maps a relative virtual address of a PE image to its file extent.
 class RvaMap {
 public:
-    RvaMap(ByteReader file, std::vector<Section> sections) : FFile(file), FSections(std::move(sections)) {}
+    RvaMap(SourceView file, std::vector<Section> sections) : FFile(file), FSections(std::move(sections)) {}
 
-    std::optional<Bytes> Data(std::uint32_t rva, std::uint32_t size) const
+    std::optional<Extent> Data(std::uint32_t rva, std::uint32_t size) const
     {
         for (const Section& s : FSections) {
             std::uint64_t span = std::max(s.VirtualSize, s.RawSize);
@@ -47,7 +193,7 @@ public:
             if (start >= FFile.Size())
                 return std::nullopt;
             std::uint64_t len = std::min<std::uint64_t>({size, s.RawSize - delta, FFile.Size() - start});
-            return FFile.Sub(start, len);
+            return Extent{FFile.Base() + start, len};
         }
         return std::nullopt;
     }
@@ -64,7 +210,7 @@ public:
     }
 
 private:
-    ByteReader FFile;
+    SourceView FFile;
     std::vector<Section> FSections;
 };
 
@@ -76,7 +222,7 @@ struct DirEntry {
 // One level of the PE resource tree, its entries read from the file in stored order.
 class ResourceDir {
 public:
-    ResourceDir(ByteReader root, std::uint32_t offset) : FRoot(root), FOffset(offset)
+    ResourceDir(SourceView root, std::uint32_t offset) : FRoot(root), FOffset(offset)
     {
         auto named = root.ReadU16LE(std::uint64_t(offset) + 12);
         auto ids = root.ReadU16LE(std::uint64_t(offset) + 14);
@@ -90,14 +236,18 @@ public:
 
     std::uint32_t Count() const { return FCount; }
 
-    DirEntry Entry(std::uint32_t i) const
+    // Entry i; nullopt when it cannot be read (the file changed under the reader).
+    std::optional<DirEntry> Entry(std::uint32_t i) const
     {
         std::uint64_t at = std::uint64_t(FOffset) + 16 + std::uint64_t(i) * 8;
-        return {*FRoot.ReadU32LE(at), *FRoot.ReadU32LE(at + 4)};
+        auto name = FRoot.ReadU32LE(at), target = FRoot.ReadU32LE(at + 4);
+        if (!name || !target)
+            return std::nullopt;
+        return DirEntry{*name, *target};
     }
 
 private:
-    ByteReader FRoot;
+    SourceView FRoot;
     std::uint32_t FOffset;
     std::uint32_t FCount = 0;
 };
@@ -112,12 +262,12 @@ std::uint32_t Low31(std::uint32_t v) { return v & 0x7FFFFFFFu; }
 // each entry at most once.
 class FirstLanguageData {
 public:
-    FirstLanguageData(ByteReader root, const RvaMap& map)
+    FirstLanguageData(SourceView root, const RvaMap& map)
         : FRoot(root), FMap(map), FBudget(root.Size() / 8 + 16)
     {
     }
 
-    std::optional<Bytes> operator()(std::uint32_t nameTarget)
+    std::optional<Extent> operator()(std::uint32_t nameTarget)
     {
         if (!IsSubdir(nameTarget))
             return std::nullopt;
@@ -128,11 +278,14 @@ public:
     }
 
 private:
-    std::optional<Bytes> Scan(std::uint32_t offset)
+    std::optional<Extent> Scan(std::uint32_t offset)
     {
         ResourceDir langs(FRoot, offset);
         for (std::uint32_t i = 0; i < langs.Count() && FBudget > 0; ++i, --FBudget) {
-            DirEntry e = langs.Entry(i);
+            auto entry = langs.Entry(i);
+            if (!entry)
+                break;
+            const DirEntry e = *entry;
             if (IsSubdir(e.Target))
                 continue;  // a fourth level does not exist
             auto rva = FRoot.ReadU32LE(e.Target), size = FRoot.ReadU32LE(std::uint64_t(e.Target) + 4);
@@ -144,30 +297,29 @@ private:
         return std::nullopt;
     }
 
-    ByteReader FRoot;
+    SourceView FRoot;
     const RvaMap& FMap;
     std::uint64_t FBudget;
-    std::unordered_map<std::uint32_t, std::optional<Bytes>> FScanned;
+    std::unordered_map<std::uint32_t, std::optional<Extent>> FScanned;
 };
 
 // The UTF-16 bytes of a named entry's name (empty when it does not fit in the file).
 // Real names are short; the cap keeps names that overlap one another in the file from
 // costing the square of its size in time and memory.
-Bytes PeNameText(ByteReader root, std::uint32_t name)
+std::string PeNameText(SourceView root, std::uint32_t name)
 {
-    constexpr std::size_t kMaxNameChars = 256;
+    constexpr std::uint64_t kMaxNameChars = 256;
     std::uint32_t at = Low31(name);
     if (auto len = root.ReadU16LE(at))
-        if (auto text = root.Sub(std::uint64_t(at) + 2, std::uint64_t(*len) * 2))
-            return text->first(std::min(text->size(), kMaxNameChars * 2));
+        if (root.Has(std::uint64_t(at) + 2, std::uint64_t(*len) * 2))
+            return root.Text(std::uint64_t(at) + 2, std::min<std::uint64_t>(*len, kMaxNameChars) * 2);
     return {};
 }
 
-std::string NeName(ByteReader table, std::uint16_t id)
+std::string NeName(SourceView table, std::uint16_t id)
 {
     if (auto len = table.ReadU8(id))
-        if (auto text = table.Sub(std::uint64_t(id) + 1, *len))
-            return std::string(text->begin(), text->end());
+        return table.Text(std::uint64_t(id) + 1, *len);
     return {};
 }
 
@@ -175,15 +327,24 @@ std::string NeName(ByteReader table, std::uint16_t id)
 
 IconCatalog IconCatalog::Parse(Bytes bytes, const CatalogLimits& limits)
 {
+    IconCatalog c = Parse(MemorySource(bytes), limits);
+    c.FMemory = bytes;
+    return c;
+}
+
+IconCatalog IconCatalog::Parse(const ByteSource& source, const CatalogLimits& limits)
+{
     IconCatalog c;
-    c.FFile = bytes;
+    c.FFileSize = source.Size();
     c.FMaxImages = limits.MaxImagesPerGroup;
-    ByteReader file(bytes);
+    BlockReader reader(source);
+    SourceView file(reader, 0, source.Size());
 
     auto reserved = file.ReadU16LE(0), type = file.ReadU16LE(2), count = file.ReadU16LE(4);
     if (reserved && *reserved == 0 && type && *type == 1 && count && *count > 0) {
         c.FKind = FileKind::Ico;
-        c.FGroups.push_back({ResourceName{}, bytes});
+        const std::uint64_t entries = std::min<std::uint32_t>(*count, limits.MaxImagesPerGroup);
+        c.FGroups.push_back({ResourceName{}, file.Clamp(0, kGroupHeader + entries * kIcoEntry)});
         return c;
     }
 
@@ -204,14 +365,14 @@ IconCatalog IconCatalog::Parse(Bytes bytes, const CatalogLimits& limits)
     return c;
 }
 
-void IconCatalog::AddGroup(ResourceName name, Bytes directory, const CatalogLimits& limits)
+void IconCatalog::AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits)
 {
     if (FGroups.size() >= limits.MaxGroups)
         return;
     FGroups.push_back({std::move(name), directory});
 }
 
-void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits& limits)
+void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits& limits)
 {
     const std::uint64_t coff = std::uint64_t(pe) + 4;
     auto sectionCount = file.ReadU16LE(coff + 2);
@@ -256,13 +417,16 @@ void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits
         return;
     // Offsets inside the resource tree are relative to its root; everything from the
     // root to the end of the file is addressable that way.
-    ByteReader root(file.Tail(*rootOffset));
+    SourceView root(file.Tail(*rootOffset));
 
     FirstLanguageData firstLanguageData(root, map);
     ResourceDir types(root, 0);
     std::optional<std::uint32_t> groupsDir, iconsDir;
     for (std::uint32_t i = 0; i < types.Count(); ++i) {
-        DirEntry e = types.Entry(i);
+        auto entry = types.Entry(i);
+        if (!entry)
+            break;
+        const DirEntry e = *entry;
         if ((e.Name & 0x80000000u) || !IsSubdir(e.Target))
             continue;
         if (e.Name == kRtGroupIcon && !groupsDir)
@@ -277,7 +441,10 @@ void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits
         ResourceDir icons(root, *iconsDir);
         FIcons.reserve(icons.Count());
         for (std::uint32_t i = 0; i < icons.Count(); ++i) {
-            DirEntry e = icons.Entry(i);
+            auto entry = icons.Entry(i);
+            if (!entry)
+                break;
+            const DirEntry e = *entry;
             if (e.Name & 0x80000000u)
                 continue;
             if (auto data = firstLanguageData(e.Target))
@@ -290,49 +457,48 @@ void IconCatalog::ParsePe(ByteReader file, std::uint32_t pe, const CatalogLimits
     ResourceDir groups(root, *groupsDir);
     // The same group stored twice counts once.
     std::unordered_set<std::uint32_t> seenIds;
-    std::unordered_set<std::string_view> seenNames;
+    std::unordered_set<std::string> seenNames;
     for (std::uint32_t i = 0; i < groups.Count() && FGroups.size() < limits.MaxGroups; ++i) {
-        DirEntry e = groups.Entry(i);
+        auto entry = groups.Entry(i);
+        if (!entry)
+            break;
+        const DirEntry e = *entry;
         ResourceName name;
         if (e.Name & 0x80000000u) {
-            Bytes text = PeNameText(root, e.Name);
-            std::string_view view(reinterpret_cast<const char*>(text.data()), text.size());
-            if (!seenNames.insert(view).second)
+            std::string text = PeNameText(root, e.Name);
+            if (seenNames.count(text))
                 continue;
+            seenNames.insert(text);
             name.IsId = false;
-            name.Text.assign(view);
+            name.Text = std::move(text);
         } else {
             name.Id = e.Name & 0xFFFF;
             if (!seenIds.insert(name.Id).second)
                 continue;
         }
         auto data = firstLanguageData(e.Target);
-        AddGroup(std::move(name), data ? *data : Bytes{}, limits);
+        AddGroup(std::move(name), data ? *data : Extent{}, limits);
     }
 }
 
-void IconCatalog::ParseNe(ByteReader file, std::uint32_t ne, const CatalogLimits& limits)
+void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits& limits)
 {
     auto tableRel = file.ReadU16LE(std::uint64_t(ne) + 0x24);
     auto residentRel = file.ReadU16LE(std::uint64_t(ne) + 0x26);
     if (!tableRel || !residentRel || *tableRel == *residentRel)
         return;  // no resource table
     const std::uint64_t tableAt = std::uint64_t(ne) + *tableRel;
-    ByteReader table(file.Tail(tableAt));
+    SourceView table(file.Tail(tableAt));
     auto shift = table.ReadU16LE(0);
     if (!shift || *shift > 24)
         return;
 
     // Extent of a resource, its offset and length in alignment units, clamped to the file.
-    auto extent = [&](std::uint16_t offset, std::uint16_t length) -> Bytes {
-        std::uint64_t start = std::uint64_t(offset) << *shift;
-        std::uint64_t len = std::uint64_t(length) << *shift;
-        if (start >= file.Size())
-            return {};
-        return *file.Sub(start, std::min<std::uint64_t>(len, file.Size() - start));
+    auto extent = [&](std::uint16_t offset, std::uint16_t length) -> Extent {
+        return file.Clamp(std::uint64_t(offset) << *shift, std::uint64_t(length) << *shift);
     };
 
-    struct Pending { ResourceName Name; Bytes Data; };
+    struct Pending { ResourceName Name; Extent Data; };
     std::vector<Pending> groups;
     std::uint64_t at = 2;
     while (true) {
@@ -387,21 +553,25 @@ int IconCatalog::FindGroupById(std::uint32_t id) const
     return -1;
 }
 
-std::optional<Bytes> IconCatalog::FindIcon(std::uint32_t id) const
+std::optional<Extent> IconCatalog::FindIcon(std::uint32_t id) const
 {
     auto it = std::lower_bound(FIcons.begin(), FIcons.end(), id,
                                [](const IconEntry& e, std::uint32_t v) { return e.Id < v; });
-    if (it == FIcons.end() || it->Id != id || it->Data.empty())
+    if (it == FIcons.end() || it->Id != id || it->Data.Size == 0)
         return std::nullopt;
     return it->Data;
 }
 
-std::vector<Bytes> IconCatalog::GroupImages(std::size_t index) const
+std::vector<Extent> IconCatalog::GroupImageExtents(std::size_t index, const ByteSource& source) const
 {
-    std::vector<Bytes> images;
+    std::vector<Extent> images;
     if (index >= FGroups.size())
         return images;
-    ByteReader dir(FGroups[index].Directory);
+    const Extent at = FGroups[index].Directory;
+    std::vector<std::uint8_t> bytes(std::size_t(std::min<std::uint64_t>(at.Size, 6 + 16 * std::uint64_t(FMaxImages))));
+    if (bytes.empty() || !source.ReadAt(at.Offset, bytes.data(), bytes.size()))
+        return images;
+    ByteReader dir(Bytes(bytes.data(), bytes.size()));
     auto count = dir.ReadU16LE(4);
     if (!count)
         return images;
@@ -409,29 +579,73 @@ std::vector<Bytes> IconCatalog::GroupImages(std::size_t index) const
     const std::uint32_t entrySize = ico ? kIcoEntry : kGroupEntry;
     std::uint32_t n = std::min<std::uint32_t>(*count, FMaxImages);
     for (std::uint32_t i = 0; i < n; ++i) {
-        std::uint64_t at = kGroupHeader + std::uint64_t(i) * entrySize;
-        if (!dir.Has(at, entrySize))
+        std::uint64_t entry = kGroupHeader + std::uint64_t(i) * entrySize;
+        if (!dir.Has(entry, entrySize))
             break;  // a directory cut short keeps the entries it has
         if (ico) {
-            std::uint32_t size = *dir.ReadU32LE(at + 8), offset = *dir.ReadU32LE(at + 12);
-            if (offset >= dir.Size())
+            std::uint32_t size = *dir.ReadU32LE(entry + 8), offset = *dir.ReadU32LE(entry + 12);
+            if (offset >= FFileSize)
                 continue;
             // A size that runs past the end of the file is clamped to it.
-            std::uint64_t len = std::min<std::uint64_t>(size, dir.Size() - offset);
+            std::uint64_t len = std::min<std::uint64_t>(size, FFileSize - offset);
             if (len)
-                images.push_back(*dir.Sub(offset, len));
-        } else if (auto data = FindIcon(*dir.ReadU16LE(at + 12))) {
+                images.push_back({offset, len});
+        } else if (auto data = FindIcon(*dir.ReadU16LE(entry + 12))) {
             images.push_back(*data);
         }
     }
     return images;
 }
 
-std::optional<IconImage> IconCatalog::Extract(std::size_t index, int size) const
+ImageData IconCatalog::ReadGroupImages(std::size_t index, const ByteSource& source, std::uint64_t budget) const
+{
+    ImageData out;
+    std::vector<std::pair<Extent, std::size_t>> read;  // each distinct stretch once
+    for (const Extent& e : GroupImageExtents(index, source)) {
+        auto known = std::find_if(read.begin(), read.end(), [&](const auto& r) { return r.first == e; });
+        if (known != read.end()) {
+            const auto& buffer = out.Buffers[known->second];
+            out.Images.emplace_back(buffer.data(), buffer.size());
+            continue;
+        }
+        if (e.Size > budget)
+            break;
+        std::vector<std::uint8_t> buffer(std::size_t(e.Size));
+        if (!source.ReadAt(e.Offset, buffer.data(), buffer.size()))
+            continue;
+        budget -= e.Size;
+        read.push_back({e, out.Buffers.size()});
+        out.Buffers.push_back(std::move(buffer));
+        out.Images.emplace_back(out.Buffers.back().data(), out.Buffers.back().size());
+    }
+    return out;
+}
+
+std::optional<IconImage> IconCatalog::Extract(std::size_t index, int size, const ByteSource& source) const
 {
     if (index >= FGroups.size())
         return std::nullopt;
-    return ChooseIconImage(GroupImages(index), size);
+    const Bytes memory = source.Memory();
+    if (memory.data() && memory.size() == source.Size()) {
+        std::vector<Bytes> images;
+        for (const Extent& e : GroupImageExtents(index, source))
+            images.push_back(memory.subspan(std::size_t(e.Offset), std::size_t(e.Size)));
+        return ChooseIconImage(images, size);
+    }
+    return ChooseIconImage(ReadGroupImages(index, source).Images, size);
+}
+
+std::vector<Bytes> IconCatalog::GroupImages(std::size_t index) const
+{
+    std::vector<Bytes> images;
+    for (const Extent& e : GroupImageExtents(index, MemorySource(FMemory)))
+        images.push_back(FMemory.subspan(std::size_t(e.Offset), std::size_t(e.Size)));
+    return images;
+}
+
+std::optional<IconImage> IconCatalog::Extract(std::size_t index, int size) const
+{
+    return Extract(index, size, MemorySource(FMemory));
 }
 
 } // namespace gw

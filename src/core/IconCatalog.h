@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ByteReader.h"
+#include "FileSource.h"
 #include "IconImage.h"
 #include "Result.h"
 
@@ -29,9 +30,27 @@ struct ResourceName {
     bool operator==(const ResourceName&) const = default;
 };
 
+class SourceView;  // a window on the bytes being parsed
+
+// A stretch of the file: where something lies, to be read when it is needed.
+struct Extent {
+    std::uint64_t Offset = 0;
+    std::uint64_t Size = 0;
+
+    bool operator==(const Extent&) const = default;
+};
+
 struct IconGroup {
     ResourceName Name;
-    Bytes Directory;  // the group's icon directory (GRPICONDIR); the whole file for .ico
+    // The group's icon directory (GRPICONDIR); for .ico the header and its entries.
+    Extent Directory;
+};
+
+// Images read from a source: each distinct stretch read once, `Images` pointing into
+// `Buffers` in the order they were asked for.
+struct ImageData {
+    std::vector<std::vector<std::uint8_t>> Buffers;
+    std::vector<Bytes> Images;
 };
 
 // Limits that keep hostile files from costing more than their size.
@@ -43,7 +62,11 @@ struct CatalogLimits {
 class IconCatalog {
 public:
     // Never fails: a file that cannot be understood is NotIcons (when it is no
-    // executable) or an executable/icon file with no groups.
+    // executable) or an executable/icon file with no groups. Reads only the headers
+    // and the resource directory; a read that fails counts as missing data.
+    static IconCatalog Parse(const ByteSource& file, const CatalogLimits& limits = {});
+    // The same over bytes in memory, which the catalog keeps pointing into: the
+    // overloads below without a source read from them.
     static IconCatalog Parse(Bytes file, const CatalogLimits& limits = {});
 
     FileKind Kind() const { return FKind; }
@@ -54,26 +77,40 @@ public:
     // Index of the group whose integer ID is `id`, or -1.
     int FindGroupById(std::uint32_t id) const;
 
-    // The data of every image that group `index` names and the file holds, in
-    // directory order. Entries naming missing images are left out.
-    std::vector<Bytes> GroupImages(std::size_t index) const;
-
+    // Where every image lies that group `index` names and the file holds, in
+    // directory order. Entries naming missing images are left out. Reads the group's
+    // directory from `file`.
+    std::vector<Extent> GroupImageExtents(std::size_t index, const ByteSource& file) const;
+    // The images of group `index` read from `file`; those that cannot be read, or that
+    // come after `budget` bytes, are left out.
+    ImageData ReadGroupImages(std::size_t index, const ByteSource& file,
+                              std::uint64_t budget = kDefaultReadBudget) const;
     // Group `index` decoded to a `size` x `size` image (see ChooseIconImage).
+    std::optional<IconImage> Extract(std::size_t index, int size, const ByteSource& file) const;
+
+    // For a catalog parsed from memory: the images as spans of that memory, and the
+    // decoded icon.
+    std::vector<Bytes> GroupImages(std::size_t index) const;
     std::optional<IconImage> Extract(std::size_t index, int size) const;
+
+    // Bytes of image data read for one group at most: far beyond any real group,
+    // and a bound on what a hostile file can make a request read.
+    static constexpr std::uint64_t kDefaultReadBudget = 64u << 20;
 
 private:
     struct IconEntry {
         std::uint32_t Id;
-        Bytes Data;
+        Extent Data;
     };
 
-    std::optional<Bytes> FindIcon(std::uint32_t id) const;
-    void ParsePe(ByteReader file, std::uint32_t peOffset, const CatalogLimits& limits);
-    void ParseNe(ByteReader file, std::uint32_t neOffset, const CatalogLimits& limits);
-    void AddGroup(ResourceName name, Bytes directory, const CatalogLimits& limits);
+    std::optional<Extent> FindIcon(std::uint32_t id) const;
+    void ParsePe(SourceView file, std::uint32_t peOffset, const CatalogLimits& limits);
+    void ParseNe(SourceView file, std::uint32_t neOffset, const CatalogLimits& limits);
+    void AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits);
 
     FileKind FKind = FileKind::NotIcons;
-    Bytes FFile;
+    std::uint64_t FFileSize = 0;
+    Bytes FMemory;  // the bytes parsed, when they were given in memory
     std::vector<IconGroup> FGroups;
     std::vector<IconEntry> FIcons;  // sorted by Id, first language only
     std::uint32_t FMaxImages = 256;

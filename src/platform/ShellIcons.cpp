@@ -2,7 +2,7 @@
 #include "ShellIcons.h"
 
 #include "IconCatalog.h"
-#include "MappedFile.h"
+#include "FileSource.h"
 
 #include <atomic>
 #include <list>
@@ -24,22 +24,32 @@ HandleTable& Handles()
     return table;
 }
 
-// A file that has been read, with its icon groups. The catalog points into the map.
+// A file whose icon groups have been found: where each lies, not its bytes.
 struct ParsedFile {
-    gw::MappedFile Map;
+    gw::FileStamp Stamp;
     gw::IconCatalog Catalog;
 };
 
 // The last few files read, keyed by path and checked against the file's stamp, so
 // that counting a file again (once per listed row) or extracting all its icons
-// does not map and parse it again.
+// does not parse its resource tree again. No file is kept open: each request opens
+// the file, reads what it needs and closes it.
 class FileCache {
 public:
+    bool Knows(const std::string& path)
+    {
+        std::lock_guard lock(FLock);
+        for (const Entry& e : FEntries)
+            if (e.Path == path)
+                return true;
+        return false;
+    }
+
     std::shared_ptr<const ParsedFile> Find(const std::string& path, const gw::FileStamp& stamp)
     {
         std::lock_guard lock(FLock);
         for (auto it = FEntries.begin(); it != FEntries.end(); ++it) {
-            if (it->Path == path && it->Stamp == stamp) {
+            if (it->Path == path && it->File->Stamp == stamp) {
                 FEntries.splice(FEntries.begin(), FEntries, it);
                 return FEntries.front().File;
             }
@@ -53,7 +63,7 @@ public:
         if (!FEnabled)
             return;
         FEntries.remove_if([&](const Entry& e) { return e.Path == path; });
-        FEntries.push_front({path, file->Map.GetStamp(), std::move(file)});
+        FEntries.push_front({path, std::move(file)});
         if (FEntries.size() > kCapacity)
             FEntries.pop_back();
     }
@@ -76,7 +86,6 @@ private:
     static constexpr std::size_t kCapacity = 8;
     struct Entry {
         std::string Path;
-        gw::FileStamp Stamp;
         std::shared_ptr<const ParsedFile> File;
     };
     std::mutex FLock;
@@ -90,21 +99,33 @@ FileCache& Cache()
     return cache;
 }
 
-std::shared_ptr<const ParsedFile> ReadFile(const std::string& path)
+// The groups of the file open in `source`, from the cache when the file is unchanged.
+std::shared_ptr<const ParsedFile> Catalog(const std::string& path, const gw::FileSource& source)
 {
-    gw::FileStamp stamp;
-    if (!gw::MappedFile::Stamp(path, stamp))
-        return nullptr;
-    if (auto hit = Cache().Find(path, stamp))
+    if (auto hit = Cache().Find(path, source.GetStamp()))
         return hit;
     auto parsed = std::make_shared<ParsedFile>();
-    if (gw::MappedFile::Open(path, parsed->Map) != gw::OpenStatus::Ok)
-        return nullptr;
-    parsed->Catalog = gw::IconCatalog::Parse(parsed->Map.View());
-    if (parsed->Catalog.Kind() == gw::FileKind::NotIcons)
-        parsed->Map = gw::MappedFile(); // nothing will be read from it again
+    parsed->Stamp = source.GetStamp();
+    parsed->Catalog = gw::IconCatalog::Parse(source);
     Cache().Add(path, parsed);
     return parsed;
+}
+
+// The icon count: a file seen before costs one stat, a new one an open, its
+// headers and its resource directory.
+int CountIcons(const std::string& path)
+{
+    if (Cache().Knows(path)) {
+        gw::FileStamp stamp;
+        if (!gw::FileSource::Stamp(path, stamp))
+            return 0;
+        if (auto hit = Cache().Find(path, stamp))
+            return hit->Catalog.Count();
+    }
+    gw::FileSource source;
+    if (gw::FileSource::Open(path, source) != gw::OpenStatus::Ok)
+        return 0;
+    return Catalog(path, source)->Catalog.Count();
 }
 
 } // namespace
@@ -113,12 +134,13 @@ HICON ExtractIconA(HINSTANCE, const char* fileName, int index)
 {
     if (!fileName)
         return 0;
-    auto file = ReadFile(fileName);
-    if (!file)
-        return 0;
-    const gw::IconCatalog& catalog = file->Catalog;
     if (index == -1)
-        return HICON(catalog.Count());
+        return HICON(CountIcons(fileName));
+    gw::FileSource source;
+    if (gw::FileSource::Open(fileName, source) != gw::OpenStatus::Ok)
+        return 0;
+    auto file = Catalog(fileName, source);
+    const gw::IconCatalog& catalog = file->Catalog;
     if (catalog.Kind() == gw::FileKind::NotIcons)
         return 1;
 
@@ -127,7 +149,7 @@ HICON ExtractIconA(HINSTANCE, const char* fileName, int index)
         group = catalog.FindGroupById(std::uint32_t(-std::int64_t(index)));
     if (group < 0 || group >= catalog.Count())
         return 0;
-    auto image = catalog.Extract(std::size_t(group), kLargeIconSize);
+    auto image = catalog.Extract(std::size_t(group), kLargeIconSize, source);
     if (!image)
         return 0;
     return IconTable::Create(std::move(*image));

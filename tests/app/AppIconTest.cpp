@@ -1,5 +1,6 @@
 // The animated application icon: frames from Tarnwell.dll, missing frames, failures.
 #include "AppTestSupport.h"
+#include "TestSupport.h"
 
 #include <QFile>
 
@@ -96,6 +97,19 @@ TEST_F(AppIconTest, TheTimerTicksEvery125Milliseconds)
     QTRY_VERIFY_WITH_TIMEOUT(IconFrameCounter >= 3, 2000);
     QTest::qWait(10);
     EXPECT_EQ(Shown(), Frame((IconFrameCounter - 1) % 8));
+}
+
+TEST_F(AppIconTest, LibraryRewrittenWhileTheTimerRunsDoesNotStopTheProgram)
+{
+    // Updating the program replaces the library under the running animation.
+    UseLibrary(GW_TARNWELL8);
+    TForm1* f = CreateMainForm();
+    const std::string path = FFolder.toStdString() + "/Tarnwell.dll";
+    const auto whole = gwtest::ReadBytes(path);
+    const std::vector<std::uint8_t> head(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 3));
+    gwtest::FileRewriter rewriter(path, {whole, head, {}});
+    QTRY_VERIFY_WITH_TIMEOUT(IconFrameCounter >= 8 && rewriter.Rounds() >= 8, 5000);
+    EXPECT_TRUE(f->Timer1->Enabled());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <spng.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <sys/stat.h>
@@ -249,6 +250,33 @@ std::vector<std::uint8_t> FirstIcoImage(const std::vector<std::uint8_t>& ico)
 {
     auto [offset, size] = IcoImageExtent(ico, 0);
     return {ico.begin() + std::ptrdiff_t(offset), ico.begin() + std::ptrdiff_t(offset + size)};
+}
+
+FileRewriter::FileRewriter(std::string path, std::vector<std::vector<std::uint8_t>> contents)
+    : FPath(std::move(path)), FContents(std::move(contents)), FThread([this] { Run(); })
+{
+}
+
+FileRewriter::~FileRewriter()
+{
+    FStop = true;
+    FThread.join();
+}
+
+void FileRewriter::Run()
+{
+    while (!FStop) {
+        for (const auto& bytes : FContents) {
+            int fd = ::open(FPath.c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0644);
+            if (fd < 0)
+                continue;
+            for (std::size_t at = 0; at < bytes.size(); at += 1500)
+                if (::write(fd, bytes.data() + at, std::min<std::size_t>(1500, bytes.size() - at)) < 0)
+                    break;
+            ::close(fd);
+        }
+        ++FRounds;
+    }
 }
 
 } // namespace gwtest

@@ -2,7 +2,9 @@
 // decoding of the source PNGs and hand-built bitmap images.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +49,26 @@ public:
 
 private:
     std::string FPath;
+};
+
+// Rewrites a file as `cp` does (truncate, then write in pieces) with each content in
+// turn, on its own thread, until destroyed.
+class FileRewriter {
+public:
+    FileRewriter(std::string path, std::vector<std::vector<std::uint8_t>> contents);
+    ~FileRewriter();
+    FileRewriter(const FileRewriter&) = delete;
+    FileRewriter& operator=(const FileRewriter&) = delete;
+    // Times every content has been written.
+    int Rounds() const { return FRounds; }
+
+private:
+    void Run();
+    std::string FPath;
+    std::vector<std::vector<std::uint8_t>> FContents;
+    std::atomic<bool> FStop{false};
+    std::atomic<int> FRounds{0};
+    std::thread FThread;
 };
 
 // Little-endian writers.

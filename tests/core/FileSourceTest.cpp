@@ -1,0 +1,121 @@
+// Reading through sources: files read with pread, and files that shrink or fail
+// under the reader, which must end as missing data.
+#include "FileSource.h"
+#include "IconCatalog.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace gwtest;
+
+namespace {
+
+// Holds a file's bytes but answers reads only below `Limit`, as a file that was cut
+// after it was opened; counts the reads it is asked for.
+class CutSource final : public gw::ByteSource {
+public:
+    CutSource(std::vector<std::uint8_t> bytes, std::uint64_t limit) : FBytes(std::move(bytes)), FLimit(limit) {}
+    std::uint64_t Size() const override { return FBytes.size(); }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const override
+    {
+        ++Reads;
+        if (offset > FLimit || length > FLimit - offset)
+            return false;
+        std::copy_n(FBytes.data() + offset, length, out);
+        return true;
+    }
+    mutable int Reads = 0;
+
+private:
+    std::vector<std::uint8_t> FBytes;
+    std::uint64_t FLimit;
+};
+
+TEST(FileSource, ReadsWhatIsThereAndFailsPastTheEnd)
+{
+    TempDir dir;
+    const std::string path = dir / "a.dll";
+    const auto bytes = ReadBytes(DataPath("groups32.dll"));
+    WriteBytes(path, bytes);
+    gw::FileSource src;
+    ASSERT_EQ(gw::FileSource::Open(path, src), gw::OpenStatus::Ok);
+    EXPECT_EQ(src.Size(), bytes.size());
+    std::vector<std::uint8_t> got(100);
+    ASSERT_TRUE(src.ReadAt(bytes.size() - 100, got.data(), got.size()));
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), bytes.end() - 100));
+    EXPECT_FALSE(src.ReadAt(bytes.size() - 99, got.data(), got.size()));
+
+    // Cut after the open: the same read is now an ordinary failure.
+    ASSERT_EQ(::truncate(path.c_str(), 4096), 0);
+    EXPECT_FALSE(src.ReadAt(bytes.size() - 100, got.data(), got.size()));
+    EXPECT_TRUE(src.ReadAt(0, got.data(), got.size()));
+    src.Close();
+    EXPECT_FALSE(src.ReadAt(0, got.data(), got.size()));
+}
+
+TEST(FileSource, RefusesWhatIsNoRegularFile)
+{
+    TempDir dir;
+    WriteBytes(dir / "empty.ico", {});
+    ASSERT_EQ(::mkfifo((dir / "pipe.ico").c_str(), 0600), 0);
+    struct Case { std::string Path; gw::OpenStatus Status; };
+    for (const Case& c : {Case{dir / "missing.dll", gw::OpenStatus::Missing},
+                          Case{dir / "empty.ico", gw::OpenStatus::Empty},
+                          Case{dir / "pipe.ico", gw::OpenStatus::NotRegular},
+                          Case{dir.Path(), gw::OpenStatus::NotRegular},
+                          Case{dir / "missing/x.dll", gw::OpenStatus::Missing}}) {
+        gw::FileSource src;
+        EXPECT_EQ(gw::FileSource::Open(c.Path, src), c.Status) << c.Path;
+        EXPECT_FALSE(src.IsOpen()) << c.Path;
+    }
+}
+
+// Every cut of every kind of file: parsing and extracting give a subset of what the
+// whole file gives, and never read past what is there.
+TEST(FileSource, FileCutUnderTheReaderIsMissingData)
+{
+    for (const char* name : {"groups32.dll", "groups64.dll", "library9.icl", "depth4.ico"}) {
+        const auto bytes = ReadBytes(DataPath(name));
+        const auto whole = gw::IconCatalog::Parse(gw::Bytes(bytes.data(), bytes.size()));
+        ASSERT_GT(whole.Count(), 0) << name;
+        for (std::uint64_t cut : {std::uint64_t(0), std::uint64_t(64), std::uint64_t(1000), bytes.size() / 2,
+                                  bytes.size() - 1}) {
+            CutSource source(bytes, cut);
+            const auto c = gw::IconCatalog::Parse(source);
+            EXPECT_LE(c.Count(), whole.Count()) << name << " cut at " << cut;
+            for (std::size_t g = 0; g < c.Groups().size(); ++g) {
+                auto icon = c.Extract(g, 32, source);
+                EXPECT_TRUE(!icon || icon->Width == 32);
+            }
+            // A catalog of the whole file, read after the file was cut.
+            for (std::size_t g = 0; g < whole.Groups().size(); ++g)
+                for (gw::Bytes image : whole.ReadGroupImages(g, source).Images)
+                    EXPECT_FALSE(image.empty());
+        }
+    }
+}
+
+TEST(FileSource, CountReadsOnlyHeadersAndTheResourceDirectory)
+{
+    // groups32.dll: the headers and the resource tree lie in two blocks.
+    const auto bytes = ReadBytes(DataPath("groups32.dll"));
+    CutSource source(bytes, bytes.size());
+    const auto c = gw::IconCatalog::Parse(source);
+    EXPECT_EQ(c.Count(), 7);
+    EXPECT_LE(source.Reads, 3);
+    // Images come from the source as read, equal to the bytes in memory.
+    const auto memory = gw::IconCatalog::Parse(gw::Bytes(bytes.data(), bytes.size()));
+    for (std::size_t g = 0; g < c.Groups().size(); ++g) {
+        const auto expected = memory.GroupImages(g);
+        const auto read = c.ReadGroupImages(g, source);
+        ASSERT_EQ(read.Images.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            EXPECT_TRUE(std::equal(expected[i].begin(), expected[i].end(), read.Images[i].begin(),
+                                   read.Images[i].end()));
+    }
+}
+
+} // namespace
