@@ -38,7 +38,7 @@ void TForm1::FormCreate(TObject* Sender)
     (void)Sender;
     StatusBar1->Panels()->Items(0)->SetWidth(PreView->Width() + 1);
     try {
-        TIniFile ini(SettingsFileName());
+        const TIniFile ini(SettingsLocation().ReadFrom);
         const bool last = ini.ReadBool(kAccess, "Last", true);
         LastAccess->SetChecked(last);
         LastAccessed->SetChecked(last);
@@ -87,24 +87,29 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
     (void)Sender;
     (void)Action;
     try {
-        TIniFile ini(SettingsFileName());
-        ini.WriteBool(kAccess, "Last", LastAccess->Checked());
-        ini.WriteString(kInit, "Directory", Native(DirectoryListBox1->Directory()));
+        const TSettingsLocation& location = SettingsLocation();
+        TMemIniFile ini(location.ReadFrom, location.WriteTo);
+        // A value that cannot be stored (a folder name with a line break) is skipped;
+        // the others are written all the same.
+        auto store = [&ini](const char* section, const char* key, const std::string& value) {
+            try {
+                ini.WriteString(section, key, value);
+            } catch (const EIniFileException&) {
+            }
+        };
+        store(kAccess, "Last", LastAccess->Checked() ? "1" : "0");
+        store(kInit, "Directory", Native(DirectoryListBox1->Directory()));
         // Kinds that were never read are not written: they would overwrite the
         // stored ones with the initial "off".
         if (FKindsRead) {
-            ini.WriteBool(kView, "ExeFile", FShowExe);
-            ini.WriteBool(kView, "DllFile", FShowDll);
-            ini.WriteBool(kView, "BplFile", FShowBpl);
-            ini.WriteBool(kView, "OcxFile", FShowOcx);
-            ini.WriteBool(kView, "IclFile", FShowIcl);
-            ini.WriteBool(kView, "CplFile", FShowCpl);
-            ini.WriteBool(kView, "ScrFile", FShowScr);
-            ini.WriteBool(kView, "DrvFile", FShowDrv);
-            ini.WriteBool(kView, "BmpFile", FShowBmp);
-            ini.WriteBool(kView, "JpgFile", FShowJpg);
-            ini.WriteBool(kView, "IcoFile", FShowIco);
+            const std::pair<const char*, bool> kinds[] = {
+                {"ExeFile", FShowExe}, {"DllFile", FShowDll}, {"BplFile", FShowBpl}, {"OcxFile", FShowOcx},
+                {"IclFile", FShowIcl}, {"CplFile", FShowCpl}, {"ScrFile", FShowScr}, {"DrvFile", FShowDrv},
+                {"BmpFile", FShowBmp}, {"JpgFile", FShowJpg}, {"IcoFile", FShowIco}};
+            for (const auto& [key, on] : kinds)
+                store(kView, key, on ? "1" : "0");
         }
+        ini.UpdateFile();
     } catch (const std::exception&) {
         // An unwritable settings file is not reported; the window closes anyway.
     }

@@ -2,9 +2,13 @@
 #include "Startup.h"
 
 #include "Mainform.h"
+#include "Profile.h"
 
 TNeoForm* CreateApplicationForms()
 {
+    // Where the settings live is settled now: the executable may be replaced (by an
+    // upgrade) before the program closes.
+    SettingsLocation();
     Application->Initialize();
     Application->SetTitle(QStringLiteral("Glimmerwick"));
     Application->CreateForm(Form1);

@@ -1,6 +1,7 @@
 // Profile (INI) files: the program's own reader and writer, and where its settings live.
 #include "Profile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -131,12 +132,24 @@ std::optional<int> ParseHex(const std::string& digits)
 }
 
 std::string g_applicationFolder;
+bool g_locationKnown = false;
+TSettingsLocation g_location;
 
-std::string ExecutablePath()
+// The running executable as it was named at the first call. Once the file has been
+// replaced or removed, the kernel reports the old path with " (deleted)" appended.
+const std::string& ExecutablePath()
 {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : exe.string();
+    static const std::string path = [] {
+        std::error_code ec;
+        std::string exe = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+        if (ec)
+            return std::string();
+        const std::string deleted = " (deleted)";
+        if (exe.size() > deleted.size() && exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
+            exe.resize(exe.size() - deleted.size());
+        return exe;
+    }();
+    return path;
 }
 
 std::string HomeFolder()
@@ -153,25 +166,107 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Follows a chain of symbolic links to the file it ends in, which need not exist: a
+// link whose target is missing is written through, not replaced.
+std::string ResolveLinks(std::string path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(std::size_t(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0 || std::size_t(n) > target.size())
+            throw EIniFileException("Cannot resolve " + path);
+        target.resize(std::size_t(n));
+        path = !target.empty() && target[0] == '/' ? target : JoinPath(FolderOf(path), target);
+    }
+    throw EIniFileException("Too many links at " + path);
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+// Copies `from` from `offset` to its end into `to`.
+bool CopyRest(int from, std::uint64_t offset, int to)
+{
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::pread(from, buffer, sizeof buffer, off_t(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        if (!WriteAll(to, buffer, std::size_t(n)))
+            return false;
+        offset += std::uint64_t(n);
+    }
+}
+
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 } // namespace
 
-TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
+TIniFile::TIniFile(std::string fileName) : TIniFile(fileName, fileName) {}
+
+TIniFile::TIniFile(std::string fileName, std::string writeFileName)
+    : FFileName(std::move(fileName))
+    , FWriteFileName(std::move(writeFileName))
 {
-    int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    Load();
+    // A file that could not be read is only protected where it would be replaced.
+    if (FWriteFileName != FFileName)
+        FWritable = true;
+}
+
+TIniFile::~TIniFile()
+{
+    if (FTailFd >= 0)
+        ::close(FTailFd);
+}
+
+void TIniFile::Load()
+{
+    // Without blocking: a FIFO or a device in place of the file must not hold up the
+    // start or the close. Only a regular file is read.
+    int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         FWritable = errno == ENOENT;
         return;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::uint64_t(st.st_size) > kMaxFileSize) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         FWritable = false;
         return;
     }
     std::string content;
     char buffer[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+    bool whole = false;
+    while (content.size() <= kMaxFileSize) {
+        const std::size_t want = std::min(sizeof buffer, kMaxFileSize + 1 - content.size());
+        ssize_t n = ::read(fd, buffer, want);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -179,18 +274,28 @@ TIniFile::TIniFile(std::string fileName) : FFileName(std::move(fileName))
             FWritable = false;
             return;
         }
-        if (n == 0)
+        if (n == 0) {
+            whole = true;
             break;
-        content.append(buffer, std::size_t(n));
-        if (content.size() > kMaxFileSize) {
-            // The file grew while we read it.
-            ::close(fd);
-            FWritable = false;
-            return;
         }
+        content.append(buffer, std::size_t(n));
     }
-    ::close(fd);
+    if (whole) {
+        ::close(fd);
+    } else {
+        // Too large: the whole lines of the first kMaxFileSize bytes are read, the rest
+        // is kept on disk and carried over by a rewrite.
+        const std::size_t newline = content.rfind('\n', kMaxFileSize - 1);
+        const std::size_t head = newline == std::string::npos ? 0 : newline + 1;
+        content.resize(head);
+        FTailFd = fd;
+        FTailOffset = head;
+    }
 
+    if (content.compare(0, 3, kByteOrderMark) == 0) {
+        FByteOrderMark = true;
+        content.erase(0, 3);
+    }
     std::size_t start = 0;
     while (start < content.size()) {
         std::size_t end = content.find('\n', start);
@@ -305,39 +410,41 @@ void TIniFile::Store(const std::string& section, const std::string& key, const s
             FLines[i] = entry;
             return;
         }
-        if (!Trim(FLines[i]).empty())
+        // A new key follows the section's last key, ahead of comments that may
+        // introduce what comes next.
+        if (KeyOf(FLines[i]))
             lastEntry = i;
     }
     if (sectionLine) {
         FLines.insert(FLines.begin() + std::ptrdiff_t(lastEntry + 1), entry);
+        if (FNewSectionsAt > lastEntry)
+            ++FNewSectionsAt;
         return;
     }
-    FLines.push_back("[" + section + "]");
-    FLines.push_back(entry);
+    // In a file too large to be read whole, new sections go first, where the next
+    // reading finds them; elsewhere they go last.
+    const std::size_t at = FTailFd >= 0 ? FNewSectionsAt : FLines.size();
+    FLines.insert(FLines.begin() + std::ptrdiff_t(at), {"[" + section + "]", entry});
+    FNewSectionsAt = at + 2;
 }
 
 void TIniFile::Flush() const
 {
     if (!FWritable)
-        throw EIniFileException("Cannot rewrite " + FFileName + ": the file could not be read");
+        throw EIniFileException("Cannot rewrite " + FWriteFileName + ": the file could not be read");
 
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Replace the file a symbolic link points to, not the link.
-    std::string target = FFileName;
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (ec)
-            throw EIniFileException("Cannot resolve " + FFileName);
-        target = resolved.string();
-    }
+    // A symbolic link stays a link: the file it points to is replaced, also when that
+    // file does not exist yet.
+    const std::string target = ResolveLinks(FWriteFileName);
 
     mode_t mode = 0666;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode))
+            throw EIniFileException("Cannot write " + FWriteFileName + ": not a regular file");
         // The read-only mode is honoured even where the user could override it.
         if (::access(target.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0)
-            throw EIniFileException("Cannot write " + FFileName + ": the file is read-only");
+            throw EIniFileException("Cannot write " + FWriteFileName + ": the file is read-only");
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -345,42 +452,41 @@ void TIniFile::Flush() const
         mode &= ~mask;
     }
 
-    fs::path folder = fs::path(target).parent_path();
-    if (folder.empty())
-        folder = ".";
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const std::string folder = FolderOf(target);
     fs::create_directories(folder, ec);
 
-    std::string content;
+    std::string content = FByteOrderMark ? kByteOrderMark : "";
     for (const std::string& line : FLines)
         content += line + FNewline;
 
-    std::string temp = (folder / ".glimmerwick-ini-XXXXXX").string();
+    std::string temp = JoinPath(folder, ".glimmerwick-ini-XXXXXX");
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
-        throw EIniFileException("Cannot create a file beside " + FFileName);
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < content.size()) {
-        ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += std::size_t(n);
-    }
-    ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+        throw EIniFileException("Cannot create a file beside " + FWriteFileName);
+    bool ok = WriteAll(fd, content.data(), content.size());
+    if (ok && FTailFd >= 0)
+        ok = CopyRest(FTailFd, FTailOffset, fd);
+    // File systems without modes (FAT) refuse fchmod; the file keeps the mode they give.
+    (void)::fchmod(fd, mode);
+    ok = ok && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
-        throw EIniFileException("Cannot write " + FFileName);
+        throw EIniFileException("Cannot write " + FWriteFileName);
     }
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
     if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
-        throw EIniFileException("A line break cannot be stored in " + FFileName);
+        throw EIniFileException("A line break cannot be stored in " + FWriteFileName);
+    if (FDeferred) {
+        Store(section, key, value);
+        return;
+    }
     std::vector<std::string> before = FLines;
     Store(section, key, value);
     try {
@@ -405,37 +511,55 @@ std::string ApplicationFolder()
 {
     if (!g_applicationFolder.empty())
         return g_applicationFolder;
-    std::string exe = ExecutablePath();
-    std::size_t slash = exe.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : exe.substr(0, slash);
+    const std::string& exe = ExecutablePath();
+    return exe.empty() ? "." : FolderOf(exe);
 }
 
 void SetApplicationFolderForTesting(const std::string& folder)
 {
     g_applicationFolder = folder;
+    g_locationKnown = false;
 }
 
-std::string SettingsFileName()
+TSettingsLocation FindSettingsLocation(const std::string& folder, const std::string& exeName)
 {
-    std::string exe = ExecutablePath();
-    std::string name = exe.substr(exe.rfind('/') + 1);
-    if (name.empty())
-        name = "glimmerwick";
+    std::string name = exeName.empty() ? "glimmerwick" : exeName;
     // Like the platform's change of extension: the last extension gives way to ".INI".
     if (std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
         name.resize(dot);
     name += ".INI";
+    const std::string beside = JoinPath(folder, name);
 
-    std::string folder = ApplicationFolder();
-    if (::access(folder.c_str(), W_OK) == 0)
-        return JoinPath(folder, name);
+    const bool installed = ::access(JoinPath(folder, kInstalledMarker).c_str(), F_OK) == 0;
+    if (!installed && ::access(folder.c_str(), W_OK) == 0)
+        return {beside, beside};
 
     std::string config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
         config = xdg;
     else
         config = JoinPath(HomeFolder(), ".config");
-    return JoinPath(JoinPath(config, "glimmerwick"), name);
+    const std::string own = JoinPath(JoinPath(config, "glimmerwick"), name);
+    if (installed)
+        return {own, own};
+    // A copy in a folder it cannot write: the settings left beside it are read until the
+    // config folder has its own.
+    struct stat st {};
+    const bool ownExists = ::lstat(own.c_str(), &st) == 0;
+    return {ownExists || ::lstat(beside.c_str(), &st) != 0 ? own : beside, own};
+}
+
+const TSettingsLocation& SettingsLocation()
+{
+    if (!g_locationKnown) {
+        const std::string& exe = ExecutablePath();
+        g_location = FindSettingsLocation(ApplicationFolder(), exe.substr(exe.rfind('/') + 1));
+        g_locationKnown = true;
+    }
+    return g_location;
+}
+
+std::string SettingsFileName()
+{
+    return SettingsLocation().WriteTo;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -21,12 +22,19 @@ class TIniFile {
 public:
     // Longest value ReadString returns, in bytes (the platform's 2048-byte buffer).
     static constexpr std::size_t kMaxValueLength = 2047;
-    // Larger files are neither read nor rewritten.
+    // Only this much of a file is read, up to its last whole line; a rewrite carries
+    // the rest over unread.
     static constexpr std::size_t kMaxFileSize = 1 << 20;
 
     explicit TIniFile(std::string fileName);
+    // Reads `fileName`, writes `writeFileName` (a copy with the changes when they differ).
+    TIniFile(std::string fileName, std::string writeFileName);
+    virtual ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
 
     const std::string& FileName() const { return FFileName; }
+    const std::string& WriteFileName() const { return FWriteFileName; }
 
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
@@ -35,7 +43,8 @@ public:
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
 
-    // Throw EIniFileException when the file cannot be written.
+    // Throw EIniFileException when the value cannot be stored (a line break) or the
+    // file cannot be written.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
@@ -43,25 +52,72 @@ public:
     // The parsing rules, exposed for tests and other callers.
     static std::optional<int> ParseInteger(const std::string& text);
 
+protected:
+    // Writes the lines held in memory to the file.
+    void Flush() const;
+    // When set, Write* only change the lines in memory.
+    bool FDeferred = false;
+
 private:
+    void Load();
     std::optional<std::string> Find(const std::string& section, const std::string& key) const;
     void Store(const std::string& section, const std::string& key, const std::string& value);
-    void Flush() const;
 
     std::string FFileName;
+    std::string FWriteFileName;
     std::vector<std::string> FLines;
     std::string FNewline = "\n";
-    // False when an existing file could not be read (too large, no permission): the
-    // writer then leaves it alone.
+    // A UTF-8 byte-order mark that opened the file; written back.
+    bool FByteOrderMark = false;
+    // The part of a file beyond kMaxFileSize: copied from this descriptor, from this
+    // offset on, when the file is rewritten. -1: the whole file was read.
+    int FTailFd = -1;
+    std::uint64_t FTailOffset = 0;
+    // Where the next new section goes in such a file.
+    std::size_t FNewSectionsAt = 0;
+    // False when an existing file could not be read (no permission, not a regular
+    // file): the writer then leaves it alone.
     bool FWritable = true;
+};
+
+// Changes stay in memory until UpdateFile writes them all at once.
+class TMemIniFile : public TIniFile {
+public:
+    explicit TMemIniFile(std::string fileName) : TIniFile(std::move(fileName)) { FDeferred = true; }
+    TMemIniFile(std::string fileName, std::string writeFileName)
+        : TIniFile(std::move(fileName), std::move(writeFileName))
+    {
+        FDeferred = true;
+    }
+    // Throws EIniFileException when the file cannot be written.
+    void UpdateFile() const { Flush(); }
 };
 
 // The folder of the running executable, without a trailing separator.
 std::string ApplicationFolder();
 // Tests point the application folder elsewhere; an empty text restores the real one.
+// Either way the settings location is worked out anew on its next use.
 void SetApplicationFolderForTesting(const std::string& folder);
 
-// The settings file: beside the executable, named like it with ".INI"; when that
-// folder cannot be written, $XDG_CONFIG_HOME/glimmerwick/<name>.INI (default
-// ~/.config).
+// Where the settings are read at start and written at close.
+struct TSettingsLocation {
+    std::string ReadFrom;
+    std::string WriteTo;
+};
+
+// A file of this name beside the executable marks an installed copy (the install
+// writes it); such a copy keeps its settings in the user's config folder.
+inline constexpr char kInstalledMarker[] = "glimmerwick.installed";
+
+// The settings file of a copy whose executable lies in `folder` and is named
+// `exeName`: <name>.INI beside the executable, or
+// $XDG_CONFIG_HOME/glimmerwick/<name>.INI (default ~/.config) for an installed copy
+// or when the folder cannot be written. In the latter case an existing file beside
+// the executable is still read as long as the config folder holds none.
+TSettingsLocation FindSettingsLocation(const std::string& folder, const std::string& exeName);
+
+// The location for the running program, worked out on the first call (at start) and
+// kept: the executable may be replaced while the program runs.
+const TSettingsLocation& SettingsLocation();
+// The file the settings are written to.
 std::string SettingsFileName();

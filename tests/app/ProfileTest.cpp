@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <future>
+#include <thread>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
@@ -168,15 +171,111 @@ TEST_F(ProfileTest, BinaryGarbageReadsAsDefaultsAndSurvivesAWrite)
     EXPECT_FALSE(TIniFile(FFile).ReadBool("Access", "Last", true));
 }
 
-TEST_F(ProfileTest, HugeFileIsNeitherReadNorReplaced)
+TEST_F(ProfileTest, HugeFileIsReadUpToTheCapAndRewrittenWhole)
 {
-    std::string huge = "[Access]\nLast=0\n" + std::string(TIniFile::kMaxFileSize, '#');
-    Put(huge);
+    // Whole lines of the first megabyte are read; what lies beyond is carried over.
+    std::string filler;
+    while (filler.size() < TIniFile::kMaxFileSize)
+        filler += "; filler line\n";
+    const std::string tail = "[View]\nExeFile=0\n" + std::string(5000, '#') + "\nno newline at the end";
+    Put("[Access]\nLast=0\n" + filler + tail);
+    {
+        TIniFile ini(FFile);
+        EXPECT_FALSE(ini.ReadBool("Access", "Last", true));
+        EXPECT_TRUE(ini.ReadBool("View", "ExeFile", true)) << "beyond the cap";
+        ini.WriteBool("Access", "Last", true);
+    }
+    EXPECT_EQ(Get(), "[Access]\nLast=1\n" + filler + tail);
+    EXPECT_EQ(FilesInFolder(), 1u);
+    {
+        // New sections go first, within what the next reading sees.
+        TIniFile ini(FFile);
+        ini.WriteString("Init", "Directory", "/srv");
+        ini.WriteBool("View", "DllFile", false);
+        ini.WriteBool("Access", "Other", true);
+    }
+    EXPECT_EQ(Get(), "[Init]\nDirectory=/srv\n[View]\nDllFile=0\n[Access]\nLast=1\nOther=1\n" + filler + tail);
+    EXPECT_FALSE(TIniFile(FFile).ReadBool("View", "DllFile", true));
+
+    // One line longer than the cap: nothing is read, the new section goes first.
+    const std::string line(TIniFile::kMaxFileSize + 10, 'x');
+    Put(line);
+    TIniFile(FFile).WriteString("Init", "Directory", "/srv");
+    EXPECT_EQ(Get(), "[Init]\nDirectory=/srv\n" + line);
+}
+
+TEST_F(ProfileTest, FifoInPlaceOfTheFileNeitherBlocksNorIsReplaced)
+{
+    ASSERT_EQ(::mkfifo(FFile.c_str(), 0644), 0);
+    std::promise<bool> read;
+    std::future<bool> done = read.get_future();
+    std::thread reader([&] {
+        TIniFile ini(FFile);
+        bool refused = false;
+        try {
+            ini.WriteBool("Access", "Last", false);
+        } catch (const EIniFileException&) {
+            refused = true;
+        }
+        read.set_value(ini.ReadBool("Access", "Last", true) && refused);
+    });
+    const bool finished = done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!finished) {
+        // Lets a reader that blocked in open() go, so the test can end.
+        const int fd = ::open(FFile.c_str(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    reader.join();
+    EXPECT_TRUE(finished) << "opening a FIFO blocked";
+    EXPECT_TRUE(done.get()) << "defaults read, the write refused";
+    EXPECT_TRUE(fs::is_fifo(FFile));
+}
+
+TEST_F(ProfileTest, ByteOrderMarkIsSkippedAndKept)
+{
+    Put("\xEF\xBB\xBF[Access]\r\nLast=0\r\n");
+    TIniFile ini(FFile);
+    EXPECT_FALSE(ini.ReadBool("Access", "Last", true));
+    ini.WriteString("Init", "Directory", "/");
+    EXPECT_EQ(Get(), "\xEF\xBB\xBF[Access]\r\nLast=0\r\n[Init]\r\nDirectory=/\r\n");
+}
+
+TEST_F(ProfileTest, DanglingLinksAreWrittenThrough)
+{
+    // A relative link to a link to a file that does not exist yet.
+    fs::create_directory(FFolder / "sub");
+    fs::create_symlink("sub/middle.INI", FFile);
+    fs::create_symlink("../real.INI", FFolder / "sub" / "middle.INI");
     TIniFile ini(FFile);
     EXPECT_TRUE(ini.ReadBool("Access", "Last", true));
-    EXPECT_THROW(ini.WriteBool("Access", "Last", true), EIniFileException);
-    EXPECT_EQ(Get(), huge);
-    EXPECT_EQ(FilesInFolder(), 1u);
+    ini.WriteBool("Access", "Last", false);
+    EXPECT_TRUE(fs::is_symlink(FFile));
+    EXPECT_TRUE(fs::is_symlink(FFolder / "sub" / "middle.INI"));
+    EXPECT_FALSE(TIniFile((FFolder / "real.INI").string()).ReadBool("Access", "Last", true));
+
+    // A loop of links is refused, not followed forever.
+    fs::path loop = FFolder / "loop.INI";
+    fs::create_symlink("loop.INI", loop);
+    EXPECT_THROW(TIniFile(loop.string()).WriteBool("A", "k", true), EIniFileException);
+    EXPECT_TRUE(fs::is_symlink(loop));
+}
+
+TEST_F(ProfileTest, DeferredWritesGoOutOnceAndCanCopyElsewhere)
+{
+    Put("[Access]\nLast=0\n");
+    const std::string copy = (FFolder / "config" / "glimmerwick.INI").string();
+    TMemIniFile ini(FFile, copy);
+    EXPECT_FALSE(ini.ReadBool("Access", "Last", true));
+    ini.WriteBool("View", "ExeFile", false);
+    EXPECT_THROW(ini.WriteString("Init", "Directory", "/a\nb"), EIniFileException);
+    EXPECT_FALSE(fs::exists(copy)) << "nothing written before UpdateFile";
+    ini.UpdateFile();
+    EXPECT_EQ(Get(), "[Access]\nLast=0\n") << "the file read is left alone";
+    std::ifstream in(copy, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_EQ(text.str(), "[Access]\nLast=0\n[View]\nExeFile=0\n");
 }
 
 TEST_F(ProfileTest, ReadOnlyAndUnreadableFilesAreKept)
@@ -272,25 +371,64 @@ TEST_F(ProfileTest, WriterCreatesAMissingFolder)
     EXPECT_TRUE(TIniFile(nested).ReadBool("Access", "Last", false));
 }
 
-TEST_F(ProfileTest, SettingsFileLiesBesideTheExecutableOrInTheConfigFolder)
+TEST_F(ProfileTest, SettingsLocationFollowsTheCopy)
 {
-    SetApplicationFolderForTesting(FFolder.string());
-    std::string name = SettingsFileName();
-    EXPECT_EQ(fs::path(name).parent_path(), FFolder);
-    EXPECT_EQ(fs::path(name).extension(), ".INI");
+    // Run as a plain user, so that a folder's mode counts also when the checks run as root.
+    const fs::path exeFolder = FFolder / "copy";
+    const fs::path xdg = FFolder / "xdg";
+    fs::create_directories(exeFolder);
+    fs::create_directories(xdg);
+    if (::geteuid() == 0)
+        for (const fs::path& p : {FFolder, exeFolder, xdg})
+            ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
+    ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
+    const std::string beside = (exeFolder / "glimmerwick.INI").string();
+    const std::string own = (xdg / "glimmerwick" / "glimmerwick.INI").string();
+    const std::string ownFolder = (xdg / "glimmerwick").string();
+    const std::string folder = exeFolder.string();
+    const std::string marker = (exeFolder / kInstalledMarker).string();
 
-    if (::geteuid() != 0) {
-        fs::path locked = FFolder / "locked";
-        fs::create_directory(locked);
-        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
-        SetApplicationFolderForTesting(locked.string());
-        ::setenv("XDG_CONFIG_HOME", (FFolder / "xdg").c_str(), 1);
-        EXPECT_EQ(fs::path(SettingsFileName()).parent_path(), FFolder / "xdg" / "glimmerwick");
-        ::unsetenv("XDG_CONFIG_HOME");
-        ::setenv("HOME", FFolder.c_str(), 1);
-        EXPECT_EQ(fs::path(SettingsFileName()).parent_path(), FFolder / ".config" / "glimmerwick");
-        fs::permissions(locked, fs::perms::owner_all);
+    struct Case {
+        const char* what;
+        bool writable, installed, besideFile, ownFile;
+        std::string readFrom, writeTo;
+    };
+    const Case cases[] = {
+        {"a build or unpacked copy", true, false, true, true, beside, beside},
+        {"an installed copy", true, true, true, false, own, own},
+        {"read-only folder, nothing stored yet", false, false, false, false, own, own},
+        {"read-only folder with settings beside", false, false, true, false, beside, own},
+        {"read-only folder, config folder has its own", false, false, true, true, own, own},
+    };
+    for (const Case& c : cases) {
+        const int result = gwtest::RunUnprivileged([&] {
+            ::chmod(folder.c_str(), 0755);
+            ::unlink(marker.c_str());
+            ::unlink(beside.c_str());
+            ::unlink(own.c_str());
+            ::mkdir(ownFolder.c_str(), 0755);
+            if (c.installed)
+                std::ofstream(marker) << "";
+            if (c.besideFile)
+                std::ofstream(beside) << "";
+            if (c.ownFile)
+                std::ofstream(own) << "";
+            ::chmod(folder.c_str(), c.writable ? 0755 : 0555);
+            const TSettingsLocation location = FindSettingsLocation(folder, "glimmerwick");
+            ::chmod(folder.c_str(), 0755);
+            return (location.ReadFrom == c.readFrom ? 0 : 1) | (location.WriteTo == c.writeTo ? 0 : 2);
+        });
+        EXPECT_EQ(result, 0) << c.what;
     }
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::setenv("HOME", FFolder.c_str(), 1);
+    std::ofstream(exeFolder / kInstalledMarker) << "";
+    EXPECT_EQ(FindSettingsLocation(folder, "glimmerwick.bin").WriteTo,
+              (FFolder / ".config" / "glimmerwick" / "glimmerwick.INI").string())
+        << "installed, run as root; the last extension gives way";
+
+    SetApplicationFolderForTesting(FFolder.string());
+    EXPECT_EQ(fs::path(SettingsFileName()).parent_path(), FFolder);
     SetApplicationFolderForTesting("");
     EXPECT_EQ(ApplicationFolder(), fs::path(fs::read_symlink("/proc/self/exe")).parent_path().string());
 }

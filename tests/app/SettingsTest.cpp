@@ -3,7 +3,15 @@
 
 #include <QFile>
 
+#include <QElapsedTimer>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -205,14 +213,87 @@ TEST_F(SettingsTest, ReadOnlyFileIsReadAndLeftAsItWas)
     EXPECT_EQ(QDir(FFolder).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-TEST_F(SettingsTest, HugeFileGivesDefaultsAndIsNotReplaced)
+TEST_F(SettingsTest, HugeFileIsReadAndTheUsersChangesAreKept)
 {
-    const std::string huge = "[View]\nExeFile=0\n" + std::string(TIniFile::kMaxFileSize, ';');
-    WriteIni(huge);
+    std::string filler;
+    while (filler.size() < TIniFile::kMaxFileSize)
+        filler += "; notes\n";
+    WriteIni("[View]\nExeFile=0\n" + filler + "[Mine]\nkeep=1\n");
     TForm1* f = CreateMainForm();
-    EXPECT_TRUE(f->FShowExe);
-    CloseMainForm();
-    EXPECT_EQ(ReadIni().size(), huge.size());
+    ShowMainForm();
+    EXPECT_FALSE(f->FShowExe);
+    EXPECT_TRUE(f->FShowDll);
+    f->FShowDll = false;
+    QTest::keyClick(f->ListView1, Qt::Key_X, Qt::ControlModifier);
+    QTRY_VERIFY(!f->isVisible());
+    const TIniFile ini(FIni);
+    EXPECT_FALSE(ini.ReadBool("View", "ExeFile", true));
+    EXPECT_FALSE(ini.ReadBool("View", "DllFile", true));
+    const std::string text = ReadIni();
+    EXPECT_NE(text.find(filler + "[Mine]\nkeep=1\n"), std::string::npos) << "the rest is carried over";
+}
+
+// Double-clicks the entry of the folder list that shows `name`.
+void OpenFolderEntry(TDirectoryListBox* list, const QString& name)
+{
+    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << name.toStdString();
+    const QRect rect = list->visualItemRect(found.first());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+TEST_F(SettingsTest, FolderThatCannotBeStoredDoesNotStopTheOtherSettings)
+{
+    const QString start = MakeFolder("start");
+    const QString broken = MakeFolder("start/line\nbreak");
+    WriteIni("[Access]\nLast=1\n[Init]\nDirectory=" + start.toStdString() + "\n");
+    TForm1* f = CreateMainForm();
+    ShowMainForm();
+    OpenFolderEntry(f->DirectoryListBox1, QStringLiteral("line\nbreak"));
+    QTRY_COMPARE(f->FCurrentDir, broken);
+    f->FShowIco = false;
+    f->LastAccessClick(f->LastAccess);
+    QTest::keyClick(f->ListView1, Qt::Key_X, Qt::ControlModifier);
+    QTRY_VERIFY(!f->isVisible());
+
+    const TIniFile ini(FIni);
+    EXPECT_EQ(ini.ReadString("Init", "Directory", ""), start.toStdString()) << "the old folder stays";
+    EXPECT_FALSE(ini.ReadBool("Access", "Last", true));
+    EXPECT_FALSE(ini.ReadBool("View", "IcoFile", true));
+    EXPECT_TRUE(ini.ReadBool("View", "ExeFile", false));
+}
+
+TEST_F(SettingsTest, FifoAsTheSettingsFileBlocksNeitherStartNorClose)
+{
+    ASSERT_EQ(::mkfifo(FIni.c_str(), 0644), 0);
+    // Unblocks a reader that waits on the FIFO, should one do so, so that a fault
+    // shows as a failure rather than a hang.
+    std::atomic<bool> over{false};
+    std::thread guard([&] {
+        for (int i = 0; i < 100 && !over; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        for (int i = 0; i < 2 && !over; ++i) {
+            const int fd = ::open(FIni.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    TForm1* f = CreateMainForm();
+    ShowMainForm();
+    EXPECT_TRUE(AllKinds(f, true));
+    QTest::keyClick(f->ListView1, Qt::Key_X, Qt::ControlModifier);
+    QTRY_VERIFY(!f->isVisible());
+    const qint64 elapsed = clock.elapsed();
+    over = true;
+    guard.join();
+    EXPECT_LT(elapsed, 10000) << "start and close waited for a writer on the FIFO";
+    struct stat st {};
+    ASSERT_EQ(::lstat(FIni.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(SettingsTest, KindsThatWereNeverReadAreNotWritten)

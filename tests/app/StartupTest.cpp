@@ -2,9 +2,14 @@
 #include "AppTestSupport.h"
 #include "Startup.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
+
+#include <csignal>
+#include <cstdio>
 
 namespace {
 
@@ -116,6 +121,84 @@ TEST_F(StartupTest, TheProgramStartsPaintsAndKeepsItsSettingsBesideItself)
     EXPECT_EQ(written.ReadString("Init", "Directory", ""), start.toStdString());
     EXPECT_FALSE(written.ReadBool("View", "IcoFile", true));
     EXPECT_TRUE(written.ReadBool("View", "ExeFile", false));
+}
+
+// A copy of the program in `folder`, with its icon library.
+QString CopyProgram(const QString& folder)
+{
+    const QString exe = folder + "/glimmerwick";
+    EXPECT_TRUE(QFile::copy(QStringLiteral(GW_GLIMMERWICK), exe));
+    EXPECT_TRUE(QFile::copy(QStringLiteral(GW_TARNWELL8), folder + "/Tarnwell.dll"));
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    return exe;
+}
+
+// Writes the settings file beside the copy (the fixture's own is named after the tests).
+void WriteBeside(const QString& folder, const QByteArray& text)
+{
+    QFile ini(folder + "/glimmerwick.INI");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(text);
+}
+
+// Starts `exe` so that it quits after its first paint, with XDG_CONFIG_HOME set to `config`.
+void StartProgram(QProcess& process, const QString& exe, const QString& config)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("GLIMMERWICK_QUIT_AFTER_PAINT", "1");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_CONFIG_HOME", config);
+    process.setProcessEnvironment(env);
+    process.start(exe, {});
+}
+
+TEST_F(StartupTest, ReplacingTheExecutableWhileItRunsKeepsItsSettingsFile)
+{
+    const QString exe = CopyProgram(FFolder);
+    WriteBeside(FFolder, "[View]\nIcoFile=0\n");
+
+    QProcess process;
+    StartProgram(process, exe, FFolder + "/config");
+    ASSERT_TRUE(process.waitForStarted(10000));
+    const pid_t pid = pid_t(process.processId());
+    // Once the child runs the copy, it is held while an upgrade renames a new file over it.
+    const QString link = QStringLiteral("/proc/%1/exe").arg(pid);
+    QElapsedTimer clock;
+    clock.start();
+    while (QFile::symLinkTarget(link) != exe && clock.elapsed() < 10000)
+        QThread::msleep(1);
+    ASSERT_EQ(QFile::symLinkTarget(link), exe);
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    const bool replaced = QFile::copy(QStringLiteral(GW_GLIMMERWICK), exe + ".new") &&
+                          ::rename(QFile::encodeName(exe + ".new").constData(), QFile::encodeName(exe).constData()) == 0;
+    ::kill(pid, SIGCONT);
+    ASSERT_TRUE(replaced);
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+
+    EXPECT_EQ(QDir(FFolder).entryList({"*.INI"}, QDir::Files), QStringList{"glimmerwick.INI"});
+    const TIniFile written((FFolder + "/glimmerwick.INI").toStdString());
+    EXPECT_FALSE(written.ReadBool("View", "IcoFile", true));
+    EXPECT_EQ(written.ReadString("View", "DllFile", "never written"), "1");
+}
+
+TEST_F(StartupTest, AnInstalledCopyKeepsItsSettingsInTheConfigFolder)
+{
+    const QString exe = CopyProgram(FFolder);
+    QFile marker(FFolder + "/" + kInstalledMarker);
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    WriteBeside(FFolder, "[View]\nIcoFile=0\n");
+
+    QProcess process;
+    StartProgram(process, exe, FFolder + "/config");
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    QFile beside(FFolder + "/glimmerwick.INI");
+    ASSERT_TRUE(beside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(beside.readAll(), "[View]\nIcoFile=0\n") << "the file beside an installed copy is not its own";
+    const TIniFile own((FFolder + "/config/glimmerwick/glimmerwick.INI").toStdString());
+    EXPECT_EQ(own.ReadString("View", "IcoFile", "never written"), "1");
 }
 
 } // namespace
