@@ -24,6 +24,12 @@ TComponent::TComponent(QObject* self, TComponent* owner)
 
 TComponent::~TComponent()
 {
+    ComponentState |= csDestroying;
+    // A notice may remove components from the list: take a copy.
+    const std::vector<TComponent*> owned = FComponents;
+    for (TComponent* component : owned)
+        if (std::find(FComponents.begin(), FComponents.end(), component) != FComponents.end())
+            component->Notification(this, opRemove);
     for (TComponent* component : FComponents)
         component->FOwner = nullptr;
     FComponents.clear();
@@ -58,6 +64,7 @@ void TComponent::InsertComponent(TComponent* component)
         component->FOwner->RemoveComponent(component);
     FComponents.push_back(component);
     component->FOwner = this;
+    Notification(component, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* component)
@@ -67,7 +74,10 @@ void TComponent::RemoveComponent(TComponent* component)
         return;
     FComponents.erase(it);
     component->FOwner = nullptr;
+    Notification(component, opRemove);
 }
+
+void TComponent::Notification(TComponent*, TOperation) {}
 
 TComponent* TComponent::Of(const QObject* object)
 {

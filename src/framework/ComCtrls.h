@@ -88,7 +88,7 @@ class TToolBar;
 class TToolButton;
 
 using TTBCustomDrawBtnEvent =
-    std::function<void(TToolBar* Sender, TToolButton* Button, TCustomDrawState State, bool& DefaultDraw)>;
+    TEvent<void(TToolBar* Sender, TToolButton* Button, TCustomDrawState State, bool& DefaultDraw)>;
 
 // A button of a tool bar. The tool bar paints it on its own canvas.
 class TToolButton : public QAbstractButton, public TControl {

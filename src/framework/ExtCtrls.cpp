@@ -3,6 +3,7 @@
 
 #include "Messages.h"
 
+#include <QChildEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -375,4 +376,62 @@ void TTimer::Update()
     FTimer.stop();
     if (FEnabled && FInterval > 0)
         FTimer.start(FInterval);
+}
+
+TControlBar::TControlBar(QWidget* parent, TComponent* owner)
+    : QWidget(parent)
+    , TControl(this, owner ? owner : DefaultOwnerFor(parent))
+{
+    setAutoFillBackground(false);
+}
+
+TRect TControlBar::BandRect(QWidget* control) const
+{
+    TRect r(control->geometry());
+    r.Left -= kGripWidth;
+    r.Top = 0;
+    r.Bottom = height();
+    return r;
+}
+
+void TControlBar::ArrangeBands()
+{
+    int x = 0;
+    for (QObject* child : children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || w->isWindow() || w->isHidden())
+            continue;
+        w->move(x + kGripWidth, std::max(0, (height() - w->height()) / 2));
+        x += kGripWidth + w->width() + 2;
+    }
+}
+
+void TControlBar::childEvent(QChildEvent* event)
+{
+    QWidget::childEvent(event);
+    if (event->added() || event->removed())
+        QMetaObject::invokeMethod(this, [this] { ArrangeBands(); update(); }, Qt::QueuedConnection);
+}
+
+void TControlBar::paintEvent(QPaintEvent*)
+{
+    TCanvas canvas(this);
+    canvas.Brush.Color = Color();
+    canvas.FillRect(TRect(rect()));
+    for (QObject* child : children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || w->isWindow() || w->isHidden())
+            continue;
+        TRect band = BandRect(w);
+        TBandPaintOptions options = bpoGrabber | bpoFrame;
+        SafeFire(OnBandPaint, this, TControl::Of(w), &canvas, band, options);
+        if (options & bpoFrame) {
+            TRect frame = band;
+            Frame3D(&canvas, frame, clBtnHighlight, clBtnShadow, 1);
+        }
+        if (options & bpoGrabber) {
+            TRect grip(band.Left + 3, band.Top + 3, band.Left + 6, band.Bottom - 3);
+            Frame3D(&canvas, grip, clBtnHighlight, clBtnShadow, 1);
+        }
+    }
 }

@@ -133,6 +133,33 @@ private:
     bool FPressed = false;
 };
 
+// A control bar: each child control is a band, laid out left to right in one row, with
+// an 11-pixel grip before it. OnBandPaint paints a band's background and grip; the
+// options it leaves say what the bar still draws itself.
+enum TBandPaintOption : unsigned { bpoGrabber = 1, bpoFrame = 2 };
+using TBandPaintOptions = unsigned;
+using TBandPaintEvent =
+    TEvent<void(TObject* Sender, TControl* Control, TCanvas* Canvas, TRect& ARect, TBandPaintOptions& Options)>;
+
+class TControlBar : public QWidget, public TControl {
+    Q_OBJECT
+public:
+    explicit TControlBar(QWidget* parent, TComponent* owner = nullptr);
+
+    // The band of `control`: its bounds widened by the grip on the left.
+    TRect BandRect(QWidget* control) const;
+    // Places the bands left to right in creation order.
+    void ArrangeBands();
+
+    TBandPaintEvent OnBandPaint;
+
+    static constexpr int kGripWidth = 11;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void childEvent(QChildEvent* event) override;
+};
+
 class TTimer : public QObject, public TComponent {
     Q_OBJECT
 public:

@@ -21,8 +21,8 @@ TShortCut ShortCut(int key, Qt::KeyboardModifiers modifiers);
 // "Ctrl+S", empty for none.
 QString ShortCutToText(const TShortCut& shortCut);
 
-using TMenuMeasureItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
-using TMenuDrawItemEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, const TRect& ARect, bool Selected)>;
+using TMenuMeasureItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
+using TMenuDrawItemEvent = TEvent<void(TObject* Sender, TCanvas* ACanvas, const TRect& ARect, bool Selected)>;
 
 class TMenuItem : public QObject, public TComponent {
     Q_OBJECT

@@ -1,0 +1,1 @@
+// Colour and small bitmap helpers of the flat look.

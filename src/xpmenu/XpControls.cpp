@@ -1,0 +1,1 @@
+// Flat-look painters (filled in separately).

@@ -1,0 +1,1 @@
+// TControlSubClass: attaching to a control, message handling and giving it back.

@@ -1,0 +1,1 @@
+// TXPMenu: construction, properties and the activation walk.
