@@ -1,6 +1,7 @@
 // The file list: rebuilding it for the current folder, and following the folder tree.
 #include "Mainform.h"
 
+#include "FileKinds.h"
 #include "Forms.h"
 
 #include <QCollator>
@@ -10,25 +11,25 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 namespace {
 
-// The order in which a file's extension is tested.
-const TFileKind kFileKinds[] = {
-    {".exe", &TForm1::FShowExe, 1, false},
-    {".dll", &TForm1::FShowDll, 2, false},
-    {".bmp", &TForm1::FShowBmp, 3, true},
-    {".ico", &TForm1::FShowIco, 4, true},
-    {".ocx", &TForm1::FShowOcx, 5, false},
-    {".bpl", &TForm1::FShowBpl, 6, false},
-    {".cpl", &TForm1::FShowCpl, 7, false},
-    {".icl", &TForm1::FShowIcl, 8, false},
-    {".scr", &TForm1::FShowScr, 9, false},
-    {".drv", &TForm1::FShowDrv, 10, false},
-};
+// The program's file kinds with the window's flag for each, in the same order.
+constexpr bool TForm1::*kFlags[] = {&TForm1::FShowExe, &TForm1::FShowDll, &TForm1::FShowBmp, &TForm1::FShowIco,
+                                    &TForm1::FShowOcx, &TForm1::FShowBpl, &TForm1::FShowCpl, &TForm1::FShowIcl,
+                                    &TForm1::FShowScr, &TForm1::FShowDrv};
+static_assert(std::size(kFlags) == gw::kFileKindCount);
+
+const std::vector<TFileKind> kFileKinds = [] {
+    std::vector<TFileKind> kinds;
+    for (std::size_t i = 0; i < gw::kFileKindCount; ++i)
+        kinds.push_back({gw::kFileKinds[i].Extension, kFlags[i], gw::kFileKinds[i].ImageIndex, gw::kFileKinds[i].OneRow});
+    return kinds;
+}();
 
 } // namespace
 

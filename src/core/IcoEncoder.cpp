@@ -1,5 +1,10 @@
-// Encoder of single-image, 16-colour .ico files.
+// Encoders: 16-colour .ico files, icon groups as stored, PNG images.
 #include "IcoEncoder.h"
+
+#include <spng.h>
+
+#include <cstdlib>
+#include <memory>
 
 #include <cstring>
 
@@ -118,6 +123,73 @@ std::vector<std::uint8_t> EncodeIco16(const IconImage& image)
         }
     }
     return out;
+}
+
+std::vector<std::uint8_t> EncodeGroupIco(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images)
+{
+    const std::size_t n = std::min(entries.size(), images.size());
+    std::vector<std::uint8_t> out;
+    auto u16 = [&](std::uint32_t v) {
+        out.push_back(std::uint8_t(v));
+        out.push_back(std::uint8_t(v >> 8));
+    };
+    auto u32 = [&](std::uint64_t v) {
+        u16(std::uint32_t(v & 0xFFFF));
+        u16(std::uint32_t((v >> 16) & 0xFFFF));
+    };
+    u16(0);
+    u16(1);
+    u16(std::uint32_t(n));
+    std::uint64_t offset = 6 + 16 * std::uint64_t(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const GroupEntry& e = entries[i];
+        out.push_back(e.Width);
+        out.push_back(e.Height);
+        out.push_back(e.ColorCount);
+        out.push_back(e.Reserved);
+        u16(e.Planes);
+        u16(e.BitCount);
+        u32(images[i].size());
+        u32(offset);
+        offset += images[i].size();
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        out.insert(out.end(), images[i].begin(), images[i].end());
+    return out;
+}
+
+std::optional<std::vector<std::uint8_t>> EncodePng(const IconImage& image)
+{
+    if (image.Empty())
+        return std::nullopt;
+    std::vector<std::uint8_t> rgba(std::size_t(image.Width) * std::size_t(image.Height) * 4);
+    for (std::size_t i = 0; i < image.Pixels.size(); ++i) {
+        const std::uint32_t p = image.Pixels[i];
+        rgba[i * 4] = std::uint8_t(p >> 16);
+        rgba[i * 4 + 1] = std::uint8_t(p >> 8);
+        rgba[i * 4 + 2] = std::uint8_t(p);
+        rgba[i * 4 + 3] = std::uint8_t(p >> 24);
+    }
+    std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(SPNG_CTX_ENCODER), &spng_ctx_free);
+    if (!ctx)
+        return std::nullopt;
+    spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    spng_ihdr ihdr{};
+    ihdr.width = std::uint32_t(image.Width);
+    ihdr.height = std::uint32_t(image.Height);
+    ihdr.bit_depth = 8;
+    ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    if (spng_set_ihdr(ctx.get(), &ihdr) ||
+        spng_encode_image(ctx.get(), rgba.data(), rgba.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE))
+        return std::nullopt;
+    int err = 0;
+    std::size_t size = 0;
+    void* buffer = spng_get_png_buffer(ctx.get(), &size, &err);
+    if (!buffer || err)
+        return std::nullopt;
+    std::vector<std::uint8_t> png(static_cast<std::uint8_t*>(buffer), static_cast<std::uint8_t*>(buffer) + size);
+    std::free(buffer);
+    return png;
 }
 
 } // namespace gw

@@ -1,7 +1,11 @@
-// Encoder of single-image, 16-colour .ico files.
+// Encoders: single-image 16-colour .ico files, icon groups as stored, and PNG images.
 #pragma once
 
+#include "ByteReader.h"
+#include "IconCatalog.h"
 #include "IconImage.h"
+
+#include <optional>
 
 #include <array>
 #include <cstdint>
@@ -19,5 +23,14 @@ int NearestPaletteIndex(std::uint32_t rgb);
 // One 4-bit colour image with its 1-bit mask, laid out as an .ico file of
 // 6 + 16 + 40 + 64 + X + A bytes.
 std::vector<std::uint8_t> EncodeIco16(const IconImage& image);
+
+// An .ico file of a group as stored: a directory with the group's fields for each
+// entry, the true size and offset of each image, and the images' bytes unchanged, in
+// the group's order. `images[i]` holds the bytes of `entries[i]`.
+std::vector<std::uint8_t> EncodeGroupIco(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images);
+
+// An 8-bit RGBA PNG of the image (straight alpha; transparent pixels as the image holds
+// them); nullopt when the encoder fails.
+std::optional<std::vector<std::uint8_t>> EncodePng(const IconImage& image);
 
 } // namespace gw

@@ -262,15 +262,21 @@ std::uint32_t Low31(std::uint32_t v) { return v & 0x7FFFFFFFu; }
 // each entry at most once.
 class FirstLanguageData {
 public:
+    struct Found {
+        std::optional<Extent> Data;  // the first language whose data can be read
+        std::vector<GroupLanguage> Languages;
+    };
+
     FirstLanguageData(SourceView root, const RvaMap& map)
         : FRoot(root), FMap(map), FBudget(root.Size() / 8 + 16)
     {
     }
 
-    std::optional<Extent> operator()(std::uint32_t nameTarget)
+    const Found& operator()(std::uint32_t nameTarget)
     {
+        static const Found kNone;
         if (!IsSubdir(nameTarget))
-            return std::nullopt;
+            return kNone;
         auto [it, added] = FScanned.try_emplace(Low31(nameTarget));
         if (added)
             it->second = Scan(Low31(nameTarget));
@@ -278,8 +284,9 @@ public:
     }
 
 private:
-    std::optional<Extent> Scan(std::uint32_t offset)
+    Found Scan(std::uint32_t offset)
     {
+        Found found;
         ResourceDir langs(FRoot, offset);
         for (std::uint32_t i = 0; i < langs.Count() && FBudget > 0; ++i, --FBudget) {
             auto entry = langs.Entry(i);
@@ -291,16 +298,23 @@ private:
             auto rva = FRoot.ReadU32LE(e.Target), size = FRoot.ReadU32LE(std::uint64_t(e.Target) + 4);
             if (!rva || !size)
                 continue;
-            if (auto data = FMap.Data(*rva, *size))
-                return data;
+            auto data = FMap.Data(*rva, *size);
+            if (!data)
+                continue;
+            if (!found.Data)
+                found.Data = data;
+            if (!(e.Name & 0x80000000u))
+                found.Languages.push_back({std::uint16_t(e.Name & 0xFFFF), *data});
+            if (found.Languages.size() == IconGroup::kMaxLanguages)
+                break;
         }
-        return std::nullopt;
+        return found;
     }
 
     SourceView FRoot;
     const RvaMap& FMap;
     std::uint64_t FBudget;
-    std::unordered_map<std::uint32_t, std::optional<Extent>> FScanned;
+    std::unordered_map<std::uint32_t, Found> FScanned;
 };
 
 // The UTF-16 bytes of a named entry's name (empty when it does not fit in the file).
@@ -344,7 +358,7 @@ IconCatalog IconCatalog::Parse(const ByteSource& source, const CatalogLimits& li
     if (reserved && *reserved == 0 && type && *type == 1 && count && *count > 0) {
         c.FKind = FileKind::Ico;
         const std::uint64_t entries = std::min<std::uint32_t>(*count, limits.MaxImagesPerGroup);
-        c.FGroups.push_back({ResourceName{}, file.Clamp(0, kGroupHeader + entries * kIcoEntry)});
+        c.FGroups.push_back({ResourceName{}, file.Clamp(0, kGroupHeader + entries * kIcoEntry), {}});
         return c;
     }
 
@@ -365,11 +379,12 @@ IconCatalog IconCatalog::Parse(const ByteSource& source, const CatalogLimits& li
     return c;
 }
 
-void IconCatalog::AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits)
+void IconCatalog::AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits,
+                           std::vector<GroupLanguage> languages)
 {
     if (FGroups.size() >= limits.MaxGroups)
         return;
-    FGroups.push_back({std::move(name), directory});
+    FGroups.push_back({std::move(name), directory, std::move(languages)});
 }
 
 void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits& limits)
@@ -386,6 +401,7 @@ void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits
         dirCountAt = opt + 92;
         dirsAt = opt + 96;
     } else if (*magic == 0x20B) {
+        FPe64 = true;
         dirCountAt = opt + 108;
         dirsAt = opt + 112;
     } else {
@@ -447,7 +463,7 @@ void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits
             const DirEntry e = *entry;
             if (e.Name & 0x80000000u)
                 continue;
-            if (auto data = firstLanguageData(e.Target))
+            if (auto data = firstLanguageData(e.Target).Data)
                 FIcons.push_back({e.Name & 0xFFFF, *data});
         }
         std::stable_sort(FIcons.begin(), FIcons.end(),
@@ -476,8 +492,8 @@ void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits
             if (!seenIds.insert(name.Id).second)
                 continue;
         }
-        auto data = firstLanguageData(e.Target);
-        AddGroup(std::move(name), data ? *data : Extent{}, limits);
+        const auto& found = firstLanguageData(e.Target);
+        AddGroup(std::move(name), found.Data ? *found.Data : Extent{}, limits, found.Languages);
     }
 }
 
@@ -562,38 +578,63 @@ std::optional<Extent> IconCatalog::FindIcon(std::uint32_t id) const
     return it->Data;
 }
 
+std::vector<GroupEntry> IconCatalog::ReadGroupEntries(const Extent& at, const ByteSource& source) const
+{
+    std::vector<GroupEntry> entries;
+    std::vector<std::uint8_t> bytes(std::size_t(std::min<std::uint64_t>(at.Size, 6 + 16 * std::uint64_t(FMaxImages))));
+    if (bytes.empty() || !source.ReadAt(at.Offset, bytes.data(), bytes.size()))
+        return entries;
+    ByteReader dir(Bytes(bytes.data(), bytes.size()));
+    auto count = dir.ReadU16LE(4);
+    if (!count)
+        return entries;
+    const bool ico = FKind == FileKind::Ico;
+    const std::uint32_t entrySize = ico ? kIcoEntry : kGroupEntry;
+    std::uint32_t n = std::min<std::uint32_t>(*count, FMaxImages);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        std::uint64_t at = kGroupHeader + std::uint64_t(i) * entrySize;
+        if (!dir.Has(at, entrySize))
+            break;  // a directory cut short keeps the entries it has
+        GroupEntry e;
+        e.Width = *dir.ReadU8(at);
+        e.Height = *dir.ReadU8(at + 1);
+        e.ColorCount = *dir.ReadU8(at + 2);
+        e.Reserved = *dir.ReadU8(at + 3);
+        e.Planes = *dir.ReadU16LE(at + 4);
+        e.BitCount = *dir.ReadU16LE(at + 6);
+        e.StoredSize = *dir.ReadU32LE(at + 8);
+        if (ico) {
+            std::uint32_t offset = *dir.ReadU32LE(at + 12);
+            if (offset >= FFileSize)
+                continue;
+            // A size that runs past the end of the file is clamped to it.
+            std::uint64_t len = std::min<std::uint64_t>(e.StoredSize, FFileSize - offset);
+            if (!len)
+                continue;
+            e.Image = {offset, len};
+        } else {
+            e.Id = *dir.ReadU16LE(at + 12);
+            auto data = FindIcon(e.Id);
+            if (!data)
+                continue;
+            e.Image = *data;
+            // NE resources fill whole alignment units: the image is as long as the
+            // group says when that is shorter.
+            if (FKind == FileKind::Ne && e.StoredSize && e.StoredSize < e.Image.Size)
+                e.Image.Size = e.StoredSize;
+        }
+        entries.push_back(e);
+    }
+    return entries;
+}
+
 std::vector<Extent> IconCatalog::GroupImageExtents(std::size_t index, const ByteSource& source) const
 {
     std::vector<Extent> images;
     if (index >= FGroups.size())
         return images;
-    const Extent at = FGroups[index].Directory;
-    std::vector<std::uint8_t> bytes(std::size_t(std::min<std::uint64_t>(at.Size, 6 + 16 * std::uint64_t(FMaxImages))));
-    if (bytes.empty() || !source.ReadAt(at.Offset, bytes.data(), bytes.size()))
-        return images;
-    ByteReader dir(Bytes(bytes.data(), bytes.size()));
-    auto count = dir.ReadU16LE(4);
-    if (!count)
-        return images;
-    const bool ico = FKind == FileKind::Ico;
-    const std::uint32_t entrySize = ico ? kIcoEntry : kGroupEntry;
-    std::uint32_t n = std::min<std::uint32_t>(*count, FMaxImages);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        std::uint64_t entry = kGroupHeader + std::uint64_t(i) * entrySize;
-        if (!dir.Has(entry, entrySize))
-            break;  // a directory cut short keeps the entries it has
-        if (ico) {
-            std::uint32_t size = *dir.ReadU32LE(entry + 8), offset = *dir.ReadU32LE(entry + 12);
-            if (offset >= FFileSize)
-                continue;
-            // A size that runs past the end of the file is clamped to it.
-            std::uint64_t len = std::min<std::uint64_t>(size, FFileSize - offset);
-            if (len)
-                images.push_back({offset, len});
-        } else if (auto data = FindIcon(*dir.ReadU16LE(entry + 12))) {
-            images.push_back(*data);
-        }
-    }
+    for (const GroupEntry& e : ReadGroupEntries(FGroups[index].Directory, source))
+        images.push_back(e.Image);
     return images;
 }
 

@@ -40,10 +40,35 @@ struct Extent {
     bool operator==(const Extent&) const = default;
 };
 
+// One language of a group stored in several (PE files only).
+struct GroupLanguage {
+    std::uint16_t Id = 0;
+    Extent Directory;
+};
+
 struct IconGroup {
     ResourceName Name;
-    // The group's icon directory (GRPICONDIR); for .ico the header and its entries.
+    // The group's icon directory (GRPICONDIR) in its first language; for .ico the
+    // header and its entries.
     Extent Directory;
+    // Every language the group is stored in, in stored order (at most kMaxLanguages).
+    std::vector<GroupLanguage> Languages;
+
+    static constexpr std::size_t kMaxLanguages = 32;
+};
+
+// An entry of a group's directory whose image the file holds: the fields the
+// directory gives, and where the image lies.
+struct GroupEntry {
+    std::uint8_t Width = 0;   // 0 means 256
+    std::uint8_t Height = 0;
+    std::uint8_t ColorCount = 0;
+    std::uint8_t Reserved = 0;
+    std::uint16_t Planes = 0;
+    std::uint16_t BitCount = 0;
+    std::uint32_t StoredSize = 0;  // the image size the directory claims
+    std::uint16_t Id = 0;          // the RT_ICON resource (executables only)
+    Extent Image;
 };
 
 // Images read from a source: each distinct stretch read once, `Images` pointing into
@@ -70,6 +95,8 @@ public:
     static IconCatalog Parse(Bytes file, const CatalogLimits& limits = {});
 
     FileKind Kind() const { return FKind; }
+    // A PE32+ (64-bit) executable.
+    bool Pe64() const { return FPe64; }
     const std::vector<IconGroup>& Groups() const { return FGroups; }
     // Number of icons as the shell reports it: one for an icon file, the number of
     // distinct groups for an executable.
@@ -81,6 +108,8 @@ public:
     // directory order. Entries naming missing images are left out. Reads the group's
     // directory from `file`.
     std::vector<Extent> GroupImageExtents(std::size_t index, const ByteSource& file) const;
+    // The entries of the group directory at `directory` whose images the file holds.
+    std::vector<GroupEntry> ReadGroupEntries(const Extent& directory, const ByteSource& file) const;
     // The images of group `index` read from `file`; those that cannot be read, or that
     // come after `budget` bytes, are left out.
     ImageData ReadGroupImages(std::size_t index, const ByteSource& file,
@@ -106,9 +135,11 @@ private:
     std::optional<Extent> FindIcon(std::uint32_t id) const;
     void ParsePe(SourceView file, std::uint32_t peOffset, const CatalogLimits& limits);
     void ParseNe(SourceView file, std::uint32_t neOffset, const CatalogLimits& limits);
-    void AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits);
+    void AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits,
+                  std::vector<GroupLanguage> languages = {});
 
     FileKind FKind = FileKind::NotIcons;
+    bool FPe64 = false;
     std::uint64_t FFileSize = 0;
     Bytes FMemory;  // the bytes parsed, when they were given in memory
     std::vector<IconGroup> FGroups;

@@ -1,0 +1,316 @@
+// What the command-line tools share: files and their groups, names, image choice, writing.
+#include "IconFile.h"
+
+#include "IcoEncoder.h"
+#include "IconDecoder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace gw::cli {
+
+namespace {
+
+// Image data one request may read, and the largest .ico it may write: far beyond
+// any real group, a bound on what a hostile file can cost.
+constexpr std::uint64_t kMaxGroupBytes = 64u << 20;
+
+bool IsPngHead(Bytes head)
+{
+    static const std::uint8_t kSig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return head.size() >= 8 && std::equal(kSig, kSig + 8, head.begin());
+}
+
+void AppendUtf8(std::string& out, std::uint32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(char(c));
+    } else if (c < 0x800) {
+        out.push_back(char(0xC0 | (c >> 6)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(char(0xE0 | (c >> 12)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (c >> 18)));
+        out.push_back(char(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (c & 0x3F)));
+    }
+}
+
+// The distinct images of `entries`, read once each; false when one cannot be read or
+// they exceed the budget.
+bool ReadImages(const IconFile& file, const std::vector<GroupEntry>& entries, ImageData& out)
+{
+    std::uint64_t total = 0;
+    std::vector<std::pair<Extent, std::size_t>> read;
+    for (const GroupEntry& e : entries) {
+        auto known = std::find_if(read.begin(), read.end(), [&](const auto& r) { return r.first == e.Image; });
+        if (known == read.end()) {
+            total += e.Image.Size;
+            if (total > kMaxGroupBytes)
+                return false;
+            std::vector<std::uint8_t> buffer(std::size_t(e.Image.Size));
+            if (!file.Source.ReadAt(e.Image.Offset, buffer.data(), buffer.size()))
+                return false;
+            known = read.insert(read.end(), {e.Image, out.Buffers.size()});
+            out.Buffers.push_back(std::move(buffer));
+        }
+        const auto& buffer = out.Buffers[known->second];
+        out.Images.emplace_back(buffer.data(), buffer.size());
+    }
+    return true;
+}
+
+} // namespace
+
+IconFile IconFile::Open(const std::string& path)
+{
+    IconFile f;
+    f.Status = FileSource::Open(path, f.Source);
+    if (f.Ok())
+        f.Catalog = IconCatalog::Parse(f.Source);
+    return f;
+}
+
+std::string IconFile::KindName() const
+{
+    switch (Catalog.Kind()) {
+    case FileKind::Pe: return Catalog.Pe64() ? "PE32+" : "PE32";
+    case FileKind::Ne: return "NE";
+    case FileKind::Ico: return "ICO";
+    case FileKind::NotIcons: break;
+    }
+    return "none";
+}
+
+std::string NameText(const IconCatalog& catalog, const ResourceName& name)
+{
+    if (name.IsId)
+        return std::to_string(name.Id);
+    if (catalog.Kind() != FileKind::Pe)
+        return name.Text;
+    std::string out;
+    const std::string& t = name.Text;
+    for (std::size_t i = 0; i + 1 < t.size(); i += 2) {
+        std::uint32_t c = std::uint8_t(t[i]) | (std::uint32_t(std::uint8_t(t[i + 1])) << 8);
+        if (c >= 0xD800 && c < 0xDC00 && i + 3 < t.size()) {
+            std::uint32_t low = std::uint8_t(t[i + 2]) | (std::uint32_t(std::uint8_t(t[i + 3])) << 8);
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            } else {
+                c = 0xFFFD;
+            }
+        } else if (c >= 0xD800 && c < 0xE000) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
+std::vector<ImageSummary> Summarise(const IconFile& file, const Extent& directory)
+{
+    std::vector<ImageSummary> out;
+    for (const GroupEntry& e : file.Catalog.ReadGroupEntries(directory, file.Source)) {
+        ImageSummary s;
+        s.Bytes = e.Image.Size;
+        s.Width = e.Width ? e.Width : 256;
+        s.Height = e.Height ? e.Height : 256;
+        s.BitCount = e.BitCount;
+        std::uint8_t head[128];
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(sizeof head, e.Image.Size));
+        if (file.Source.ReadAt(e.Image.Offset, head, n)) {
+            const Bytes bytes(head, n);
+            s.Png = IsPngHead(bytes);
+            if (auto info = PeekIconImage(bytes)) {
+                s.Width = info->Width;
+                s.Height = info->Height;
+                s.BitCount = info->BitCount;
+            }
+        }
+        out.push_back(s);
+    }
+    return out;
+}
+
+std::optional<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang)
+{
+    const auto& groups = file.Catalog.Groups();
+    if (group >= groups.size())
+        return std::nullopt;
+    Extent directory = groups[group].Directory;
+    if (lang >= 0) {
+        auto it = std::find_if(groups[group].Languages.begin(), groups[group].Languages.end(),
+                               [&](const GroupLanguage& l) { return l.Id == lang; });
+        if (it == groups[group].Languages.end())
+            return std::nullopt;
+        directory = it->Directory;
+    }
+    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Source);
+    ImageData images;
+    if (entries.empty() || !ReadImages(file, entries, images))
+        return std::nullopt;
+    return EncodeGroupIco(entries, images.Images);
+}
+
+std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge)
+{
+    if (group >= file.Catalog.Groups().size())
+        return std::nullopt;
+    const auto entries = file.Catalog.ReadGroupEntries(file.Catalog.Groups()[group].Directory, file.Source);
+    ImageData images;
+    if (!ReadImages(file, entries, images))
+        return std::nullopt;
+    struct Candidate { std::size_t Index; ImageInfo Info; };
+    std::vector<Candidate> candidates;
+    for (std::size_t i = 0; i < images.Images.size(); ++i)
+        if (auto info = PeekIconImage(images.Images[i]))
+            candidates.push_back({i, *info});
+    auto side = [](const ImageInfo& i) { return std::max(i.Width, i.Height); };
+    auto area = [](const ImageInfo& i) { return i.Width * i.Height; };
+    // Best first: exact size, then larger ones from the smallest, then smaller ones
+    // from the largest; deeper colour first within one size.
+    auto rank = [&](const ImageInfo& i) {
+        if (size == 0)
+            return std::pair{0, -area(i)};
+        if (i.Width == size && i.Height == size)
+            return std::pair{0, 0};
+        if (side(i) > size)
+            return std::pair{1, area(i)};
+        return std::pair{2, -area(i)};
+    };
+    std::stable_sort(candidates.begin(), candidates.end(), [&](const Candidate& a, const Candidate& b) {
+        auto ra = rank(a.Info), rb = rank(b.Info);
+        if (ra != rb)
+            return ra < rb;
+        return a.Info.BitCount > b.Info.BitCount;
+    });
+    int failed = 0;
+    for (const Candidate& c : candidates) {
+        auto img = DecodeIconImage(images.Images[c.Index]);
+        if (!img) {
+            if (++failed == 4)
+                break;
+            continue;
+        }
+        const int longest = std::max(img->Width, img->Height);
+        if (size == 0 || (img->Width == size && img->Height == size) || longest == size ||
+            (longest < size && !enlarge))
+            return std::move(*img);
+        const double f = double(size) / longest;
+        const int w = std::max(1, int(std::lround(img->Width * f)));
+        const int h = std::max(1, int(std::lround(img->Height * f)));
+        return ScaleIcon(*img, w, h);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + at, bytes.size() - at);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = std::strerror(n < 0 ? errno : ENOSPC);
+            return false;
+        }
+        at += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool replace,
+                      std::string& error)
+{
+    if (!replace) {
+        // An exclusive create takes the name only when nothing has it, links included.
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                return WriteResult::Exists;
+            error = std::strerror(errno);
+            return WriteResult::Failed;
+        }
+        bool ok = WriteAll(fd, bytes, error);
+        if (::close(fd) != 0 && ok) {
+            error = std::strerror(errno);
+            ok = false;
+        }
+        if (!ok)
+            ::unlink(path.c_str());
+        return ok ? WriteResult::Written : WriteResult::Failed;
+    }
+
+    // Replacing: through a link to the file it names, and only a regular file.
+    std::string target = path;
+    struct stat st;
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists) {
+        if (!S_ISREG(st.st_mode)) {
+            error = "not a regular file";
+            return WriteResult::Failed;
+        }
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = folder + (folder.back() == '/' ? "" : "/") + "." + base + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
+    if (fd >= 0) {
+        bool ok = WriteAll(fd, bytes, error);
+        // A new file gets the usual mode; a replaced one keeps its own.
+        mode_t mode = exists ? (st.st_mode & 07777) : mode_t(0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
+        (void)::fchmod(fd, mode);  // refused on some file systems: harmless
+        if (::close(fd) != 0 && ok) {
+            error = std::strerror(errno);
+            ok = false;
+        }
+        if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+            error = std::strerror(errno);
+            ok = false;
+        }
+        if (!ok)
+            ::unlink(temp.c_str());
+        return ok ? WriteResult::Written : WriteResult::Failed;
+    }
+    // The folder takes no new names: write in place where the file can be written.
+    if (!exists) {
+        error = std::strerror(errno);
+        return WriteResult::Failed;
+    }
+    fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return WriteResult::Failed;
+    }
+    bool ok = WriteAll(fd, bytes, error);
+    if (::close(fd) != 0 && ok) {
+        error = std::strerror(errno);
+        ok = false;
+    }
+    return ok ? WriteResult::Written : WriteResult::Failed;
+}
+
+} // namespace gw::cli

@@ -1,0 +1,60 @@
+// What the command-line tools share: a file opened for one request with its icon
+// groups, names as text, image choice and safe writing of results.
+#pragma once
+
+#include "FileSource.h"
+#include "IconCatalog.h"
+#include "IconImage.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gw::cli {
+
+// A file opened and its groups found; the file stays open until this is destroyed.
+struct IconFile {
+    FileSource Source;
+    IconCatalog Catalog;
+    OpenStatus Status = OpenStatus::Unreadable;
+
+    static IconFile Open(const std::string& path);
+    bool Ok() const { return Status == OpenStatus::Ok; }
+    // "PE32", "PE32+", "NE", "ICO" or "none".
+    std::string KindName() const;
+};
+
+// A group's name as text: the number, or the string converted to UTF-8 (PE names are
+// UTF-16; NE names are 8-bit text, passed through).
+std::string NameText(const IconCatalog& catalog, const ResourceName& name);
+
+// One image of a group as the list shows it.
+struct ImageSummary {
+    int Width = 0;
+    int Height = 0;
+    int BitCount = 0;
+    bool Png = false;
+    std::uint64_t Bytes = 0;
+};
+// The images of a directory, described from their own headers where they can be read,
+// else from the directory's fields.
+std::vector<ImageSummary> Summarise(const IconFile& file, const Extent& directory);
+
+// The .ico of a group as stored (language `lang`, or the first one when -1); nullopt
+// when no image of it can be read.
+std::optional<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang = -1);
+
+// An image of the group at `size` pixels (the largest stored when 0): the stored one of
+// that size when there is one (the deepest), else the smallest larger one scaled down
+// with the area filter, else the largest, scaled up when `enlarge`. Non-square images
+// keep their shape within `size`.
+std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge = true);
+
+enum class WriteResult { Written, Exists, Failed };
+// Writes `bytes` to `path`. Without `replace`, an existing name is never touched
+// (Exists). With it, only a regular file is replaced, atomically where the folder
+// allows. A failed write leaves nothing behind.
+WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool replace,
+                      std::string& error);
+
+} // namespace gw::cli

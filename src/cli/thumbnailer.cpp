@@ -1,0 +1,68 @@
+// glimmerwick-thumbnailer -s SIZE IN OUT: the freedesktop thumbnailer interface. The
+// thumbnail is the image of the file's first icon group closest to SIZE, as a PNG of
+// at most SIZE pixels a side.
+#include "IcoEncoder.h"
+#include "IconDecoder.h"
+#include "IconFile.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+using namespace gw;
+using namespace gw::cli;
+
+namespace {
+
+int Usage()
+{
+    std::fputs("usage: glimmerwick-thumbnailer -s SIZE INPUT OUTPUT.png\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    long size = 0;
+    const char* in = nullptr;
+    const char* out = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-s") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            size = std::strtol(argv[++i], &end, 10);
+            if (*argv[i] == '\0' || *end != '\0')
+                return Usage();
+        } else if (!in) {
+            in = argv[i];
+        } else if (!out) {
+            out = argv[i];
+        } else {
+            return Usage();
+        }
+    }
+    if (!in || !out || size < 1)
+        return Usage();
+    size = std::min<long>(size, kMaxIconSide);
+
+    IconFile f = IconFile::Open(in);
+    if (!f.Ok() || f.Catalog.Groups().empty()) {
+        std::fprintf(stderr, "glimmerwick-thumbnailer: %s: no icons\n", in);
+        return 1;
+    }
+    // A stored image no larger than SIZE is kept as it is (a thumbnail is never
+    // blown up); a larger one is scaled down to SIZE.
+    auto image = GroupImageAt(f, 0, int(size), false);
+    auto png = image ? EncodePng(*image) : std::nullopt;
+    if (!png) {
+        std::fprintf(stderr, "glimmerwick-thumbnailer: %s: no image can be decoded\n", in);
+        return 1;
+    }
+    std::string error;
+    if (WriteFile(out, *png, true, error) != WriteResult::Written) {
+        std::fprintf(stderr, "glimmerwick-thumbnailer: %s: %s\n", out, error.c_str());
+        return 3;
+    }
+    return 0;
+}

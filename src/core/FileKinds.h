@@ -1,0 +1,47 @@
+// The kinds of files the program looks into for icons, by extension.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace gw {
+
+struct FileKindInfo {
+    const char* Extension;  // lower case, with the dot
+    int ImageIndex;         // the list's image for the kind
+    bool OneRow;            // listed as one row (icon 0) whatever the file holds
+};
+
+// In the order a file's extension is tested.
+inline constexpr FileKindInfo kFileKinds[] = {
+    {".exe", 1, false}, {".dll", 2, false}, {".bmp", 3, true},  {".ico", 4, true},  {".ocx", 5, false},
+    {".bpl", 6, false}, {".cpl", 7, false}, {".icl", 8, false}, {".scr", 9, false}, {".drv", 10, false},
+};
+inline constexpr std::size_t kFileKindCount = sizeof kFileKinds / sizeof kFileKinds[0];
+
+// Index in kFileKinds of the kind of `fileName` (raw bytes, any encoding), its last
+// extension compared without regard to ASCII case; -1 when it is of no kind.
+inline int FindFileKindIndex(std::string_view fileName)
+{
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos)
+        return -1;
+    const std::string_view ext = fileName.substr(dot);
+    for (std::size_t k = 0; k < kFileKindCount; ++k) {
+        const std::string_view want = kFileKinds[k].Extension;
+        if (ext.size() != want.size())
+            continue;
+        bool same = true;
+        for (std::size_t i = 0; i < ext.size() && same; ++i) {
+            char c = ext[i];
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+            same = c == want[i];
+        }
+        if (same)
+            return int(k);
+    }
+    return -1;
+}
+
+} // namespace gw

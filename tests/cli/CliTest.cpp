@@ -1,0 +1,354 @@
+// glimmerwick-cli and glimmerwick-thumbnailer as users and scripts run them: groups
+// written as stored checked against wrestool and icotool, PNG export against icotool,
+// exit codes, selection, folder walks, names that are not UTF-8, damaged files.
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <sstream>
+
+using namespace gwtest;
+
+namespace {
+
+struct Ran {
+    int Code = -1;       // exit status; -1 when killed by a signal
+    std::string Out;
+};
+
+// Runs a program with raw byte arguments, stdout captured, stderr discarded.
+Ran Exec(const std::vector<std::string>& args)
+{
+    int pipeFd[2];
+    if (::pipe(pipeFd) != 0)
+        return {};
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(pipeFd[1], 1);
+        int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 2);
+        ::close(pipeFd[0]);
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(pipeFd[1]);
+    Ran r;
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(pipeFd[0], buf, sizeof buf)) > 0)
+        r.Out.append(buf, std::size_t(n));
+    ::close(pipeFd[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+Ran Cli(std::vector<std::string> args)
+{
+    args.insert(args.begin(), GW_CLI);
+    return Exec(args);
+}
+
+std::vector<std::string> Fixtures()
+{
+    std::vector<std::string> files;
+    std::istringstream list(GW_PE_NE_FIXTURES);
+    for (std::string name; std::getline(list, name, ',');)
+        files.push_back(name);
+    return files;
+}
+
+std::string Sh(const std::string& command) { return Exec({"/bin/sh", "-c", command}).Out; }
+
+// The images of an .ico file: (offset, size) per directory entry.
+std::vector<std::vector<std::uint8_t>> IcoImages(const std::vector<std::uint8_t>& ico)
+{
+    std::vector<std::vector<std::uint8_t>> images;
+    const int count = GetU16(ico, 4);
+    for (int i = 0; i < count; ++i) {
+        auto [offset, size] = IcoImageExtent(ico, i);
+        if (offset + size > ico.size())
+            return {};
+        images.emplace_back(ico.begin() + std::ptrdiff_t(offset), ico.begin() + std::ptrdiff_t(offset + size));
+    }
+    return images;
+}
+
+void ExpectSamePixels(const std::string& ours, const std::string& theirs)
+{
+    const Rgba a = LoadPng(ours), b = LoadPng(theirs);
+    ASSERT_EQ(a.Width, b.Width) << ours;
+    ASSERT_EQ(a.Height, b.Height) << ours;
+    for (int y = 0; y < a.Height; ++y)
+        for (int x = 0; x < a.Width; ++x) {
+            ASSERT_EQ(a.Alpha(x, y), b.Alpha(x, y)) << ours << " (" << x << "," << y << ")";
+            ASSERT_TRUE(a.Alpha(x, y) == 0 || a.At(x, y) == b.At(x, y)) << ours << " (" << x << "," << y << ")";
+        }
+}
+
+class WrestoolOracle : public testing::TestWithParam<std::string> {};
+
+// Every group wrestool writes, ours writes under the same name with the same images
+// (icotool's listing), byte-equal image data and the same pixels (icotool -x).
+TEST_P(WrestoolOracle, GroupsAsStoredMatchWrestoolAndIcotool)
+{
+    const std::string file = GetParam();
+    TempDir ours, theirs;
+    const Ran r = Cli({"extract", "--wrestool-names", "-o", ours.Path(), file});
+    ASSERT_NE(r.Code, -1);
+    Sh(std::string(GW_WRESTOOL) + " -x --type=14 -o '" + theirs.Path() + "' '" + file + "' 2>/dev/null");
+    const bool ne = file.find(".icl") != std::string::npos;  // the NE fixtures
+    ASSERT_EQ(ours.List(), theirs.List()) << file;
+    for (const std::string& name : theirs.List()) {
+        const auto a = ReadBytes(ours / name), b = ReadBytes(theirs / name);
+        const std::string icotool = std::string(GW_ICOTOOL) + " -l '";
+        // icotool's listing and complaints, without the file's path.
+        auto listing = [&](const std::string& path) {
+            std::string l = Sh(icotool + path + "' 2>&1");
+            for (std::size_t at; (at = l.find(path)) != std::string::npos;)
+                l.erase(at, path.size());
+            return l;
+        };
+        EXPECT_EQ(listing(ours / name), listing(theirs / name)) << name;
+        const auto ia = IcoImages(a), ib = IcoImages(b);
+        ASSERT_EQ(ia.size(), ib.size()) << name;
+        ASSERT_FALSE(ia.empty()) << name;
+        for (std::size_t i = 0; i < ia.size(); ++i) {
+            if (ne) {
+                // wrestool keeps the padding of NE alignment units after the image.
+                ASSERT_LE(ia[i].size(), ib[i].size()) << name << " " << i;
+                EXPECT_TRUE(std::equal(ia[i].begin(), ia[i].end(), ib[i].begin())) << name << " " << i;
+            } else {
+                EXPECT_EQ(ia[i], ib[i]) << name << " " << i;
+            }
+        }
+        TempDir pa, pb;
+        Sh(std::string(GW_ICOTOOL) + " -x -o '" + pa.Path() + "' '" + (ours / name) + "' 2>/dev/null");
+        Sh(std::string(GW_ICOTOOL) + " -x -o '" + pb.Path() + "' '" + (theirs / name) + "' 2>/dev/null");
+        ASSERT_EQ(pa.List(), pb.List()) << name;
+        for (const std::string& png : pa.List())
+            ExpectSamePixels(pa / png, pb / png);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, WrestoolOracle, testing::ValuesIn(Fixtures()), [](const auto& info) {
+    std::string n = info.param.substr(info.param.rfind('/') + 1);
+    for (char& c : n)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return n;
+});
+
+// The stored image of each size of sizes.ico (16 x 16 4-bit, 32 x 32 8-bit, 48 x 48
+// 32-bit, 256 x 256 PNG), exported through the group of a library and of the .ico
+// file, pixel for pixel what icotool extracts.
+TEST(CliPng, StoredSizeEqualsIcotoolPixelForPixel)
+{
+    TempDir dir;
+    const std::string ico = DataPath("sizes.ico");
+    Sh(std::string(GW_ICOTOOL) + " -x -o '" + dir.Path() + "' '" + ico + "' 2>/dev/null");
+    struct Case { const char* Size; int IcotoolIndex; };
+    for (const Case& c : {Case{"16", 1}, Case{"32", 2}, Case{"48", 3}, Case{"256", 4}, Case{nullptr, 4}}) {
+        const std::string expected = dir / ("sizes_" + std::to_string(c.IcotoolIndex) + "_" +
+                                            (c.IcotoolIndex == 1   ? "16x16x4"
+                                             : c.IcotoolIndex == 2 ? "32x32x8"
+                                             : c.IcotoolIndex == 3 ? "48x48x32"
+                                                                   : "256x256x32") +
+                                            ".png");
+        ASSERT_TRUE(Exists(expected)) << expected << " among " << ::testing::PrintToString(dir.List());
+        for (const std::pair<std::string, std::string>& source :
+             {std::pair{ico, std::string("0")}, std::pair{DataPath("groups32.dll"), std::string("3")}}) {
+            const std::string out = dir / ("ours_" + std::string(c.Size ? c.Size : "max") + "_" + source.second + ".png");
+            std::vector<std::string> args{"png", "--index", source.second, "-o", out, source.first};
+            if (c.Size)
+                args.insert(args.end() - 1, {"--size", c.Size});
+            ASSERT_EQ(Cli(args).Code, 0) << out;
+            ExpectSamePixels(out, expected);
+        }
+    }
+    // No stored 24 x 24: the 32 x 32 image scaled down; no 1000: the largest scaled up.
+    ASSERT_EQ(Cli({"png", "--size", "24", "-o", dir / "24.png", ico}).Code, 0);
+    EXPECT_EQ(LoadPng(dir / "24.png").Width, 24);
+    ASSERT_EQ(Cli({"png", "--size", "1000", "-o", dir / "1000.png", ico}).Code, 0);
+    EXPECT_EQ(LoadPng(dir / "1000.png").Height, 1000);
+}
+
+TEST(CliLegacy, WritesWhatIconprobeSaveWrites)
+{
+    TempDir dir;
+    for (const char* index : {"0", "3", "-42"}) {
+        const std::string file = DataPath("groups64.dll");
+        ASSERT_EQ(Cli({"legacy", file, index, dir / (std::string("a") + index + ".ico")}).Code, 0) << index;
+        ASSERT_EQ(Exec({GW_ICONPROBE, "save", file, index, dir / (std::string("b") + index + ".ico")}).Code, 0);
+        const auto ours = ReadBytes(dir / (std::string("a") + index + ".ico"));
+        EXPECT_EQ(ours.size(), 766u);
+        EXPECT_EQ(ours, ReadBytes(dir / (std::string("b") + index + ".ico"))) << index;
+    }
+}
+
+TEST(CliExitCodes, ScriptsCanTellWhatHappened)
+{
+    TempDir dir;
+    const std::string dll = DataPath("groups32.dll"), none = DataPath("noicons32.dll");
+    WriteBytes(dir / "plain", {1, 2, 3});
+    struct Case { std::vector<std::string> Args; int Code; };
+    const std::vector<Case> cases = {
+        {{"list", dll}, 0},
+        {{"list", "--json", dll, DataPath("library9.icl"), DataPath("sizes.ico")}, 0},
+        {{"list", dll, dir / "missing.dll"}, 1},
+        {{"list", none}, 1},
+        {{"list"}, 2},
+        {{"frobnicate"}, 2},
+        {{}, 2},
+        {{"extract", dll}, 2},
+        {{"extract", "-o", dir / "out", "--index", "x", dll}, 2},
+        {{"png", "--size", "0", "-o", dir / "x.png", dll}, 2},
+        {{"legacy", dll, "3"}, 2},
+        {{"extract", "-o", dir / "out", "--index", "3", dll}, 0},
+        {{"extract", "-o", dir / "out", "--index", "3", dll}, 3},           // exists
+        {{"extract", "--force", "-o", dir / "out", "--index", "3", dll}, 0},
+        {{"extract", "-o", dir / "plain/sub", "--index", "3", dll}, 3},     // no such folder can be made
+        {{"extract", "-o", dir / "out2", none}, 1},
+        {{"extract", "-o", dir / "out2", "--name", "NOSUCH", dll}, 1},
+        {{"extract", "-o", dir / "out2", dir.Path()}, 1},                    // a folder without -r
+        {{"png", "--index", "9", "-o", dir / "x.png", dll}, 1},
+        {{"legacy", dll, "7", dir / "x.ico"}, 1},
+        {{"legacy", dll, "3", dir / "plain"}, 3},
+    };
+    for (const Case& c : cases) {
+        const Ran r = Cli(c.Args);
+        std::string shown;
+        for (const std::string& a : c.Args)
+            shown += a + " ";
+        EXPECT_EQ(r.Code, c.Code) << shown;
+    }
+    EXPECT_EQ(ReadBytes(dir / "plain"), (std::vector<std::uint8_t>{1, 2, 3})) << "never replaced without --force";
+}
+
+TEST(CliExtract, SelectsByIndexNameAndLanguage)
+{
+    const std::string dll = DataPath("groups32.dll");
+    struct Case { std::vector<std::string> Options; std::vector<std::string> Written; };
+    const std::vector<Case> cases = {
+        {{"--index", "3", "--index", "0"}, {"groups32.dll_0.ico", "groups32.dll_3.ico"}},
+        {{"--name", "apple"}, {"groups32.dll_0.ico"}},
+        {{"--name", "42", "--name", "STARLIGHT"}, {"groups32.dll_1.ico", "groups32.dll_3.ico"}},
+        {{"--lang", "1031"}, {"groups32.dll_2.ico"}},
+        {{"--lang", "1031", "--wrestool-names"}, {"groups32.dll_14_7_1031.ico"}},
+        {{"--name", "7", "--wrestool-names"}, {"groups32.dll_14_7.ico", "groups32.dll_14_7_1031.ico"}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        std::vector<std::string> args{"extract", "-o", dir.Path()};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        args.push_back(dll);
+        EXPECT_EQ(Cli(args).Code, 0) << c.Options[1];
+        EXPECT_EQ(dir.List(), c.Written) << c.Options[1];
+    }
+    // The two languages of group 7 are different groups: 1031 holds one image.
+    TempDir dir;
+    ASSERT_EQ(Cli({"extract", "--lang", "1031", "-o", dir.Path(), dll}).Code, 0);
+    EXPECT_EQ(GetU16(ReadBytes(dir / "groups32.dll_2.ico"), 4), 1);
+    ASSERT_EQ(Cli({"extract", "--lang", "1033", "--index", "2", "-o", dir / "b", dll}).Code, 0);
+    EXPECT_GT(GetU16(ReadBytes(dir / "b/groups32.dll_2.ico"), 4), 1);
+}
+
+// A walk takes the program's file kinds in any case, follows links to files but not to
+// folders, mirrors the folders and takes names that are not UTF-8 (GB2312 here).
+TEST(CliExtract, WalksFoldersWithTheFileKindsAndRawNames)
+{
+    TempDir src, out;
+    const std::string gb = "\xcd\xbc\xb1\xea";  // 图标 in GB2312
+    ASSERT_EQ(::mkdir((src / gb).c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((src / "deep").c_str(), 0755), 0);
+    WriteBytes(src / (gb + "/" + gb + ".DLL"), ReadBytes(DataPath("library4.icl")));
+    WriteBytes(src / "deep/a.icl", ReadBytes(DataPath("library9.icl")));
+    WriteBytes(src / "deep/a.txt", ReadBytes(DataPath("groups32.dll")));
+    WriteBytes(src / "deep/none.dll", ReadBytes(DataPath("noicons64.dll")));
+    TempDir elsewhere;
+    WriteBytes(elsewhere / "b.exe", ReadBytes(DataPath("groups64.dll")));
+    WriteBytes(elsewhere / "c.ico", ReadBytes(DataPath("png256.ico")));
+    ASSERT_EQ(::symlink(elsewhere.Path().c_str(), (src / "linked").c_str()), 0);
+    ASSERT_EQ(::symlink((elsewhere / "c.ico").c_str(), (src / "link.ICO").c_str()), 0);
+
+    const Ran r = Cli({"extract", "-r", "-o", out.Path(), src.Path()});
+    EXPECT_EQ(r.Code, 0);  // files found by the walk without icons are passed over
+    EXPECT_EQ(out.List(), (std::vector<std::string>{"deep", "link.ICO_0.ico", gb}));
+    EXPECT_EQ(ReadBytes(out / "link.ICO_0.ico"), ReadBytes(DataPath("png256.ico")));
+    EXPECT_TRUE(Exists(out / (gb + "/" + gb + ".DLL_0.ico")));
+    EXPECT_TRUE(Exists(out / "deep/a.icl_3.ico"));
+    EXPECT_FALSE(Exists(out / "linked"));
+
+    const Ran json = Cli({"list", "--json", src / (gb + "/" + gb + ".DLL")});
+    EXPECT_EQ(json.Code, 0);
+    // CD BC happens to be UTF-8 as well (U+037C); B1 and EA are not.
+    EXPECT_NE(json.Out.find("\xcd\xbc\\udcb1\\udcea.DLL\",\"kind\":\"NE\""), std::string::npos) << json.Out;
+}
+
+// The damaged and hostile corpus: answers, never a crash; each thumbnail decodes and
+// fits its size.
+TEST(CliHostile, DamagedFilesEndInAnAnswer)
+{
+    TempDir out;
+    const Ran list = Cli({"list", "--json", GW_MALFORMED_DIR + std::string("/") + "."});
+    EXPECT_EQ(list.Code, 1);
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(GW_MALFORMED_DIR))
+        files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> args{"list", "--json"};
+    args.insert(args.end(), files.begin(), files.end());
+    const Ran all = Cli(args);
+    EXPECT_TRUE(all.Code == 0 || all.Code == 1);
+    EXPECT_EQ(std::count(all.Out.begin(), all.Out.end(), '\n'), std::ptrdiff_t(files.size()));
+    const Ran walk = Cli({"extract", "-r", "-o", out.Path(), GW_MALFORMED_DIR});
+    EXPECT_TRUE(walk.Code == 0 || walk.Code == 1) << walk.Code;
+
+    int thumbnails = 0;
+    for (std::size_t i = 0; i < files.size(); i += 3) {
+        const std::string png = out / "thumb.png";
+        ::unlink(png.c_str());
+        const Ran t = Exec({GW_THUMBNAILER, "-s", "48", files[i], png});
+        ASSERT_TRUE(t.Code == 0 || t.Code == 1) << files[i] << " " << t.Code;
+        if (t.Code == 0) {
+            const Rgba img = LoadPng(png);
+            EXPECT_TRUE(img.Width >= 1 && img.Width <= 48 && img.Height >= 1 && img.Height <= 48) << files[i];
+            ++thumbnails;
+        }
+    }
+    EXPECT_GT(thumbnails, 0);
+}
+
+TEST(CliThumbnailer, EveryKindOfInputGivesAThumbnailOfAtMostTheSize)
+{
+    TempDir out;
+    struct Case { std::string File; const char* Size; int Side; };
+    for (const Case& c : {Case{DataPath("groups32.dll"), "128", 32}, Case{DataPath("groups64.dll"), "16", 16},
+                          Case{DataPath("library4.icl"), "256", 32}, Case{DataPath("library9.icl"), "16", 16},
+                          Case{DataPath("png256.ico"), "128", 128}, Case{DataPath("png256.ico"), "256", 256}}) {
+        const std::string png = out / "t.png";
+        ::unlink(png.c_str());
+        ASSERT_EQ(Exec({GW_THUMBNAILER, "-s", c.Size, c.File, png}).Code, 0) << c.File;
+        const Rgba img = LoadPng(png);
+        EXPECT_EQ(img.Width, c.Side) << c.File << " " << c.Size;
+        EXPECT_EQ(img.Height, c.Side) << c.File << " " << c.Size;
+    }
+    EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "48", DataPath("noicons32.dll"), out / "n.png"}).Code, 1);
+    EXPECT_FALSE(Exists(out / "n.png"));
+    EXPECT_EQ(Exec({GW_THUMBNAILER, DataPath("groups32.dll")}).Code, 2);
+}
+
+} // namespace
