@@ -1,5 +1,6 @@
 // The main window's settings: reading at creation, writing at close, the options and
 // remember-last-folder commands.
+#include "FileNames.h"
 #include "Mainform.h"
 #include "Option.h"
 #include "Profile.h"
@@ -15,12 +16,12 @@ const char kView[] = "View";
 
 std::string Native(const QString& path)
 {
-    return QFile::encodeName(path).toStdString();
+    return EncodeFileName(path).toStdString();
 }
 
 QString FromNative(const std::string& path)
 {
-    return QFile::decodeName(QByteArray::fromStdString(path));
+    return DecodeFileName(QByteArray::fromStdString(path));
 }
 
 // The folder above `path`; "/" above a top-level folder or a relative name.
@@ -75,7 +76,7 @@ void TForm1::FormCreate(TObject* Sender)
         if (last)
             Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
         FCurrentDir = DirectoryListBox1->Directory();
-        PathLable->SetCaption(FCurrentDir);
+        PathLable->SetCaption(DisplayFileName(FCurrentDir));
         RefreshFileList();
     } catch (const std::exception&) {
         // Reading the settings fails silently; the window starts with what it has.

@@ -3,6 +3,7 @@
 
 #include "About.h"
 #include "Dialogs.h"
+#include "FileNames.h"
 #include "Profile.h"
 #include "ShellApi.h"
 
@@ -113,9 +114,9 @@ void TForm1::SaveMenuClick(TObject* Sender)
     QString target = SavePictureDialog1->FileName;
     if (!target.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive))
         target += QLatin1String(".ico");
-    const QByteArray targetPath = QFile::encodeName(target);
+    const QByteArray targetPath = EncodeFileName(target);
     if ((options & ofOverwritePrompt) && access(targetPath.constData(), F_OK) == 0) {
-        const QString question = target + QStringLiteral(" 已存在。\n要替换它吗？");
+        const QString question = DisplayFileName(target) + QStringLiteral(" 已存在。\n要替换它吗？");
         if (MessageBox(this, question, QStringLiteral("确认另存为"), MB_YESNO | MB_ICONWARNING) != IDYES)
             return;
     }
@@ -148,7 +149,7 @@ void TForm1::HelpClick(TObject* Sender)
     std::string folder = ApplicationFolder();
     if (folder.empty() || folder.back() != '/')
         folder += '/';
-    ShellOpen(QFile::decodeName(QByteArray::fromStdString(folder + "help.chm")));
+    ShellOpen(DecodeFileName(QByteArray::fromStdString(folder + "help.chm")));
 }
 
 void TForm1::AboutClick(TObject* Sender)

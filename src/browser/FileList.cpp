@@ -2,6 +2,7 @@
 #include "Mainform.h"
 
 #include "FileKinds.h"
+#include "FileNames.h"
 #include "Forms.h"
 
 #include <QCollator>
@@ -52,7 +53,7 @@ QString ListStatusText(int count)
 
 QByteArray TForm1::FolderPath() const
 {
-    return QFile::encodeName(FCurrentDir);
+    return EncodeFileName(FCurrentDir);
 }
 
 QByteArray TForm1::RowPath(const TListItem* Item) const
@@ -61,12 +62,13 @@ QByteArray TForm1::RowPath(const TListItem* Item) const
     if (!path.endsWith('/'))
         path += '/';
     const auto* raw = static_cast<const QByteArray*>(Item->Data);
-    return path + (raw ? *raw : QFile::encodeName(Item->Caption()));
+    return path + (raw ? *raw : EncodeFileName(Item->Caption()));
 }
 
 QString TForm1::RowDisplayPath(const TListItem* Item) const
 {
-    return FCurrentDir + (FCurrentDir.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + Item->Caption();
+    return DisplayFileName(FCurrentDir) + (FCurrentDir.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) +
+           Item->Caption();
 }
 
 void TForm1::RefreshFileList()
@@ -88,7 +90,7 @@ void TForm1::RefreshFileList()
     std::vector<QString> readable;
     readable.reserve(FRowNames.size());
     for (const QByteArray& name : FRowNames)
-        readable.push_back(QFile::decodeName(name));
+        readable.push_back(DisplayFileName(DecodeFileName(name)));
     std::vector<std::size_t> order(readable.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -137,7 +139,7 @@ bool TForm1::ScanFolder()
         if (stat(path.constData(), &st) != 0 || S_ISDIR(st.st_mode))
             continue;
 
-        const QString caption = QFile::decodeName(name);
+        const QString caption = DisplayFileName(DecodeFileName(name));
         const TFileKind* kind = FindFileKind(*this, caption);
         if (!kind)
             continue;

@@ -1,5 +1,6 @@
 // TForm1: the main window's layout, its command bindings and command availability.
 #include "Mainform.h"
+#include "FileNames.h"
 
 #include "FormResources.h"
 
@@ -159,7 +160,7 @@ void TForm1::CreateLayout()
     DirectoryListBox1->SetPopupMenu(PopupMenu2);
     // The tree opens in the process's current folder (the root when that is gone).
     try {
-        DirectoryListBox1->SetDirectory(QDir::currentPath());
+        DirectoryListBox1->SetDirectory(CurrentFolder());
     } catch (const std::exception&) {
         DirectoryListBox1->SetDirectory(QStringLiteral("/"));
     }

@@ -3,6 +3,7 @@
 
 #include "Dialogs.h"
 #include "Extractthd.h"
+#include "FileNames.h"
 #include "Mainform.h"
 #include "OutputFolder.h"
 
@@ -50,7 +51,7 @@ QByteArray OutputBaseName(const QByteArray& fileName)
 
 bool WalkExtracts(const TForm1& form, const QByteArray& fileName)
 {
-    return FindFileKind(form, QFile::decodeName(fileName)) != nullptr;
+    return FindFileKind(form, DecodeFileName(fileName)) != nullptr;
 }
 
 void ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
@@ -94,7 +95,7 @@ void TForm1::ExtractFromFileClick(TObject* Sender)
 
 void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder)
 {
-    const QString caption = QFile::decodeName(Source);
+    const QString caption = DisplayFileName(DecodeFileName(Source));
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(this);
     const int count = int(ExtractIconA(instance, Source.constData(), -1));
     if (count == 0) {
@@ -103,7 +104,7 @@ void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFold
     }
     StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从文件中提取图标..."));
     const QByteArray name = Source.mid(Source.lastIndexOf('/') + 1);
-    const QByteArray base = JoinPath(QFile::encodeName(OutputFolder), OutputBaseName(name));
+    const QByteArray base = JoinPath(EncodeFileName(OutputFolder), OutputBaseName(name));
     int written = 0;
     {
         TIcon holder;
@@ -135,7 +136,7 @@ namespace {
 // reached another way.
 bool IsSourceFolder(const QString& output, const QString& source)
 {
-    return output == source || CanonicalPath(QFile::encodeName(output)) == CanonicalPath(QFile::encodeName(source));
+    return output == source || CanonicalPath(EncodeFileName(output)) == CanonicalPath(EncodeFileName(source));
 }
 
 void RefuseSourceFolder(TForm1* form)
@@ -153,13 +154,13 @@ void TForm1::ExtractFromFolderClick(TObject* Sender)
     if (!output)
         return;
     const QString folder = DirectoryListBox1->Directory();
-    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从文件夹") + folder + QStringLiteral("中提取图标..."));
+    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从文件夹") + DisplayFileName(folder) + QStringLiteral("中提取图标..."));
     if (IsSourceFolder(*output, folder)) {
         RefuseSourceFolder(this);
         return;
     }
     FExtractedCount = 0;
-    new ExtractThread(QFile::encodeName(folder), QFile::encodeName(*output), false, false);
+    new ExtractThread(EncodeFileName(folder), EncodeFileName(*output), false, false);
 }
 
 void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
@@ -175,5 +176,5 @@ void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
     }
     StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从多级文件夹中提取图标..."));
     FExtractedCount = 0;
-    new ExtractThread(QFile::encodeName(folder), QFile::encodeName(*output), true, false);
+    new ExtractThread(EncodeFileName(folder), EncodeFileName(*output), true, false);
 }

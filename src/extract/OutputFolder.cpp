@@ -1,7 +1,7 @@
 // TOutputFolder: the dialog in which the user picks the folder that receives extracted icons.
 #include "OutputFolder.h"
 
-#include <QDir>
+#include "FileNames.h"
 
 TOutputFolder::TOutputFolder(TComponent* Owner)
     : TForm(Owner)
@@ -53,12 +53,12 @@ TOutputFolder::TOutputFolder(TComponent* Owner)
     DriveComboBox1->SetDirList(DirectoryListBox1);
     DirectoryListBox1->SetDirLabel(DirChoose);
     try {
-        DirectoryListBox1->SetDirectory(QDir::currentPath());
+        DirectoryListBox1->SetDirectory(CurrentFolder());
     } catch (const EInOutError&) {
         DirectoryListBox1->SetDirectory(QStringLiteral("/"));
     }
     DriveComboBox1->SetDrive(DirectoryListBox1->Directory());
-    DirChoose->SetCaption(DirectoryListBox1->Directory());
+    DirChoose->SetCaption(DisplayFileName(DirectoryListBox1->Directory()));
     DriveComboBox1->OnChange = [this](TObject* Sender) { DriveChange(Sender); };
     DirectoryListBox1->OnChange = [this](TObject* Sender) { DirChange(Sender); };
     OKBtn->setFocus();

@@ -1,12 +1,14 @@
 // Message boxes and the save dialog.
 #include "Dialogs.h"
 
+#include "FileNames.h"
 #include "Forms.h"
 
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <unistd.h>
 
 #include <deque>
 
@@ -94,13 +96,14 @@ bool TSaveDialog::Execute(QWidget* owner)
         gSaveResults.pop_front();
         if (!result)
             return false;
-        if ((Options & ofOverwritePrompt) && QFileInfo::exists(*result)) {
-            const QString text = QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(*result);
+        const QString chosen = RecoverFileName(*result);
+        if ((Options & ofOverwritePrompt) && ::access(EncodeFileName(chosen).constData(), F_OK) == 0) {
+            const QString text = QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(DisplayFileName(chosen));
             if (MessageBox(owner, text, Title.isEmpty() ? QStringLiteral("Save As") : Title,
                            MB_YESNO | MB_ICONWARNING) != IDYES)
                 return false;
         }
-        FileName = *result;
+        FileName = chosen;
         return true;
     }
     // "a|*.x|b|*.y" becomes "a (*.x);;b (*.y)".
@@ -123,6 +126,6 @@ bool TSaveDialog::Execute(QWidget* owner)
         dialog.selectFile(FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    FileName = dialog.selectedFiles().constFirst();
+    FileName = RecoverFileName(dialog.selectedFiles().constFirst());
     return true;
 }

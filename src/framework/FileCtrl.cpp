@@ -1,10 +1,12 @@
 // The folder list and the drive box.
 #include "FileCtrl.h"
 
+#include "FileNames.h"
 #include "Forms.h"
 #include "StdCtrls.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +15,13 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace {
@@ -46,7 +54,7 @@ QString Unescape(const QByteArray& field)
         }
         out.append(field[i]);
     }
-    return QFile::decodeName(out);
+    return DecodeFileName(out);
 }
 
 const std::set<QString>& PseudoFileSystems()
@@ -120,7 +128,7 @@ QStringList MountRoots()
             path.startsWith(QLatin1String("/dev")) || path.startsWith(QLatin1String("/run")))
             continue;
         // Single files bound over others are no drives.
-        if (!QFileInfo(path).isDir())
+        if (!IsFolder(path))
             continue;
         roots << path;
     }
@@ -129,7 +137,9 @@ QStringList MountRoots()
 
 QString NormalizeFolder(const QString& path)
 {
-    QString p = QDir::cleanPath(QDir(path).absolutePath());
+    // Plain text work: the names need not be UTF-8 (see FileNames.h).
+    const QString absolute = path.startsWith(QLatin1Char('/')) ? path : CurrentFolder() + QLatin1Char('/') + path;
+    QString p = QDir::cleanPath(absolute);
     if (p.isEmpty())
         p = QStringLiteral("/");
     return p;
@@ -167,9 +177,9 @@ void TDirectoryListBox::SetItemHeight(int height)
 void TDirectoryListBox::SetDirectory(const QString& path)
 {
     const QString folder = NormalizeFolder(path);
-    const QFileInfo info(folder);
-    if (!info.isDir() || !QDir(folder).isReadable() || !QDir::setCurrent(folder))
-        throw EInOutError("Cannot enter folder " + folder.toStdString());
+    const QByteArray native = EncodeFileName(folder);
+    if (!IsFolder(folder) || ::access(native.constData(), R_OK) != 0 || ::chdir(native.constData()) != 0)
+        throw EInOutError("Cannot enter folder " + native.toStdString());
     FDirectory = folder;
     LastFolders()[DriveOf(folder)] = folder;
     Rebuild();
@@ -188,30 +198,60 @@ void TDirectoryListBox::Rebuild()
     FPaths.clear();
     // Ancestors, root first.
     QStringList chain;
-    for (QString p = FDirectory;; p = QFileInfo(p).path()) {
+    for (QString p = FDirectory;;) {
         chain.prepend(p);
         if (p == QLatin1String("/"))
             break;
+        const qsizetype slash = p.lastIndexOf(QLatin1Char('/'));
+        p = slash <= 0 ? QStringLiteral("/") : p.left(slash);
     }
     int level = 0;
     int current = 0;
     for (const QString& p : chain) {
-        auto* entry = new QListWidgetItem(p == QLatin1String("/") ? p : QFileInfo(p).fileName(), this);
+        const QString name = p == QLatin1String("/") ? p : p.mid(p.lastIndexOf(QLatin1Char('/')) + 1);
+        auto* entry = new QListWidgetItem(DisplayFileName(name), this);
         entry->setData(Qt::UserRole + 1, level++);
         entry->setData(Qt::UserRole + 2, true);
         entry->setSizeHint(QSize(0, FItemHeight));
         FPaths << p;
         current = count() - 1;
     }
-    QDir dir(FDirectory);
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
-    for (const QString& name : subfolders) {
-        auto* entry = new QListWidgetItem(name, this);
+    // The subfolders, hidden ones left out, read with their own bytes and sorted by
+    // the names the user reads.
+    struct Subfolder {
+        QString Shown;
+        QString Path;
+    };
+    std::vector<Subfolder> subfolders;
+    QByteArray folder = EncodeFileName(FDirectory);
+    if (!folder.endsWith('/'))
+        folder += '/';
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.constData()), ::closedir);
+    while (dir) {
+        const dirent* found = ::readdir(dir.get());
+        if (!found)
+            break;
+        const QByteArray raw(found->d_name);
+        if (raw.startsWith('.'))
+            continue;
+        struct stat st {};
+        if (::stat((folder + raw).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            continue;
+        const QString name = DecodeFileName(raw);
+        subfolders.push_back({DisplayFileName(name), FDirectory == QLatin1String("/") ? QLatin1Char('/') + name
+                                                                                        : FDirectory + QLatin1Char('/') + name});
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(subfolders.begin(), subfolders.end(), [&collator](const Subfolder& a, const Subfolder& b) {
+        return collator.compare(a.Shown, b.Shown) < 0;
+    });
+    for (const Subfolder& sub : subfolders) {
+        auto* entry = new QListWidgetItem(sub.Shown, this);
         entry->setData(Qt::UserRole + 1, level);
         entry->setData(Qt::UserRole + 2, false);
         entry->setSizeHint(QSize(0, FItemHeight));
-        FPaths << (FDirectory == QLatin1String("/") ? QLatin1Char('/') + name : FDirectory + QLatin1Char('/') + name);
+        FPaths << sub.Path;
     }
     setCurrentRow(current);
 }
@@ -245,7 +285,7 @@ void TDirectoryListBox::SetDirLabel(TCustomLabel* label)
 void TDirectoryListBox::UpdateLabel()
 {
     if (FDirLabel && !FDirectory.isEmpty())
-        FDirLabel->SetCaption(MinimizeName(FDirectory, FDirLabel->font(), width()));
+        FDirLabel->SetCaption(MinimizeName(DisplayFileName(FDirectory), FDirLabel->font(), width()));
 }
 
 void TDirectoryListBox::OpenCurrent()
@@ -304,7 +344,7 @@ TDriveComboBox::TDriveComboBox(QWidget* parent, TComponent* owner)
     : TCustomComboBox(parent, owner)
 {
     BuildList();
-    FDrive = DriveOf(QDir::currentPath());
+    FDrive = DriveOf(CurrentFolder());
     setCurrentIndex(std::max(0, findData(FDrive)));
     connect(this, &QComboBox::activated, this, [this](int index) {
         try {
@@ -343,7 +383,7 @@ void TDriveComboBox::SetDrive(const QString& path)
         const auto it = LastFolders().find(drive);
         QString folder = it != LastFolders().end() ? it->second : drive;
         // The remembered folder may be gone; fall back to the drive's root.
-        if (!QFileInfo(folder).isDir())
+        if (!IsFolder(folder))
             folder = drive;
         FDirList->SetDirectory(folder);
     }
