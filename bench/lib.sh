@@ -11,9 +11,10 @@ BUILD_DIR=${GW_BENCH_BUILD:-$REPO_DIR/build-bench}
 WINE_DIRS=(/usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/x86_64-linux-gnu/wine/i386-windows)
 
 # Debian packages the benchmarks run: the corpus (wine64), the peers (icoutils,
-# icoextract), /usr/bin/time for peak memory, and what builds iconprobe.
+# icoextract), /usr/bin/time for peak memory, and what builds iconprobe; more as
+# arguments.
 BenchInstallTools() {
-    local want=(wine64 icoutils icoextract python3 python3-icoextract time cmake ninja-build g++ pkg-config libspng-dev qt6-base-dev)
+    local want=(wine64 icoutils icoextract python3 python3-icoextract time cmake ninja-build g++ pkg-config libspng-dev qt6-base-dev "$@")
     local missing=()
     for p in "${want[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -27,12 +28,15 @@ BenchInstallTools() {
     fi
 }
 
-# Release build of iconprobe (and the batch extraction driver) in $BUILD_DIR.
+# Release build of iconprobe, the command-line tools (and the batch extraction driver)
+# in $BUILD_DIR.
 BenchBuild() {
     cmake -S "$REPO_DIR" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DGW_TESTS=OFF -DGW_BENCH=ON >/dev/null
-    cmake --build "$BUILD_DIR" -j2 --target iconprobe extract_all >/dev/null
+    cmake --build "$BUILD_DIR" -j2 --target iconprobe extract_all glimmerwick-cli glimmerwick-thumbnailer >/dev/null
     ICONPROBE=$BUILD_DIR/tools/iconprobe/iconprobe
+    CLI=$BUILD_DIR/src/cli/glimmerwick-cli
+    THUMBNAILER=$BUILD_DIR/src/cli/glimmerwick-thumbnailer
     EXTRACT_ALL=$BUILD_DIR/bench/extract_all
 }
 

@@ -4,8 +4,8 @@
 #
 #   bash bench/memory.sh [FOLDER...]     (default: the Windows libraries of wine64)
 #
-# The reader maps files: only the pages it touches (headers, the resource directory,
-# the chosen images) count toward the resident set.
+# The reader reads only what a request needs (headers, the resource directory, the
+# chosen images) into buffers; nothing is mapped.
 # shellcheck source=bench/lib.sh
 source "$(dirname "$0")/lib.sh"
 
