@@ -3,6 +3,7 @@
 #include "FileKinds.h"
 #include "IcoEncoder.h"
 #include "IconFile.h"
+#include "Output.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -171,9 +172,7 @@ bool ListFile(const std::string& path, bool json)
     if (json)
         out += "]}\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
-    if (groups.empty())
-        Say(path, "no icons");
-    return !groups.empty();
+    return !groups.empty();  // the listing says it has none
 }
 
 int List(const std::vector<std::string>& args)

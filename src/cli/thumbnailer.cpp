@@ -4,6 +4,7 @@
 #include "IcoEncoder.h"
 #include "IconDecoder.h"
 #include "IconFile.h"
+#include "Output.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,8 +54,12 @@ int main(int argc, char** argv)
     }
     // A stored image no larger than SIZE is kept as it is (a thumbnail is never
     // blown up); a larger one is scaled down to SIZE.
-    auto image = GroupImageAt(f, 0, int(size), false);
-    auto png = image ? EncodePng(*image) : std::nullopt;
+    // A stored PNG that decodes and needs no scaling is the thumbnail as it is.
+    std::vector<std::uint8_t> stored;
+    auto image = GroupImageAt(f, 0, int(size), false, &stored);
+    auto png = image && IsPng(Bytes(stored.data(), stored.size())) ? std::optional(stored)
+               : image                                          ? EncodePng(*image)
+                                                                : std::nullopt;
     if (!png) {
         std::fprintf(stderr, "glimmerwick-thumbnailer: %s: no image can be decoded\n", in);
         return 1;

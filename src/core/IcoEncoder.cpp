@@ -174,6 +174,9 @@ std::optional<std::vector<std::uint8_t>> EncodePng(const IconImage& image)
     if (!ctx)
         return std::nullopt;
     spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+    // Icons are small and flat: the fastest deflate level costs little in size and
+    // keeps a 256 x 256 export to a few milliseconds.
+    spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 1);
     spng_ihdr ihdr{};
     ihdr.width = std::uint32_t(image.Width);
     ihdr.height = std::uint32_t(image.Height);

@@ -57,7 +57,7 @@ public:
 
 private:
     using Block = std::vector<std::uint8_t>;
-    static constexpr std::uint64_t kBlock = 16384;
+    static constexpr std::uint64_t kBlock = 4096;
     // A hostile tree can touch the whole file; beyond this many blocks the cache
     // starts over rather than hold it all.
     static constexpr std::size_t kMaxBlocks = 2048;

@@ -1,33 +1,19 @@
-// What the command-line tools share: files and their groups, names, image choice, writing.
+// A file opened for one request with its icon groups: names, summaries, groups as stored, images.
 #include "IconFile.h"
 
 #include "IcoEncoder.h"
 #include "IconDecoder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 
-namespace gw::cli {
+namespace gw {
 
 namespace {
 
 // Image data one request may read, and the largest .ico it may write: far beyond
 // any real group, a bound on what a hostile file can cost.
 constexpr std::uint64_t kMaxGroupBytes = 64u << 20;
-
-bool IsPngHead(Bytes head)
-{
-    static const std::uint8_t kSig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    return head.size() >= 8 && std::equal(kSig, kSig + 8, head.begin());
-}
 
 void AppendUtf8(std::string& out, std::uint32_t c)
 {
@@ -73,6 +59,12 @@ bool ReadImages(const IconFile& file, const std::vector<GroupEntry>& entries, Im
 }
 
 } // namespace
+
+bool IsPng(Bytes bytes)
+{
+    static const std::uint8_t kSig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    return bytes.size() >= 8 && std::equal(kSig, kSig + 8, bytes.begin());
+}
 
 IconFile IconFile::Open(const std::string& path)
 {
@@ -122,25 +114,46 @@ std::string NameText(const IconCatalog& catalog, const ResourceName& name)
 
 std::vector<ImageSummary> Summarise(const IconFile& file, const Extent& directory)
 {
-    std::vector<ImageSummary> out;
-    for (const GroupEntry& e : file.Catalog.ReadGroupEntries(directory, file.Source)) {
-        ImageSummary s;
-        s.Bytes = e.Image.Size;
-        s.Width = e.Width ? e.Width : 256;
-        s.Height = e.Height ? e.Height : 256;
-        s.BitCount = e.BitCount;
-        std::uint8_t head[128];
-        const std::size_t n = std::size_t(std::min<std::uint64_t>(sizeof head, e.Image.Size));
-        if (file.Source.ReadAt(e.Image.Offset, head, n)) {
-            const Bytes bytes(head, n);
-            s.Png = IsPngHead(bytes);
-            if (auto info = PeekIconImage(bytes)) {
+    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Source);
+    std::vector<ImageSummary> out(entries.size());
+    // The first bytes of each image tell its size, depth and format. Heads that lie
+    // close together (the small images of a group) are read with one call.
+    constexpr std::uint64_t kHead = 128, kSpan = 8192;
+    std::vector<std::size_t> order(entries.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return entries[a].Image.Offset < entries[b].Image.Offset; });
+    auto headEnd = [&](std::size_t i) { return entries[i].Image.Offset + std::min(kHead, entries[i].Image.Size); };
+    std::vector<std::uint8_t> buffer;
+    for (std::size_t first = 0; first < order.size();) {
+        const std::uint64_t start = entries[order[first]].Image.Offset;
+        std::uint64_t end = headEnd(order[first]);
+        std::size_t last = first + 1;
+        while (last < order.size() && headEnd(order[last]) - start <= kSpan) {
+            end = std::max(end, headEnd(order[last]));
+            ++last;
+        }
+        buffer.resize(std::size_t(end - start));
+        const bool read = file.Source.ReadAt(start, buffer.data(), buffer.size());
+        for (std::size_t k = first; k < last; ++k) {
+            const GroupEntry& e = entries[order[k]];
+            ImageSummary& s = out[order[k]];
+            s.Bytes = e.Image.Size;
+            s.Width = e.Width ? e.Width : 256;
+            s.Height = e.Height ? e.Height : 256;
+            s.BitCount = e.BitCount;
+            if (!read)
+                continue;
+            const Bytes head(buffer.data() + (e.Image.Offset - start), std::size_t(headEnd(order[k]) - e.Image.Offset));
+            s.Png = IsPng(head);
+            if (auto info = PeekIconImage(head)) {
                 s.Width = info->Width;
                 s.Height = info->Height;
                 s.BitCount = info->BitCount;
             }
         }
-        out.push_back(s);
+        first = last;
     }
     return out;
 }
@@ -165,7 +178,8 @@ std::optional<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::siz
     return EncodeGroupIco(entries, images.Images);
 }
 
-std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge)
+std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge,
+                                      std::vector<std::uint8_t>* stored)
 {
     if (group >= file.Catalog.Groups().size())
         return std::nullopt;
@@ -207,8 +221,11 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
         }
         const int longest = std::max(img->Width, img->Height);
         if (size == 0 || (img->Width == size && img->Height == size) || longest == size ||
-            (longest < size && !enlarge))
+            (longest < size && !enlarge)) {
+            if (stored)
+                stored->assign(images.Images[c.Index].begin(), images.Images[c.Index].end());
             return std::move(*img);
+        }
         const double f = double(size) / longest;
         const int w = std::max(1, int(std::lround(img->Width * f)));
         const int h = std::max(1, int(std::lround(img->Height * f)));
@@ -217,100 +234,4 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
     return std::nullopt;
 }
 
-namespace {
-
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, std::string& error)
-{
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + at, bytes.size() - at);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = std::strerror(n < 0 ? errno : ENOSPC);
-            return false;
-        }
-        at += std::size_t(n);
-    }
-    return true;
-}
-
-} // namespace
-
-WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool replace,
-                      std::string& error)
-{
-    if (!replace) {
-        // An exclusive create takes the name only when nothing has it, links included.
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                return WriteResult::Exists;
-            error = std::strerror(errno);
-            return WriteResult::Failed;
-        }
-        bool ok = WriteAll(fd, bytes, error);
-        if (::close(fd) != 0 && ok) {
-            error = std::strerror(errno);
-            ok = false;
-        }
-        if (!ok)
-            ::unlink(path.c_str());
-        return ok ? WriteResult::Written : WriteResult::Failed;
-    }
-
-    // Replacing: through a link to the file it names, and only a regular file.
-    std::string target = path;
-    struct stat st;
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists) {
-        if (!S_ISREG(st.st_mode)) {
-            error = "not a regular file";
-            return WriteResult::Failed;
-        }
-        if (char* real = ::realpath(path.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = folder + (folder.back() == '/' ? "" : "/") + "." + base + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd >= 0) {
-        bool ok = WriteAll(fd, bytes, error);
-        // A new file gets the usual mode; a replaced one keeps its own.
-        mode_t mode = exists ? (st.st_mode & 07777) : mode_t(0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
-        (void)::fchmod(fd, mode);  // refused on some file systems: harmless
-        if (::close(fd) != 0 && ok) {
-            error = std::strerror(errno);
-            ok = false;
-        }
-        if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-            error = std::strerror(errno);
-            ok = false;
-        }
-        if (!ok)
-            ::unlink(temp.c_str());
-        return ok ? WriteResult::Written : WriteResult::Failed;
-    }
-    // The folder takes no new names: write in place where the file can be written.
-    if (!exists) {
-        error = std::strerror(errno);
-        return WriteResult::Failed;
-    }
-    fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return WriteResult::Failed;
-    }
-    bool ok = WriteAll(fd, bytes, error);
-    if (::close(fd) != 0 && ok) {
-        error = std::strerror(errno);
-        ok = false;
-    }
-    return ok ? WriteResult::Written : WriteResult::Failed;
-}
-
-} // namespace gw::cli
+} // namespace gw

@@ -1,5 +1,5 @@
-// What the command-line tools share: a file opened for one request with its icon
-// groups, names as text, image choice and safe writing of results.
+// A file opened for one request with its icon groups: names as text, image
+// summaries, groups as stored and images at a chosen size.
 #pragma once
 
 #include "FileSource.h"
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace gw::cli {
+namespace gw {
 
 // A file opened and its groups found; the file stays open until this is destroyed.
 struct IconFile {
@@ -47,14 +47,12 @@ std::optional<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::siz
 // An image of the group at `size` pixels (the largest stored when 0): the stored one of
 // that size when there is one (the deepest), else the smallest larger one scaled down
 // with the area filter, else the largest, scaled up when `enlarge`. Non-square images
-// keep their shape within `size`.
-std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge = true);
+// keep their shape within `size`. When the result is a stored image as it is, its bytes
+// go to `stored` (when given).
+std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge = true,
+                                      std::vector<std::uint8_t>* stored = nullptr);
 
-enum class WriteResult { Written, Exists, Failed };
-// Writes `bytes` to `path`. Without `replace`, an existing name is never touched
-// (Exists). With it, only a regular file is replaced, atomically where the folder
-// allows. A failed write leaves nothing behind.
-WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool replace,
-                      std::string& error);
+// True when `bytes` begin with the PNG signature.
+bool IsPng(Bytes bytes);
 
-} // namespace gw::cli
+} // namespace gw
