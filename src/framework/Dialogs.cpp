@@ -118,14 +118,24 @@ bool TSaveDialog::Execute(QWidget* owner)
     dialog.setNameFilters(filters);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Options & ofOverwritePrompt));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    // Qt cannot name a folder whose name is not UTF-8, and would open elsewhere; the
+    // process's current folder is reached through its link in /proc instead.
+    const QString current = CurrentFolder();
+    const bool unnamable = InitialDir.isEmpty() && current != QString::fromUtf8(EncodeFileName(current));
+    const QString viaProc = QStringLiteral("/proc/self/cwd");
     if (!InitialDir.isEmpty())
         dialog.setDirectory(InitialDir);
+    else if (unnamable)
+        dialog.setDirectory(viaProc);
     if (!DefaultExt.isEmpty())
         dialog.setDefaultSuffix(DefaultExt);
     if (!FileName.isEmpty())
         dialog.selectFile(FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    FileName = RecoverFileName(dialog.selectedFiles().constFirst());
+    QString chosen = dialog.selectedFiles().constFirst();
+    if (unnamable && chosen.startsWith(viaProc + QLatin1Char('/')))
+        chosen = current + chosen.mid(viaProc.size());
+    FileName = RecoverFileName(chosen);
     return true;
 }

@@ -1,12 +1,18 @@
 // File names that are not UTF-8: their text form gives the bytes back, the readable
 // form reads the Chinese code page, and paths from Qt's dialogs find their files again.
 #include "FileCtrl.h"
+#include "Dialogs.h"
 #include "FileNames.h"
 #include "StdCtrls.h"
 
 #include <QFile>
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +94,34 @@ TEST(FileNamesTest, FolderFunctionsUseTheRawBytes)
     ASSERT_EQ(::mkdir(twin.constData(), 0755), 0);
     ASSERT_EQ(QString::fromUtf8(twin), QString::fromUtf8(gb));
     EXPECT_EQ(RecoverFileName(lossy), lossy);
+}
+
+TEST(FileNamesTest, SaveDialogOpensInACurrentFolderQtCannotName)
+{
+    QTemporaryDir scratch;
+    const QByteArray gb = QFile::encodeName(scratch.path()) + "/\xCD\xBC\xB1\xEA";
+    ASSERT_EQ(::mkdir(gb.constData(), 0755), 0);
+    const QString start = CurrentFolder();
+    ASSERT_EQ(::chdir(gb.constData()), 0);
+
+    // The user accepts the proposed name in Qt's own dialog with Enter.
+    QString shownIn;
+    QTimer::singleShot(0, [&shownIn] {
+        QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        shownIn = dialog->directory().path();
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    TSaveDialog dialog(nullptr);
+    dialog.Filter = QStringLiteral("图标文件(*.ico)|*.ico");
+    dialog.FileName = QStringLiteral("icon0");
+    const bool chosen = dialog.Execute();
+    ASSERT_EQ(::chdir(EncodeFileName(start).constData()), 0);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(shownIn, QStringLiteral("/proc/self/cwd"));
+    EXPECT_EQ(EncodeFileName(dialog.FileName), gb + "/icon0");
 }
 
 } // namespace
