@@ -90,3 +90,13 @@ inline std::string AllKeysFile(const std::string& last, const std::string& folde
         text += std::string(key) + "=" + kinds + "\n";
     return text;
 }
+
+// Double-clicks the entry of a folder list that reads `shown`, as a user enters it.
+inline void OpenFolderEntry(TDirectoryListBox* list, const QString& shown)
+{
+    const QList<QListWidgetItem*> found = list->findItems(shown, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << shown.toStdString();
+    const QPoint at = list->visualItemRect(found.first()).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}

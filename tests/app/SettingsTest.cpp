@@ -233,16 +233,6 @@ TEST_F(SettingsTest, HugeFileIsReadAndTheUsersChangesAreKept)
     EXPECT_NE(text.find(filler + "[Mine]\nkeep=1\n"), std::string::npos) << "the rest is carried over";
 }
 
-// Double-clicks the entry of the folder list that shows `name`.
-void OpenFolderEntry(TDirectoryListBox* list, const QString& name)
-{
-    const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << name.toStdString();
-    const QRect rect = list->visualItemRect(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-}
-
 TEST_F(SettingsTest, FolderThatCannotBeStoredDoesNotStopTheOtherSettings)
 {
     const QString start = MakeFolder("start");

@@ -66,16 +66,6 @@ QByteArray Encoded(const QByteArray& path, int index)
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
 }
 
-// Double-clicks the entry of a folder list that reads `shown`.
-void OpenEntry(TDirectoryListBox* list, const QString& shown)
-{
-    const QList<QListWidgetItem*> found = list->findItems(shown, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << shown.toStdString();
-    const QPoint at = list->visualItemRect(found.first()).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-}
-
 class GbFolderTest : public AppTest {
 protected:
     void SetUp() override
@@ -124,7 +114,7 @@ protected:
             timer->stop();
             timer->deleteLater();
             dialog->DirectoryListBox1->SetDirectory(root);
-            OpenEntry(dialog->DirectoryListBox1, shown);
+            OpenFolderEntry(dialog->DirectoryListBox1, shown);
             QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
         });
         timer->start(1);
@@ -139,7 +129,7 @@ protected:
 TEST_F(GbFolderTest, BrowsedSavedExtractedDeletedAndRemembered)
 {
     TForm1* f = Open();
-    OpenEntry(f->DirectoryListBox1, QStringLiteral("图标"));
+    OpenFolderEntry(f->DirectoryListBox1, QStringLiteral("图标"));
     QTRY_COMPARE(EncodeFileName(f->FCurrentDir), FSource);
     EXPECT_TRUE(f->PathLable->Caption().endsWith(QStringLiteral("/图标")));
     EXPECT_EQ(f->DirectoryListBox1->findItems(QStringLiteral("子"), Qt::MatchExactly).size(), 1);
@@ -200,7 +190,7 @@ TEST_F(GbFolderTest, BrowsedSavedExtractedDeletedAndRemembered)
 TEST_F(GbFolderTest, FolderAndTreeAreExtractedIntoAGbFolder)
 {
     TForm1* f = Open();
-    OpenEntry(f->DirectoryListBox1, QStringLiteral("图标"));
+    OpenFolderEntry(f->DirectoryListBox1, QStringLiteral("图标"));
     QTRY_COMPARE(EncodeFileName(f->FCurrentDir), FSource);
 
     AnswerDialog(QStringLiteral("输出"));
