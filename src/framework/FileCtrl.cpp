@@ -361,7 +361,7 @@ void TDriveComboBox::BuildList()
     clear();
     const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
     for (const QString& root : MountRoots())
-        addItem(icon, root, root);
+        addItem(icon, DisplayFileName(root), root);
     setCurrentIndex(std::max(0, findData(FDrive)));
     FUpdating = false;
 }

@@ -124,4 +124,24 @@ TEST(FileNamesTest, SaveDialogOpensInACurrentFolderQtCannotName)
     EXPECT_EQ(EncodeFileName(dialog.FileName), gb + "/icon0");
 }
 
+TEST(FileNamesTest, AStickMountedUnderAGbNameIsADriveShownReadably)
+{
+    QTemporaryDir scratch;
+    const QByteArray root = QFile::encodeName(scratch.path());
+    const QByteArray stick = root + "/\xCD\xBC\xB1\xEA";
+    ASSERT_EQ(::mkdir(stick.constData(), 0755), 0);
+    QFile table(scratch.path() + "/mounts");
+    ASSERT_TRUE(table.open(QIODevice::WriteOnly));
+    // The mount table writes such bytes as they are; blanks as \040.
+    table.write("/dev/sdb1 " + stick + " vfat rw 0 0\n");
+    table.close();
+    SetMountTablePath(scratch.path() + "/mounts");
+    const QString drive = DecodeFileName(stick);
+    EXPECT_EQ(MountRoots(), (QStringList{"/", drive}));
+    TDriveComboBox drives(nullptr);
+    EXPECT_EQ(drives.itemText(1), QString::fromUtf8(root) + QStringLiteral("/图标"));
+    EXPECT_EQ(drives.itemData(1).toString(), drive);
+    SetMountTablePath(QString());
+}
+
 } // namespace
