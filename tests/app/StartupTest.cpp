@@ -9,6 +9,8 @@
 #include <QTimer>
 
 #include <csignal>
+#include <grp.h>
+#include <unistd.h>
 #include <cstdio>
 
 namespace {
@@ -141,15 +143,16 @@ void WriteBeside(const QString& folder, const QByteArray& text)
     ini.write(text);
 }
 
-// Starts `exe` so that it quits after its first paint, with XDG_CONFIG_HOME set to `config`.
-void StartProgram(QProcess& process, const QString& exe, const QString& config)
+// Prepares `process` to run `exe` so that it quits after its first paint, with
+// XDG_CONFIG_HOME set to `config`.
+void SetUpProgram(QProcess& process, const QString& exe, const QString& config)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("GLIMMERWICK_QUIT_AFTER_PAINT", "1");
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("XDG_CONFIG_HOME", config);
     process.setProcessEnvironment(env);
-    process.start(exe, {});
+    process.setProgram(exe);
 }
 
 TEST_F(StartupTest, ReplacingTheExecutableWhileItRunsKeepsItsSettingsFile)
@@ -158,7 +161,8 @@ TEST_F(StartupTest, ReplacingTheExecutableWhileItRunsKeepsItsSettingsFile)
     WriteBeside(FFolder, "[View]\nIcoFile=0\n");
 
     QProcess process;
-    StartProgram(process, exe, FFolder + "/config");
+    SetUpProgram(process, exe, FFolder + "/config");
+    process.start();
     ASSERT_TRUE(process.waitForStarted(10000));
     const pid_t pid = pid_t(process.processId());
     // Once the child runs the copy, it is held while an upgrade renames a new file over it.
@@ -191,7 +195,8 @@ TEST_F(StartupTest, AnInstalledCopyKeepsItsSettingsInTheConfigFolder)
     WriteBeside(FFolder, "[View]\nIcoFile=0\n");
 
     QProcess process;
-    StartProgram(process, exe, FFolder + "/config");
+    SetUpProgram(process, exe, FFolder + "/config");
+    process.start();
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitCode(), 0);
     QFile beside(FFolder + "/glimmerwick.INI");
@@ -199,6 +204,43 @@ TEST_F(StartupTest, AnInstalledCopyKeepsItsSettingsInTheConfigFolder)
     EXPECT_EQ(beside.readAll(), "[View]\nIcoFile=0\n") << "the file beside an installed copy is not its own";
     const TIniFile own((FFolder + "/config/glimmerwick/glimmerwick.INI").toStdString());
     EXPECT_EQ(own.ReadString("View", "IcoFile", "never written"), "1");
+}
+
+TEST_F(StartupTest, ACopyInAFolderItCannotWriteReadsItsSettingsAndWritesThemToTheConfigFolder)
+{
+    // The copy runs as a plain user, so the folder is closed to it also when the
+    // checks run as root.
+    const bool root = ::geteuid() == 0;
+    const QString exe = CopyProgram(FFolder);
+    const QString start = MakeFolder("start");
+    const QByteArray text = ("[Init]\nDirectory=" + start + "\n[View]\nIcoFile=0\n").toUtf8();
+    WriteBeside(FFolder, text);
+    const QString config = MakeFolder("config");
+    if (root)
+        ASSERT_EQ(::chown(QFile::encodeName(config).constData(), 65534, 65534), 0);
+    QFile::setPermissions(FFolder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                                       QFile::ReadOther | QFile::ExeOther);
+
+    QProcess process;
+    SetUpProgram(process, exe, config);
+    if (root)
+        process.setChildProcessModifier([] {
+            if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(99);
+        });
+    process.start();
+    const bool finished = process.waitForFinished(30000);
+    QFile::setPermissions(FFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+
+    QFile beside(FFolder + "/glimmerwick.INI");
+    ASSERT_TRUE(beside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(beside.readAll(), text);
+    const TIniFile own((config + "/glimmerwick/glimmerwick.INI").toStdString());
+    EXPECT_EQ(own.ReadString("Init", "Directory", ""), start.toStdString()) << "read from beside the copy";
+    EXPECT_FALSE(own.ReadBool("View", "IcoFile", true));
+    EXPECT_EQ(own.ReadString("View", "DllFile", "never written"), "1");
 }
 
 } // namespace
