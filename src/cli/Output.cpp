@@ -30,6 +30,17 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes, std::string& error
     return true;
 }
 
+// Writes everything and closes `fd`; false (with the reason) when either fails.
+bool WriteAndClose(int fd, const std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    bool ok = WriteAll(fd, bytes, error);
+    if (::close(fd) != 0 && ok) {
+        error = std::strerror(errno);
+        ok = false;
+    }
+    return ok;
+}
+
 } // namespace
 
 WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool replace,
@@ -44,11 +55,7 @@ WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
             error = std::strerror(errno);
             return WriteResult::Failed;
         }
-        bool ok = WriteAll(fd, bytes, error);
-        if (::close(fd) != 0 && ok) {
-            error = std::strerror(errno);
-            ok = false;
-        }
+        const bool ok = WriteAndClose(fd, bytes, error);
         if (!ok)
             ::unlink(path.c_str());
         return ok ? WriteResult::Written : WriteResult::Failed;
@@ -74,14 +81,10 @@ WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
     std::string temp = folder + (folder.back() == '/' ? "" : "/") + "." + base + ".XXXXXX";
     int fd = ::mkstemp(temp.data());
     if (fd >= 0) {
-        bool ok = WriteAll(fd, bytes, error);
         // A new file gets the usual mode; a replaced one keeps its own.
         mode_t mode = exists ? (st.st_mode & 07777) : mode_t(0666 & ~[] { mode_t m = ::umask(0); ::umask(m); return m; }());
         (void)::fchmod(fd, mode);  // refused on some file systems: harmless
-        if (::close(fd) != 0 && ok) {
-            error = std::strerror(errno);
-            ok = false;
-        }
+        bool ok = WriteAndClose(fd, bytes, error);
         if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
             error = std::strerror(errno);
             ok = false;
@@ -100,12 +103,7 @@ WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
         error = std::strerror(errno);
         return WriteResult::Failed;
     }
-    bool ok = WriteAll(fd, bytes, error);
-    if (::close(fd) != 0 && ok) {
-        error = std::strerror(errno);
-        ok = false;
-    }
-    return ok ? WriteResult::Written : WriteResult::Failed;
+    return WriteAndClose(fd, bytes, error) ? WriteResult::Written : WriteResult::Failed;
 }
 
 } // namespace gw::cli

@@ -49,6 +49,18 @@ struct Status {
     int Code() const { return WriteFailed ? kWriteError : SomeFailed ? kSomeFailed : kOk; }
 };
 
+// Writes one result, saying why when it cannot; false when nothing was written.
+bool WriteResultFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool force)
+{
+    std::string error;
+    switch (WriteFile(path, bytes, force, error)) {
+    case WriteResult::Written: return true;
+    case WriteResult::Exists: Say(path, "exists (--force replaces it)"); return false;
+    case WriteResult::Failed: Say(path, error); return false;
+    }
+    return false;
+}
+
 bool ParseInt(const char* text, long lo, long hi, long& out)
 {
     if (!text || !*text)
@@ -312,19 +324,8 @@ void ExtractFile(const ExtractOptions& o, const std::string& path, const std::st
                 status.WriteFailed = true;
                 return;
             }
-            const std::string out = outDir + "/" + OutputName(o, f, file, i, lang);
-            std::string error;
-            switch (WriteFile(out, *ico, o.Force, error)) {
-            case WriteResult::Written: break;
-            case WriteResult::Exists:
-                Say(out, "exists (--force replaces it)");
+            if (!WriteResultFile(outDir + "/" + OutputName(o, f, file, i, lang), *ico, o.Force))
                 status.WriteFailed = true;
-                break;
-            case WriteResult::Failed:
-                Say(out, error);
-                status.WriteFailed = true;
-                break;
-            }
         }
     }
     if (!any && named) {
@@ -477,13 +478,7 @@ int Png(const std::vector<std::string>& args)
         Say(files[0], "icon " + std::to_string(index) + ": no image can be decoded");
         return kSomeFailed;
     }
-    std::string error;
-    switch (WriteFile(out, *png, force, error)) {
-    case WriteResult::Written: return kOk;
-    case WriteResult::Exists: Say(out, "exists (--force replaces it)"); return kWriteError;
-    case WriteResult::Failed: Say(out, error); return kWriteError;
-    }
-    return kWriteError;
+    return WriteResultFile(out, *png, force) ? kOk : kWriteError;
 }
 
 int Legacy(const std::vector<std::string>& args)
@@ -515,13 +510,7 @@ int Legacy(const std::vector<std::string>& args)
         Say(rest[0], "no icon " + rest[1]);
         return kSomeFailed;
     }
-    std::string error;
-    switch (WriteFile(rest[2], EncodeIco16(*icon), force, error)) {
-    case WriteResult::Written: return kOk;
-    case WriteResult::Exists: Say(rest[2], "exists (--force replaces it)"); return kWriteError;
-    case WriteResult::Failed: Say(rest[2], error); return kWriteError;
-    }
-    return kWriteError;
+    return WriteResultFile(rest[2], EncodeIco16(*icon), force) ? kOk : kWriteError;
 }
 
 } // namespace

@@ -11,6 +11,13 @@ namespace gw {
 
 using Bytes = std::span<const std::uint8_t>;
 
+inline std::uint16_t LoadU16LE(const std::uint8_t* b) { return static_cast<std::uint16_t>(b[0] | (b[1] << 8)); }
+inline std::uint32_t LoadU32LE(const std::uint8_t* b)
+{
+    return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+           (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+}
+
 class ByteReader {
 public:
     ByteReader() = default;
@@ -53,7 +60,7 @@ public:
         std::uint8_t b[2];
         if (!Copy(offset, b, sizeof b))
             return std::nullopt;
-        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+        return LoadU16LE(b);
     }
 
     std::optional<std::uint32_t> ReadU32LE(std::uint64_t offset) const
@@ -61,8 +68,7 @@ public:
         std::uint8_t b[4];
         if (!Copy(offset, b, sizeof b))
             return std::nullopt;
-        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+        return LoadU32LE(b);
     }
 
     std::optional<std::int32_t> ReadI32LE(std::uint64_t offset) const

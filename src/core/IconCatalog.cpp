@@ -132,15 +132,14 @@ public:
         std::uint8_t b[2];
         if (!Copy(offset, b, sizeof b))
             return std::nullopt;
-        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+        return LoadU16LE(b);
     }
     std::optional<std::uint32_t> ReadU32LE(std::uint64_t offset) const
     {
         std::uint8_t b[4];
         if (!Copy(offset, b, sizeof b))
             return std::nullopt;
-        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+        return LoadU32LE(b);
     }
     std::string Text(std::uint64_t offset, std::uint64_t length) const
     {

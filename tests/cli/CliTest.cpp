@@ -144,13 +144,7 @@ TEST_P(WrestoolOracle, GroupsAsStoredMatchWrestoolAndIcotool)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, WrestoolOracle, testing::ValuesIn(Fixtures()), [](const auto& info) {
-    std::string n = info.param.substr(info.param.rfind('/') + 1);
-    for (char& c : n)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return n;
-});
+INSTANTIATE_TEST_SUITE_P(Fixtures, WrestoolOracle, testing::ValuesIn(Fixtures()), [](const auto& info) { return FixtureTestName(info.param); });
 
 // The stored image of each size of sizes.ico (16 x 16 4-bit, 32 x 32 8-bit, 48 x 48
 // 32-bit, 256 x 256 PNG), exported through the group of a library and of the .ico

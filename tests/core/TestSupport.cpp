@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -250,6 +251,15 @@ std::vector<std::uint8_t> FirstIcoImage(const std::vector<std::uint8_t>& ico)
 {
     auto [offset, size] = IcoImageExtent(ico, 0);
     return {ico.begin() + std::ptrdiff_t(offset), ico.begin() + std::ptrdiff_t(offset + size)};
+}
+
+std::string FixtureTestName(const std::string& path)
+{
+    std::string n = path.substr(path.rfind('/') + 1);
+    for (char& c : n)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return n;
 }
 
 FileRewriter::FileRewriter(std::string path, std::vector<std::vector<std::uint8_t>> contents)

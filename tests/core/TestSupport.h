@@ -13,6 +13,9 @@ namespace gwtest {
 
 // A fixture built from tests/data (icotool, windres + ld, the NE generator).
 std::string DataPath(const std::string& name);
+// A test name for a fixture path: its file name with every other character than
+// letters and digits as "_".
+std::string FixtureTestName(const std::string& path);
 // A source image of tests/data/images.
 std::string ImagePath(const std::string& name);
 

@@ -128,12 +128,6 @@ TEST_P(WrestoolOracle, GroupExtractedByWrestoolGivesTheSameIcon)
     EXPECT_EQ(IconTable::AliveCount(), base);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, WrestoolOracle, testing::ValuesIn(Fixtures()), [](const auto& info) {
-    std::string n = info.param.substr(info.param.rfind('/') + 1);
-    for (char& c : n)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return n;
-});
+INSTANTIATE_TEST_SUITE_P(Fixtures, WrestoolOracle, testing::ValuesIn(Fixtures()), [](const auto& info) { return FixtureTestName(info.param); });
 
 } // namespace
