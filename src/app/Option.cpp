@@ -59,6 +59,9 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TForm1* MainForm)
         setTabOrder(order[i], order[i + 1]);
     Button1->setFocus();
 
+    // The last component of the layout, so that it finds every other one.
+    XPMenu1 = CreateXPMenu1(this, false);
+
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
 }
 

@@ -3,6 +3,7 @@
 
 #include "Neowin.h"
 #include "StdCtrls.h"
+#include "Xpmenu.h"
 
 class TForm1;
 
@@ -32,6 +33,7 @@ public:
     TCheckBox* JpgChk;
     TButton* Button1;
     TButton* Button2;
+    TXPMenu* XPMenu1;
 
 private:
     TForm1* FMainForm;

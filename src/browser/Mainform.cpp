@@ -203,6 +203,9 @@ void TForm1::CreateLayout()
 
     ToolBar1->ArrangeControls();
     BindCommands();
+
+    // The last component of the layout, so that it finds every other one.
+    XPMenu1 = CreateXPMenu1(this, true);
 }
 
 void TForm1::CreateMenus()

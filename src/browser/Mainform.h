@@ -10,6 +10,7 @@
 #include "Neowin.h"
 #include "ShellIcons.h"
 #include "StdCtrls.h"
+#include "Xpmenu.h"
 
 #include <atomic>
 #include <deque>
@@ -57,6 +58,7 @@ public:
     TImageList* ImageList2;
 
     TMainMenu* MainMenu1;
+    TXPMenu* XPMenu1;
     TMenuItem* N1;
     TMenuItem* N7;
     TMenuItem* N16;

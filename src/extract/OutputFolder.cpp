@@ -62,6 +62,9 @@ TOutputFolder::TOutputFolder(TComponent* Owner)
     DriveComboBox1->OnChange = [this](TObject* Sender) { DriveChange(Sender); };
     DirectoryListBox1->OnChange = [this](TObject* Sender) { DirChange(Sender); };
     OKBtn->setFocus();
+
+    // The last component of the layout, so that it finds every other one.
+    XPMenu1 = CreateXPMenu1(this, false);
 }
 
 void TOutputFolder::OKBtnClick(TObject* Sender)

@@ -4,6 +4,7 @@
 #include "FileCtrl.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "Xpmenu.h"
 
 class TOutputFolder : public TForm {
     Q_OBJECT
@@ -15,6 +16,7 @@ public:
     TLabel* DirChoose;
     TButton* OKBtn;
     TButton* CancelBtn;
+    TXPMenu* XPMenu1;
 
     // Whether the user confirmed with OK, and the folder shown then.
     bool FChosen = false;

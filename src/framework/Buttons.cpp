@@ -1,9 +1,11 @@
-// Speed buttons.
+// Speed buttons and bitmap buttons.
 #include "Buttons.h"
 
 #include "Messages.h"
 
+#include <QIcon>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QPainter>
 
 TSpeedButton::TSpeedButton(QWidget* parent, TComponent* owner)
@@ -112,4 +114,29 @@ void TSpeedButton::paintEvent(QPaintEvent*)
     if (gw > 0 && FLayout == blGlyphLeft)
         textRect.Left += gw + FSpacing;
     canvas.DrawText(text(), textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+// ---- TBitBtn
+
+TBitBtn::TBitBtn(QWidget* parent, TComponent* owner)
+    : TButton(parent, owner)
+{
+}
+
+void TBitBtn::GlyphChanged()
+{
+    if (FGlyph.Empty()) {
+        setIcon(QIcon());
+        return;
+    }
+    // The first cell is the enabled picture; its bottom-left pixel is transparent.
+    const int w = FGlyph.Width() / FNumGlyphs;
+    QImage cell = FGlyph.Image().copy(0, 0, w, FGlyph.Height()).convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = cell.pixel(0, cell.height() - 1);
+    for (int y = 0; y < cell.height(); ++y)
+        for (int x = 0; x < cell.width(); ++x)
+            if (cell.pixel(x, y) == key)
+                cell.setPixel(x, y, 0);
+    setIcon(QIcon(QPixmap::fromImage(cell)));
+    setIconSize(cell.size());
 }

@@ -1,7 +1,9 @@
-// Speed buttons: flat, windowless-style buttons with a glyph, a caption and a down state.
+// Speed buttons (flat, windowless-style buttons with a glyph, a caption and a down
+// state) and bitmap buttons.
 #pragma once
 
 #include "Controls.h"
+#include "StdCtrls.h"
 
 #include <QAbstractButton>
 
@@ -58,4 +60,27 @@ private:
     int FSpacing = 4;
     bool FMouseIn = false;
     bool FUserClick = false;
+};
+
+// A push button with a glyph beside its caption.
+class TBitBtn : public TButton {
+    Q_OBJECT
+public:
+    explicit TBitBtn(QWidget* parent, TComponent* owner = nullptr);
+
+    TBitmap* Glyph() { return &FGlyph; }
+    // Call after changing the glyph's pixels.
+    void GlyphChanged();
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int n) { FNumGlyphs = std::max(1, n); GlyphChanged(); }
+    TButtonLayout Layout() const { return FLayout; }
+    void SetLayout(TButtonLayout layout) { FLayout = layout; update(); }
+    int Spacing() const { return FSpacing; }
+    void SetSpacing(int spacing) { FSpacing = spacing; update(); }
+
+private:
+    TBitmap FGlyph;
+    int FNumGlyphs = 1;
+    TButtonLayout FLayout = blGlyphLeft;
+    int FSpacing = 4;
 };

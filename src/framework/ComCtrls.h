@@ -190,6 +190,36 @@ private:
     bool FShowCaptions = false;
 };
 
+// ---- Up-down control
+
+// Two arrow buttons, up over down; a click steps Position by Increment within Min and
+// Max, then runs OnClick.
+class TUpDown : public QWidget, public TControl {
+    Q_OBJECT
+public:
+    explicit TUpDown(QWidget* parent, TComponent* owner = nullptr);
+
+    int Min() const { return FMin; }
+    int Max() const { return FMax; }
+    void SetRange(int min, int max);
+    int Position() const { return FPosition; }
+    void SetPosition(int position);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int increment) { FIncrement = increment; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+    int FIncrement = 1;
+    int FPressed = 0; // 1 up, -1 down
+};
+
 // ---- List view (report style)
 
 class TCustomListView;

@@ -2,8 +2,11 @@
 #include "Controls.h"
 
 #include "Menus.h"
+#include "Messages.h"
 
+#include <QApplication>
 #include <QEvent>
+#include <QStyle>
 #include <QMouseEvent>
 #include <QVariant>
 
@@ -146,6 +149,22 @@ TControl::TControl(QWidget* self, TComponent* owner)
     new TControlEvents(this);
 }
 
+TControl::~TControl()
+{
+    Perform(FWidget, WM_DESTROY);
+}
+
+int GetSystemMetrics(int index)
+{
+    switch (index) {
+    case SM_CXVSCROLL:
+    case SM_CXHTHUMB:
+        return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    default:
+        return 0;
+    }
+}
+
 TControl* TControl::Of(QWidget* widget)
 {
     return dynamic_cast<TControl*>(widget);
@@ -218,13 +237,42 @@ void TControl::UpdateToolTip()
     FWidget->setToolTip(FShowHint ? GetShortHint(Hint()) : QString());
 }
 
+TColor TControl::Color() const
+{
+    if (FParentColor)
+        if (const TControl* parent = Of(FWidget->parentWidget()))
+            return parent->Color();
+    return FColor;
+}
+
 void TControl::SetColor(TColor color)
 {
+    FParentColor = false;
     FColor = color;
+    ApplyColor(color);
+}
+
+void TControl::SetParentColor(bool value)
+{
+    FParentColor = value;
+    if (value)
+        ApplyColor(Color());
+}
+
+void TControl::ApplyColor(TColor color)
+{
     QPalette pal = FWidget->palette();
     pal.setColor(QPalette::Window, ToQColor(color));
     FWidget->setPalette(pal);
     FWidget->setAutoFillBackground(true);
+    // Children that follow this control's colour follow it now; every child hears of it.
+    for (QObject* child : FWidget->children())
+        if (auto* w = qobject_cast<QWidget*>(child); w && !w->isWindow())
+            if (TControl* control = Of(w)) {
+                if (control->FParentColor)
+                    control->ApplyColor(color);
+                Perform(w, CM_PARENTCOLORCHANGED);
+            }
 }
 
 TFont TControl::Font() const

@@ -23,9 +23,17 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 QString GetShortHint(const QString& hint);
 QString GetLongHint(const QString& hint);
 
+// GetSystemMetrics indices in use.
+inline constexpr int SM_CXVSCROLL = 2;
+inline constexpr int SM_CXHTHUMB = 10;
+// The style's measures: SM_CXHTHUMB and SM_CXVSCROLL are the scroll bar extent.
+int GetSystemMetrics(int index);
+
 class TControl : public TComponent {
 public:
     TControl(QWidget* self, TComponent* owner);
+    // Sends WM_DESTROY to the control's message hooks while the widget still exists.
+    ~TControl() override;
 
     QWidget* Widget() const { return FWidget; }
     QWidget* Parent() const { return FWidget->parentWidget(); }
@@ -58,8 +66,12 @@ public:
     bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool show);
 
-    TColor Color() const { return FColor; }
+    // With ParentColor the control takes its parent's colour, now and whenever the
+    // parent's colour changes; assigning a colour ends that.
+    TColor Color() const;
     void SetColor(TColor color);
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool value);
     TFont Font() const;
     void SetFont(const TFont& font);
     void SetFont(const QString& name, int height);
@@ -89,7 +101,10 @@ private:
     void UpdateToolTip();
 
     QWidget* FWidget;
+    void ApplyColor(TColor color);
+
     TColor FColor = clBtnFace;
+    bool FParentColor = false;
     bool FShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;
     QMetaObject::Connection FPopupConnection;

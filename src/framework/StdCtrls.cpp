@@ -4,7 +4,12 @@
 #include "Forms.h"
 #include "Messages.h"
 
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
 
 namespace {
 TComponent* OwnerOr(TComponent* owner, QWidget* parent)
@@ -175,4 +180,172 @@ void TCustomGroupBox::SetCaption(const QString& caption)
         return;
     setTitle(caption);
     Perform(this, CM_TEXTCHANGED);
+}
+
+// ---- TRadioButton
+
+TRadioButton::TRadioButton(QWidget* parent, TComponent* owner)
+    : QRadioButton(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+    connect(this, &QRadioButton::toggled, this, [this](bool on) {
+        Perform(this, BM_SETCHECK);
+        if (on)
+            SafeFire(OnClick, this);
+    });
+}
+
+void TRadioButton::SetCaption(const QString& caption)
+{
+    if (caption == text())
+        return;
+    setText(caption);
+    Perform(this, CM_TEXTCHANGED);
+}
+
+void TRadioButton::SetAlignment(TAlignment alignment)
+{
+    FAlignment = alignment;
+    setLayoutDirection(alignment == taLeftJustify ? Qt::RightToLeft : Qt::LeftToRight);
+}
+
+// ---- TCustomEdit
+
+TCustomEdit::TCustomEdit(QWidget* parent, TComponent* owner, bool multiLine)
+    : QWidget(parent)
+    , TControl(this, OwnerOr(owner, parent))
+{
+    SetColor(clWindow);
+    if (multiLine) {
+        FPlain = new QPlainTextEdit(this);
+        FPlain->setFrameShape(QFrame::NoFrame);
+        FEditor = FPlain;
+        connect(FPlain, &QPlainTextEdit::textChanged, this, [this] {
+            Perform(this, CM_TEXTCHANGED);
+            SafeFire(OnChange, this);
+        });
+    } else {
+        FLine = new QLineEdit(this);
+        FLine->setFrame(false);
+        FEditor = FLine;
+        connect(FLine, &QLineEdit::textChanged, this, [this] {
+            Perform(this, CM_TEXTCHANGED);
+            SafeFire(OnChange, this);
+        });
+    }
+    // The editor gets the focus for the control; the control keeps the focus state
+    // that matters to its hooks through its focus proxy.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(FEditor);
+    FEditor->installEventFilter(this);
+    resize(121, 21);
+    UpdateEditorGeometry();
+}
+
+QString TCustomEdit::Text() const
+{
+    return FLine ? FLine->text() : FPlain->toPlainText();
+}
+
+void TCustomEdit::SetText(const QString& text)
+{
+    if (FLine)
+        FLine->setText(text);
+    else
+        FPlain->setPlainText(text);
+}
+
+bool TCustomEdit::ReadOnly() const
+{
+    return FLine ? FLine->isReadOnly() : FPlain->isReadOnly();
+}
+
+void TCustomEdit::SetReadOnly(bool value)
+{
+    if (FLine)
+        FLine->setReadOnly(value);
+    else
+        FPlain->setReadOnly(value);
+}
+
+void TCustomEdit::SetCtl3D(bool value)
+{
+    if (value == FCtl3D)
+        return;
+    // The window is re-created: the control saves its modified flag first.
+    Perform(this, EM_GETMODIFY);
+    Perform(this, CM_CTL3DCHANGED);
+    FCtl3D = value;
+    UpdateEditorGeometry();
+    update();
+}
+
+void TCustomEdit::SetBorderStyle(TFormBorderStyle value)
+{
+    if (value == FBorderStyle)
+        return;
+    Perform(this, EM_GETMODIFY);
+    FBorderStyle = value;
+    UpdateEditorGeometry();
+    update();
+}
+
+void TCustomEdit::SetBorderWidth(int value)
+{
+    FBorderWidth = std::max(0, value);
+    UpdateEditorGeometry();
+    update();
+}
+
+int TCustomEdit::EdgeWidth() const
+{
+    if (FBorderStyle == bsNone)
+        return 0;
+    return FCtl3D ? 2 : 1;
+}
+
+void TCustomEdit::UpdateEditorGeometry()
+{
+    // One pixel of client area stays free around the text, as the platform's edit
+    // leaves a margin.
+    const int m = EdgeWidth() + FBorderWidth + 1;
+    FEditor->setGeometry(m, m, std::max(0, width() - 2 * m), std::max(0, height() - 2 * m));
+}
+
+void TCustomEdit::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    UpdateEditorGeometry();
+}
+
+void TCustomEdit::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    if (!FEditor->hasFocus())
+        FEditor->setFocus(event->reason());
+}
+
+bool TCustomEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == FEditor && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        QFocusEvent copy(event->type(), static_cast<QFocusEvent*>(event)->reason());
+        QCoreApplication::sendEvent(this, &copy);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TCustomEdit::paintEvent(QPaintEvent*)
+{
+    TCanvas canvas(this);
+    canvas.Brush.Color = Color();
+    TRect r(rect());
+    canvas.FillRect(r);
+    if (FBorderStyle == bsNone)
+        return;
+    if (FCtl3D) {
+        Frame3D(&canvas, r, clBtnShadow, clBtnHighlight, 1);
+        Frame3D(&canvas, r, cl3DDkShadow, cl3DLight, 1);
+    } else {
+        Frame3D(&canvas, r, clWindowFrame, clWindowFrame, 1);
+    }
 }

@@ -1,12 +1,18 @@
-// Standard controls: labels, push buttons, check boxes, group boxes.
+// Standard controls: labels, push buttons, check boxes, radio buttons, group boxes,
+// edits and memos.
 #pragma once
 
 #include "Controls.h"
+#include "Forms.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+
+class QLineEdit;
+class QPlainTextEdit;
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
@@ -104,4 +110,93 @@ class TGroupBox : public TCustomGroupBox {
     Q_OBJECT
 public:
     explicit TGroupBox(QWidget* parent, TComponent* owner = nullptr) : TCustomGroupBox(parent, owner) {}
+};
+
+class TRadioButton : public QRadioButton, public TControl {
+    Q_OBJECT
+public:
+    explicit TRadioButton(QWidget* parent, TComponent* owner = nullptr);
+
+    QString Caption() const { return text(); }
+    void SetCaption(const QString& caption);
+    bool Checked() const { return isChecked(); }
+    void SetChecked(bool checked) { setChecked(checked); }
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment alignment);
+
+private:
+    TAlignment FAlignment = taRightJustify;
+};
+
+// An edit control: the text editor sits inside the border that the control draws
+// itself: with bsSingle a sunken 2-pixel edge (Ctl3D) or a 1-pixel line, with bsNone
+// nothing. Changing Ctl3D or BorderStyle re-creates the window on the platform; here
+// the control announces it (CM_CTL3DCHANGED, EM_GETMODIFY) the same way.
+class TCustomEdit : public QWidget, public TControl {
+    Q_OBJECT
+public:
+    QString Text() const;
+    void SetText(const QString& text);
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool value);
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle value);
+    // Width of the space between border and text.
+    int BorderWidth() const { return FBorderWidth; }
+    void SetBorderWidth(int value);
+    bool ReadOnly() const;
+    void SetReadOnly(bool value);
+    // The Qt widget that edits the text.
+    QWidget* Editor() const { return FEditor; }
+
+    TNotifyEvent OnChange;
+
+protected:
+    TCustomEdit(QWidget* parent, TComponent* owner, bool multiLine);
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    // The editor's focus changes are the control's own.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void UpdateEditorGeometry();
+    int EdgeWidth() const;
+
+    QLineEdit* FLine = nullptr;
+    QPlainTextEdit* FPlain = nullptr;
+    QWidget* FEditor = nullptr;
+    bool FCtl3D = true;
+    TFormBorderStyle FBorderStyle = bsSingle;
+    int FBorderWidth = 0;
+};
+
+class TEdit : public TCustomEdit {
+    Q_OBJECT
+public:
+    explicit TEdit(QWidget* parent, TComponent* owner = nullptr) : TCustomEdit(parent, owner, false) {}
+};
+
+class TCustomMemo : public TCustomEdit {
+    Q_OBJECT
+public:
+    explicit TCustomMemo(QWidget* parent, TComponent* owner = nullptr) : TCustomEdit(parent, owner, true) {}
+};
+
+class TMemo : public TCustomMemo {
+    Q_OBJECT
+public:
+    using TCustomMemo::TCustomMemo;
+};
+
+class TCustomRichEdit : public TCustomMemo {
+    Q_OBJECT
+public:
+    using TCustomMemo::TCustomMemo;
+};
+
+class TRichEdit : public TCustomRichEdit {
+    Q_OBJECT
+public:
+    using TCustomRichEdit::TCustomRichEdit;
 };

@@ -78,6 +78,9 @@ TAboutBox::TAboutBox(TComponent* Owner)
     }
     OKButton->setFocus();
 
+    // The last component of the layout, so that it finds every other one.
+    XPMenu1 = CreateXPMenu1(this, false);
+
     // Constructor body.
     SetSizeable(false);
     MaxImage->SetVisible(false);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Neowin.h"
+#include "Xpmenu.h"
 
 class TAboutBox : public TNeoForm {
     Q_OBJECT
@@ -15,6 +16,7 @@ public:
     TLabel* Url;
     TLabel* Email;
     TButton* OKButton;
+    TXPMenu* XPMenu1;
 
     // The pointer over a link turns it blue with a hand cursor; over the dialog's own
     // background both links return to the window-text colour.

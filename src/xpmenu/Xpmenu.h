@@ -81,6 +81,12 @@ inline constexpr std::intptr_t OptOutTag = 999;
 // Loads the desktop's menu font into `Font` (colour clMenuText).
 void GetSystemMenuFont(TFont& Font);
 
+class TXPMenu;
+// The component every form of the program holds, `XPMenu1`, created as the last
+// component of `Form` with the values the forms give it; `Gradient` only on the main
+// window. Active is left to the caller, which assigns it last.
+TXPMenu* CreateXPMenu1(TScrollingWinControl* Form, bool Gradient);
+
 class TXPMenu : public QObject, public TComponent {
     Q_OBJECT
 public:
