@@ -14,11 +14,12 @@
 namespace {
 
 struct THookFixture : ::testing::Test {
+    // Declared before the form: the hooks still hear WM_DESTROY when it goes.
+    std::vector<TMessage> seen;
+    int key = 0;
     TForm form{nullptr};
     TButton* button = new TButton(&form);
     TCheckBox* box = new TCheckBox(&form);
-    std::vector<TMessage> seen;
-    int key = 0;
 
     void SetUp() override
     {
