@@ -163,14 +163,15 @@ TCustomDrawState TToolButton::DrawState() const
         state |= cdsDisabled;
     if (FDown)
         state |= cdsChecked;
-    if (FHot && isEnabled())
+    if (FHot && isEnabled() && FStyle != tbsSeparator && FStyle != tbsDivider)
         state |= cdsHot;
     return state;
 }
 
 void TToolButton::enterEvent(QEnterEvent* event)
 {
-    FHot = true;
+    // A separator is a gap, not a button: it never becomes hot.
+    FHot = FStyle != tbsSeparator && FStyle != tbsDivider;
     FToolBar->update(geometry());
     QAbstractButton::enterEvent(event);
 }
@@ -270,6 +271,10 @@ void TToolBar::paintEvent(QPaintEvent*)
     FCanvas = &canvas;
     for (TToolButton* button : FButtons) {
         if (button->isHidden())
+            continue;
+        // Separators are not custom-drawn: the platform asks only for buttons (a
+        // handler paints the separator before a button together with the button).
+        if (button->Style() == tbsSeparator || button->Style() == tbsDivider)
             continue;
         const TCustomDrawState state = button->DrawState();
         bool defaultDraw = true;

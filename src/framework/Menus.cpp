@@ -39,9 +39,39 @@ public:
         return parentMenu && parentMenu->OwnerDraw() ? item : nullptr;
     }
 
+    // A menu window whose items are owner-drawn: it has exactly the measured item
+    // sizes inside a 3-pixel frame that the item handlers paint, as the platform's
+    // owner-drawn popup menus do.
+    static bool OwnerDrawnMenu(const QWidget* widget)
+    {
+        auto* menu = qobject_cast<const TMenuWidget*>(widget);
+        TMenu* parentMenu = menu ? menu->Item()->GetParentMenu() : nullptr;
+        return parentMenu && parentMenu->OwnerDraw();
+    }
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (OwnerDrawnMenu(widget)) {
+            switch (metric) {
+            case PM_MenuHMargin:
+            case PM_MenuVMargin:
+            case PM_MenuTearoffHeight:
+            case PM_MenuScrollerHeight:
+                return 0;
+            case PM_MenuPanelWidth:
+                return kOwnerDrawFrame;
+            default:
+                break;
+            }
+        }
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+
     QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                            const QWidget* widget) const override
     {
+        if (type == CT_Menu && OwnerDrawnMenu(widget))
+            return size;
         QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
         if (type != CT_MenuItem)
             return result;
@@ -51,36 +81,55 @@ public:
         QImage scratch(1, 1, QImage::Format_ARGB32);
         TCanvas canvas(&scratch);
         canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
-        int width = result.width();
-        int height = result.height();
+        // The platform proposes nothing: the item is as large as its handler says.
+        int width = 0;
+        int height = 0;
         SafeCall([&] { item->OnMeasureItem(item, &canvas, width, height); });
         return QSize(width, height);
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        // The frame of an owner-drawn menu is the item handlers' to paint.
+        if (element == PE_FrameMenu && OwnerDrawnMenu(widget))
+            return;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
     }
 
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override
     {
+        if (element == CE_MenuEmptyArea && OwnerDrawnMenu(widget))
+            return; // the frame lies there
         if (element == CE_MenuItem) {
             TMenuItem* item = OwnerDrawn(widget);
             if (item && item->OnDrawItem) {
                 const QRect r = option->rect;
-                // Paint into an image so that the handler can read back pixels.
-                QImage image(r.size(), QImage::Format_ARGB32);
-                image.fill(widget->palette().color(QPalette::Window));
+                // Paint into an image of the whole window so that the handler can read
+                // back pixels and paint the window's frame as well as its item. What it
+                // leaves untouched outside the item stays transparent.
+                QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+                image.fill(Qt::transparent);
                 {
                     TCanvas canvas(&image);
-                    canvas.Painter()->translate(-r.topLeft());
+                    canvas.Painter()->fillRect(r, widget->palette().color(QPalette::Window));
                     canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
                     canvas.Brush.Color = clMenu;
                     canvas.Window = const_cast<QWidget*>(widget);
                     SafeCall([&] { item->OnDrawItem(item, &canvas, TRect(r), option->state & State_Selected); });
                 }
-                painter->drawImage(r.topLeft(), image);
+                painter->save();
+                painter->setClipping(false);
+                painter->drawImage(0, 0, image);
+                painter->restore();
                 return;
             }
         }
         QProxyStyle::drawControl(element, option, painter, widget);
     }
+
+    static constexpr int kOwnerDrawFrame = 3;
 };
 
 } // namespace
@@ -214,8 +263,10 @@ void TMenuItem::SyncAction()
     font.setBold(FDefault);
     FAction->setFont(font);
     // Shown in the menu; the form's shortcut dispatch runs the item, so Qt's own
-    // shortcut map only sees it while this item's menu is open.
-    FAction->setShortcut(FShortCut);
+    // shortcut map only sees it while this item's menu is open. An owner-drawn item
+    // draws its shortcut itself: Qt must not add a shortcut column to the menu.
+    const TMenu* menu = GetParentMenu();
+    FAction->setShortcut(menu && menu->OwnerDraw() ? QKeySequence() : FShortCut);
     FAction->setShortcutContext(Qt::WidgetShortcut);
     if (!FItems.empty())
         FAction->setMenu(SubMenu());

@@ -650,3 +650,34 @@ TEST(PopupMenu, ARightClickOpensTheControlsPopupMenuOnce)
     EXPECT_TRUE(second.IsOpen());
     second.CloseMenu();
 }
+
+TEST(ToolBar, SeparatorsAreNeitherCustomDrawnNorHot)
+{
+    TForm form(nullptr);
+    form.resize(200, 40);
+    auto* bar = new TToolBar(&form);
+    bar->resize(200, 29);
+    auto* up = new TToolButton(bar);
+    auto* sep = new TToolButton(bar);
+    sep->SetStyle(tbsSeparator);
+    auto* save = new TToolButton(bar);
+    bar->ArrangeControls();
+    std::vector<std::pair<TToolButton*, TCustomDrawState>> calls;
+    bar->OnCustomDrawButton = [&](TToolBar*, TToolButton* button, TCustomDrawState state, bool& defaultDraw) {
+        calls.emplace_back(button, state);
+        defaultDraw = false;
+    };
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    calls.clear();
+    bar->repaint();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].first, up);
+    EXPECT_EQ(calls[1].first, save);
+
+    // The pointer over the separator makes nothing hot; over a button it does.
+    QTest::mouseMove(sep, QPoint(4, 10));
+    EXPECT_FALSE(sep->DrawState() & cdsHot);
+    QTest::mouseMove(save, QPoint(4, 10));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (save->DrawState() & cdsHot) != 0; }));
+}

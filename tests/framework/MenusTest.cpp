@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QTest>
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -227,4 +229,59 @@ TEST(Menus, MenuItemHintsReachTheAutoHintStatusBar)
     bar->SetAutoHint(false);
     item->Action()->hover();
     EXPECT_EQ(bar->Panels()->Items(0)->Text(), "");
+}
+
+TEST(Menus, OwnerDrawnPopupTakesExactlyTheMeasuredSizesInsideAThreePixelFrame)
+{
+    TPopupMenu popup(nullptr);
+    popup.SetOwnerDraw(true);
+    TMenuItem* open = AddItem(nullptr, popup.Items(), "Open", "Open");
+    open->SetShortCut(ShortCut(Qt::Key_O, Qt::ControlModifier));
+    TMenuItem* line = AddItem(nullptr, popup.Items(), "Line", "-");
+    TMenuItem* close = AddItem(nullptr, popup.Items(), "Close", "Close");
+    const std::map<TObject*, QSize> sizes = {{open, {150, 23}}, {line, {40, 4}}, {close, {120, 24}}};
+    std::map<TObject*, TRect> rects;
+    std::map<TObject*, bool> selected;
+    for (TMenuItem* item : {open, line, close}) {
+        item->OnMeasureItem = [&](TObject* sender, TCanvas*, int& width, int& height) {
+            width = sizes.at(sender).width();
+            height = sizes.at(sender).height();
+        };
+        item->OnDrawItem = [&](TObject* sender, TCanvas* canvas, const TRect& r, bool isSelected) {
+            rects[sender] = r;
+            selected[sender] = isSelected;
+            canvas->Brush.Color = isSelected ? clBlue : clWhite;
+            canvas->FillRect(r);
+            // The frame around the items belongs to the handler too.
+            QWidget* window = canvas->Window;
+            canvas->Brush.Color = RGB(122, 120, 110);
+            canvas->FrameRect(TRect(0, 0, window->width(), window->height()));
+        };
+    }
+    popup.Popup(QPoint(20, 20));
+    QMenu* menu = popup.MenuWidget();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+
+    // Measured heights, the widest width, the first item at (3, 3), no shortcut column.
+    EXPECT_EQ(menu->actionGeometry(open->Action()), QRect(3, 3, 150, 23));
+    EXPECT_EQ(menu->actionGeometry(line->Action()), QRect(3, 26, 150, 4));
+    EXPECT_EQ(menu->actionGeometry(close->Action()), QRect(3, 30, 150, 24));
+    EXPECT_EQ(menu->size(), QSize(156, 57));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rects.size() == 3u; }));
+    EXPECT_EQ(rects[open], TRect(3, 3, 153, 26));
+    EXPECT_EQ(rects[close], TRect(3, 30, 153, 54));
+
+    QImage image = menu->grab().toImage();
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0x7A786Eu);
+    EXPECT_EQ(image.pixel(155, 56) & 0xFFFFFF, 0x7A786Eu);
+    EXPECT_EQ(image.pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
+
+    // The pointer selects an item: it is drawn selected in the same rectangle.
+    QTest::mouseMove(menu, QPoint(20, 40));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return selected[close]; }));
+    EXPECT_EQ(rects[close], TRect(3, 30, 153, 54));
+    image = menu->grab().toImage();
+    EXPECT_EQ(image.pixel(20, 40) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(image.pixel(0, 40) & 0xFFFFFF, 0x7A786Eu); // the frame stays
+    popup.CloseMenu();
 }
