@@ -671,9 +671,13 @@ TEST(ToolBar, SeparatorsAreNeitherCustomDrawnNorHot)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     calls.clear();
     bar->repaint();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].first, up);
-    EXPECT_EQ(calls[1].first, save);
+    // Each paint of the bar asks for the two buttons, in order, never the separator.
+    ASSERT_GE(calls.size(), 2u);
+    ASSERT_EQ(calls.size() % 2, 0u);
+    for (std::size_t i = 0; i < calls.size(); i += 2) {
+        EXPECT_EQ(calls[i].first, up);
+        EXPECT_EQ(calls[i + 1].first, save);
+    }
 
     // The pointer over the separator makes nothing hot; over a button it does.
     QTest::mouseMove(sep, QPoint(4, 10));
