@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -284,6 +285,21 @@ void TCanvas::StretchDraw(const TRect& r, const QImage& image)
         FPainter->drawImage(r.ToQRect(), image);
 }
 
+void TCanvas::DrawTransparent(int x, int y, const QImage& image, TColor transparentColor)
+{
+    if (!FPainter || image.isNull())
+        return;
+    const QRgb key = ToQColor(transparentColor).rgb() & 0xFFFFFF;
+    QImage keyed = image.convertToFormat(QImage::Format_ARGB32);
+    for (int row = 0; row < keyed.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(row));
+        for (int col = 0; col < keyed.width(); ++col)
+            if ((line[col] & 0xFFFFFF) == key)
+                line[col] = 0;
+    }
+    FPainter->drawImage(QPoint(x, y), keyed);
+}
+
 void TCanvas::CopyAnd(const TRect& dest, const QImage& source)
 {
     if (!FPainter || source.isNull())
@@ -332,7 +348,7 @@ void TCanvas::TextOut(int x, int y, const QString& text)
         return;
     const QFontMetrics fm(Font.ToQFont());
     const QRect box(x, y, fm.horizontalAdvance(text), fm.height());
-    if (Brush.Style != bsClear)
+    if (Brush.Style != bsClear && BkMode != TRANSPARENT)
         SpanFill(box, Brush.Color);
     FPainter->save();
     ApplyFont();
@@ -421,7 +437,7 @@ int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
     FPainter->save();
     if (!(flags & DT_NOCLIP))
         FPainter->setClipRect(r.ToQRect(), Qt::IntersectClip);
-    if (Brush.Style != bsClear)
+    if (Brush.Style != bsClear && BkMode != TRANSPARENT)
         SpanFill(bound, Brush.Color);
     ApplyFont();
     if (flags & DT_RTLREADING)
@@ -436,19 +452,31 @@ int DrawText(TCanvas* canvas, const QString& text, TRect& r, unsigned flags)
     return canvas->DrawText(text, r, flags);
 }
 
+int SetBkMode(TCanvas* canvas, int mode)
+{
+    const int previous = canvas->BkMode;
+    canvas->BkMode = mode;
+    return previous;
+}
+
 TColor TCanvas::Pixel(int x, int y) const
 {
-    QPaintDevice* device = Device();
-    if (!device)
+    if (!FPainter || !FPainter->isActive())
         return clNone;
-    const QPoint p = FPainter->transform().map(QPoint(x, y));
-    if (auto* image = dynamic_cast<QImage*>(device)) {
+    // The engine's device is the one really painted: a widget painter is redirected
+    // to its window's backing store, with the offset in the device transform.
+    QPaintDevice* device = FPainter->paintEngine() ? FPainter->paintEngine()->paintDevice() : nullptr;
+    if (!device)
+        device = Device();
+    const QPoint p = FPainter->deviceTransform().map(QPoint(x, y));
+    if (device && device->devType() == QInternal::Image) {
+        const auto* image = static_cast<const QImage*>(device);
         if (!image->valid(p))
             return clNone;
         return FromQColor(QColor(image->pixel(p)));
     }
-    if (auto* pixmap = dynamic_cast<QPixmap*>(device)) {
-        const QImage image = pixmap->copy(QRect(p, QSize(1, 1))).toImage();
+    if (device && device->devType() == QInternal::Pixmap) {
+        const QImage image = static_cast<const QPixmap*>(device)->copy(QRect(p, QSize(1, 1))).toImage();
         return image.isNull() ? clNone : FromQColor(QColor(image.pixel(0, 0)));
     }
     return clNone;

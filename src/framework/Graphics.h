@@ -150,6 +150,10 @@ inline constexpr unsigned DT_RTLREADING = 0x20000;
 
 inline constexpr unsigned ETO_RTLREADING = 0x80;
 
+// Text background modes (SetBkMode).
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+
 // A canvas over a QPainter that draws by the platform's rules: a line covers its
 // start and not its end point; a rectangle covers Left..Right-1 and Top..Bottom-1.
 // Pen, Brush and Font are applied at each operation.
@@ -170,6 +174,9 @@ public:
     QPoint PenPos;
     // ExtTextOut options (ETO_RTLREADING).
     unsigned TextFlags = 0;
+    // OPAQUE: text drawn with a solid brush is filled behind with the brush colour;
+    // TRANSPARENT: text never fills behind itself.
+    int BkMode = OPAQUE;
     // The window this canvas paints for (a menu's window while its items are drawn),
     // or null.
     QWidget* Window = nullptr;
@@ -190,6 +197,8 @@ public:
     void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
     void Draw(int x, int y, const QImage& image);
     void StretchDraw(const TRect& r, const QImage& image);
+    // Draws `image` at (x, y) leaving out every pixel of `transparentColor`.
+    void DrawTransparent(int x, int y, const QImage& image, TColor transparentColor);
     // Copies `source` onto `dest` combined by a bitwise AND of the colour bits.
     void CopyAnd(const TRect& dest, const QImage& source);
 
@@ -200,6 +209,8 @@ public:
     // DrawText with DT_ flags; with DT_CALCRECT only `r` is updated. Returns the height.
     int DrawText(const QString& text, TRect& r, unsigned flags);
 
+    // Reads what has been painted so far, on images as on widgets during their paint
+    // event; clNone outside the device or where the device cannot be read.
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor color);
 
@@ -219,6 +230,8 @@ private:
 
 void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int width);
 int DrawText(TCanvas* canvas, const QString& text, TRect& r, unsigned flags);
+// Sets the text background mode; returns the previous one.
+int SetBkMode(TCanvas* canvas, int mode);
 
 // A device-independent 32-bit bitmap with its own canvas.
 class TBitmap {

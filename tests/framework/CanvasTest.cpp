@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -358,4 +360,74 @@ TEST(Colours, SystemColoursFollowTheRunningPalette)
     EXPECT_EQ(clMenuText, 0x80000007u);
     EXPECT_EQ(clBtnShadow, 0x80000010u);
     EXPECT_EQ(GetRValue(RGB(300, 2, 3)), 300 & 0xFF);
+}
+
+TEST(Canvas, DrawTransparentLeavesOutTheKeyColour)
+{
+    QImage glyph(3, 2, QImage::Format_RGB32);
+    glyph.fill(qRgb(255, 0, 255));
+    glyph.setPixel(1, 0, qRgb(0, 0, 0));
+    glyph.setPixel(2, 1, qRgb(10, 20, 30));
+    QImage image = White(5, 4);
+    {
+        TCanvas c(&image);
+        c.DrawTransparent(1, 1, glyph, clFuchsia);
+    }
+    EXPECT_EQ(Map(image, 0),
+              ".....\n"
+              "..#..\n"
+              "...?.\n"
+              ".....\n");
+    EXPECT_EQ(image.pixel(3, 2) & 0xFFFFFF, 0x0A141Eu);
+}
+
+TEST(Canvas, TransparentBackgroundModeDrawsTextWithoutFilling)
+{
+    auto draw = [](int mode, bool viaDrawText) {
+        QImage image = White(40, 20);
+        TCanvas c(&image);
+        c.Brush.Color = clRed;
+        c.Font.Color = clBlack;
+        EXPECT_EQ(SetBkMode(&c, mode), OPAQUE);
+        TRect r(0, 0, 40, 20);
+        if (viaDrawText)
+            c.DrawText("x", r, DT_SINGLELINE);
+        else
+            c.TextOut(0, 0, "x");
+        return image.pixel(0, 0) & 0xFFFFFF;
+    };
+    for (bool viaDrawText : {false, true}) {
+        EXPECT_EQ(draw(OPAQUE, viaDrawText), 0xFF0000u) << viaDrawText;
+        EXPECT_EQ(draw(TRANSPARENT, viaDrawText), 0xFFFFFFu) << viaDrawText;
+    }
+}
+
+namespace {
+// Paints a mark and reads pixels back through the canvas while its paint event runs.
+struct TReadBackWidget : QWidget {
+    std::vector<TColor> Read;
+    void paintEvent(QPaintEvent*) override
+    {
+        TCanvas c(this);
+        c.Brush.Color = RGB(10, 20, 30);
+        c.FillRect(TRect(0, 0, 30, 20));
+        c.SetPixel(3, 4, RGB(200, 100, 50));
+        Read = {c.Pixel(3, 4), c.Pixel(0, 0), c.Pixel(29, 19)};
+    }
+};
+} // namespace
+
+TEST(Canvas, PixelsReadBackFromAWidgetWhileItPaints)
+{
+    QWidget window;
+    window.resize(60, 50);
+    auto* w = new TReadBackWidget;
+    w->setParent(&window);
+    w->setGeometry(7, 9, 30, 20);
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->Read.empty(), 2000);
+    ASSERT_EQ(w->Read.size(), 3u);
+    EXPECT_EQ(w->Read[0], RGB(200, 100, 50));
+    EXPECT_EQ(w->Read[1], RGB(10, 20, 30));
+    EXPECT_EQ(w->Read[2], RGB(10, 20, 30));
 }
