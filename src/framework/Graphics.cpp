@@ -132,6 +132,7 @@ TCanvas::TCanvas(QPainter* painter)
         FPainter->setRenderHint(QPainter::Antialiasing, false);
 }
 
+TCanvas::TCanvas() = default;
 TCanvas::~TCanvas() = default;
 
 QPaintDevice* TCanvas::Device() const

@@ -159,7 +159,7 @@ inline constexpr int OPAQUE = 2;
 // Pen, Brush and Font are applied at each operation.
 class TCanvas {
 public:
-    TCanvas() = default;
+    TCanvas();
     // Paints on `device` with a painter of its own.
     explicit TCanvas(QPaintDevice* device);
     // Paints through an active painter owned by someone else.

@@ -7,11 +7,6 @@
 
 #define GW_PENDING __attribute__((weak))
 
-GW_PENDING void TXPMenu::MeasureItem(TObject*, TCanvas*, int&, int&) {}
-GW_PENDING void TXPMenu::DrawItem(TObject*, TCanvas*, const TRect&, bool) {}
-GW_PENDING void TXPMenu::ToolBarDrawButton(TToolBar*, TToolButton*, TCustomDrawState, bool&) {}
-GW_PENDING void TXPMenu::ControlBarPaint(TObject*, TControl*, TCanvas*, TRect&, TBandPaintOptions&) {}
-
 GW_PENDING void TControlSubClass::PaintCombo() {}
 GW_PENDING void TControlSubClass::PaintEdit() {}
 GW_PENDING void TControlSubClass::PaintRichEdit() {}

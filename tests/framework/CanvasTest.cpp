@@ -425,7 +425,7 @@ TEST(Canvas, PixelsReadBackFromAWidgetWhileItPaints)
     w->setParent(&window);
     w->setGeometry(7, 9, 30, 20);
     window.show();
-    QTRY_VERIFY_WITH_TIMEOUT(!w->Read.empty(), 2000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w->Read.empty(); }, 2000));
     ASSERT_EQ(w->Read.size(), 3u);
     EXPECT_EQ(w->Read[0], RGB(200, 100, 50));
     EXPECT_EQ(w->Read[1], RGB(10, 20, 30));
