@@ -72,13 +72,15 @@ void TControlSubClass::GiveBack()
 {
     try {
         if (TargetControl && TargetWidget) {
-            if (auto* edit = dynamic_cast<TCustomEdit*>(TargetControl))
-                edit->SetCtl3D(SavedCtl3D);
-            if (auto* rich = dynamic_cast<TCustomRichEdit*>(TargetControl))
-                rich->SetBorderStyle(SavedBorderStyle);
+            TControl* control = TargetControl;
             QWidget* widget = TargetWidget;
-            const bool graphic = TargetControl->IsGraphicControl();
+            const bool graphic = control->IsGraphicControl();
+            // Unhooked first: restoring the edge sends the control messages of its own.
             Detach();
+            if (auto* edit = dynamic_cast<TCustomEdit*>(control))
+                edit->SetCtl3D(SavedCtl3D);
+            if (auto* rich = dynamic_cast<TCustomRichEdit*>(control))
+                rich->SetBorderStyle(SavedBorderStyle);
             // The control's own look returns at its next paint; a windowless control
             // is repainted now, unless this is its paint (then it comes next).
             if (graphic && !widget->testAttribute(Qt::WA_WState_InPaintEvent))
