@@ -16,12 +16,15 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TForm1* MainForm)
     GroupBox1 = new TGroupBox(this, this);
     GroupBox1->SetName(QStringLiteral("GroupBox1"));
     GroupBox1->SetBounds(10, 59, 621, 208);
+    // The group and its boxes show the dialog's colour.
+    GroupBox1->SetParentColor(true);
 
     auto check = [this](const char* name, const QString& caption, int x, int y, int w, int h) {
         auto* box = new TCheckBox(GroupBox1, this);
         box->SetName(QString::fromLatin1(name));
         box->SetCaption(caption);
         box->SetBounds(x, y, w, h);
+        box->SetParentColor(true);
         return box;
     };
     // Created in tab order.

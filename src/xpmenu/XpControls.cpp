@@ -549,12 +549,10 @@ void TControlSubClass::PaintGroupBox()
     const int th = c.TextHeight(caption.isEmpty() ? QStringLiteral(" ") : caption);
     const int tw = c.TextWidth(caption);
 
-    // Erase the control's own frame.
-    c.Brush.Style = bsClear;
-    c.Pen.Color = color;
-    c.Rectangle(l + 1, t + 1 + th - 1, rt - 1, b - 1);
-    Line(c, l + 1, t + th / 2 - 1, l + 1, b);
-    c.Brush.Style = bsSolid;
+    // Erase the control's own frame and caption: the style's frame need not lie where
+    // the new one goes, and the children paint after this anyway.
+    c.Brush.Color = color;
+    c.FillRect(r);
 
     TRect frame(l, t + th / 2 - 1, rt, b);
     Frame3D(&c, frame, ctl3D ? light : shade, shade, 1);

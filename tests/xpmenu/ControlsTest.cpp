@@ -1,0 +1,208 @@
+// Subclassed controls painted flat on the real dialogs and on a test form, driven by
+// real pointer, key and focus events.
+#include "../app/AppTestSupport.h"
+
+#include "Buttons.h"
+#include "ExtCtrls.h"
+#include "Option.h"
+#include "OutputFolder.h"
+#include "PixelSupport.h"
+#include "StdCtrls.h"
+#include "XpSubclass.h"
+#include "XpTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr TColor kDialog = RGB(207, 207, 207);
+
+class FlatControlsTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        FColours = std::make_unique<TSystemColoursScope>();
+        QCursor::setPos(1000, 900); // away from every window
+    }
+    void TearDown() override
+    {
+        FColours.reset();
+        AppTest::TearDown();
+    }
+    std::unique_ptr<TSystemColoursScope> FColours;
+};
+
+QImage Shot(QWidget* w) { return w->grab().toImage(); }
+
+// How many pixels of `colour` the image holds.
+int CountOf(const QImage& image, TColor colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += PixelAt(image, x, y) == colour;
+    return n;
+}
+
+} // namespace
+
+TEST_F(FlatControlsTest, OptionsDialogButtonsAtRestAndFocused)
+{
+    TForm1* main = CreateMainForm();
+    TBrowseItem options(nullptr, main);
+    options.XPMenu1->SetActive(true);
+    options.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&options));
+    TButton* b1 = options.Button1;
+    TButton* b2 = options.Button2;
+    GW_TRY_TRUE(b1->hasFocus());
+    GW_TRY_TRUE(TControlSubClass::Of(b2) && TControlSubClass::Of(b2)->PaintCount > 0);
+
+    // Button2 at rest: face, outline, raised edge right and bottom, corners of the dialog.
+    QImage rest = Shot(b2);
+    const int w = rest.width(), h = rest.height();
+    const struct {
+        int X, Y;
+        TColor Expected;
+        const char* What;
+    } restCases[] = {
+        {0, 0, kDialog, "corner"},
+        {w - 1, h - 1, kDialog, "corner"},
+        {5, 5, RGB(219, 216, 209), "face"},
+        {w / 2, 0, RGB(166, 166, 166), "outline top"},
+        {0, h / 2, RGB(166, 166, 166), "outline left"},
+        {w - 1, h / 2, RGB(78, 80, 78), "raised edge right"},
+        {w / 2, h - 1, RGB(78, 80, 78), "raised edge bottom"},
+    };
+    for (const auto& c : restCases)
+        EXPECT_EQ(Rgb(PixelAt(rest, c.X, c.Y)), Rgb(c.Expected)) << c.What;
+
+    // Button1 has the focus (hot): the lighter face and blue edges, and the default
+    // button's caption shadow, which Button2 has not.
+    QImage focused = Shot(b1);
+    EXPECT_EQ(Rgb(PixelAt(focused, 5, 5)), Rgb(RGB(238, 236, 233)));
+    EXPECT_EQ(Rgb(PixelAt(focused, focused.width() / 2, 0)), Rgb(RGB(198, 213, 239)));
+    EXPECT_EQ(Rgb(PixelAt(focused, focused.width() - 1, focused.height() / 2)), Rgb(RGB(123, 147, 182)));
+    // The first pass of the shadow takes the face under it, 30 darker.
+    EXPECT_GT(CountOf(focused, RGB(208, 208, 203)), 0);
+    EXPECT_EQ(CountOf(rest, RGB(189, 188, 181)), 0);
+
+    // The pointer on Button2 makes it hot; pressed it shows the top-left edge.
+    QTest::mouseMove(b2, QPoint(w / 2, h / 2));
+    GW_TRY_EQ(PixelAt(Shot(b2), 5, 5), RGB(238, 236, 233));
+    QTest::mousePress(b2, Qt::LeftButton, {}, QPoint(w / 2, h / 2));
+    GW_TRY_EQ(PixelAt(Shot(b2), w / 2, 0), RGB(123, 147, 182));
+    EXPECT_EQ(Rgb(PixelAt(Shot(b2), w - 1, h / 2)), Rgb(RGB(198, 213, 239)));
+    QTest::mouseRelease(b2, Qt::LeftButton, {}, QPoint(-50, -50));
+}
+
+TEST_F(FlatControlsTest, OptionsDialogCheckBoxesAndGroupBox)
+{
+    TForm1* main = CreateMainForm();
+    TBrowseItem options(nullptr, main);
+    options.XPMenu1->SetActive(true);
+    options.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&options));
+    TCheckBox* box = options.ExeChk;
+    box->SetChecked(false);
+    GW_TRY_TRUE(TControlSubClass::Of(box) && TControlSubClass::Of(box)->PaintCount > 0);
+    const int s = GetSystemMetrics(SM_CXHTHUMB);
+    // The box: left, vertically centred in the client rectangle less 3 at each end.
+    const int top = 3 + (box->height() - 6 - s) / 2;
+    auto boxPixel = [&](int x, int y) { return PixelAt(Shot(box), x, top + y); };
+
+    GW_TRY_EQ(boxPixel(2, 2), RGB(128, 128, 128)); // frame in the shadow colour
+    EXPECT_EQ(Rgb(boxPixel(5, 5)), Rgb(RGB(255, 255, 255)));
+    EXPECT_EQ(Rgb(boxPixel(0, 0)), Rgb(kDialog));
+    EXPECT_EQ(Rgb(boxPixel(1, 1)), Rgb(kDialog));
+
+    // Hot under the pointer.
+    QTest::mouseMove(box, QPoint(5, box->height() / 2));
+    GW_TRY_EQ(boxPixel(5, 5), RGB(189, 207, 236));
+    EXPECT_EQ(Rgb(boxPixel(2, 2)), Rgb(RGB(49, 106, 197)));
+    // Pressed.
+    QTest::mousePress(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    GW_TRY_EQ(boxPixel(5, 5), RGB(152, 180, 226));
+    QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+    GW_TRY_TRUE(box->Checked());
+    // Checked: the tick in the highlight colour, shaped as DrawCheckMark at the box's
+    // bottom left: its lowest pixel of the first stroke at (Left + 3, Bottom - 4).
+    const int left = 2, bottom = s - 2;
+    GW_TRY_EQ(boxPixel(left + 3, bottom - 4), RGB(49, 106, 197));
+    EXPECT_EQ(Rgb(boxPixel(left + 2, bottom - 5)), Rgb(RGB(49, 106, 197)));
+    EXPECT_EQ(Rgb(boxPixel(left + 8, bottom - 7)), Rgb(RGB(49, 106, 197)));
+
+    // Group box: a one-pixel frame light above and left, shaded right and bottom.
+    TGroupBox* group = options.GroupBox1;
+    const QImage g = Shot(group);
+    const int gh = g.height(), gw = g.width();
+    EXPECT_EQ(Rgb(PixelAt(g, 0, gh / 2)), Rgb(RGB(236, 236, 236)));
+    EXPECT_EQ(Rgb(PixelAt(g, gw - 1, gh / 2)), Rgb(RGB(147, 149, 147)));
+    EXPECT_EQ(Rgb(PixelAt(g, gw / 2, gh - 1)), Rgb(RGB(147, 149, 147)));
+    for (int x : {1, 2, gw - 2, gw - 3})
+        EXPECT_EQ(Rgb(PixelAt(g, x, gh / 2)), Rgb(kDialog)) << "no other frame at column " << x;
+    for (int y : {gh - 2, gh - 3})
+        EXPECT_EQ(Rgb(PixelAt(g, gw / 2, y)), Rgb(kDialog)) << "no other frame on row " << y;
+}
+
+TEST_F(FlatControlsTest, OutputFolderDriveBoxHotFocusedAndItsArrow)
+{
+    TOutputFolder output(nullptr);
+    output.XPMenu1->SetActive(true);
+    output.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&output));
+    TDriveComboBox* combo = output.DriveComboBox1;
+    GW_TRY_TRUE(TControlSubClass::Of(combo) && TControlSubClass::Of(combo)->PaintCount > 0);
+    const int w = combo->width();
+    const int s = GetSystemMetrics(SM_CXHTHUMB);
+    // The 5-3-1 arrow at x = Right - 10 on rows 10 to 12.
+    auto arrowRows = [&](TColor ink) {
+        const QImage image = Shot(combo);
+        std::string rows;
+        for (int y = 10; y <= 12; ++y) {
+            for (int x = w - 11; x <= w - 4; ++x)
+                rows += PixelAt(image, x, y) == ink ? '#' : '.';
+            rows += '\n';
+        }
+        return rows;
+    };
+    GW_TRY_EQ(arrowRows(RGB(0, 0, 0)), std::string(".#####..\n..###...\n...#....\n"));
+
+    QTest::mouseMove(combo, QPoint(w / 2, combo->height() / 2));
+    GW_TRY_EQ(PixelAt(Shot(combo), w - s / 2, 4), RGB(189, 207, 236));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(49, 106, 197)));
+
+    // Focused, once the pointer has left again (taking the focus makes it hot too).
+    combo->setFocus();
+    GW_TRY_TRUE(combo->hasFocus());
+    QTest::mouseMove(&output, QPoint(output.width() - 2, output.height() - 2));
+    GW_TRY_EQ(PixelAt(Shot(combo), w - s / 2, 4), RGB(214, 225, 243));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(173, 195, 232)));
+}
+
+TEST(FlatControls, PanelsKeepTheirOwnLookWithoutBevelAndGetFlatBevelsWithOne)
+{
+    TSystemColoursScope colours;
+    auto paint = [](bool active, TBevelCut bevel) {
+        TForm form(nullptr);
+        form.resize(60, 40);
+        auto* panel = new TPanel(&form, &form);
+        panel->SetBounds(5, 5, 40, 20);
+        panel->SetColor(RGB(212, 208, 200));
+        panel->SetBevelOuter(bevel);
+        auto* xp = new TXPMenu(&form);
+        xp->SetActive(active);
+        form.Show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+        QTest::qWait(20);
+        return panel->grab().toImage();
+    };
+    EXPECT_EQ(paint(true, bvNone), paint(false, bvNone));
+    const QImage raised = paint(true, bvRaised);
+    EXPECT_EQ(Rgb(PixelAt(raised, 0, 0)), Rgb(RGB(238, 236, 233)));
+    EXPECT_EQ(Rgb(PixelAt(raised, 20, 0)), Rgb(RGB(238, 236, 233)));
+    EXPECT_EQ(Rgb(PixelAt(raised, 39, 10)), Rgb(RGB(152, 150, 140)));
+    EXPECT_EQ(Rgb(PixelAt(raised, 20, 19)), Rgb(RGB(152, 150, 140)));
+    EXPECT_EQ(Rgb(PixelAt(raised, 20, 10)), Rgb(RGB(212, 208, 200)));
+}
