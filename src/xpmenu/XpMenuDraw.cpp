@@ -156,9 +156,10 @@ void TXPMenu::MenueDrawItem(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool
     if (hasList) {
         TColor background = ACanvas->Brush.Color;
         if (!(item->Parent() && item->Parent()->SubMenuImages())) {
-            // The pixel at (2, 2) lies in the popup's frame, which shows the icon column
-            // colour; an item drawn on a picture of its own cannot read it.
-            background = ACanvas->Pixel(2, 2);
+            // (2, 2) lies in a popup's frame, which shows the icon column colour once it
+            // is painted; before that, or off the picture, take that colour itself.
+            const bool inItem = ARect.Left <= 2 && 2 < ARect.Right && ARect.Top <= 2 && 2 < ARect.Bottom;
+            background = inItem ? ACanvas->Pixel(2, 2) : clNone;
             if (background == clNone)
                 background = PaintIconBackColor;
         }
@@ -270,6 +271,10 @@ void TXPMenu::MenueDrawItem(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool
             ACanvas->LineTo(textRect.Right, y);
         }
     }
+
+    // The flat frame of the popup window, repainted with each of its items.
+    if (FFlatMenu && !isTopLevel && ACanvas->Window && ACanvas->Window != FForm.data())
+        DrawWindowBorder(ACanvas, ACanvas->Window, rtl);
 
     ActivateMenuItem(item);
 }

@@ -290,3 +290,64 @@ TEST(XpMenuDraw, FlatPopupFrame)
     }
     EXPECT_EQ(untouched, FilledImage(34, 12, RGB(1, 1, 1)));
 }
+
+TEST(XpMenuShown, PopupWithItsFrameItemsAndSelection)
+{
+    TSystemColoursScope colours;
+    QCursor::setPos(1000, 900);
+    TForm form(nullptr);
+    auto* menu = new TPopupMenu(&form);
+    const char* captions[] = {"Open", "-", "Save", "Delete"};
+    for (const char* caption : captions) {
+        auto* item = new TMenuItem(&form);
+        item->SetCaption(QString::fromLatin1(caption));
+        menu->Items()->Add(item);
+    }
+    auto* xp = new TXPMenu(&form);
+    xp->SetFlatMenu(true);
+    xp->SetActive(true);
+    menu->Popup(100, 100);
+    QMenu* widget = menu->MenuWidget();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
+    const int w = widget->width(), h = widget->height();
+    QImage shot = widget->grab().toImage();
+    const struct {
+        int X, Y;
+        TColor Expected;
+        const char* What;
+    } cases[] = {
+        {0, 10, RGB(122, 120, 110), "frame left"},
+        {w - 3, 10, RGB(122, 120, 110), "frame right"},
+        {10, 0, RGB(122, 120, 110), "frame top"},
+        {10, h - 3, RGB(122, 120, 110), "frame bottom"},
+        {10, 1, RGB(249, 248, 247), "band above the items"},
+        {10, 2, RGB(219, 216, 209), "icon column part of row 2"},
+        {40, 2, RGB(249, 248, 247), "rest of row 2"},
+        {1, 10, RGB(219, 216, 209), "column 1"},
+        {2, 10, RGB(219, 216, 209), "column 2"},
+        {3, 10, RGB(219, 216, 209), "first item's icon column"},
+        {w - 4, 10, RGB(249, 248, 247), "first item's right end"},
+        {10, h - 2, RGB(136, 134, 124), "shadow below"},
+        {w - 1, 10, RGB(136, 134, 124), "shadow right"},
+        {0, h - 1, RGB(212, 208, 200), "outer corner bottom left"},
+        {w - 1, 0, RGB(212, 208, 200), "outer corner top right"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Rgb(PixelAt(shot, c.X, c.Y)), Rgb(c.Expected)) << c.What << " at " << c.X << "," << c.Y;
+
+    // The separator's line: 2 below its top, from IconWidth + 7 on.
+    const QRect line = widget->actionGeometry(menu->Items()->Items(1)->Action());
+    EXPECT_EQ(line.height(), 4);
+    EXPECT_EQ(Rgb(PixelAt(shot, line.left() + 31, line.top() + 2)), Rgb(RGB(160, 160, 160)));
+    EXPECT_EQ(Rgb(PixelAt(shot, line.left() + 30, line.top() + 2)), Rgb(RGB(249, 248, 247)));
+
+    // The keyboard selects the first item: the selection fill and its outline.
+    QTest::keyClick(widget, Qt::Key_Down);
+    const QRect first = widget->actionGeometry(menu->Items()->Items(0)->Action());
+    GW_TRY_EQ(PixelAt(widget->grab().toImage(), first.left() + 40, first.top() + 5), RGB(189, 207, 236));
+    shot = widget->grab().toImage();
+    EXPECT_EQ(Rgb(PixelAt(shot, first.left(), first.top() + 5)), Rgb(RGB(49, 106, 197)));
+    EXPECT_EQ(Rgb(PixelAt(shot, first.left() + 40, first.top() + 1)), Rgb(RGB(49, 106, 197)));
+    EXPECT_EQ(Rgb(PixelAt(shot, first.left() + 40, first.top())), Rgb(RGB(249, 248, 247)));
+    menu->CloseMenu();
+}
