@@ -206,3 +206,74 @@ TEST(FlatControls, PanelsKeepTheirOwnLookWithoutBevelAndGetFlatBevelsWithOne)
     EXPECT_EQ(Rgb(PixelAt(raised, 20, 19)), Rgb(RGB(152, 150, 140)));
     EXPECT_EQ(Rgb(PixelAt(raised, 20, 10)), Rgb(RGB(212, 208, 200)));
 }
+
+TEST_F(FlatControlsTest, MainWindowToolBarButtonsAtRestAndHot)
+{
+    TForm1* main = CreateMainForm();
+    ShowMainForm();
+    main->XPMenu1->SetActive(true);
+    TToolBar* bar = main->ToolBar1;
+    constexpr TColor kBar = RGB(219, 216, 209);
+    // Each button's glyph lies in 16 x 16 pixels at y = 5 and these x; the rest of the
+    // button is the bar colour lightened 16 percent.
+    const int glyphX[] = {4, 26, 50, 80, 104, 126, 150, 180, 204};
+    std::vector<TToolButton*> buttons;
+    for (int i = 0; i < bar->ButtonCount(); ++i)
+        if (bar->Buttons(i)->Style() == tbsButton)
+            buttons.push_back(bar->Buttons(i));
+    ASSERT_EQ(buttons.size(), 9u);
+    auto check = [&](const QImage& shot, TToolButton* b, int gx, int gy, TColor ground, int top) {
+        int ink = 0;
+        const QRect r = b->geometry();
+        for (int y = r.top() + top; y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const bool inGlyph = x >= gx && x < gx + 16 && y >= gy && y < gy + 16;
+                if (inGlyph)
+                    ink += PixelAt(shot, x, y) != ground;
+                else if (PixelAt(shot, x, y) != ground && ground == kBar)
+                    ADD_FAILURE() << b->Name().toStdString() << " at " << x << "," << y << " " << Rgb(PixelAt(shot, x, y));
+            }
+        EXPECT_GT(ink, 10) << b->Name().toStdString();
+    };
+    GW_TRY_TRUE(PixelAt(bar->grab().toImage(), 1, 3) == kBar);
+    const QImage rest = bar->grab().toImage();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        check(rest, buttons[i], glyphX[i], 5, kBar, 0);
+
+    // Hot: selection fill, a frame below the top row, the glyph one pixel up and left.
+    TToolButton* save = main->SaveButton;
+    save->SetEnabled(true);
+    QTest::mouseMove(bar, save->geometry().center());
+    GW_TRY_TRUE(PixelAt(bar->grab().toImage(), save->x() + 1, save->y() + 2) == RGB(189, 207, 236));
+    const QImage hot = bar->grab().toImage();
+    EXPECT_EQ(Rgb(PixelAt(hot, save->x(), save->y() + 10)), Rgb(RGB(49, 106, 197)));
+    EXPECT_EQ(Rgb(PixelAt(hot, save->x() + 10, save->y() + 1)), Rgb(RGB(49, 106, 197)));
+    EXPECT_EQ(Rgb(PixelAt(hot, save->x() + 10, save->y())), Rgb(kBar));
+    EXPECT_GT(CountOf(hot.copy(save->geometry()), RGB(139, 159, 186)), 0) << "the glyph's silhouette";
+}
+
+TEST_F(FlatControlsTest, CaptionMenuButtonsTintedAndFramedUnderThePointer)
+{
+    TForm1* main = CreateMainForm();
+    ShowMainForm();
+    main->XPMenu1->SetActive(true);
+    TSpeedButton* button = main->MenuButtons[0];
+    ASSERT_TRUE(button->isVisible());
+    const int w = button->width(), h = button->height();
+    GW_TRY_TRUE(TControlSubClass::Of(button) && TControlSubClass::Of(button)->PaintCount > 0);
+    const QImage picture = main->grab(button->geometry()).toImage();
+    for (int depth : {32, 16}) {
+        SCOPED_TRACE(depth);
+        TCanvas::SetDisplayDepthOverride(depth);
+        const TColor tint = depth > 16 ? RGB(202, 217, 240) : RGB(215, 226, 244);
+        QTest::mouseMove(button, QPoint(w / 2, h / 2));
+        GW_TRY_TRUE(PixelAt(main->grab(button->geometry()).toImage(), 0, h / 2) == RGB(111, 151, 214));
+        const QImage shot = main->grab(button->geometry()).toImage();
+        EXPECT_EQ(Rgb(PixelAt(shot, w / 2, 0)), Rgb(RGB(111, 151, 214)));
+        // Away from the caption the picture shows through, ANDed with the tint.
+        const TColor p = PixelAt(picture, 2, 2);
+        EXPECT_EQ(Rgb(PixelAt(shot, 2, 2)), Rgb(p & tint));
+        QTest::mouseMove(main, QPoint(main->width() / 2, main->height() / 2));
+        GW_TRY_TRUE(PixelAt(main->grab(button->geometry()).toImage(), 0, h / 2) == PixelAt(picture, 0, h / 2));
+    }
+}
