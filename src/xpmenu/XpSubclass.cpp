@@ -48,6 +48,7 @@ bool TControlSubClass::Attach(TControl* control, TXPMenu* menu)
     if (auto* edit = dynamic_cast<TCustomEdit*>(control)) {
         SavedCtl3D = edit->Ctl3D();
         SavedBorderStyle = edit->BorderStyle();
+        SavedBorderWidth = edit->BorderWidth();
     }
     // A windowless control is painted by the hook alone.
     HookWindowProc(TargetWidget, &kSubclassKey, [this](TMessage& m) { ControlSubClass(m); },
@@ -79,8 +80,10 @@ void TControlSubClass::GiveBack()
             Detach();
             if (auto* edit = dynamic_cast<TCustomEdit*>(control))
                 edit->SetCtl3D(SavedCtl3D);
-            if (auto* rich = dynamic_cast<TCustomRichEdit*>(control))
+            if (auto* rich = dynamic_cast<TCustomRichEdit*>(control)) {
                 rich->SetBorderStyle(SavedBorderStyle);
+                rich->SetBorderWidth(SavedBorderWidth);
+            }
             // The control's own look returns at its next paint; a windowless control
             // is repainted now, unless this is its paint (then it comes next).
             if (graphic && !widget->testAttribute(Qt::WA_WState_InPaintEvent))

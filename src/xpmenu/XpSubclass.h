@@ -57,6 +57,8 @@ public:
     TXPMenu* MenuComponent = nullptr;
     bool SavedCtl3D = true;
     TFormBorderStyle SavedBorderStyle = bsSingle;
+    // Rich edits: BorderWidth when attached (the flat frame widens it to make room).
+    int SavedBorderWidth = 0;
     bool Recreating = false;
     bool Hot = false;
     bool LeftButtonDown = false;
