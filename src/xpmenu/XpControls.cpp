@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include <memory>
+
 namespace {
 
 // The colour a parent paints its background with.
@@ -30,6 +32,22 @@ TColor ParentBrushColor(const QWidget* control)
 bool ReadsRightToLeft(const QWidget* control)
 {
     return QGuiApplication::isRightToLeft() && control->layoutDirection() == Qt::RightToLeft;
+}
+
+// The square of a check box or radio button: centred in the client rectangle less
+// `margin` rows at each end, `height` high, at the side that the alignment and the
+// reading order give.
+TRect BoxRect(const QWidget* control, TRect r, TAlignment a, int s, int margin, int height)
+{
+    InflateRect(r, 0, -margin);
+    r.Top += (r.Height() - s) / 2;
+    r.Bottom = r.Top + height;
+    const bool rtl = ReadsRightToLeft(control);
+    if ((!rtl && a == taLeftJustify) || (rtl && a == taRightJustify))
+        r.Left = r.Right - s + 1;
+    else if ((!rtl && a == taRightJustify) || (rtl && a == taLeftJustify))
+        r.Right = r.Left + s - 1;
+    return r;
 }
 
 void Line(TCanvas& c, int x1, int y1, int x2, int y2)
@@ -112,6 +130,17 @@ TBitmap GlyphCell(TBitmap* strip, int count, int k)
     return cell;
 }
 
+// A canvas on the control with the working palette set, as every painter starts;
+// null while the control is not painting (its next paint then comes).
+std::unique_ptr<TControlCanvas> OpenCanvas(TControlSubClass& sc)
+{
+    auto canvas = std::make_unique<TControlCanvas>(sc.TargetWidget);
+    if (!canvas->HandleAllocated())
+        return nullptr;
+    sc.MenuComponent->SetGlobalColor(canvas.get());
+    return canvas;
+}
+
 } // namespace
 
 void TControlSubClass::PaintCombo()
@@ -119,10 +148,10 @@ void TControlSubClass::PaintCombo()
     auto* combo = dynamic_cast<TCustomCombo*>(TargetControl);
     if (!combo)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
-    MenuComponent->SetGlobalColor(&c);
+    TCanvas& c = *canvas;
     const bool rtl = ReadsRightToLeft(TargetWidget);
     const int s = GetSystemMetrics(SM_CXHTHUMB);
     const TColor color = TargetControl->Color();
@@ -199,10 +228,10 @@ void TControlSubClass::PaintEdit()
     auto* edit = dynamic_cast<TCustomEdit*>(TargetControl);
     if (!edit)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
-    MenuComponent->SetGlobalColor(&c);
+    TCanvas& c = *canvas;
     if (edit->Ctl3D()) {
         // The window is made again without its sunken edge; this object stays.
         Recreating = true;
@@ -227,10 +256,10 @@ void TControlSubClass::PaintRichEdit()
         return;
     // A child cannot paint over its parent here, so the frame goes on the control's
     // own outermost pixels, which its widened border leaves free.
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
-    MenuComponent->SetGlobalColor(&c);
+    TCanvas& c = *canvas;
     const bool single = SavedBorderStyle == bsSingle;
     if (single && edit->BorderStyle() != bsNone) {
         Recreating = true;
@@ -253,11 +282,11 @@ void TControlSubClass::PaintCheckBox()
     auto* box = dynamic_cast<TCustomCheckBox*>(TargetControl);
     if (!box)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
+    TCanvas& c = *canvas;
     TXPMenu* xp = MenuComponent;
-    xp->SetGlobalColor(&c);
     const int s = GetSystemMetrics(SM_CXHTHUMB);
     const bool enabled = TargetControl->Enabled();
     const bool grayed = box->State() == cbGrayed;
@@ -271,16 +300,7 @@ void TControlSubClass::PaintCheckBox()
     if (grayed)
         fill = RGB(192, 192, 192);
 
-    TRect r = TargetControl->ClientRect();
-    InflateRect(r, 0, -3);
-    r.Top += (r.Height() - s) / 2;
-    r.Bottom = r.Top + s;
-    const bool rtl = ReadsRightToLeft(TargetWidget);
-    const TAlignment a = box->Alignment();
-    if ((!rtl && a == taLeftJustify) || (rtl && a == taRightJustify))
-        r.Left = r.Right - s + 1;
-    else if ((!rtl && a == taRightJustify) || (rtl && a == taLeftJustify))
-        r.Right = r.Left + s - 1;
+    TRect r = BoxRect(TargetWidget, TargetControl->ClientRect(), box->Alignment(), s, 3, s);
     c.Brush.Color = TargetControl->Color();
     c.FillRect(r);
     InflateRect(r, -2, -2);
@@ -306,11 +326,11 @@ void TControlSubClass::PaintRadio()
     auto* radio = dynamic_cast<TRadioButton*>(TargetControl);
     if (!radio)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
+    TCanvas& c = *canvas;
     TXPMenu* xp = MenuComponent;
-    xp->SetGlobalColor(&c);
     const int s = GetSystemMetrics(SM_CXHTHUMB);
     const bool enabled = TargetControl->Enabled();
     TColor fill = clWindow, frame = clBtnShadow;
@@ -321,16 +341,7 @@ void TControlSubClass::PaintRadio()
         fill = xp->PaintSelectColor;
     }
 
-    TRect r = TargetControl->ClientRect();
-    InflateRect(r, 0, -4);
-    r.Top += (r.Height() - s) / 2;
-    r.Bottom = r.Top + s - 1;
-    const bool rtl = ReadsRightToLeft(TargetWidget);
-    const TAlignment a = radio->Alignment();
-    if ((!rtl && a == taLeftJustify) || (rtl && a == taRightJustify))
-        r.Left = r.Right - s + 1;
-    else if ((!rtl && a == taRightJustify) || (rtl && a == taLeftJustify))
-        r.Right = r.Left + s - 1;
+    TRect r = BoxRect(TargetWidget, TargetControl->ClientRect(), radio->Alignment(), s, 4, s - 1);
     c.Brush.Color = TargetControl->Color();
     c.FillRect(r);
     InflateRect(r, -2, -2);
@@ -386,10 +397,10 @@ void TControlSubClass::PaintButton()
     auto* button = dynamic_cast<TButton*>(TargetControl);
     if (!button)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
-    MenuComponent->SetGlobalColor(&c);
+    TCanvas& c = *canvas;
     PaintButtonFace(*this, c);
     const TFont font = TargetControl->Font();
     c.Font = font;
@@ -405,10 +416,10 @@ void TControlSubClass::PaintBitButn()
     auto* button = dynamic_cast<TBitBtn*>(TargetControl);
     if (!button)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
-    MenuComponent->SetGlobalColor(&c);
+    TCanvas& c = *canvas;
     PaintButtonFace(*this, c);
     const bool enabled = TargetControl->Enabled();
     const bool rtl = ReadsRightToLeft(TargetWidget);
@@ -431,11 +442,11 @@ void TControlSubClass::PaintSpeedButton()
     auto* button = dynamic_cast<TSpeedButton*>(TargetControl);
     if (!button)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
+    TCanvas& c = *canvas;
     TXPMenu* xp = MenuComponent;
-    xp->SetGlobalColor(&c);
     const TRect r = TargetControl->ClientRect();
     const int w = r.Width(), h = r.Height();
     const bool down = button->Down(), flat = button->Flat(), transparent = button->Transparent();
@@ -509,10 +520,10 @@ void TControlSubClass::PaintPanel()
         return;
     if (panel->BevelOuter() == bvNone && panel->BevelInner() == bvNone)
         return; // left exactly as the panel painted itself
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
-    MenuComponent->SetGlobalColor(&c);
+    TCanvas& c = *canvas;
     const TColor color = TargetControl->Color();
     const TColor shade = GetShadeColor(&c, color, 60);
     const TColor light = NewColor(&c, color, 60);
@@ -534,10 +545,10 @@ void TControlSubClass::PaintGroupBox()
     auto* group = dynamic_cast<TCustomGroupBox*>(TargetControl);
     if (!group || LastMessage != WM_PAINT)
         return;
-    TControlCanvas c(TargetWidget);
-    if (!c.HandleAllocated())
+    const auto canvas = OpenCanvas(*this);
+    if (!canvas)
         return;
-    MenuComponent->SetGlobalColor(&c);
+    TCanvas& c = *canvas;
     const TColor color = TargetControl->Color();
     const TColor shade = GetShadeColor(&c, color, 60);
     const TColor light = NewColor(&c, color, 60);
