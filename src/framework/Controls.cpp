@@ -263,6 +263,9 @@ void TControl::ApplyColor(TColor color)
 {
     QPalette pal = FWidget->palette();
     pal.setColor(QPalette::Window, ToQColor(color));
+    // Buttons, check boxes and radio buttons fill their background from the button
+    // role, not the window role.
+    pal.setColor(FWidget->backgroundRole(), ToQColor(color));
     FWidget->setPalette(pal);
     FWidget->setAutoFillBackground(true);
     // Children that follow this control's colour follow it now; every child hears of it.

@@ -137,3 +137,25 @@ TEST_F(ControlLookTest, DestroyingTheComponentRestoresAHiddenRichEdit)
     EXPECT_EQ(Rich->BorderWidth(), 1);
     EXPECT_TRUE(Edit->Ctl3D());
 }
+
+TEST(ControlColour, ACheckBoxFollowingItsParentShowsTheParentColourBesideItsCaption)
+{
+    TSystemColoursScope colours;
+    for (const bool active : {false, true}) {
+        SCOPED_TRACE(active ? "active" : "inactive");
+        TForm form(nullptr);
+        form.SetClientSize(200, 60);
+        form.SetColor(RGB(207, 207, 207));
+        auto* box = new TCheckBox(&form, &form);
+        box->SetBounds(10, 10, 150, 20);
+        box->SetCaption(QStringLiteral("x"));
+        box->SetParentColor(true);
+        auto* xp = new TXPMenu(&form);
+        xp->SetActive(active);
+        form.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        // Right of the short caption: only the control's background is there.
+        GW_TRY_EQ(PixelAt(Shot(box), 140, 2), RGB(207, 207, 207));
+        EXPECT_EQ(Rgb(PixelAt(Shot(box), 140, 17)), Rgb(RGB(207, 207, 207)));
+    }
+}
