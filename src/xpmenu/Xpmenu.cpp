@@ -215,34 +215,33 @@ void TXPMenu::SetForm(TScrollingWinControl* value)
         SetActive(true);
 }
 
-void TXPMenu::SetXPContainers(TXPContainers value)
+// A different set while active: the hooks go with the old set and come back with
+// the new one (subclassed controls stay, as the component is active again before
+// their next message). The menu bar is not redrawn.
+template <typename Set>
+void TXPMenu::ChangeSet(Set& field, Set value)
 {
-    if (value == FXPContainers)
+    if (value == field)
         return;
     if (FActive) {
         FActive = false;
         InitItems(FForm, false, true);
         FActive = true;
-        FXPContainers = value;
+        field = value;
         InitItems(FForm, true, true);
     } else {
-        FXPContainers = value;
+        field = value;
     }
+}
+
+void TXPMenu::SetXPContainers(TXPContainers value)
+{
+    ChangeSet(FXPContainers, value);
 }
 
 void TXPMenu::SetXPControls(TXPControls value)
 {
-    if (value == FXPControls)
-        return;
-    if (FActive) {
-        FActive = false;
-        InitItems(FForm, false, true);
-        FActive = true;
-        FXPControls = value;
-        InitItems(FForm, true, true);
-    } else {
-        FXPControls = value;
-    }
+    ChangeSet(FXPControls, value);
 }
 
 void TXPMenu::HookMenuItem(TMenuItem* item, bool Enable, bool Activating)

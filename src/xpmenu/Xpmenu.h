@@ -191,6 +191,8 @@ private:
     void HookMenuItem(TMenuItem* item, bool Enable, bool Activating);
     void HookMenuTree(TMenuItem* item, bool Enable, bool Activating);
     void RedrawMenuBar();
+    template <typename Set>
+    void ChangeSet(Set& field, Set value);
 
     // Fields in their declaration order.
     bool FActive = false;
