@@ -62,8 +62,10 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TForm1* MainForm)
         setTabOrder(order[i], order[i + 1]);
     Button1->setFocus();
 
-    // The last component of the layout, so that it finds every other one.
+    // The last component of the layout, so that it finds every other one; switched
+    // on last, as its form file gives Active last.
     XPMenu1 = CreateXPMenu1(this, false);
+    XPMenu1->SetActive(true);
 
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
 }

@@ -204,8 +204,10 @@ void TForm1::CreateLayout()
     ToolBar1->ArrangeControls();
     BindCommands();
 
-    // The last component of the layout, so that it finds every other one.
+    // The last component of the layout, so that it finds every other one; switched
+    // on last, as its form file gives Active last.
     XPMenu1 = CreateXPMenu1(this, true);
+    XPMenu1->SetActive(true);
 }
 
 void TForm1::CreateMenus()

@@ -63,8 +63,10 @@ TOutputFolder::TOutputFolder(TComponent* Owner)
     DirectoryListBox1->OnChange = [this](TObject* Sender) { DirChange(Sender); };
     OKBtn->setFocus();
 
-    // The last component of the layout, so that it finds every other one.
+    // The last component of the layout, so that it finds every other one; switched
+    // on last, as its form file gives Active last.
     XPMenu1 = CreateXPMenu1(this, false);
+    XPMenu1->SetActive(true);
 }
 
 void TOutputFolder::OKBtnClick(TObject* Sender)

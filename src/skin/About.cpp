@@ -78,8 +78,10 @@ TAboutBox::TAboutBox(TComponent* Owner)
     }
     OKButton->setFocus();
 
-    // The last component of the layout, so that it finds every other one.
+    // The last component of the layout, so that it finds every other one; switched
+    // on last, as its form file gives Active last.
     XPMenu1 = CreateXPMenu1(this, false);
+    XPMenu1->SetActive(true);
 
     // Constructor body.
     SetSizeable(false);
