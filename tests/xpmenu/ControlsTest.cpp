@@ -116,6 +116,7 @@ TEST_F(FlatControlsTest, OptionsDialogCheckBoxesAndGroupBox)
     EXPECT_EQ(Rgb(boxPixel(5, 5)), Rgb(RGB(255, 255, 255)));
     EXPECT_EQ(Rgb(boxPixel(0, 0)), Rgb(kDialog));
     EXPECT_EQ(Rgb(boxPixel(1, 1)), Rgb(kDialog));
+    EXPECT_EQ(Rgb(PixelAt(Shot(box), box->width() - 2, 1)), Rgb(kDialog)) << "the box's own ground";
 
     // Hot under the pointer.
     QTest::mouseMove(box, QPoint(5, box->height() / 2));
