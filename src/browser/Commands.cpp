@@ -4,6 +4,9 @@
 #include "About.h"
 #include "Dialogs.h"
 #include "FileNames.h"
+#include "FileOutput.h"
+#include "IcoEncoder.h"
+#include "IconFile.h"
 #include "Profile.h"
 #include "ShellApi.h"
 
@@ -93,6 +96,28 @@ void TForm1::UpClick(TObject* Sender)
     DirectoryListBox1->SetDirectory(parent);
 }
 
+namespace {
+
+// The save dialog's choices, in the order of its filter.
+enum SaveFormat { kSave16Colour = 1, kSaveOriginal = 2, kSavePng = 3 };
+
+// What Save writes for the row's icon in the two full-fidelity formats: the group
+// as the file stores it, or its largest image as PNG. Empty when the file holds no
+// such icon.
+std::vector<std::uint8_t> FullFidelityBytes(const QByteArray& file, int icon, SaveFormat format)
+{
+    gw::IconFile f = gw::IconFile::Open(file.toStdString());
+    if (!f.Ok() || icon < 0)
+        return {};
+    if (format == kSaveOriginal)
+        return gw::GroupIco(f, std::size_t(icon)).value_or(std::vector<std::uint8_t>());
+    auto image = gw::GroupImageAt(f, std::size_t(icon), 0);
+    auto png = image ? gw::EncodePng(*image) : std::nullopt;
+    return png.value_or(std::vector<std::uint8_t>());
+}
+
+} // namespace
+
 void TForm1::SaveMenuClick(TObject* Sender)
 {
     (void)Sender;
@@ -102,8 +127,10 @@ void TForm1::SaveMenuClick(TObject* Sender)
     // notepad.exe, icon 0 -> notepad0
     const QString caption = item->Caption();
     SavePictureDialog1->FileName = caption.left(caption.size() - 4) + item->SubItems()->Strings(1);
+    // The 16-colour icon is the choice offered first every time.
+    SavePictureDialog1->FilterIndex = kSave16Colour;
     // The dialog must not ask about the name it returns: the file written may be that
-    // name with ".ico" added, and the question belongs to that file.
+    // name with the extension added, and the question belongs to that file.
     const unsigned options = SavePictureDialog1->Options;
     SavePictureDialog1->Options &= ~unsigned(ofOverwritePrompt);
     const bool chosen = SavePictureDialog1->Execute(this);
@@ -111,21 +138,36 @@ void TForm1::SaveMenuClick(TObject* Sender)
     if (!chosen)
         return;
 
+    const int chosenFormat = SavePictureDialog1->FilterIndex;
+    const SaveFormat format = chosenFormat == kSaveOriginal ? kSaveOriginal
+                              : chosenFormat == kSavePng    ? kSavePng
+                                                            : kSave16Colour;
+    const QLatin1String extension(format == kSavePng ? ".png" : ".ico");
     QString target = SavePictureDialog1->FileName;
-    if (!target.endsWith(QLatin1String(".ico"), Qt::CaseInsensitive))
-        target += QLatin1String(".ico");
+    if (!target.endsWith(extension, Qt::CaseInsensitive))
+        target += extension;
     const QByteArray targetPath = EncodeFileName(target);
     if ((options & ofOverwritePrompt) && access(targetPath.constData(), F_OK) == 0) {
         const QString question = DisplayFileName(target) + QStringLiteral(" 已存在。\n要替换它吗？");
         if (MessageBox(this, question, QStringLiteral("确认另存为"), MB_YESNO | MB_ICONWARNING) != IDYES)
             return;
     }
+    bool saved = false;
     try {
-        PreView->Picture()->Icon()->SaveToFile(targetPath.toStdString());
+        if (format == kSave16Colour) {
+            PreView->Picture()->Icon()->SaveToFile(targetPath.toStdString());
+            saved = true;
+        } else {
+            const auto bytes = FullFidelityBytes(RowPath(item), item->SubItems()->Strings(1).toInt(), format);
+            std::string error;
+            saved = !bytes.empty() &&
+                    gw::WriteFile(targetPath.toStdString(), bytes, true, error) == gw::WriteResult::Written;
+        }
     } catch (...) {
+    }
+    if (!saved)
         MessageBox(this, QStringLiteral("不支持这种格式的图标文件！"), QStringLiteral("Glimmerwick:"),
                    MB_OK | MB_ICONINFORMATION);
-    }
 }
 
 void TForm1::DeleteMenuClick(TObject* Sender)

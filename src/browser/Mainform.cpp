@@ -193,7 +193,8 @@ void TForm1::CreateLayout()
 
     SavePictureDialog1 = new TSavePictureDialog(this);
     SavePictureDialog1->SetName(QStringLiteral("SavePictureDialog1"));
-    SavePictureDialog1->Filter = QStringLiteral("图标文件(*.ico)|*.ico");
+    SavePictureDialog1->Filter =
+        QStringLiteral("图标文件(*.ico)|*.ico|原始图标(*.ico)|*.ico|PNG 图像(*.png)|*.png");
     SavePictureDialog1->Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
 
     Timer1 = new TTimer(this);

@@ -3,7 +3,7 @@
 #include "FileKinds.h"
 #include "IcoEncoder.h"
 #include "IconFile.h"
-#include "Output.h"
+#include "FileOutput.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -16,7 +16,6 @@
 #include <vector>
 
 using namespace gw;
-using namespace gw::cli;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "IcoEncoder.h"
 #include "IconDecoder.h"
 #include "IconFile.h"
-#include "Output.h"
+#include "FileOutput.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +12,6 @@
 #include <string>
 
 using namespace gw;
-using namespace gw::cli;
 
 namespace {
 

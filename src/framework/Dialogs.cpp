@@ -16,7 +16,11 @@ namespace {
 
 std::deque<int> gAnswers;
 std::vector<MessageBoxSeam::TShownBox> gShown;
-std::deque<std::optional<QString>> gSaveResults;
+struct SaveResult {
+    std::optional<QString> FileName;
+    int FilterIndex;
+};
+std::deque<SaveResult> gSaveResults;
 QString gLastFilter;
 QString gLastFileName;
 
@@ -74,9 +78,9 @@ TSaveDialog::TSaveDialog(TComponent* owner)
 {
 }
 
-void TSaveDialog::SetNextResult(std::optional<QString> fileName)
+void TSaveDialog::SetNextResult(std::optional<QString> fileName, int filterIndex)
 {
-    gSaveResults.push_back(std::move(fileName));
+    gSaveResults.push_back({std::move(fileName), filterIndex});
 }
 
 void TSaveDialog::ClearResults()
@@ -92,7 +96,8 @@ bool TSaveDialog::Execute(QWidget* owner)
     gLastFilter = Filter;
     gLastFileName = FileName;
     if (!gSaveResults.empty()) {
-        const std::optional<QString> result = gSaveResults.front();
+        const std::optional<QString> result = gSaveResults.front().FileName;
+        const int filterIndex = gSaveResults.front().FilterIndex;
         gSaveResults.pop_front();
         if (!result)
             return false;
@@ -104,6 +109,8 @@ bool TSaveDialog::Execute(QWidget* owner)
                 return false;
         }
         FileName = chosen;
+        if (filterIndex > 0)
+            FilterIndex = filterIndex;
         return true;
     }
     // "a|*.x|b|*.y" becomes "a (*.x);;b (*.y)".
@@ -129,10 +136,14 @@ bool TSaveDialog::Execute(QWidget* owner)
         dialog.setDirectory(viaProc);
     if (!DefaultExt.isEmpty())
         dialog.setDefaultSuffix(DefaultExt);
+    if (FilterIndex >= 1 && FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[FilterIndex - 1]);
     if (!FileName.isEmpty())
         dialog.selectFile(FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
+    if (const qsizetype picked = filters.indexOf(dialog.selectedNameFilter()); picked >= 0)
+        FilterIndex = int(picked) + 1;
     QString chosen = dialog.selectedFiles().constFirst();
     if (unnamable && chosen.startsWith(viaProc + QLatin1Char('/')))
         chosen = current + chosen.mid(viaProc.size());

@@ -63,14 +63,17 @@ public:
     QString DefaultExt;
     QString Title;
     unsigned Options = ofHideReadOnly | ofEnableSizing;
+    // The filter shown first, and after Execute the one the user chose (from 1).
+    int FilterIndex = 1;
 
     // True when the user chose a file (FileName then holds it).
     bool Execute(QWidget* owner = nullptr);
 
-    // Tests queue the file name the next Execute returns (nullopt: cancelled). With
-    // ofOverwritePrompt and an existing file the question goes through the message
-    // box seam: Yes keeps the name, No cancels.
-    static void SetNextResult(std::optional<QString> fileName);
+    // Tests queue the file name the next Execute returns (nullopt: cancelled) and the
+    // filter chosen with it (0: the one shown first). With ofOverwritePrompt and an
+    // existing file the question goes through the message box seam: Yes keeps the
+    // name, No cancels.
+    static void SetNextResult(std::optional<QString> fileName, int filterIndex = 0);
     static void ClearResults();
     // The last Execute's filter, initial name and options, as the dialog received them.
     static QString LastFilter();

@@ -61,7 +61,8 @@ TEST_F(MainformTest, ComponentTreeClassesAndParents)
     EXPECT_EQ(f->ListView1->Hint(), QStringLiteral("双击保存"));
     EXPECT_EQ(f->Timer1->Interval(), 125);
     EXPECT_TRUE(f->Timer1->Enabled());
-    EXPECT_EQ(f->SavePictureDialog1->Filter, QStringLiteral("图标文件(*.ico)|*.ico"));
+    EXPECT_EQ(f->SavePictureDialog1->Filter,
+              QStringLiteral("图标文件(*.ico)|*.ico|原始图标(*.ico)|*.ico|PNG 图像(*.png)|*.png"));
     EXPECT_TRUE(f->SavePictureDialog1->Options & ofOverwritePrompt);
 
     ASSERT_EQ(f->ListView1->Columns()->Count(), 3);

@@ -5,7 +5,9 @@
 #include "Dialogs.h"
 #include "ShellApi.h"
 
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QCollator>
 #include <QFileInfo>
 #include <QTimer>
@@ -13,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 
 namespace {
@@ -29,6 +32,32 @@ QByteArray ReadAll(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// The images of an .ico file as its directory gives them: (width, height, colours,
+// planes, bits) and the bytes.
+std::vector<std::pair<QByteArray, QByteArray>> IcoImages(const QByteArray& ico)
+{
+    std::vector<std::pair<QByteArray, QByteArray>> out;
+    auto u16 = [&](int at) { return int(quint8(ico[at])) | int(quint8(ico[at + 1])) << 8; };
+    auto u32 = [&](int at) { return qint64(u16(at)) | qint64(u16(at + 2)) << 16; };
+    if (ico.size() < 6)
+        return out;
+    for (int i = 0; i < u16(4) && 6 + 16 * (i + 1) <= ico.size(); ++i) {
+        const int e = 6 + 16 * i;
+        out.push_back({ico.mid(e, 8), ico.mid(qsizetype(u32(e + 12)), qsizetype(u32(e + 8)))});
+    }
+    return out;
+}
+
+// Runs a shell command (the independent tools), its output thrown away.
+void Sh(const QString& command)
+{
+    if (std::FILE* p = ::popen(command.toLocal8Bit().constData(), "r"))
+        ::pclose(p);
+}
+
+// Pixels of a PNG as Qt reads it, 32-bit ARGB.
+QImage PngPixels(const QString& png) { return QImage(png).convertToFormat(QImage::Format_ARGB32); }
 
 class BrowserTest : public AppTest {
 protected:
@@ -325,7 +354,8 @@ TEST_F(BrowserTest, SaveProposesANameAndWritesTheIconWithIcoAdded)
     TSaveDialog::SetNextResult(out + QStringLiteral("/SETUP2"));
     f->SaveMenuClick(nullptr);
     EXPECT_EQ(TSaveDialog::LastFileName(), QStringLiteral("SETUP2"));
-    EXPECT_EQ(TSaveDialog::LastFilter(), QStringLiteral("图标文件(*.ico)|*.ico"));
+    EXPECT_EQ(TSaveDialog::LastFilter(),
+              QStringLiteral("图标文件(*.ico)|*.ico|原始图标(*.ico)|*.ico|PNG 图像(*.png)|*.png"));
     const QByteArray written = ReadAll(out + QStringLiteral("/SETUP2.ico"));
     ASSERT_EQ(written.size(), 766);
 
@@ -479,6 +509,122 @@ TEST_F(BrowserTest, HelpOpensTheHelpFileBesideTheProgram)
     });
     f->HelpClick(nullptr);
     EXPECT_EQ(opened, FFolder + QStringLiteral("/help.chm"));
+}
+
+// The full-fidelity choices of the save dialog, as a user meets them: a click on the
+// row and Ctrl+S open the real dialog with the three types, the 16-colour icon
+// first; Escape closes it without writing. The choice then goes through the dialog's
+// seam (typed names do not enable Qt's Save button under the offscreen platform):
+// the group as stored is checked against wrestool and icotool, the PNG against the
+// image icotool extracts.
+TEST_F(BrowserTest, SaveOffersTheGroupAsStoredAndItsLargestImageAsPng)
+{
+    TForm1* f = Open(FIcons);
+    ShowMainForm();
+    const int row = int(Captions().indexOf(QStringLiteral("SETUP.EXE"))) + 3;  // group 42
+    ASSERT_EQ(f->ListView1->Items()->Item(row)->SubItems()->Strings(1), QStringLiteral("3"));
+    QTreeView* view = f->ListView1;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
+    QTRY_COMPARE(f->FCurrentIndex, row);
+
+    QStringList offered;
+    int first = -1;
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, &offered, &first] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_TRUE(types);
+        for (int i = 0; i < types->count(); ++i)
+            offered << types->itemText(i);
+        first = types->currentIndex();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    timer->start(5);
+    QTimer::singleShot(10000, qApp, [] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    const auto before = QDir(FIcons).entryList(QDir::Files);
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("图标文件(*.ico) (*.ico)"), QStringLiteral("原始图标(*.ico) (*.ico)"),
+                                    QStringLiteral("PNG 图像(*.png) (*.png)")}));
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(QDir(FIcons).entryList(QDir::Files), before);
+
+    const QString out = MakeFolder(QStringLiteral("out"));
+    TSaveDialog::SetNextResult(out + QStringLiteral("/whole"), 2);
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    const QByteArray whole = ReadAll(out + QStringLiteral("/whole.ico"));
+    const QString theirs = out + QStringLiteral("/theirs.ico");
+    Sh(QStringLiteral("%1 -x --type=14 --name=42 -o '%2' '%3' 2>/dev/null").arg(GW_WRESTOOL, theirs, FLibrary));
+    const auto ours = IcoImages(whole), expected = IcoImages(ReadAll(theirs));
+    ASSERT_EQ(ours.size(), 4u);
+    EXPECT_EQ(ours, expected);
+
+    TSaveDialog::SetNextResult(out + QStringLiteral("/large"), 3);
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    const QString png = out + QStringLiteral("/large.png");
+    Sh(QStringLiteral("%1 -x -i 4 -o '%2' '%3' 2>/dev/null").arg(GW_ICOTOOL, out + QStringLiteral("/ref.png"), theirs));
+    const QImage a = PngPixels(png), b = PngPixels(out + QStringLiteral("/ref.png"));
+    ASSERT_EQ(a.size(), QSize(256, 256));
+    ASSERT_EQ(b.size(), QSize(256, 256));
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            ASSERT_TRUE(qAlpha(a.pixel(x, y)) == 0 ? qAlpha(b.pixel(x, y)) == 0 : a.pixel(x, y) == b.pixel(x, y))
+                << x << "," << y;
+
+    // The next Save offers the 16-colour icon first again and writes it.
+    TSaveDialog::SetNextResult(out + QStringLiteral("/small"));
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadAll(out + QStringLiteral("/small.ico")).size(), 766);
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+}
+
+TEST_F(BrowserTest, FullFidelitySaveKeepsTheSavePromises)
+{
+    TForm1* f = Open(FIcons);
+    const QString out = MakeFolder(QStringLiteral("out"));
+    f->FCurrentIndex = int(Captions().indexOf(QStringLiteral("multi.ico")));
+
+    // An .ico row saved as stored is the file's own images; .PNG in any case is kept.
+    TSaveDialog::SetNextResult(out + QStringLiteral("/copy"), 2);
+    f->SaveMenuClick(nullptr);
+    EXPECT_EQ(IcoImages(ReadAll(out + QStringLiteral("/copy.ico"))), IcoImages(ReadAll(FIcons + QStringLiteral("/multi.ico"))));
+    TSaveDialog::SetNextResult(out + QStringLiteral("/Big.PNG"), 3);
+    f->SaveMenuClick(nullptr);
+    EXPECT_FALSE(PngPixels(out + QStringLiteral("/Big.PNG")).isNull());
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/Big.PNG.png")));
+
+    // Through a link to the file it names, which keeps its mode; refused: untouched.
+    const QString target = out + QStringLiteral("/target.png");
+    std::ofstream(target.toStdString()) << "old";
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    ASSERT_EQ(::symlink("target.png", QFile::encodeName(out + QStringLiteral("/link.png")).constData()), 0);
+    TSaveDialog::SetNextResult(out + QStringLiteral("/link"), 3);
+    MessageBoxSeam::SetNextAnswer(IDYES);
+    f->SaveMenuClick(nullptr);
+    EXPECT_TRUE(QFileInfo(out + QStringLiteral("/link.png")).isSymLink());
+    EXPECT_FALSE(PngPixels(target).isNull());
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    // A file without icons: the failure message, and the existing file kept.
+    f->FCurrentIndex = int(Captions().indexOf(QStringLiteral("picture.bmp")));
+    const QString existing = out + QStringLiteral("/picture0.ico");
+    std::ofstream(existing.toStdString()) << "old";
+    MessageBoxSeam::ClearShown();
+    TSaveDialog::SetNextResult(out + QStringLiteral("/picture0"), 2);
+    MessageBoxSeam::SetNextAnswer(IDYES);
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    f->SaveMenuClick(nullptr);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[1].Text, QStringLiteral("不支持这种格式的图标文件！"));
+    EXPECT_EQ(ReadAll(existing), QByteArray("old"));
 }
 
 } // namespace

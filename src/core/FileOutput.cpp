@@ -1,5 +1,5 @@
-// Writing the command-line tools' results without replacing what the user did not ask to.
-#include "Output.h"
+// Writing whole files without replacing what the user did not ask to replace.
+#include "FileOutput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace gw::cli {
+namespace gw {
 
 namespace {
 
@@ -106,4 +106,4 @@ WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
     return WriteAndClose(fd, bytes, error) ? WriteResult::Written : WriteResult::Failed;
 }
 
-} // namespace gw::cli
+} // namespace gw

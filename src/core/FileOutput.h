@@ -1,11 +1,11 @@
-// Writing the command-line tools' results without replacing what the user did not ask to.
+// Writing whole files without replacing what the user did not ask to replace.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace gw::cli {
+namespace gw {
 
 enum class WriteResult { Written, Exists, Failed };
 // Writes `bytes` to `path`. Without `replace`, an existing name is never touched
@@ -14,4 +14,4 @@ enum class WriteResult { Written, Exists, Failed };
 WriteResult WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool replace,
                       std::string& error);
 
-} // namespace gw::cli
+} // namespace gw
