@@ -14,6 +14,7 @@ packages=(
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
+  fuse fusefat dosfstools
 )
 
 missing=()

@@ -1,14 +1,10 @@
 // TIcon: the holder of one icon handle, and the writer of 16-colour .ico files.
 #include "Icon.h"
 
+#include "FileWrite.h"
 #include "IcoEncoder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
-#include <cstdlib>
 #include <ostream>
 
 namespace {
@@ -17,30 +13,6 @@ std::string FormatCreateError(const std::string& fileName)
 {
     std::string text = kSFCreateError;
     return text.replace(text.find("%s"), 2, fileName);
-}
-
-mode_t DefaultFileMode()
-{
-    static const mode_t mask = [] {
-        mode_t m = umask(0);
-        umask(m);
-        return m;
-    }();
-    return 0666 & ~mask;
-}
-
-bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += std::size_t(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -93,34 +65,11 @@ bool TIcon::SaveToNewFile(const std::string& fileName)
 bool TIcon::WriteFile(const std::string& fileName, bool replace)
 {
     const auto& bytes = Encoded();
-
-    const std::size_t slash = fileName.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
-    std::string temp = folder + (folder.back() == '/' ? "" : "/") + ".glimmerwick-XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        throw EFCreateError(FormatCreateError(fileName));
-    bool ok = WriteAll(fd, bytes) && fchmod(fd, DefaultFileMode()) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) {
-        if (replace) {
-            ok = ::rename(temp.c_str(), fileName.c_str()) == 0;
-        } else {
-            // link() fails when the name exists, so a file created meanwhile survives.
-            if (::link(temp.c_str(), fileName.c_str()) != 0) {
-                int err = errno;
-                ::unlink(temp.c_str());
-                if (err == EEXIST)
-                    return false;
-                throw EFCreateError(FormatCreateError(fileName));
-            }
-            ::unlink(temp.c_str());
-            return true;
-        }
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        throw EFCreateError(FormatCreateError(fileName));
-    }
+    const int err = replace ? FileWrite::Replace(fileName, bytes.data(), bytes.size())
+                            : FileWrite::WriteNew(fileName, bytes.data(), bytes.size());
+    if (err == EEXIST && !replace)
+        return false;
+    if (err)
+        throw EFCreateError(FormatCreateError(fileName), err);
     return true;
 }

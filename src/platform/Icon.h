@@ -16,10 +16,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// "Cannot create file %s".
+// "Cannot create file %s"; Code is the system's reason (errno), 0 when unknown.
 class EFCreateError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EFCreateError(const std::string& text, int code = 0) : std::runtime_error(text), Code(code) {}
+    int Code;
 };
 
 // A stream that could not take the whole encoding.
@@ -47,9 +48,10 @@ public:
     bool Empty() const { return FHandle == 0; }
 
     // Writes the icon as a single-image 16-colour .ico file. The icon is encoded
-    // first and written through a temporary file in the target folder that replaces
-    // the target at the end: on any failure the target is untouched and nothing is
-    // left behind.
+    // first; an existing file is replaced as FileWrite::Replace does (through links,
+    // keeping its mode; a file the user may not write, or one that is no regular
+    // file, is refused). On any failure the target is untouched and nothing is left
+    // behind.
     void SaveToFile(const std::string& fileName);
     // Like SaveToFile, but never replaces an existing file: returns false when
     // `fileName` exists (also when another program creates it meanwhile).

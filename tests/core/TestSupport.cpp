@@ -119,6 +119,55 @@ std::vector<std::string> TempDir::List() const
     return names;
 }
 
+namespace {
+
+// Runs a shell command line quietly; true when it succeeds.
+bool Run(const std::string& command)
+{
+    const std::string line = "PATH=\"$PATH:/usr/sbin:/sbin\" " + command + " >/dev/null 2>&1";
+    return std::system(line.c_str()) == 0;
+}
+
+} // namespace
+
+FatImage::FatImage(int kib)
+{
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) {
+        FWhy = "no usable /dev/fuse";
+        return;
+    }
+    const std::string image = FDir / "fat.img";
+    FMount = FDir / "mnt";
+    ::mkdir(FMount.c_str(), 0755);
+    if (!Run("truncate -s " + std::to_string(kib) + "K '" + image + "'") || !Run("mkfs.vfat '" + image + "'")) {
+        FWhy = "mkfs.vfat (dosfstools) is missing";
+        return;
+    }
+    if (!Run("fusefat -o rw+ '" + image + "' '" + FMount + "'")) {
+        FWhy = "fusefat cannot mount (fusefat missing or FUSE refused)";
+        return;
+    }
+    FMounted = true;
+}
+
+FatImage::~FatImage()
+{
+    if (FMounted)
+        Run("fusermount -u '" + FMount + "'");
+}
+
+void FatImage::Fill() const
+{
+    const std::string filler = FMount + "/filler";
+    const int fd = ::open(filler.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return;
+    const std::vector<char> block(512, 'f');
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+}
+
 void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v)
 {
     out.push_back(std::uint8_t(v));

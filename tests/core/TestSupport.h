@@ -74,6 +74,31 @@ private:
     std::thread FThread;
 };
 
+// A small FAT file system (mkfs.vfat) mounted with fusefat under a temporary folder,
+// unmounted and removed by the destructor. Where the machine cannot mount it (no
+// FUSE, no tools), Mounted() is false and Why() says what is missing.
+class FatImage {
+public:
+    explicit FatImage(int kib = 1024);
+    ~FatImage();
+    FatImage(const FatImage&) = delete;
+    FatImage& operator=(const FatImage&) = delete;
+    bool Mounted() const { return FMounted; }
+    const std::string& Why() const { return FWhy; }
+    // The mounted file system's root.
+    const std::string& Path() const { return FMount; }
+    std::string operator/(const std::string& name) const { return FMount + "/" + name; }
+    // Fills the free space with one file, so that the next write that needs a new
+    // cluster finds the disk full.
+    void Fill() const;
+
+private:
+    TempDir FDir;
+    std::string FMount;
+    bool FMounted = false;
+    std::string FWhy;
+};
+
 // Little-endian writers.
 void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v);
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v);

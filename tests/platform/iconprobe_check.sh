@@ -39,5 +39,17 @@ msg=$("$probe" save "$1" 9999 "$tmp/none.ico"); rc=$?
 [ ! -e "$tmp/none.ico" ] || fail "a failed save left a file"
 [ -z "$(ls -A "$tmp")" ] || fail "files left behind: $(ls -A "$tmp")"
 
+# Only regular files and new names are written: not a device behind a link, a FIFO
+# (which would block) or a folder; a link to a regular file is written through.
+ln -s /dev/null "$tmp/null.ico"; mkfifo "$tmp/fifo.ico"; mkdir "$tmp/dir.ico"
+for target in null.ico fifo.ico dir.ico; do
+  msg=$(timeout 10 "$probe" save "$1" 0 "$tmp/$target"); rc=$?
+  [ $rc -eq 1 ] && [ "$msg" = "Cannot create file $tmp/$target" ] || fail "save onto $target: rc $rc '$msg'"
+done
+[ -L "$tmp/null.ico" ] && [ -p "$tmp/fifo.ico" ] && [ -d "$tmp/dir.ico" ] || fail "a special file was replaced"
+echo old > "$tmp/real.ico"; ln -s real.ico "$tmp/link.ico"
+"$probe" save "$1" 0 "$tmp/link.ico" || fail "save through a link failed"
+[ -L "$tmp/link.ico" ] && [ "$(stat -c %s "$tmp/real.ico")" -eq 766 ] || fail "the link was not written through"
+
 echo "iconprobe: $# files, $groups groups compared with wrestool"
 [ $failures -eq 0 ]

@@ -1,0 +1,266 @@
+// Writing whole files safely: new names that never replace, and replacement that never damages.
+#include "FileWrite.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <vector>
+
+namespace FileWrite {
+
+namespace {
+
+int RenameNoReplaceCall(const char* from, const char* to)
+{
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod}; }
+
+Operations gOperations = Defaults();
+
+// An old file larger than this is rewritten in place without a copy to put back.
+constexpr off_t kMaxKeptAside = off_t(64) << 20;
+
+mode_t DefaultFileMode()
+{
+    static const mode_t mask = [] {
+        mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    return 0666 & ~mask;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes everything at `offset`; 0 or the errno.
+int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, data + done, size - done, offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO;
+        done += std::size_t(n);
+    }
+    return 0;
+}
+
+bool ReadAllAt(int fd, std::vector<std::uint8_t>& out, off_t size)
+{
+    out.resize(std::size_t(size));
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t n = ::pread(fd, out.data() + done, out.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// A temporary file in `folder` holding the bytes; its name goes to `temp`. With
+// `like`, the file takes that file's owner and mode where the file system allows;
+// `kept` then says whether the owner could be kept. 0 or the errno.
+int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t size, std::string& temp,
+              const struct stat* like = nullptr, bool* kept = nullptr)
+{
+    temp = folder + (folder.back() == '/' ? "" : "/") + ".glimmerwick-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int err = WriteAllAt(fd, data, size, 0);
+    if (!err && like) {
+        // Refused by file systems without owners; compared below.
+        (void)::fchown(fd, like->st_uid, like->st_gid);
+        struct stat now;
+        if (kept)
+            *kept = ::fstat(fd, &now) == 0 && now.st_uid == like->st_uid && now.st_gid == like->st_gid;
+    }
+    // File systems without modes (FAT, exFAT) refuse this; the file then has the
+    // mode they give every file, which is no reason to fail.
+    if (!err)
+        (void)gOperations.Fchmod(fd, like ? like->st_mode & 07777 : DefaultFileMode());
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    if (err)
+        ::unlink(temp.c_str());
+    return err;
+}
+
+// Creates `path` exclusively and writes it; removes it again when the write fails.
+int CreateExclusive(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        return errno;
+    int err = WriteAllAt(fd, data, size, 0);
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    if (err)
+        ::unlink(path.c_str());
+    return err;
+}
+
+bool NoHardLinks(int err) { return err == EPERM || err == ENOSYS || err == EOPNOTSUPP; }
+bool NoExclusiveRename(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
+
+// Follows symbolic links at the end of `path` to the name that is to be written.
+int ResolveLinks(const std::string& path, std::string& out)
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(current.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            out = current;
+            return 0;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            out = current;
+            return 0;
+        }
+        std::vector<char> buffer(PATH_MAX + 1);
+        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n < 0)
+            return errno;
+        if (std::size_t(n) >= buffer.size())
+            return ENAMETOOLONG;
+        const std::string link(buffer.data(), std::size_t(n));
+        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+    }
+    return ELOOP;
+}
+
+// Rewrites the file `path` (seen as `before`) in place: its identity, links, mode and
+// owner stay. The old contents are kept aside and put back when the write fails.
+int RewriteInPlace(const std::string& path, const struct stat& before, const std::uint8_t* data, std::size_t size)
+{
+    // Non-blocking, so that a FIFO put in the file's place meanwhile cannot hang the open.
+    bool readable = true;
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0 && errno == EACCES) {
+        readable = false;
+        fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
+    }
+    if (fd < 0)
+        return errno;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != before.st_dev || st.st_ino != before.st_ino) {
+        ::close(fd);
+        return EAGAIN;
+    }
+    std::vector<std::uint8_t> old;
+    const bool kept = readable && st.st_size <= kMaxKeptAside && ReadAllAt(fd, old, st.st_size);
+    // Room for the new contents first, where the file system can promise it.
+    if (off_t(size) > st.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size)) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
+        const int err = errno;
+        ::close(fd);
+        return err;
+    }
+    int err = WriteAllAt(fd, data, size, 0);
+    if (!err && ::ftruncate(fd, off_t(size)) != 0)
+        err = errno;
+    // Late errors (a full disk found on flushing) show here, while the old contents
+    // can still be put back.
+    if (!err && ::fdatasync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (err && kept) {
+        WriteAllAt(fd, old.data(), old.size(), 0);
+        (void)::ftruncate(fd, st.st_size);
+        (void)::fdatasync(fd);
+    }
+    if (::close(fd) != 0 && !err)
+        err = errno;
+    return err;
+}
+
+} // namespace
+
+Operations& Seam() { return gOperations; }
+void ResetSeam() { gOperations = Defaults(); }
+
+int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    if (path.empty())
+        return ENOENT;
+    std::string temp;
+    if (const int err = WriteTemp(FolderOf(path), data, size, temp))
+        return err;
+    int err = 0;
+    if (gOperations.Link(temp.c_str(), path.c_str()) != 0) {
+        err = errno;
+        if (NoHardLinks(err)) {
+            if (gOperations.RenameNoReplace(temp.c_str(), path.c_str()) == 0)
+                return 0;
+            err = errno;
+            if (NoExclusiveRename(err))
+                err = CreateExclusive(path, data, size);
+        }
+    }
+    ::unlink(temp.c_str());
+    return err;
+}
+
+int Replace(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    if (path.empty())
+        return ENOENT;
+    std::string target;
+    if (const int err = ResolveLinks(path, target))
+        return err;
+    const std::string folder = FolderOf(target);
+    struct stat st;
+    if (::lstat(target.c_str(), &st) != 0) {
+        if (errno != ENOENT)
+            return errno;
+        std::string temp;
+        if (const int err = WriteTemp(folder, data, size, temp))
+            return err;
+        if (::rename(temp.c_str(), target.c_str()) != 0) {
+            const int err = errno;
+            ::unlink(temp.c_str());
+            return err;
+        }
+        return 0;
+    }
+    if (S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (!S_ISREG(st.st_mode))
+        return EINVAL;
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return errno;
+    if (st.st_nlink <= 1) {
+        std::string temp;
+        bool ownerKept = false;
+        if (WriteTemp(folder, data, size, temp, &st, &ownerKept) == 0) {
+            if (ownerKept && ::rename(temp.c_str(), target.c_str()) == 0)
+                return 0;
+            ::unlink(temp.c_str());
+        }
+    }
+    // Several links, an owner that a new file would not keep, or a folder that takes
+    // no new files (read-only, full, a sticky folder) while the file may be written.
+    return RewriteInPlace(target, st, data, size);
+}
+
+} // namespace FileWrite
