@@ -128,6 +128,8 @@ public:
     bool FShowJpg = false;
     bool FShowIco = false;
     std::int32_t FExtractedCount = 0;
+    // Icons that folder commands could not write since the last one started.
+    std::int32_t FFailedCount = 0;
     // The one value that worker threads change too.
     std::atomic<std::int32_t> FActiveWalks{0};
 
@@ -173,7 +175,8 @@ public:
     // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
     // before the handler; returning true skips the handler. For tests of the bindings.
     std::function<bool(const QString& Handler, TObject* Sender)> CommandHook;
-    // How the animated icon obtains its frames; tests replace it to inject failures.
+    // How the animated icon and the extraction commands obtain icons; tests replace it
+    // to inject failures.
     std::function<HICON(HINSTANCE, const char*, int)> FExtractIcon = ExtractIconA;
     // Whether FormCreate read the file kinds; FormClose writes back only kinds it read.
     bool FKindsRead = false;

@@ -9,6 +9,7 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -54,18 +55,34 @@ bool WalkExtracts(const TForm1& form, const QByteArray& fileName)
     return FindFileKind(form, DecodeFileName(fileName)) != nullptr;
 }
 
-void ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
-                          const QByteArray& outputFolder)
+namespace {
+
+long long gNameLookups = 0;
+
+bool IsFolder(const QByteArray& path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+long long FreeNameLookups() { return gNameLookups; }
+
+bool ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
+                          const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree)
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(&form);
-    const int count = int(ExtractIconA(instance, source.constData(), -1));
+    const int count = int(form.FExtractIcon(instance, source.constData(), -1));
     const QByteArray base = JoinPath(outputFolder, OutputBaseName(fileName));
-    int n = 0;
     for (int i = 0; i < count; ++i) {
         try {
-            holder.SetHandle(ExtractIconA(instance, source.constData(), i));
+            holder.SetHandle(form.FExtractIcon(instance, source.constData(), i));
+            holder.Encoded();
+            int n = nextFree.value(base, 0);
             while (true) {
                 const QByteArray target = base + QByteArray::number(n) + ".ico";
+                ++gNameLookups;
                 // A cheap look first; the exclusive creation settles races with other programs.
                 if (::access(target.constData(), F_OK) == 0 || !holder.SaveToNewFile(target.toStdString())) {
                     ++n;
@@ -73,12 +90,18 @@ void ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source,
                 }
                 break;
             }
+            nextFree.insert(base, n + 1);
             ++form.FExtractedCount;
-            ShowExtractStatus();
         } catch (...) {
-            // One icon that cannot be written does not stop the others.
+            // One icon that cannot be written does not stop the others, unless the
+            // folder they go to has gone.
+            ++form.FFailedCount;
+            if (!IsFolder(outputFolder))
+                return false;
         }
+        ShowExtractStatus();
     }
+    return true;
 }
 
 void TForm1::ExtractFromFileClick(TObject* Sender)
@@ -160,6 +183,7 @@ void TForm1::ExtractFromFolderClick(TObject* Sender)
         return;
     }
     FExtractedCount = 0;
+    FFailedCount = 0;
     new ExtractThread(EncodeFileName(folder), EncodeFileName(*output), false, false);
 }
 
@@ -176,5 +200,6 @@ void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
     }
     StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从多级文件夹中提取图标..."));
     FExtractedCount = 0;
+    FFailedCount = 0;
     new ExtractThread(EncodeFileName(folder), EncodeFileName(*output), true, false);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 
 class TForm1;
 class TIcon;
@@ -21,8 +22,14 @@ QByteArray OutputBaseName(const QByteArray& fileName);
 bool WalkExtracts(const TForm1& form, const QByteArray& fileName);
 
 // Writes every icon of `source` into `outputFolder` under names that are free: base
-// name + n + ".ico", n counting from 0 over the names taken. A name is taken with
-// exclusive creation, so no file is ever replaced. Each icon written raises the
-// form's FExtractedCount and shows the progress; a failed icon is passed over.
-void ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
-                          const QByteArray& outputFolder);
+// name + n + ".ico", n counting over the names taken. A name is taken with exclusive
+// creation, so no file is ever replaced. `nextFree` remembers per base name the number
+// after the last one taken, so a command that meets many files of one name looks at
+// each taken name once. Each icon written raises the form's FExtractedCount, each
+// that cannot be read or written its FFailedCount, and the progress is shown.
+// Returns false when the output folder has gone: the walk should stop.
+bool ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
+                          const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree);
+
+// Output names looked at by ExtractIntoFreeNames since the program started.
+long long FreeNameLookups();

@@ -35,8 +35,17 @@ ExtractThread::ExtractThread(const QByteArray& Folder, const QByteArray& OutputF
     // shown once, when the last walk of the tree has ended.
     if (FForm)
         ++FForm->FActiveWalks;
-    if (!CreateSuspended)
-        Start();
+    if (!CreateSuspended) {
+        try {
+            Start();
+        } catch (...) {
+            // No thread: the walk will never run, so it is not counted.
+            --gAlive;
+            if (FForm)
+                --FForm->FActiveWalks;
+            throw;
+        }
+    }
 }
 
 ExtractThread::~ExtractThread()
@@ -55,55 +64,84 @@ void ExtractThread::Execute()
         FFolder = FPending.front();
         FPending.pop_front();
         bool ran = false;
-        Synchronize([this, &ran] {
-            ran = true;
-            WalkFolder();
-        });
+        try {
+            Synchronize([this, &ran] {
+                ran = true;
+                WalkFolder();
+            });
+        } catch (...) {
+            // That folder's walk ended early and has settled its count; the folders
+            // queued go on.
+        }
         // The program is ending: walks not handed over are not run.
         if (!ran)
             return;
     }
 }
 
+namespace {
+
+// Ends a walk's registration however the walk ends, and shows the total when it was
+// the last one.
+class TWalkEnd {
+public:
+    explicit TWalkEnd(TForm1* form) : FForm(form) {}
+    ~TWalkEnd()
+    {
+        if (!FForm)
+            return;
+        if (--FForm->FActiveWalks == 0)
+            ShowExtractStatus();
+    }
+    TWalkEnd(const TWalkEnd&) = delete;
+    TWalkEnd& operator=(const TWalkEnd&) = delete;
+
+private:
+    QPointer<TForm1> FForm;
+};
+
+} // namespace
+
 void ExtractThread::WalkFolder()
 {
     TForm1* form = FForm;
     if (!form)
         return;
-    {
-        TIcon holder;
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(FFolder.constData()), closedir);
-        while (dir) {
-            dirent* entry = readdir(dir.get());
-            if (!entry)
-                break;
-            const QByteArray name(entry->d_name);
-            if (name == "." || name == "..")
-                continue;
-            const QByteArray path = JoinPath(FFolder, name);
-            struct stat link, st;
-            if (lstat(path.constData(), &link) != 0)
-                continue;
-            if (S_ISDIR(link.st_mode)) {
-                // The output folder is never walked, so a tree cannot feed on its own icons.
-                if (FRecursive && CanonicalPath(path) != FOutputIdentity) {
-                    ++form->FActiveWalks;
-                    FPending.push_back(path);
-                }
-            } else if (stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
-                // Links to files are followed; links to folders are not walked.
-                if (WalkExtracts(*form, name))
-                    ExtractIntoFreeNames(*form, holder, path, name, FOutputFolder);
+    TWalkEnd end(form);
+    TIcon holder;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(FFolder.constData()), closedir);
+    while (dir) {
+        dirent* entry = readdir(dir.get());
+        if (!entry)
+            break;
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = JoinPath(FFolder, name);
+        struct stat link, st;
+        if (lstat(path.constData(), &link) != 0)
+            continue;
+        if (S_ISDIR(link.st_mode)) {
+            // The output folder is never walked, so a tree cannot feed on its own icons.
+            if (FRecursive && CanonicalPath(path) != FOutputIdentity) {
+                ++form->FActiveWalks;
+                FPending.push_back(path);
             }
-            QPointer<TForm1> alive(form);
-            Application->ProcessMessages();
-            if (!alive || !FForm)
+        } else if (stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+            // Links to files are followed; links to folders are not walked.
+            if (WalkExtracts(*form, name) &&
+                !ExtractIntoFreeNames(*form, holder, path, name, FOutputFolder, FNextFree)) {
+                // The output folder has gone: nothing more of this command can be written.
+                form->FActiveWalks -= int(FPending.size());
+                FPending.clear();
                 return;
+            }
         }
+        QPointer<TForm1> alive(form);
+        Application->ProcessMessages();
+        if (!alive || !FForm)
+            return;
     }
-    --form->FActiveWalks;
-    if (form->FActiveWalks == 0)
-        ShowExtractStatus();
 }
 
 void ShowExtractStatus()
@@ -111,8 +149,12 @@ void ShowExtractStatus()
     TForm1* form = Form1;
     if (!form)
         return;
-    const QString text = form->FActiveWalks > 0
-                             ? QStringLiteral("已提取%1个图标...").arg(form->FExtractedCount)
-                             : QStringLiteral("一共提取%1个图标！").arg(form->FExtractedCount);
+    QString text;
+    if (form->FActiveWalks > 0)
+        text = QStringLiteral("已提取%1个图标...").arg(form->FExtractedCount);
+    else if (form->FFailedCount > 0)
+        text = QStringLiteral("一共提取%1个图标，%2个提取失败！").arg(form->FExtractedCount).arg(form->FFailedCount);
+    else
+        text = QStringLiteral("一共提取%1个图标！").arg(form->FExtractedCount);
     form->StatusBar1->Panels()->Items(1)->SetText(text);
 }

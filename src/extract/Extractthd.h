@@ -4,6 +4,7 @@
 #include "Thread.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QPointer>
 
 #include <atomic>
@@ -43,6 +44,8 @@ private:
     // Folders waiting for their walk; touched by the GUI thread only inside a walk,
     // while this worker waits in Synchronize.
     std::deque<QByteArray> FPending;
+    // The next output number to try per base name, for the whole command.
+    QHash<QByteArray, int> FNextFree;
     QPointer<TForm1> FForm;
 };
 

@@ -130,7 +130,7 @@ bool Run(const std::string& command)
 
 } // namespace
 
-FatImage::FatImage(int kib)
+FatImage::FatImage(int kib, bool readOnly)
 {
     if (::access("/dev/fuse", R_OK | W_OK) != 0) {
         FWhy = "no usable /dev/fuse";
@@ -143,7 +143,7 @@ FatImage::FatImage(int kib)
         FWhy = "mkfs.vfat (dosfstools) is missing";
         return;
     }
-    if (!Run("fusefat -o rw+ '" + image + "' '" + FMount + "'")) {
+    if (!Run(std::string("fusefat ") + (readOnly ? "-o ro " : "-o rw+ ") + "'" + image + "' '" + FMount + "'")) {
         FWhy = "fusefat cannot mount (fusefat missing or FUSE refused)";
         return;
     }

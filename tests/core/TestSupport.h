@@ -79,7 +79,7 @@ private:
 // FUSE, no tools), Mounted() is false and Why() says what is missing.
 class FatImage {
 public:
-    explicit FatImage(int kib = 1024);
+    explicit FatImage(int kib = 1024, bool readOnly = false);
     ~FatImage();
     FatImage(const FatImage&) = delete;
     FatImage& operator=(const FatImage&) = delete;

@@ -1,12 +1,17 @@
 // Extraction driven through the real commands: one file, a folder, a folder tree, and
 // the output-folder dialog answered as a user would.
 #include "AppTestSupport.h"
+#include "TestSupport.h"
 
 #include "Dialogs.h"
+#include "Extraction.h"
 #include "Extractthd.h"
 #include "OutputFolder.h"
 
 #include <QApplication>
+#include <QAbstractScrollArea>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -302,8 +307,10 @@ TEST_F(ExtractTest, AFolderTreeIsWalkedFolderByFolderAndNeverItsOutput)
     ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
 
     const int total = FGroups + groups32 + 1;
+    const int failed = int(ExtractIconA(0, QFile::encodeName(kData + QStringLiteral("/groups32.dll")).constData(), -1)) - groups32;
+    ASSERT_GT(failed, 0);
     EXPECT_EQ(OutFiles().size(), total);
-    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(total));
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标，%2个提取失败！").arg(total).arg(failed));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/x0.ico")), Encoded(FLibrary, 0));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/x%1.ico").arg(FGroups)),
               Encoded(kData + QStringLiteral("/groups32.dll"), 0));
@@ -375,6 +382,121 @@ TEST_F(ExtractTest, KindsSwitchedOffAndDanglingLinksAreSkipped)
     f->ExtractFromFolderClick(nullptr);
     ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
     EXPECT_EQ(OutFiles(), QStringList{QStringLiteral("y0.ico")});
+}
+
+// Opens the folder list's context menu as a right click does and clicks the item.
+void ChooseFolderCommand(TForm1* f, const QString& caption)
+{
+    // A scroll area takes a click's menu request on its viewport.
+    QWidget* list = f->DirectoryListBox1;
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(list))
+        list = area->viewport();
+    const QPoint at(20, 20);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->mapToGlobal(at));
+    QCoreApplication::sendEvent(list, &event);
+    QMenu* menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; }, 5000));
+    QAction* chosen = nullptr;
+    for (QAction* a : menu->actions())
+        if (a->text().remove(QLatin1Char('&')) == caption)
+            chosen = a;
+    ASSERT_NE(chosen, nullptr);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(chosen).center());
+}
+
+TEST_F(ExtractTest, FolderCommandsCountIconsThatCannotBeWritten)
+{
+    // A name whose output name is one byte longer than a file system allows.
+    const QString longName = QString(251, QLatin1Char('x')) + QStringLiteral(".dll");
+    Put(FLibrary, longName);
+    Put(FLibrary, QStringLiteral("ok.dll"));
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+
+    AnswerDialog(FOut);
+    ChooseFolderCommand(f, QStringLiteral("从文件夹中提取"));
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标，%1个提取失败！").arg(FGroups));
+    EXPECT_EQ(OutFiles().size(), FGroups);
+
+    // Into a read-only and into a full FAT file system: every icon fails, and says so.
+    for (const bool full : {false, true}) {
+        gwtest::FatImage fat(1024, !full);
+        if (!fat.Mounted()) {
+            std::printf("skipped the FAT cases: %s\n", fat.Why().c_str());
+            break;
+        }
+        if (full)
+            fat.Fill();
+        ASSERT_TRUE(QFile::remove(FSource + QLatin1Char('/') + longName));
+        Put(FLibrary, longName);
+        AnswerDialog(QString::fromStdString(fat.Path()));
+        ChooseFolderCommand(f, QStringLiteral("从文件夹中提取"));
+        ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+        EXPECT_EQ(Status(), QStringLiteral("一共提取0个图标，%1个提取失败！").arg(2 * FGroups)) << (full ? "full" : "read-only");
+    }
+}
+
+TEST_F(ExtractTest, AWalkStopsWhenItsOutputFolderIsRemoved)
+{
+    for (const char* name : {"a.dll", "b.dll", "c.dll", "one/d.dll", "two/e.dll", "two/three/f.dll"})
+        Put(FLibrary, QString::fromLatin1(name));
+    TForm1* f = Open(FSource);
+    // The output folder goes while the third file is being read.
+    int counted = 0;
+    const QString out = FOut;
+    f->FExtractIcon = [&counted, out](HINSTANCE instance, const char* file, int index) {
+        if (index == -1 && ++counted == 3)
+            QDir(out).removeRecursively();
+        return ExtractIconA(instance, file, index);
+    };
+    AnswerDialog(FOut);
+    f->ExtractFromMultiFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+    EXPECT_EQ(counted, 3) << "files were read after the output folder had gone";
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标，1个提取失败！").arg(2 * FGroups));
+}
+
+TEST_F(ExtractTest, AWalkEndedByAnErrorStillEndsTheCommand)
+{
+    Put(FLibrary, QStringLiteral("ok.dll"));
+    Put(FLibrary, QStringLiteral("sub/boom.dll"));
+    Put(FLibrary, QStringLiteral("other/ok.dll"));
+    TForm1* f = Open(FSource);
+    f->FExtractIcon = [](HINSTANCE instance, const char* file, int index) -> HICON {
+        if (QByteArray(file).endsWith("/boom.dll"))
+            throw std::bad_alloc();
+        return ExtractIconA(instance, file, index);
+    };
+    AnswerDialog(FOut);
+    f->ExtractFromMultiFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 5000)) << "active walks: " << f->FActiveWalks;
+    // The other folders are still walked, and the total is shown.
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(2 * FGroups));
+
+    // A later command shows its own total.
+    AnswerDialog(FOut);
+    f->ExtractFromFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 5000));
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(FGroups));
+}
+
+TEST_F(ExtractTest, ManyFilesOfOneNameLookAtEachTakenNameOnce)
+{
+    const int folders = 300;
+    for (int i = 0; i < folders; ++i)
+        ASSERT_EQ(::symlink(QFile::encodeName(FIco).constData(),
+                            QFile::encodeName(MakeFolder(QStringLiteral("source/d%1").arg(i)) + QStringLiteral("/setup.ico")).constData()),
+                  0);
+    TForm1* f = Open(FSource);
+    const long long before = FreeNameLookups();
+    AnswerDialog(FOut);
+    f->ExtractFromMultiFolderClick(nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 60000));
+    EXPECT_EQ(OutFiles().size(), folders);
+    EXPECT_TRUE(QFile::exists(FOut + QStringLiteral("/setup%1.ico").arg(folders - 1)));
+    // Starting from 0 for every file would look at 300 * 301 / 2 names.
+    EXPECT_EQ(FreeNameLookups() - before, folders);
 }
 
 } // namespace
