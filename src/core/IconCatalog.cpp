@@ -661,7 +661,8 @@ ImageData IconCatalog::ReadGroupImages(std::size_t index, const ByteSource& sour
     return out;
 }
 
-std::optional<IconImage> IconCatalog::Extract(std::size_t index, int size, const ByteSource& source) const
+std::optional<IconImage> IconCatalog::Extract(std::size_t index, int size, const ByteSource& source,
+                                              DecodeMemo* memo) const
 {
     if (index >= FGroups.size())
         return std::nullopt;
@@ -670,9 +671,9 @@ std::optional<IconImage> IconCatalog::Extract(std::size_t index, int size, const
         std::vector<Bytes> images;
         for (const Extent& e : GroupImageExtents(index, source))
             images.push_back(memory.subspan(std::size_t(e.Offset), std::size_t(e.Size)));
-        return ChooseIconImage(images, size);
+        return ChooseIconImage(images, size, memo);
     }
-    return ChooseIconImage(ReadGroupImages(index, source).Images, size);
+    return ChooseIconImage(ReadGroupImages(index, source).Images, size, memo);
 }
 
 std::vector<Bytes> IconCatalog::GroupImages(std::size_t index) const

@@ -3,6 +3,7 @@
 
 #include "ByteReader.h"
 #include "FileSource.h"
+#include "IconDecoder.h"
 #include "IconImage.h"
 #include "Result.h"
 
@@ -114,8 +115,10 @@ public:
     // come after `budget` bytes, are left out.
     ImageData ReadGroupImages(std::size_t index, const ByteSource& file,
                               std::uint64_t budget = kDefaultReadBudget) const;
-    // Group `index` decoded to a `size` x `size` image (see ChooseIconImage).
-    std::optional<IconImage> Extract(std::size_t index, int size, const ByteSource& file) const;
+    // Group `index` decoded to a `size` x `size` image (see ChooseIconImage), through
+    // `memo` when one is given.
+    std::optional<IconImage> Extract(std::size_t index, int size, const ByteSource& file,
+                                     DecodeMemo* memo = nullptr) const;
 
     // For a catalog parsed from memory: the images as spans of that memory, and the
     // decoded icon.

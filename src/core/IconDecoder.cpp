@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace gw {
 
@@ -401,7 +402,55 @@ IconImage ScaleIcon(const IconImage& src, int dw, int dh)
     return out;
 }
 
-std::optional<IconImage> ChooseIconImage(const std::vector<Bytes>& images, int size)
+namespace {
+
+std::size_t HashBytes(Bytes data, int size)
+{
+    const std::string_view view(reinterpret_cast<const char*>(data.data()), data.size());
+    return std::hash<std::string_view>{}(view) ^ std::size_t(size);
+}
+
+// Decodes one stored image and brings it to `size` x `size`.
+std::optional<IconImage> DecodeAtSize(Bytes data, int size)
+{
+    auto img = DecodeIconImage(data);
+    if (!img)
+        return std::nullopt;
+    if (img->Width == size && img->Height == size)
+        return std::move(*img);
+    return ScaleIcon(*img, size, size);
+}
+
+} // namespace
+
+const std::optional<IconImage>* DecodeMemo::Find(Bytes data, int size) const
+{
+    auto [first, last] = FEntries.equal_range(HashBytes(data, size));
+    for (auto it = first; it != last; ++it) {
+        const Entry& e = it->second;
+        if (e.Size == size && e.Data.size() == data.size() && std::equal(e.Data.begin(), e.Data.end(), data.begin()))
+            return &e.Image;
+    }
+    return nullptr;
+}
+
+void DecodeMemo::Add(Bytes data, int size, const std::optional<IconImage>& image)
+{
+    const std::size_t cost =
+        data.size() + (image ? image->Pixels.size() * sizeof(std::uint32_t) + image->Mask.size() : 0);
+    if (FBytes + cost > FMaxBytes)
+        return;
+    FBytes += cost;
+    FEntries.emplace(HashBytes(data, size), Entry{std::vector<std::uint8_t>(data.begin(), data.end()), size, image});
+}
+
+void DecodeMemo::Clear()
+{
+    FEntries.clear();
+    FBytes = 0;
+}
+
+std::optional<IconImage> ChooseIconImage(const std::vector<Bytes>& images, int size, DecodeMemo* memo)
 {
     struct Candidate { std::size_t Index; ImageInfo Info; };
     std::vector<Candidate> candidates;
@@ -428,15 +477,21 @@ std::optional<IconImage> ChooseIconImage(const std::vector<Bytes>& images, int s
     constexpr int kMaxFailedDecodes = 4;
     int failed = 0;
     for (const Candidate& c : candidates) {
-        auto img = DecodeIconImage(images[c.Index]);
-        if (!img) {
-            if (++failed == kMaxFailedDecodes)
-                break;
-            continue;
+        const Bytes data = images[c.Index];
+        std::optional<IconImage> img;
+        if (const std::optional<IconImage>* known = memo ? memo->Find(data, size) : nullptr) {
+            img = *known;
+        } else {
+            img = DecodeAtSize(data, size);
+            if (memo) {
+                memo->CountDecode();
+                memo->Add(data, size, img);
+            }
         }
-        if (img->Width == size && img->Height == size)
-            return std::move(*img);
-        return ScaleIcon(*img, size, size);
+        if (img)
+            return img;
+        if (++failed == kMaxFailedDecodes)
+            break;
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Extractthd.h"
 #include "FileNames.h"
+#include "Forms.h"
 #include "Mainform.h"
 #include "OutputFolder.h"
 
@@ -120,26 +121,52 @@ void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFold
 {
     const QString caption = DisplayFileName(DecodeFileName(Source));
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(this);
-    const int count = int(ExtractIconA(instance, Source.constData(), -1));
+    const int count = int(FExtractIcon(instance, Source.constData(), -1));
     if (count == 0) {
         MessageBox(this, QStringLiteral("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从文件中提取图标..."));
     const QByteArray name = Source.mid(Source.lastIndexOf('/') + 1);
     const QByteArray base = JoinPath(EncodeFileName(OutputFolder), OutputBaseName(name));
+    auto target = [&base](int i) { return base + QByteArray::number(i) + ".ico"; };
+    auto taken = [](const QByteArray& path) {
+        struct stat st;
+        return ::lstat(path.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+    };
+
+    // The user's files are replaced only when the user agrees, asked once for all.
+    int existing = 0;
+    for (int i = 0; i < count; ++i)
+        existing += taken(target(i));
+    const bool replace = existing == 0 ||
+                         MessageBox(this, QStringLiteral("%1个同名图标文件已存在。\n要替换它们吗？").arg(existing),
+                                    caption, MB_YESNO | MB_ICONINFORMATION) == IDYES;
+
+    TStatusPanel* status = StatusBar1->Panels()->Items(1);
+    status->SetText(QStringLiteral("正在从文件中提取图标..."));
+    const QPointer<TForm1> alive(this);
     int written = 0;
     {
         TIcon holder;
         for (int i = 0; i < count; ++i) {
+            const QByteArray path = target(i);
             try {
-                holder.SetHandle(ExtractIconA(instance, Source.constData(), i));
-                // An existing file of the name is replaced, but only once the icon is
-                // encoded and written: a failure leaves it as it was.
-                holder.SaveToFile((base + QByteArray::number(i) + ".ico").toStdString());
-                ++written;
+                if (replace || !taken(path)) {
+                    holder.SetHandle(FExtractIcon(instance, Source.constData(), i));
+                    // An existing file is replaced only once the icon is encoded and
+                    // written: a failure leaves it as it was.
+                    if (replace)
+                        holder.SaveToFile(path.toStdString());
+                    written += replace || holder.SaveToNewFile(path.toStdString());
+                }
             } catch (...) {
             }
+            // A file of many icons takes a while: the window keeps answering, as
+            // during a folder walk, and shows how far the extraction has come.
+            status->SetText(QStringLiteral("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
+            Application->ProcessMessages();
+            if (!alive)
+                return;
         }
     }
     // Success is reported only when every icon was written.
@@ -150,7 +177,8 @@ void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFold
                                    .arg(written)
                                    .arg(count - written);
     MessageBox(this, text, caption, MB_OK | MB_ICONINFORMATION);
-    StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
+    if (alive)
+        StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
 }
 
 namespace {

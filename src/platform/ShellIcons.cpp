@@ -128,6 +128,30 @@ int CountIcons(const std::string& path)
     return Catalog(path, source)->Catalog.Count();
 }
 
+// Decoded images of the file icons were last extracted from, so that extracting every
+// icon of a file decodes each image it stores once, however many groups name it. One
+// per thread: no thread waits for another's decoding.
+struct LastFileImages {
+    std::weak_ptr<const ParsedFile> File;
+    gw::DecodeMemo Memo;
+};
+
+std::atomic<std::size_t> gImagesDecoded{0};
+
+std::optional<gw::IconImage> ExtractGroup(const std::shared_ptr<const ParsedFile>& file, const gw::FileSource& source,
+                                          std::size_t group)
+{
+    thread_local LastFileImages last;
+    if (last.File.lock() != file) {
+        last.Memo.Clear();
+        last.File = file;
+    }
+    const std::size_t before = last.Memo.Decodes();
+    auto image = file->Catalog.Extract(group, kLargeIconSize, source, &last.Memo);
+    gImagesDecoded += last.Memo.Decodes() - before;
+    return image;
+}
+
 } // namespace
 
 HICON ExtractIconA(HINSTANCE, const char* fileName, int index)
@@ -149,7 +173,7 @@ HICON ExtractIconA(HINSTANCE, const char* fileName, int index)
         group = catalog.FindGroupById(std::uint32_t(-std::int64_t(index)));
     if (group < 0 || group >= catalog.Count())
         return 0;
-    auto image = catalog.Extract(std::size_t(group), kLargeIconSize, source);
+    auto image = ExtractGroup(file, source, std::size_t(group));
     if (!image)
         return 0;
     return IconTable::Create(std::move(*image));
@@ -195,5 +219,6 @@ namespace ShellIconCache {
 
 void Clear() { Cache().Clear(); }
 void SetEnabled(bool enabled) { Cache().SetEnabled(enabled); }
+std::size_t ImagesDecoded() { return gImagesDecoded; }
 
 } // namespace ShellIconCache

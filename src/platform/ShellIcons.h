@@ -40,5 +40,7 @@ namespace ShellIconCache {
 // benchmarks use this to measure cold reads.
 void Clear();
 void SetEnabled(bool enabled);
+// Stored images decoded by ExtractIconA since the program started, on every thread.
+std::size_t ImagesDecoded();
 
 } // namespace ShellIconCache

@@ -12,6 +12,9 @@
 #include <QAbstractScrollArea>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
@@ -20,6 +23,8 @@
 #include <unistd.h>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -188,11 +193,15 @@ TEST_F(ExtractTest, AllIconsOfOneFileAreWrittenAndReported)
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Caption, FSource + QStringLiteral("/shell.dll"));
     EXPECT_EQ(Status(), QStringLiteral("一共%1个图标可供浏览！").arg(FGroups));
 
-    // A second run replaces the files of the first; the number of files stays.
+    // A second run asks, then replaces the files of the first; the number of files stays.
+    MessageBoxSeam::ClearShown();
     AnswerDialog(FOut);
+    MessageBoxSeam::SetNextAnswer(IDYES);
     MessageBoxSeam::SetNextAnswer(IDOK);
     f->ExtractFromFileClick(nullptr);
     EXPECT_EQ(OutFiles(), expected);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[1].Text, QStringLiteral("一共%1个图标，全部提取成功！").arg(FGroups));
 
     // Cancelled: nothing happens.
     MessageBoxSeam::ClearShown();
@@ -497,6 +506,104 @@ TEST_F(ExtractTest, ManyFilesOfOneNameLookAtEachTakenNameOnce)
     EXPECT_TRUE(QFile::exists(FOut + QStringLiteral("/setup%1.ico").arg(folders - 1)));
     // Starting from 0 for every file would look at 300 * 301 / 2 names.
     EXPECT_EQ(FreeNameLookups() - before, folders);
+}
+
+// Answers the next message boxes as a user does, one action per box, in order.
+void AnswerBoxes(std::vector<std::function<void(QMessageBox*)>> actions)
+{
+    auto* timer = new QTimer(qApp);
+    auto handled = std::make_shared<QPointer<QMessageBox>>();
+    auto queue = std::make_shared<std::vector<std::function<void(QMessageBox*)>>>(std::move(actions));
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, handled, queue] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box == handled->data() || !box->isVisible())
+            return;
+        *handled = box;
+        auto action = queue->front();
+        queue->erase(queue->begin());
+        if (queue->empty()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+        action(box);
+    });
+    timer->start(5);
+}
+
+void PressKey(QMessageBox* box, Qt::Key key) { QTest::keyClick(box, key); }
+
+void ClickButton(QMessageBox* box, QMessageBox::StandardButton which)
+{
+    QAbstractButton* button = box->button(which);
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+TEST_F(ExtractTest, TheUserIsAskedOnceBeforeIconFilesAreReplaced)
+{
+    Put(FLibrary, QStringLiteral("a.dll"));
+    std::ofstream((FOut + QStringLiteral("/a0.ico")).toStdString()) << "mine";
+    std::ofstream((FOut + QStringLiteral("/a2.ico")).toStdString()) << "mine too";
+    // A folder of such a name cannot be replaced and is not asked about.
+    ASSERT_TRUE(QDir(FOut).mkdir(QStringLiteral("a3.ico")));
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+    const QString question = QStringLiteral("2个同名图标文件已存在。\n要替换它们吗？");
+
+    // Escape answers No: the user's files stay and count as not extracted.
+    AnswerDialog(FOut);
+    AnswerBoxes({[](QMessageBox* b) { PressKey(b, Qt::Key_Escape); }, [](QMessageBox* b) { PressKey(b, Qt::Key_Return); }});
+    QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, question);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Caption, FSource + QStringLiteral("/a.dll"));
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, unsigned(MB_YESNO | MB_ICONINFORMATION));
+    EXPECT_EQ(MessageBoxSeam::Shown()[1].Text,
+              QStringLiteral("一共%1个图标，成功提取%2个，3个提取失败！").arg(FGroups).arg(FGroups - 3));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a0.ico")), QByteArray("mine"));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a2.ico")), QByteArray("mine too"));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a1.ico")), Encoded(FLibrary, 1));
+
+    // Yes replaces them.
+    MessageBoxSeam::ClearShown();
+    AnswerDialog(FOut);
+    AnswerBoxes({[](QMessageBox* b) { ClickButton(b, QMessageBox::Yes); }, [](QMessageBox* b) { PressKey(b, Qt::Key_Return); }});
+    QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("%1个同名图标文件已存在。\n要替换它们吗？").arg(FGroups - 1));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a0.ico")), Encoded(FLibrary, 0));
+    EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a2.ico")), Encoded(FLibrary, 2));
+    EXPECT_EQ(MessageBoxSeam::Shown()[1].Text,
+              QStringLiteral("一共%1个图标，成功提取%2个，1个提取失败！").arg(FGroups).arg(FGroups - 1));
+}
+
+TEST_F(ExtractTest, ALongExtractionKeepsTheWindowAnsweringAndShowsItsProgress)
+{
+    Put(kData + QStringLiteral("/shared1000.dll"), QStringLiteral("many.dll"));
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+    // A timer of the window's own thread sees the status while the extraction runs.
+    QStringList seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        if (!QApplication::activeModalWidget())
+            seen << Status();
+    });
+    watch.start(1);
+    AnswerDialog(FOut);
+    AnswerBoxes({[](QMessageBox* b) { PressKey(b, Qt::Key_Return); }});
+    QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    watch.stop();
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("一共1000个图标，全部提取成功！"));
+    EXPECT_EQ(OutFiles().size(), 1000);
+    const QRegularExpression progress(QStringLiteral("^正在从文件中提取图标...\\((\\d+)/1000\\)$"));
+    int midway = 0;
+    for (const QString& text : seen) {
+        const auto match = progress.match(text);
+        midway += match.hasMatch() && match.captured(1).toInt() < 1000;
+    }
+    EXPECT_GT(midway, 0) << "the window did not answer during the extraction";
 }
 
 } // namespace

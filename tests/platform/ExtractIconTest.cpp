@@ -257,4 +257,33 @@ TEST(ExtractIcon, ChangedOrVanishedFileIsReadAgain)
     EXPECT_EQ(ExtractIconA(0, file.c_str(), 0), 0u);
 }
 
+TEST(ExtractIcon, AnImageThatManyGroupsNameIsDecodedOnce)
+{
+    // 1000 groups naming one 1024 x 1024 PNG of 64-row bands, as wrestool lists them.
+    TempDir dir;
+    const std::string file = dir / "shared.dll";
+    WriteBytes(file, ReadBytes(DataPath("shared1000.dll")));
+    ASSERT_EQ(Count(file), 1000);
+    // Bands of black, red, green, blue, ... scaled to 32 rows: two rows each.
+    const std::uint32_t bands[] = {0xFF000000, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+    const std::size_t before = ShellIconCache::ImagesDecoded();
+    for (int i = 0; i < 1000; ++i) {
+        auto icon = Take(file, i);
+        ASSERT_TRUE(icon) << i;
+        ASSERT_EQ(icon->Width, 32);
+        for (int band = 0; band < 4; ++band)
+            ASSERT_EQ(icon->Pixel(7, 2 * band + 1), bands[band]) << i;
+    }
+    EXPECT_EQ(ShellIconCache::ImagesDecoded() - before, 1u);
+
+    // Another file between: the memory of the first is dropped, and a changed file
+    // is decoded anew.
+    EXPECT_TRUE(Take(DataPath("depth4.ico"), 0));
+    EXPECT_TRUE(Take(file, 5));
+    const auto stamp = std::filesystem::last_write_time(file);
+    std::filesystem::last_write_time(file, stamp + std::chrono::seconds(1));
+    EXPECT_TRUE(Take(file, 6));
+    EXPECT_EQ(ShellIconCache::ImagesDecoded() - before, 4u);
+}
+
 } // namespace
