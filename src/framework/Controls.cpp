@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -321,12 +322,11 @@ void TControl::SetPopupMenu(TPopupMenu* menu)
     }
 }
 
-void AlignControls(QWidget* container)
+namespace {
+
+// Places the aligned children of `container` once.
+void AlignOnce(QWidget* container)
 {
-    static int depth = 0;
-    if (depth > 4)
-        return;
-    ++depth;
     std::vector<QWidget*> aligned;
     for (QObject* child : container->children()) {
         if (!child->isWidgetType())
@@ -379,5 +379,38 @@ void AlignControls(QWidget* container)
             }
         }
     }
-    --depth;
+}
+
+// The containers being aligned right now, each with whether it was asked again
+// meanwhile.
+std::unordered_map<const QWidget*, bool>& Aligning()
+{
+    static std::unordered_map<const QWidget*, bool> aligning;
+    return aligning;
+}
+
+} // namespace
+
+void AlignControls(QWidget* container)
+{
+    // Placing a child resizes it, which aligns the child's own children and asks this
+    // container again; that request is remembered and served by one more pass here
+    // instead of nesting. Each container is on the stack at most once, so nesting is
+    // bounded by the depth of the tree however deep it is.
+    auto& aligning = Aligning();
+    if (const auto it = aligning.find(container); it != aligning.end()) {
+        it->second = true;
+        return;
+    }
+    aligning.emplace(container, false);
+    // Handlers that keep changing sizes (OnResize code fighting the aligner) cannot
+    // loop forever.
+    constexpr int kMaxPasses = 4;
+    for (int pass = 0; pass < kMaxPasses; ++pass) {
+        aligning[container] = false;
+        AlignOnce(container);
+        if (!aligning[container])
+            break;
+    }
+    aligning.erase(container);
 }
