@@ -351,7 +351,13 @@ TTimer::TTimer(TComponent* owner)
     : QObject(owner ? owner->AsObject() : nullptr)
     , TComponent(this, owner)
 {
-    connect(&FTimer, &QTimer::timeout, this, [this] { SafeFire(OnTimer, this); });
+    connect(&FTimer, &QTimer::timeout, this, [this] {
+        // The platform delivers a timer's ticks to every message loop, even one that
+        // the timer's own handler runs (a menu shown from a tick). Qt holds a timer
+        // back while its event is handled; a fresh registration is not held back.
+        FTimer.start(FInterval);
+        SafeFire(OnTimer, this);
+    });
     Update();
 }
 

@@ -160,6 +160,8 @@ protected:
     void childEvent(QChildEvent* event) override;
 };
 
+// Ticks every Interval milliseconds while Enabled, on the GUI thread, also inside
+// message loops that its own OnTimer runs.
 class TTimer : public QObject, public TComponent {
     Q_OBJECT
 public:

@@ -184,6 +184,10 @@ TMenuItem::TMenuItem(TComponent* owner)
             const QSignalBlocker block(FAction);
             FAction->setChecked(FChecked);
         }
+        if (auto* popup = qobject_cast<TPopupMenu*>(GetParentMenu()); popup && popup->FModal) {
+            popup->FChosen = this;
+            return;
+        }
         SafeCall([this] { Click(); });
     });
     connect(FAction, &QAction::hovered, this, [this] { Application->SetHint(FHint); });
@@ -433,10 +437,18 @@ void TPopupMenu::Popup(const QPoint& globalPos)
     menu->popup(globalPos);
 }
 
-void TPopupMenu::PopupModal(const QPoint& globalPos)
+TMenuItem* TPopupMenu::PopupModal(const QPoint& globalPos)
 {
     Fire(OnPopup, this);
+    FModal = true;
+    FChosen = nullptr;
     MenuWidget()->exec(globalPos);
+    FModal = false;
+    TMenuItem* chosen = FChosen;
+    FChosen = nullptr;
+    if (chosen)
+        QMetaObject::invokeMethod(chosen, [chosen] { SafeCall([chosen] { chosen->Click(); }); }, Qt::QueuedConnection);
+    return chosen;
 }
 
 void TPopupMenu::CloseMenu()

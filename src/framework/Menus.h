@@ -151,8 +151,10 @@ public:
     void Popup(int x, int y) { Popup(QPoint(x, y)); }
     void Popup(const QPoint& globalPos);
     // Shows the menu and returns when it has closed, as the platform's menu does;
-    // timers keep running meanwhile.
-    void PopupModal(const QPoint& globalPos);
+    // timers keep running meanwhile. Returns the chosen item, or null. As the
+    // platform posts a menu's command, the item's OnClick runs later from the event
+    // loop, after the caller has finished with the closed menu.
+    TMenuItem* PopupModal(const QPoint& globalPos);
     // Closes the menu when it is open.
     void CloseMenu();
     QMenu* MenuWidget() { return FItems()->SubMenu(); }
@@ -165,8 +167,12 @@ public:
     TNotifyEvent OnPopup;
 
 private:
+    friend class TMenuItem;
     TMenuItem* FItems() const { return Items(); }
     QPointer<QWidget> FPopupComponent;
+    // While shown by PopupModal: the item chosen, whose click waits for the menu's end.
+    bool FModal = false;
+    QPointer<TMenuItem> FChosen;
 };
 
 // The Qt menu that shows a TMenuItem's sub-items; owner-drawn items measure and paint

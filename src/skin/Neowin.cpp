@@ -512,17 +512,21 @@ void TNeoForm::MenuButtonClick(TObject* Sender)
     MenuTimer->SetEnabled(true);
     button->SetDown(true);
     QPointer<TSpeedButton> guard(button);
+    TMenuItem* chosen = nullptr;
     if (menu) {
         // A click on this button that dismisses the menu ends there, as on the
         // platform; Qt would otherwise pass it on to the button.
         menu->MenuWidget()->setNoReplayFor(button);
-        menu->PopupModal(at);
+        chosen = menu->PopupModal(at);
     }
     if (!guard)
         return;
     FOpenMenuIndex = -1;
+    // A menu dismissed with the pointer on its button leaves the button down. A chosen
+    // item releases it wherever the pointer is; the item's command runs only after
+    // this, so a dialog it opens does not find the button held down.
     const QPoint p = button->mapFromGlobal(GetCursorPos());
-    if (p.x() >= 0 && p.x() < button->Width() && p.y() >= 0 && p.y() < button->Height())
+    if (!chosen && p.x() >= 0 && p.x() < button->Width() && p.y() >= 0 && p.y() < button->Height())
         return;
     // Re-enabling makes the flat button drop the hot look whose mouse-leave it missed.
     button->SetEnabled(false);

@@ -152,6 +152,32 @@ TEST(Align, EdgesInAlignmentOrderThenClient)
     EXPECT_EQ(left->geometry(), QRect(0, 0, 171, 281));
 }
 
+TEST(Align, EveryLevelOfADeepTreeFollowsAResizeOfTheShownForm)
+{
+    TForm form(nullptr);
+    form.SetClientSize(300, 200);
+    // Each level: a 10-pixel strip on top, the next level filling the rest.
+    std::vector<TPanel*> levels;
+    QWidget* parent = &form;
+    for (int i = 0; i < 9; ++i) {
+        auto* strip = new TPanel(parent);
+        strip->SetHeight(10);
+        strip->SetAlign(alTop);
+        auto* rest = new TPanel(parent);
+        rest->SetBevelOuter(bvNone);
+        rest->SetAlign(alClient);
+        levels.push_back(rest);
+        parent = rest;
+    }
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (const QSize size : {QSize(500, 400), QSize(250, 150), QSize(640, 480)}) {
+        form.resize(size);
+        for (std::size_t i = 0; i < levels.size(); ++i)
+            EXPECT_EQ(levels[i]->size(), QSize(size.width(), size.height() - 10 * int(i + 1))) << "level " << i;
+    }
+}
+
 TEST(Align, PanelBevelsNarrowTheClientArea)
 {
     TPanel panel(nullptr);

@@ -8,6 +8,7 @@
 #include "StdCtrls.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -431,6 +432,37 @@ TEST(Timer, TicksWhileEnabled)
     EXPECT_EQ(ticks, stopped);
 }
 
+TEST(Timer, TicksInsideALoopThatItsOwnHandlerRuns)
+{
+    TTimer timer(nullptr);
+    timer.SetInterval(5);
+    int ticks = 0;
+    int deepest = 0;
+    int depth = 0;
+    timer.OnTimer = [&](TObject*) {
+        ++ticks;
+        ++depth;
+        deepest = std::max(deepest, depth);
+        if (depth == 1) {
+            // As a menu shown from a tick: a loop of its own, left after three more ticks.
+            QEventLoop loop;
+            const int until = ticks + 3;
+            QTimer check;
+            QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+                if (ticks >= until)
+                    loop.quit();
+            });
+            check.start(1);
+            QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        --depth;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(ticks >= 5, 3000);
+    timer.SetEnabled(false);
+    EXPECT_EQ(deepest, 2) << "ticks reached the handler's own loop";
+}
+
 TEST(Image, IconIsDrawnAtNaturalSizeTopLeftAndOwned)
 {
     TImage image(nullptr);
@@ -625,6 +657,34 @@ TEST(PopupMenu, ModalPopupReturnsWhenTheMenuCloses)
     EXPECT_TRUE(wasOpen);
     EXPECT_FALSE(popup.IsOpen());
     EXPECT_EQ(popups, 1);
+}
+
+TEST(PopupMenu, AnItemChosenFromAModalPopupRunsAfterThePopupHasReturned)
+{
+    TPopupMenu popup(nullptr);
+    auto* first = new TMenuItem(nullptr);
+    first->SetCaption("First");
+    auto* second = new TMenuItem(nullptr);
+    second->SetCaption("Second");
+    popup.Items()->Add(first);
+    popup.Items()->Add(second);
+    std::vector<std::string> order;
+    second->OnClick = [&](TObject*) { order.push_back("click"); };
+    QTimer::singleShot(20, [&] {
+        QMenu* menu = popup.MenuWidget();
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(second->Action()).center());
+    });
+    TMenuItem* chosen = popup.PopupModal(QPoint(20, 20));
+    order.push_back("returned");
+    EXPECT_EQ(chosen, second);
+    QTRY_COMPARE(order.size(), std::size_t(2));
+    EXPECT_EQ(order, (std::vector<std::string>{"returned", "click"}));
+
+    // Dismissed without a choice: nothing to run.
+    QTimer::singleShot(20, [&] { popup.CloseMenu(); });
+    EXPECT_EQ(popup.PopupModal(QPoint(20, 20)), nullptr);
+    QTest::qWait(10);
+    EXPECT_EQ(order.size(), std::size_t(2));
 }
 
 TEST(PopupMenu, ARightClickOpensTheControlsPopupMenuOnce)

@@ -142,9 +142,10 @@ TEST_F(MenuButtonTest, ChoosingAnItemAwayFromTheButtonReleasesIt)
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
     });
     FButtons[1]->Click();
-    EXPECT_EQ(FChosen, 12);
+    EXPECT_EQ(FChosen, -1) << "the command runs once the click has released the button";
     EXPECT_FALSE(FMenus[1]->IsOpen());
     EXPECT_FALSE(FButtons[1]->Down());
+    QTRY_COMPARE(FChosen, 12);
     EXPECT_EQ(FForm->FDownMenuIndex, -1);
     EXPECT_EQ(FForm->FOpenMenuIndex, -1);
     // It runs on until the pointer passes a button or the window loses activation
