@@ -19,11 +19,26 @@
 
 namespace {
 
-// Shows the output-folder dialog; the chosen folder, or nothing when cancelled.
-std::optional<QString> ChooseOutputFolder()
+// Makes `folder` the process's current folder again; when it is gone, the nearest
+// ancestor that can be entered.
+void ReturnToFolder(const QString& folder)
+{
+    QByteArray path = EncodeFileName(folder);
+    while (!path.isEmpty() && ::chdir(path.constData()) != 0) {
+        const qsizetype slash = path.lastIndexOf('/');
+        path = slash > 0 ? path.left(slash) : (path == "/" ? QByteArray() : QByteArray("/"));
+    }
+}
+
+// Shows the output-folder dialog; the chosen folder, or nothing when cancelled. The
+// dialog's folder list moves the process's current folder; when it has closed the
+// current folder returns to the main window's, so that no folder visited in the
+// dialog (a stick to be unmounted) stays in use.
+std::optional<QString> ChooseOutputFolder(const TForm1& form)
 {
     std::unique_ptr<TOutputFolder> dialog(new TOutputFolder(nullptr));
     dialog->ShowModal();
+    ReturnToFolder(form.DirectoryListBox1->Directory());
     if (!dialog->FChosen)
         return std::nullopt;
     return dialog->FChosenFolder;
@@ -108,7 +123,7 @@ bool ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source,
 void TForm1::ExtractFromFileClick(TObject* Sender)
 {
     (void)Sender;
-    const auto folder = ChooseOutputFolder();
+    const auto folder = ChooseOutputFolder(*this);
     if (!folder)
         return;
     if (FCurrentIndex < 0 || FCurrentIndex >= ListView1->Items()->Count())
@@ -201,7 +216,7 @@ void RefuseSourceFolder(TForm1* form)
 void TForm1::ExtractFromFolderClick(TObject* Sender)
 {
     (void)Sender;
-    const auto output = ChooseOutputFolder();
+    const auto output = ChooseOutputFolder(*this);
     if (!output)
         return;
     const QString folder = DirectoryListBox1->Directory();
@@ -218,7 +233,7 @@ void TForm1::ExtractFromFolderClick(TObject* Sender)
 void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
 {
     (void)Sender;
-    const auto output = ChooseOutputFolder();
+    const auto output = ChooseOutputFolder(*this);
     if (!output)
         return;
     const QString folder = DirectoryListBox1->Directory();

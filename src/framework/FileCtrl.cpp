@@ -181,9 +181,12 @@ void TDirectoryListBox::SetDirectory(const QString& path)
     if (!IsFolder(folder) || ::access(native.constData(), R_OK) != 0 || ::chdir(native.constData()) != 0)
         throw EInOutError("Cannot enter folder " + native.toStdString());
     FDirectory = folder;
-    LastFolders()[DriveOf(folder)] = folder;
+    const QString drive = DriveOf(folder);
+    LastFolders()[drive] = folder;
     Rebuild();
     UpdateLabel();
+    if (FDriveCombo)
+        FDriveCombo->ShowDrive(drive);
     Fire(OnChange, this);
 }
 
@@ -284,8 +287,10 @@ void TDirectoryListBox::SetDirLabel(TCustomLabel* label)
 
 void TDirectoryListBox::UpdateLabel()
 {
-    if (FDirLabel && !FDirectory.isEmpty())
-        FDirLabel->SetCaption(MinimizeName(DisplayFileName(FDirectory), FDirLabel->font(), width()));
+    if (!FDirLabel || FDirectory.isEmpty())
+        return;
+    const int room = FDirLabel->AutoSize() ? width() : FDirLabel->width();
+    FDirLabel->SetCaption(MinimizeName(DisplayFileName(FDirectory), FDirLabel->font(), room));
 }
 
 void TDirectoryListBox::OpenCurrent()
@@ -369,23 +374,52 @@ void TDriveComboBox::BuildList()
 void TDriveComboBox::SetDrive(const QString& path)
 {
     const QString drive = DriveOf(path);
-    const bool changed = drive != FDrive;
-    FDrive = drive;
-    const int index = findData(drive);
-    if (index >= 0 && index != currentIndex()) {
-        FUpdating = true;
-        setCurrentIndex(index);
-        FUpdating = false;
-    }
-    if (!changed)
+    if (drive == FDrive) {
+        ShowDrive(drive);
         return;
+    }
     if (FDirList) {
         const auto it = LastFolders().find(drive);
         QString folder = it != LastFolders().end() ? it->second : drive;
         // The remembered folder may be gone; fall back to the drive's root.
         if (!IsFolder(folder))
             folder = drive;
-        FDirList->SetDirectory(folder);
+        try {
+            FDirList->SetDirectory(folder);
+        } catch (...) {
+            // The list stayed where it was; so does the box.
+            ShowDrive(FDrive);
+            throw;
+        }
     }
+    ShowDrive(drive);
     Fire(OnChange, this);
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* list)
+{
+    if (FDirList && FDirList->FDriveCombo == this)
+        FDirList->FDriveCombo = nullptr;
+    FDirList = list;
+    if (!list)
+        return;
+    list->FDriveCombo = this;
+    if (!list->Directory().isEmpty())
+        ShowDrive(DriveOf(list->Directory()));
+}
+
+void TDriveComboBox::ShowDrive(const QString& drive)
+{
+    FDrive = drive;
+    int index = findData(drive);
+    if (index < 0) {
+        // A file system mounted since the list was read.
+        BuildList();
+        index = findData(drive);
+    }
+    if (index >= 0 && index != currentIndex()) {
+        FUpdating = true;
+        setCurrentIndex(index);
+        FUpdating = false;
+    }
 }

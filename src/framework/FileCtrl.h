@@ -11,6 +11,7 @@
 
 class TLabel;
 class TCustomLabel;
+class TDriveComboBox;
 
 // A folder that cannot be entered.
 class EInOutError : public std::runtime_error {
@@ -43,7 +44,8 @@ public:
     void OpenCurrent();
     int ItemHeight() const { return FItemHeight; }
     void SetItemHeight(int height);
-    // A label that shows the current folder, shortened to fit the list's width.
+    // A label that shows the current folder, shortened with an ellipsis to the label's
+    // own width, or to the list's width when the label sizes itself to its text.
     TCustomLabel* DirLabel() const { return FDirLabel; }
     void SetDirLabel(TCustomLabel* label);
     // The folder shortened with an ellipsis to `width` pixels in `font`.
@@ -56,6 +58,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    friend class TDriveComboBox;
     void Rebuild();
     void UpdateLabel();
 
@@ -63,6 +66,8 @@ private:
     QStringList FPaths;
     int FItemHeight = 16;
     QPointer<TCustomLabel> FDirLabel;
+    // The drive box that drives this list; it shows the drive of every folder entered.
+    QPointer<TDriveComboBox> FDriveCombo;
 };
 
 // Replaces the mount table that MountRoots reads (tests); empty: /proc/self/mounts.
@@ -94,16 +99,23 @@ public:
 
     QString Drive() const { return FDrive; }
     // Selects the drive that holds `path`; a linked folder list moves to the folder
-    // last shown on that drive (at first its root); then OnChange runs.
+    // last shown on that drive (at first its root); then OnChange runs. Selecting the
+    // drive already selected changes nothing.
     void SetDrive(const QString& path);
+    // Links the folder list that the box drives. The box follows the list in turn:
+    // whenever the list enters a folder, the box shows that folder's drive.
     TDirectoryListBox* DirList() const { return FDirList; }
-    void SetDirList(TDirectoryListBox* list) { FDirList = list; }
+    void SetDirList(TDirectoryListBox* list);
     // Reads the mount table again.
     void BuildList();
 
     TNotifyEvent OnChange;
 
 private:
+    friend class TDirectoryListBox;
+    // Shows `drive` as the selected one, without moving the list or running OnChange.
+    void ShowDrive(const QString& drive);
+
     QString FDrive;
     QPointer<TDirectoryListBox> FDirList;
     bool FUpdating = false;

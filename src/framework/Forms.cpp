@@ -44,8 +44,43 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle style)
     const bool visible = isVisible();
     setWindowFlag(Qt::FramelessWindowHint, style == bsNone);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, style == bsSingle || style == bsDialog);
+    ApplySizeConstraints();
     if (visible)
         show();
+}
+
+bool TCustomForm::FixedSize() const
+{
+    return FBorderStyle == bsSingle || FBorderStyle == bsDialog;
+}
+
+void TCustomForm::ApplySizeConstraints()
+{
+    // A dialog or single border has no sizing frame: the window manager is told that
+    // the size is fixed, so it offers no resizing. Code still sizes the window.
+    if (FixedSize()) {
+        setFixedSize(size());
+    } else if (minimumSize() == maximumSize()) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
+
+void TCustomForm::SetGeometryByCode(const QRect& bounds, bool move)
+{
+    if (FixedSize()) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+    FResizing = true;
+    if (move)
+        setGeometry(bounds);
+    else
+        resize(bounds.size());
+    FResizing = false;
+    if (FixedSize())
+        setFixedSize(size());
+    AlignControls(this);
 }
 
 TWindowState TCustomForm::WindowState() const
@@ -194,7 +229,7 @@ void TCustomForm::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const bool escape = event->key() == Qt::Key_Escape;
-    if ((enter || escape) && event->modifiers() == Qt::NoModifier) {
+    if ((enter || escape) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         for (TButton* button : findChildren<TButton*>()) {
             if (!button->isVisibleTo(this) || !button->isEnabled())
                 continue;
@@ -211,10 +246,7 @@ void TCustomForm::SetClientSize(int width, int height)
 {
     if (!AllowedSize(width, height))
         return;
-    FResizing = true;
-    resize(width, height);
-    FResizing = false;
-    AlignControls(this);
+    SetGeometryByCode(QRect(0, 0, width, height), false);
 }
 
 void TCustomForm::SetWindowBounds(int left, int top, int width, int height)
@@ -223,10 +255,7 @@ void TCustomForm::SetWindowBounds(int left, int top, int width, int height)
         width = this->width();
         height = this->height();
     }
-    FResizing = true;
-    setGeometry(left, top, width, height);
-    FResizing = false;
-    AlignControls(this);
+    SetGeometryByCode(QRect(left, top, width, height), true);
 }
 
 bool TCustomForm::AllowedSize(int& width, int& height)

@@ -113,6 +113,11 @@ protected:
 private:
     void CenterOnScreen();
     bool AllowedSize(int& width, int& height);
+    // Whether the border style leaves the window without a sizing frame.
+    bool FixedSize() const;
+    void ApplySizeConstraints();
+    // Sizes (and with `move` places) the window as its code asks, fixed size or not.
+    void SetGeometryByCode(const QRect& bounds, bool move);
     bool FResizing = false;
 
     bool FCreated = false;

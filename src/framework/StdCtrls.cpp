@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -117,6 +118,17 @@ void TButton::Click()
 {
     if (isEnabled())
         click();
+}
+
+void TButton::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    // The keypad's Enter carries the keypad modifier.
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        Click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }
 
 // ---- TCustomCheckBox

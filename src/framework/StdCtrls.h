@@ -67,6 +67,10 @@ public:
     // As a click by the user: sets the form's ModalResult, then runs OnClick.
     void Click();
 
+protected:
+    // Enter on a focused button clicks that button, whichever is the default one.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     bool FDefault = false;
     bool FCancel = false;

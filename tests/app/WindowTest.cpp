@@ -1,17 +1,28 @@
-// The main window as users meet it: resizing, maximising and restoring lay out the
-// whole content by its alignments; caption menus switch under the pointer and release
-// their buttons when an item is chosen.
+// The main window and its dialogs as users meet them: resizing, maximising and
+// restoring lay out the whole content by its alignments; caption menus switch under the
+// pointer and release their buttons when an item is chosen; Enter on a focused button;
+// the drive box on other mounts; the output-folder dialog.
 #include "AppTestSupport.h"
 #include "About.h"
+#include "Dialogs.h"
+#include "FileCtrl.h"
+#include "Option.h"
+#include "OutputFolder.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMenu>
+#include <QWindow>
 #include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -104,6 +115,16 @@ void MovePointerTo(QPoint global)
         target = QApplication::widgetAt(global);
     if (target)
         QTest::mouseMove(target, target->mapFromGlobal(global));
+}
+
+// A right click as the window system delivers it: the press, the context-menu event
+// that the press raises, the release.
+void RightClick(QWidget* w, QPoint at)
+{
+    QTest::mousePress(w, Qt::RightButton, {}, at);
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+    QApplication::sendEvent(w, &menu);
+    QTest::mouseRelease(w, Qt::RightButton, {}, at);
 }
 
 // Every piece of the main window where its alignment puts it in a window of `size`.
@@ -239,6 +260,225 @@ TEST_F(WindowTest, ChoosingACaptionMenuItemReleasesItsButtonBeforeTheCommandRuns
     EXPECT_TRUE(sawAbout);
     QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
     EXPECT_FALSE(helpButton->Down());
+}
+
+// Shows `dialog` modally; once it shows, `prepare` acts and names the widget to focus,
+// which then gets Enter (from the keypad with `keypad`). A dialog that Enter does not
+// end closes after two seconds. Returns the modal result.
+TModalResult EnterOn(TCustomForm* dialog, std::function<QWidget*()> prepare, bool keypad = false)
+{
+    QTimer::singleShot(0, dialog, [=] {
+        QWidget* focus = prepare();
+        focus->setFocus(Qt::TabFocusReason);
+        if (keypad)
+            QTest::keyClick(focus, Qt::Key_Enter, Qt::KeypadModifier);
+        else
+            QTest::keyClick(focus, Qt::Key_Return);
+    });
+    QTimer::singleShot(2000, dialog, [=] { dialog->close(); });
+    return dialog->ShowModal();
+}
+
+TEST_F(WindowTest, EnterOnAFocusedButtonClicksThatButtonInEveryDialog)
+{
+    TForm1* f = StartMainWindow();
+    // The options dialog: the check box is clicked first, so that applying shows.
+    const struct {
+        const char* Name;
+        TButton* TBrowseItem::*Focus; // null: the check box keeps the focus
+        bool Keypad;
+        bool Applied;
+    } options[] = {
+        {"apply", &TBrowseItem::Button1, false, true},
+        {"cancel", &TBrowseItem::Button2, false, false},
+        {"cancel, keypad Enter", &TBrowseItem::Button2, true, false},
+        {"check box: the default button", nullptr, true, true},
+    };
+    for (const auto& c : options) {
+        SCOPED_TRACE(c.Name);
+        f->FShowExe = true;
+        TBrowseItem dialog(nullptr, f);
+        EnterOn(&dialog, [&]() -> QWidget* {
+            QTest::mouseClick(dialog.ExeChk, Qt::LeftButton);
+            return c.Focus ? static_cast<QWidget*>(dialog.*c.Focus) : dialog.ExeChk;
+        }, c.Keypad);
+        EXPECT_EQ(f->FShowExe, !c.Applied);
+    }
+
+    for (const bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "output folder: OK" : "output folder: cancel");
+        TOutputFolder dialog(nullptr);
+        const TModalResult result = EnterOn(&dialog, [&] { return ok ? dialog.OKBtn : dialog.CancelBtn; });
+        EXPECT_EQ(dialog.FChosen, ok);
+        EXPECT_EQ(result, ok ? mrOk : mrCancel);
+    }
+
+    TAboutBox about(nullptr);
+    EXPECT_EQ(EnterOn(&about, [&] { return about.OKButton; }), mrOk) << "about: OK";
+}
+
+// A scratch folder listed as a mounted file system of its own ("a USB stick").
+class MountTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        FStick = MakeFolder(QStringLiteral("stick"));
+        MakeFolder(QStringLiteral("stick/icons"));
+        MakeFolder(QStringLiteral("home/user"));
+        std::ofstream(FFolder.toStdString() + "/mounts")
+            << "/dev/sdz1 " << FStick.toStdString() << " vfat rw 0 0\n";
+        SetMountTablePath(FFolder + QStringLiteral("/mounts"));
+    }
+
+    void TearDown() override
+    {
+        SetMountTablePath(QString());
+        WindowTest::TearDown();
+    }
+
+    // Double-clicks the folder list's entry of `folder`.
+    static void OpenEntry(TDirectoryListBox* list, const QString& folder)
+    {
+        int row = -1;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->GetItemPath(i) == folder)
+                row = i;
+        ASSERT_GE(row, 0) << folder.toStdString();
+        list->scrollToItem(list->item(row));
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+        ASSERT_EQ(list->Directory(), folder);
+    }
+
+    QString FStick;
+};
+
+TEST_F(MountTest, StartingInARememberedFolderOnAnotherMountListsItOnce)
+{
+    const QString icons = FStick + QStringLiteral("/icons");
+    // An icon file gives one row without being read.
+    std::ofstream((icons + QStringLiteral("/one.ico")).toStdString()) << "icon";
+    WriteIni("[Access]\nLast=1\n[Init]\nDirectory=" + icons.toStdString() + "\n");
+
+    FForm = new TForm1(Application);
+    int selected = 0;
+    FForm->CommandHook = [&](const QString& handler, TObject*) {
+        selected += handler == QLatin1String("DirectorySelected");
+        return false;
+    };
+    FForm->AfterConstruction();
+    EXPECT_EQ(FForm->DirectoryListBox1->Directory(), icons);
+    EXPECT_EQ(FForm->Drive1->Drive(), FStick);
+    EXPECT_EQ(FForm->Drive1->currentText(), FStick);
+    EXPECT_EQ(selected, 1) << "the folder is entered once";
+    EXPECT_EQ(FForm->ListView1->Items()->Count(), 1);
+}
+
+TEST_F(MountTest, TheDriveBoxFollowsTheFolderListAcrossMountsAndChoosingTheShownDriveWorks)
+{
+    const QString home = FFolder + QStringLiteral("/home/user");
+    WriteIni("[Init]\nDirectory=" + home.toStdString() + "\n");
+    CreateMainForm();
+    ShowMainForm();
+    TDirectoryListBox* list = FForm->DirectoryListBox1;
+    TDriveComboBox* drives = FForm->Drive1;
+    ASSERT_EQ(drives->count(), 2);
+    EXPECT_EQ(drives->currentText(), QStringLiteral("/"));
+
+    // Up to the scratch folder and down onto the stick, with the mouse.
+    OpenEntry(list, FFolder);
+    OpenEntry(list, FStick);
+    OpenEntry(list, FStick + QStringLiteral("/icons"));
+    EXPECT_EQ(drives->Drive(), FStick);
+    EXPECT_EQ(drives->currentText(), FStick);
+    EXPECT_EQ(FForm->FCurrentDir, FStick + QStringLiteral("/icons"));
+
+    // Choosing "/" in the box returns to the folder last shown there.
+    drives->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(drives, Qt::Key_Up);
+    EXPECT_EQ(drives->currentText(), QStringLiteral("/"));
+    EXPECT_EQ(list->Directory(), FFolder);
+    EXPECT_EQ(FForm->FCurrentDir, FFolder);
+    // And the stick to its folder.
+    QTest::keyClick(drives, Qt::Key_Down);
+    EXPECT_EQ(list->Directory(), FStick + QStringLiteral("/icons"));
+    EXPECT_EQ(FForm->FCurrentDir, FStick + QStringLiteral("/icons"));
+
+    // Leaving the stick by the Up command shows "/" again.
+    QTest::mouseClick(FForm->UpButton, Qt::LeftButton);
+    QTest::mouseClick(FForm->UpButton, Qt::LeftButton);
+    EXPECT_EQ(list->Directory(), FFolder);
+    EXPECT_EQ(drives->currentText(), QStringLiteral("/"));
+}
+
+TEST_F(MountTest, OutputFolderDialogShortensToItsLabelIsFixedInSizeAndGivesBackTheCurrentFolder)
+{
+    const QString home = FFolder + QStringLiteral("/home/user");
+    // A folder deep enough that its path is wider than the label.
+    QString deep = FStick;
+    for (const char* name : {"extracted-icons-of-the-week", "old-disks-2004", "level-below-that"})
+        deep += QLatin1Char('/') + QLatin1String(name);
+    QDir().mkpath(deep);
+    WriteIni("[Init]\nDirectory=" + home.toStdString() + "\n");
+    CreateMainForm();
+    ShowMainForm();
+    QDir::setCurrent(home);
+
+    for (const bool confirm : {false, true}) {
+        SCOPED_TRACE(confirm ? "confirmed" : "cancelled");
+        TOutputFolder* shown = nullptr;
+        Script script({
+            {[&] { return FForm->PopupMenu2->IsOpen(); }, [&] {
+                 QMenu* menu = FForm->PopupMenu2->MenuWidget();
+                 const QPoint item = menu->actionGeometry(FForm->ExtractFromFolder->Action()).center();
+                 MovePointerTo(menu->mapToGlobal(item));
+                 QTest::mouseClick(menu, Qt::LeftButton, {}, item);
+             }},
+            {[&] { return (shown = qobject_cast<TOutputFolder*>(QApplication::activeModalWidget())) != nullptr; }, [&] {
+                 EXPECT_EQ(shown->DirChoose->Caption(), home) << "opens on the main window's folder, written in full";
+                 EXPECT_EQ(shown->minimumSize(), QSize(311, 317));
+                 EXPECT_EQ(shown->maximumSize(), QSize(311, 317));
+                 ASSERT_NE(shown->windowHandle(), nullptr);
+                 EXPECT_EQ(shown->windowHandle()->minimumSize(), QSize(311, 317)) << "what a window manager reads";
+                 EXPECT_EQ(shown->windowHandle()->maximumSize(), QSize(311, 317));
+
+                 // Onto the stick with the drive box, then down the deep folder.
+                 shown->DriveComboBox1->setFocus(Qt::TabFocusReason);
+                 QTest::keyClick(shown->DriveComboBox1, Qt::Key_Down);
+                 // The stick's folder last shown, at first its root.
+                 EXPECT_EQ(DriveOf(shown->DirectoryListBox1->Directory()), FStick);
+                 if (shown->DirectoryListBox1->Directory() != FStick)
+                     OpenEntry(shown->DirectoryListBox1, FStick);
+                 QString at = FStick;
+                 for (const QString& part : deep.mid(FStick.size() + 1).split(QLatin1Char('/'))) {
+                     at += QLatin1Char('/') + part;
+                     OpenEntry(shown->DirectoryListBox1, at);
+                 }
+                 EXPECT_EQ(QDir::currentPath(), deep);
+                 const QString label = shown->DirChoose->Caption();
+                 const int width = shown->DirChoose->fontMetrics().horizontalAdvance(label);
+                 const QFont font = shown->DirChoose->font();
+                 ASSERT_NE(TDirectoryListBox::MinimizeName(deep, font, 286), TDirectoryListBox::MinimizeName(deep, font, 209))
+                     << "a folder whose shortening tells the two widths apart";
+                 EXPECT_EQ(label, TDirectoryListBox::MinimizeName(deep, font, 286)) << "the label's own width";
+                 EXPECT_LE(width, 286) << label.toStdString();
+
+                 QWidget* button = confirm ? static_cast<QWidget*>(shown->OKBtn) : shown->CancelBtn;
+                 QTest::mouseClick(button, Qt::LeftButton);
+             }},
+        });
+        // The folder list's popup menu, by a right click.
+        TDirectoryListBox* list = FForm->DirectoryListBox1;
+        RightClick(list->viewport(), list->visualItemRect(list->item(0)).center());
+        QTRY_VERIFY_WITH_TIMEOUT(script.Over(), 10000);
+        ASSERT_TRUE(script.Completed()) << "stuck after " << script.StepsDone() << " steps";
+        EXPECT_EQ(QDir::currentPath(), home) << "back in the main window's folder";
+        EXPECT_EQ(FForm->DirectoryListBox1->Directory(), home);
+        if (confirm)
+            QTRY_COMPARE(FForm->StatusBar1->Panels()->Items(1)->Text(), QStringLiteral("一共提取0个图标！"));
+    }
 }
 
 } // namespace
