@@ -15,6 +15,9 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick
   fuse fusefat dosfstools
+  qt6-translations-l10n xdg-utils
+  desktop-file-utils appstream libchm-bin groff-base
+  dpkg-dev file fakeroot
 )
 
 missing=()

@@ -2,6 +2,9 @@
 // the main window has been painted for the first time, and quits.
 #include "StartupProbe.h"
 
+#include "Profile.h"
+#include "ShellIcons.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -11,11 +14,31 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include <unistd.h>
 
 namespace {
 
 // Set before main() runs, so that the figure includes the construction of the forms.
 const auto gProcessStart = std::chrono::steady_clock::now();
+
+// What the program found beside itself and where it keeps its settings, so that a copy
+// started from an installation can be checked from outside.
+void ReportCompanions()
+{
+    std::string folder = ApplicationFolder();
+    if (folder.back() != '/')
+        folder += '/';
+    const std::string library = folder + "Tarnwell.dll";
+    const auto found = [&](const char* name) {
+        return ::access((folder + name).c_str(), R_OK) == 0 ? "found" : "missing";
+    };
+    std::fprintf(stderr, "glimmerwick: Tarnwell.dll with %d icons, help.chm %s, help/index.html %s\n",
+                 static_cast<int>(ExtractIconA(0, library.c_str(), -1)), found("help.chm"),
+                 found("help/index.html"));
+    std::fprintf(stderr, "glimmerwick: settings in %s\n", SettingsFileName().c_str());
+}
 
 // Watches every widget: the form itself may be covered by its panels and never be
 // painted on its own.
@@ -35,6 +58,7 @@ protected:
                                       std::chrono::steady_clock::now() - gProcessStart)
                                       .count();
                 std::fprintf(stderr, "glimmerwick: first paint after %.1f ms\n", ms);
+                ReportCompanions();
                 QCoreApplication::quit();
             });
         }

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Glimmerwick's own artwork: the eight flame frames of Tarnwell.dll, the
-16 x 16 images of the two image lists and the window icon. Pure Python (zlib only);
+16 x 16 images of the two image lists and the program's icon at every size the
+window and the desktop use. Pure Python (zlib only);
 run it from the repository root to regenerate the PNGs under src/forms."""
 
 import math
@@ -156,12 +157,19 @@ def tarnwell_frames(out):
         c.save(os.path.join(out, "tarnwell", "flame%d.png" % k))
 
 
+# Sizes of the program's icon: the window icon and the desktop's hicolor theme.
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
 def window_icon(out):
-    c = Canvas(32, 32)
-    c.circle(16, 16, 15.5, hexrgb("#2b2f4a"))
-    c.ring(16, 16, 15.5, 1.2, hexrgb("#8d93c9"))
-    candle(c, 1.0, 2)
-    c.save(os.path.join(out, "images", "glimmerwick32.png"))
+    for size in ICON_SIZES:
+        s = size / 32
+        c = Canvas(size, size)
+        c.circle(16 * s, 16 * s, 15.5 * s, hexrgb("#2b2f4a"))
+        # The rim stays at least one pixel wide at the small sizes.
+        c.ring(16 * s, 16 * s, 15.5 * s, max(1.0, 1.2 * s), hexrgb("#8d93c9"))
+        candle(c, s, 2)
+        c.save(os.path.join(out, "images", "glimmerwick%d.png" % size))
 
 
 # ---- 16 x 16 images -----------------------------------------------------------------
