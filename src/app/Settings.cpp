@@ -43,7 +43,10 @@ void TForm1::FormCreate(TObject* Sender)
         const bool last = ini.ReadBool(kAccess, "Last", true);
         LastAccess->SetChecked(last);
         LastAccessed->SetChecked(last);
-        if (last) {
+        if (!StartFolder.isEmpty()) {
+            // A folder named on the command line is browsed instead of the remembered one.
+            DirectoryListBox1->SetDirectory(QFile::decodeName(StartFolder));
+        } else if (last) {
             // A remembered folder that can no longer be entered gives way to its
             // nearest ancestor that can, at worst the root.
             QString folder = FromNative(ini.ReadString(kInit, "Directory", "/"));
@@ -73,7 +76,7 @@ void TForm1::FormCreate(TObject* Sender)
         FShowIco = ini.ReadBool(kView, "IcoFile", true);
         FKindsRead = true;
 
-        if (last)
+        if (last || !StartFolder.isEmpty())
             Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
         FCurrentDir = DirectoryListBox1->Directory();
         PathLable->SetCaption(DisplayFileName(FCurrentDir));

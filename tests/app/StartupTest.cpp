@@ -113,7 +113,7 @@ TEST_F(StartupTest, TheProgramStartsPaintsAndKeepsItsSettingsBesideItself)
     env.insert("GLIMMERWICK_QUIT_AFTER_PAINT", "1");
     env.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(env);
-    process.start(exe, {"ignored", "arguments"});
+    process.start(exe, QStringList());
     ASSERT_TRUE(process.waitForFinished(30000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);

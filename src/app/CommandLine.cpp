@@ -1,0 +1,107 @@
+// The program's command line: a folder or file to browse, --help and --version.
+#include "CommandLine.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include <sys/stat.h>
+
+namespace {
+
+// The canonical form of an existing folder, or empty.
+std::string RealFolder(const std::string& path)
+{
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    return real ? std::string(real.get()) : std::string();
+}
+
+TCommandLine Error(const std::string& message)
+{
+    TCommandLine result;
+    result.Action = TCommandLine::caError;
+    result.Message = message;
+    return result;
+}
+
+} // namespace
+
+TCommandLine::TAction InformationRequest(const std::vector<std::string>& args)
+{
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        if (arg == "--help" || arg == "-h")
+            return TCommandLine::caHelp;
+        if (arg == "--version")
+            return TCommandLine::caVersion;
+    }
+    return TCommandLine::caRun;
+}
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::string& workingFolder)
+{
+    if (const TCommandLine::TAction request = InformationRequest(args); request != TCommandLine::caRun) {
+        TCommandLine result;
+        result.Action = request;
+        return result;
+    }
+    std::vector<std::string> paths;
+    bool options = true;
+    for (const std::string& arg : args) {
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            return Error("unknown option " + arg);
+        } else if (!arg.empty()) {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.empty())
+        return {};
+    if (paths.size() > 1)
+        return Error("give one folder or file, not " + std::to_string(paths.size()));
+
+    std::string path = paths.front();
+    if (path[0] != '/')
+        path = workingFolder + (workingFolder.empty() || workingFolder.back() != '/' ? "/" : "") + path;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return Error(paths.front() + ": " + std::strerror(errno));
+
+    TCommandLine result;
+    if (S_ISDIR(st.st_mode)) {
+        result.Folder = RealFolder(path);
+    } else {
+        // The file is shown in the folder it was named in: a link is not followed to
+        // its target's folder.
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        const std::size_t slash = path.rfind('/');
+        result.FileName = path.substr(slash + 1);
+        result.Folder = RealFolder(slash == 0 ? "/" : path.substr(0, slash));
+    }
+    if (result.Folder.empty())
+        return Error(paths.front() + ": " + std::strerror(errno));
+    return result;
+}
+
+std::string UsageText()
+{
+    return "Usage: glimmerwick [FOLDER | FILE]\n"
+           "Browse and extract the icons of Windows programs, libraries and icon files.\n"
+           "\n"
+           "  FOLDER      browse this folder\n"
+           "  FILE        browse the file's folder with the file's first icon selected\n"
+           "  --help      print this text and exit\n"
+           "  --version   print the version and exit\n"
+           "\n"
+           "Without an argument the folder remembered in the settings is browsed.\n";
+}
+
+std::string VersionText()
+{
+    return "glimmerwick " GW_VERSION "\n";
+}
