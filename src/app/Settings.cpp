@@ -45,7 +45,7 @@ void TForm1::FormCreate(TObject* Sender)
         LastAccessed->SetChecked(last);
         if (!StartFolder.isEmpty()) {
             // A folder named on the command line is browsed instead of the remembered one.
-            DirectoryListBox1->SetDirectory(QFile::decodeName(StartFolder));
+            DirectoryListBox1->SetDirectory(DecodeFileName(StartFolder));
         } else if (last) {
             // A remembered folder that can no longer be entered gives way to its
             // nearest ancestor that can, at worst the root.

@@ -188,10 +188,7 @@ void TForm1::DeleteMenuClick(TObject* Sender)
 void TForm1::HelpClick(TObject* Sender)
 {
     (void)Sender;
-    std::string folder = ApplicationFolder();
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    ShellOpen(DecodeFileName(QByteArray::fromStdString(folder + "help.chm")));
+    OpenHelp();
 }
 
 void TForm1::AboutClick(TObject* Sender)

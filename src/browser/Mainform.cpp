@@ -52,7 +52,11 @@ void TForm1::CreateLayout()
     SetClientSize(737, 493);
     SetPosition(poScreenCenter);
     SetFont(QStringLiteral("MS Serif"), -13);
-    setWindowIcon(QIcon(QPixmap::fromImage(Artwork(QStringLiteral("glimmerwick32.png")))));
+    // The program's icon at every size a window list, task switcher or title bar asks for.
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(Artwork(QStringLiteral("glimmerwick%1.png").arg(size))));
+    setWindowIcon(icon);
 
     ImageList1 = new TImageList(this);
     ImageList1->SetName(QStringLiteral("ImageList1"));
@@ -204,6 +208,7 @@ void TForm1::CreateLayout()
 
     ToolBar1->ArrangeControls();
     BindCommands();
+    BindDesktopCommands();
 
     // The last component of the layout, so that it finds every other one; switched
     // on last, as its form file gives Active last.

@@ -12,10 +12,15 @@
 #include "StdCtrls.h"
 #include "Xpmenu.h"
 
+#include <QMimeData>
+#include <QPointer>
+#include <QTemporaryDir>
+
 #include <atomic>
 #include <deque>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class TForm1 : public TNeoForm {
     Q_OBJECT
@@ -192,6 +197,24 @@ public:
     // Shows the row's icon in the preview.
     void ShowRowIcon(const TListItem* Item);
 
+    // ---- Desktop integration
+    // The folder named on the command line (raw bytes); FormCreate lists it in place of
+    // the remembered one. Set only while the start-up creates the window.
+    static inline QByteArray StartFolder;
+    // Selects and shows the first row of the file whose raw name is `name`; false when
+    // the list has none.
+    bool SelectFileRow(const QByteArray& name);
+    // The help: help.chm where the desktop has a viewer for it, otherwise the same pages
+    // as HTML in the desktop's browser or, without one, in the program's help window.
+    void OpenHelp();
+    // The row's icon for other programs: the .ico file Save would write (a file in the
+    // program's scratch folder, by URL) and the icon image, also as PNG.
+    QMimeData* RowIconData(TListItem* Item);
+    // Ctrl+C: the current row's icon onto the clipboard.
+    void CopyIcon();
+    // The help window while it is open.
+    QPointer<QWidget> FHelpWindow;
+
 private:
     // Counts rebuilds of the list, so that a scan can tell that a newer one replaced it.
     std::uint64_t FScanGeneration = 0;
@@ -201,6 +224,10 @@ private:
     void CreateLayout();
     void CreateMenus();
     void BindCommands();
+    // Keys and gestures of the desktop: F1, Ctrl+Q, Ctrl+C, dragging rows out.
+    void BindDesktopCommands();
+    // Where dragged and copied icons are written; made on first use, removed at exit.
+    std::unique_ptr<QTemporaryDir> FScratchFolder;
 };
 
 // A file kind: the extension (lower case, with the dot), its flag, its row image, and

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QChildEvent>
+#include <QDrag>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -683,9 +684,32 @@ void TCustomListView::MakeVisible(int index)
 void TCustomListView::mousePressEvent(QMouseEvent* event)
 {
     // A click below the rows clears the selection, as in the platform's list.
-    if (!indexAt(event->position().toPoint()).isValid())
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid())
         selectionModel()->clearSelection();
+    FDragRow = event->button() == Qt::LeftButton && index.isValid() ? index.row() : -1;
+    FDragStart = event->position().toPoint();
     QTreeView::mousePressEvent(event);
+}
+
+void TCustomListView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (OnDragOut && FDragRow >= 0 && FDragRow < FItems.Count() && (event->buttons() & Qt::LeftButton) &&
+        (event->position().toPoint() - FDragStart).manhattanLength() >= QApplication::startDragDistance()) {
+        TListItem* item = FItems.Item(FDragRow);
+        FDragRow = -1;
+        QMimeData* data = nullptr;
+        SafeCall([&] { data = OnDragOut(item); });
+        if (data) {
+            auto* drag = new QDrag(this);
+            drag->setMimeData(data);
+            if (data->hasImage())
+                drag->setPixmap(QPixmap::fromImage(qvariant_cast<QImage>(data->imageData())));
+            drag->exec(Qt::CopyAction, Qt::CopyAction);
+            return;
+        }
+    }
+    QTreeView::mouseMoveEvent(event);
 }
 
 void TCustomListView::mouseDoubleClickEvent(QMouseEvent* event)

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QMimeData>
 #include <QPointer>
 #include <QTreeView>
 
@@ -326,6 +327,8 @@ private:
 
 using TLVSelectItemEvent = std::function<void(TObject* Sender, TListItem* Item, bool Selected)>;
 using TLVCompareEvent = std::function<int(TListItem* Item1, TListItem* Item2)>;
+// The data a row dragged out of the list carries to other programs; null: no drag.
+using TLVDragOutEvent = std::function<QMimeData*(TListItem* Item)>;
 
 class TListViewModel;
 
@@ -355,11 +358,14 @@ public:
     void MakeVisible(int index);
 
     TLVSelectItemEvent OnSelectItem;
+    // When assigned, a row can be dragged out of the list (as a copy).
+    TLVDragOutEvent OnDragOut;
 
     TListViewModel* Model() const { return FModel; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
@@ -371,6 +377,9 @@ private:
     friend class TSubItems;
 
     TListViewModel* FModel;
+    // The row under the left button's press and where it was pressed; -1: none.
+    int FDragRow = -1;
+    QPoint FDragStart;
     TListColumns FColumns;
     TListItems FItems;
     QPointer<TImageList> FSmallImages;

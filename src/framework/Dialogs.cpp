@@ -91,6 +91,28 @@ void TSaveDialog::ClearResults()
 QString TSaveDialog::LastFilter() { return gLastFilter; }
 QString TSaveDialog::LastFileName() { return gLastFileName; }
 
+QStringList TSaveDialog::NameFilters(const QString& filter)
+{
+    // "a|*.x|b|*.y" becomes "a (*.x);;b (*.y)". A description that already ends with its
+    // patterns in brackets ("图标文件(*.ico)") is the whole entry: Qt takes the patterns
+    // from the brackets, and appending them would show them twice.
+    QStringList filters;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')).simplified();
+        const QString description = parts[i].trimmed();
+        if (description.endsWith(QLatin1Char(')'))) {
+            const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+            if (open >= 0 && description.mid(open + 1, description.size() - open - 2).simplified() == patterns) {
+                filters << description;
+                continue;
+            }
+        }
+        filters << QStringLiteral("%1 (%2)").arg(description, patterns);
+    }
+    return filters;
+}
+
 bool TSaveDialog::Execute(QWidget* owner)
 {
     gLastFilter = Filter;
@@ -113,16 +135,9 @@ bool TSaveDialog::Execute(QWidget* owner)
             FilterIndex = filterIndex;
         return true;
     }
-    // "a|*.x|b|*.y" becomes "a (*.x);;b (*.y)".
-    QStringList filters;
-    const QStringList parts = Filter.split(QLatin1Char('|'));
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
-    }
     QFileDialog dialog(owner, Title);
+    dialog.setNameFilters(NameFilters(Filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters(filters);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Options & ofOverwritePrompt));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     // Qt cannot name a folder whose name is not UTF-8, and would open elsewhere; the

@@ -4,6 +4,7 @@
 #include "Classes.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <optional>
@@ -75,6 +76,8 @@ public:
     // name, No cancels.
     static void SetNextResult(std::optional<QString> fileName, int filterIndex = 0);
     static void ClearResults();
+    // The name filters of a Qt file dialog for `filter` ("description|pattern|...").
+    static QStringList NameFilters(const QString& filter);
     // The last Execute's filter, initial name and options, as the dialog received them.
     static QString LastFilter();
     static QString LastFileName();

@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QWindow>
 
 TScrollingWinControl::TScrollingWinControl(QWidget* parent, TComponent* owner)
     : QWidget(parent)
@@ -166,6 +167,19 @@ TModalResult TCustomForm::ShowModal()
     AfterConstruction();
     FModalResult = mrNone;
     setWindowModality(Qt::ApplicationModal);
+    // A modal form belongs to the window it was opened from, as on the platform: window
+    // managers keep it above that window and place it with it.
+    if (!parentWidget()) {
+        QWidget* over = QApplication::activeWindow();
+        if (!over || over == this)
+            over = Application->MainForm();
+        if (over && over != this) {
+            over = over->window();
+            over->winId();
+            winId();
+            windowHandle()->setTransientParent(over->windowHandle());
+        }
+    }
     show();
     raise();
     activateWindow();

@@ -460,6 +460,13 @@ bool TNeoForm::event(QEvent* event)
 void TNeoForm::showEvent(QShowEvent* event)
 {
     TForm::showEvent(event);
+    // The caption bitmaps follow activation, but a compositor may show a new window
+    // without ever activating it: the caption is drawn for the state the window has
+    // now, before its first paint.
+    TMessage message;
+    message.Msg = WM_ACTIVATE;
+    message.WParam = isActiveWindow() ? WA_ACTIVE : WA_INACTIVE;
+    SafeCall([&] { WndProc(message); });
     // A window that is shown becomes the active one, as on the platform; without a
     // window manager nothing else would activate it.
     activateWindow();

@@ -1,5 +1,5 @@
 // The icon browser driven through the real main window: the rows of a folder, the
-// preview, navigation, Up, Save, Delete and Help.
+// preview, navigation, Up, Save and Delete.
 #include "AppTestSupport.h"
 
 #include "Dialogs.h"
@@ -499,18 +499,6 @@ TEST_F(BrowserTest, ARebuildDuringAScanEndsTheOuterScan)
     EXPECT_EQ(Status(), QStringLiteral("一共1个图标可供浏览！"));
 }
 
-TEST_F(BrowserTest, HelpOpensTheHelpFileBesideTheProgram)
-{
-    TForm1* f = Open(FIcons);
-    QString opened;
-    ShellOpenSeam::SetHandler([&](const QString& target) {
-        opened = target;
-        return true;
-    });
-    f->HelpClick(nullptr);
-    EXPECT_EQ(opened, FFolder + QStringLiteral("/help.chm"));
-}
-
 // The full-fidelity choices of the save dialog, as a user meets them: a click on the
 // row and Ctrl+S open the real dialog with the three types, the 16-colour icon
 // first; Escape closes it without writing. The choice then goes through the dialog's
@@ -550,8 +538,8 @@ TEST_F(BrowserTest, SaveOffersTheGroupAsStoredAndItsLargestImageAsPng)
     });
     const auto before = QDir(FIcons).entryList(QDir::Files);
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(offered, (QStringList{QStringLiteral("图标文件(*.ico) (*.ico)"), QStringLiteral("原始图标(*.ico) (*.ico)"),
-                                    QStringLiteral("PNG 图像(*.png) (*.png)")}));
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("图标文件(*.ico)"), QStringLiteral("原始图标(*.ico)"),
+                                    QStringLiteral("PNG 图像(*.png)")}));
     EXPECT_EQ(first, 0);
     EXPECT_EQ(QDir(FIcons).entryList(QDir::Files), before);
 
