@@ -51,6 +51,9 @@ echo "$out"
 grep -q 'first paint after' <<<"$out" || fail "no first paint"
 grep -q 'Tarnwell.dll with 8 icons, help.chm found, help/index.html found' <<<"$out" \
   || fail "companions not found"
+grep -qF "settings in $scratch/home/.config/glimmerwick/glimmerwick.INI" <<<"$out" \
+  || fail "the installed program keeps its settings elsewhere"
+[ ! -e "$pkg/glimmerwick.INI" ] || fail "settings written beside the installed program"
 version=$("$prefix/bin/glimmerwick" --version)
 [ "$version" = "glimmerwick $(sed -n 's/.*release version="\([^"]*\)".*/\1/p' "$prefix/share/metainfo/$id.metainfo.xml")" ] \
   || fail "--version printed '$version'"
