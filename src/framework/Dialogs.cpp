@@ -135,8 +135,9 @@ bool TSaveDialog::Execute(QWidget* owner)
             FilterIndex = filterIndex;
         return true;
     }
+    const QStringList filters = NameFilters(Filter);
     QFileDialog dialog(owner, Title);
-    dialog.setNameFilters(NameFilters(Filter));
+    dialog.setNameFilters(filters);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(Options & ofOverwritePrompt));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
