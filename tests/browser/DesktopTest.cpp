@@ -236,7 +236,8 @@ TEST_F(DesktopTest, QtsOwnButtonsAndTheSaveDialogSpeakChinese)
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(filters, QStringList{QStringLiteral("图标文件(*.ico)")});
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("图标文件(*.ico)"), QStringLiteral("原始图标(*.ico)"),
+                                   QStringLiteral("PNG 图像(*.png)")}));
     EXPECT_EQ(saveText, QStringLiteral("保存(&S)"));
     EXPECT_EQ(cancelText, QStringLiteral("取消"));
 
