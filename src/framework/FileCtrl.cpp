@@ -3,6 +3,7 @@
 
 #include "FileNames.h"
 #include "Forms.h"
+#include "PlainStyle.h"
 #include "StdCtrls.h"
 
 #include <QApplication>
@@ -327,6 +328,8 @@ TCustomCombo::TCustomCombo(QWidget* parent, TComponent* owner)
     : QComboBox(parent)
     , TControl(this, OwnerOr(owner, parent))
 {
+    setStyle(TPlainStyle::Instance());
+    SetColor(clWindow);
 }
 
 void TCustomCombo::showPopup()

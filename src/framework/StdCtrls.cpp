@@ -3,6 +3,7 @@
 
 #include "Forms.h"
 #include "Messages.h"
+#include "PlainStyle.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -137,6 +138,7 @@ TCustomCheckBox::TCustomCheckBox(QWidget* parent, TComponent* owner)
     : QCheckBox(parent)
     , TControl(this, OwnerOr(owner, parent))
 {
+    setStyle(TPlainStyle::Instance());
     connect(this, &QCheckBox::stateChanged, this, [this] {
         Perform(this, BM_SETCHECK);
         SafeFire(OnClick, this);
@@ -184,6 +186,7 @@ TCustomGroupBox::TCustomGroupBox(QWidget* parent, TComponent* owner)
     : QGroupBox(parent)
     , TControl(this, OwnerOr(owner, parent))
 {
+    setStyle(TPlainStyle::Instance());
 }
 
 void TCustomGroupBox::SetCaption(const QString& caption)
@@ -200,6 +203,7 @@ TRadioButton::TRadioButton(QWidget* parent, TComponent* owner)
     : QRadioButton(parent)
     , TControl(this, OwnerOr(owner, parent))
 {
+    setStyle(TPlainStyle::Instance());
     connect(this, &QRadioButton::toggled, this, [this](bool on) {
         Perform(this, BM_SETCHECK);
         if (on)

@@ -11,7 +11,11 @@
 #include "XpSubclass.h"
 #include "XpTestSupport.h"
 
+#include <QAbstractItemView>
+
 #include <gtest/gtest.h>
+
+#include <set>
 
 namespace {
 
@@ -147,39 +151,106 @@ TEST_F(FlatControlsTest, OptionsDialogCheckBoxesAndGroupBox)
         EXPECT_EQ(Rgb(PixelAt(g, gw / 2, y)), Rgb(kDialog)) << "no other frame on row " << y;
 }
 
-TEST_F(FlatControlsTest, OutputFolderDriveBoxHotFocusedAndItsArrow)
+namespace {
+
+// The 5-3-1 arrow rows (10 to 12) of a drive box around x = Right - 10, '#' for `ink`.
+std::string ArrowRows(TDriveComboBox* combo, TColor ink)
 {
+    const QImage image = Shot(combo);
+    const int w = image.width();
+    std::string rows;
+    for (int y = 10; y <= 12; ++y) {
+        for (int x = w - 11; x <= w - 4; ++x)
+            rows += PixelAt(image, x, y) == ink ? '#' : '.';
+        rows += '\n';
+    }
+    return rows;
+}
+
+// Every colour inside the flat frame of a drive box that is not the box's caption or
+// button: left of the drive's icon and right of its name up to the button.
+std::set<TColor> FieldColours(TDriveComboBox* combo)
+{
+    const QImage image = Shot(combo);
+    const int w = image.width(), h = image.height();
+    const int s = GetSystemMetrics(SM_CXHTHUMB);
+    const int labelEnd = 3 + combo->iconSize().width() + 6 + combo->fontMetrics().horizontalAdvance(combo->currentText()) + 2;
+    std::set<TColor> colours;
+    for (int y = 2; y <= h - 3; ++y)
+        for (int x = 1; x <= w - s - 4; ++x)
+            if (x <= 4 || x >= labelEnd)
+                colours.insert(PixelAt(image, x, y));
+    return colours;
+}
+
+void TabUntilFocused(QWidget* window, QWidget* target)
+{
+    for (int i = 0; i < 40 && !target->hasFocus(); ++i) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window, Qt::Key_Tab);
+    }
+    GW_TRY_TRUE(target->hasFocus());
+}
+
+// Hot, focused and dropped down, each reached by the pointer or the keyboard.
+void CheckDriveBox(QWidget* window, TDriveComboBox* combo)
+{
+    SCOPED_TRACE(combo->Name().toStdString());
+    GW_TRY_TRUE(TControlSubClass::Of(combo) && TControlSubClass::Of(combo)->PaintCount > 0);
+    const int w = combo->width(), h = combo->height();
+    const int s = GetSystemMetrics(SM_CXHTHUMB);
+    const QPoint away(window->width() - 2, window->height() - 2);
+    constexpr TColor kWhite = RGB(255, 255, 255);
+    QTest::mouseMove(window, away);
+    GW_TRY_EQ(ArrowRows(combo, RGB(0, 0, 0)), std::string(".#####..\n..###...\n...#....\n"));
+
+    QTest::mouseMove(combo, QPoint(w / 2, h / 2));
+    GW_TRY_EQ(PixelAt(Shot(combo), w - 3, 4), RGB(189, 207, 236));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(49, 106, 197)));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, h - 1)), Rgb(RGB(49, 106, 197)));
+    // The button, S + 1 wide, starts with a strip of the field's colour edged in the border's.
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w - s - 3, 4)), Rgb(RGB(255, 255, 255)));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w - s + 2, 4)), Rgb(RGB(49, 106, 197)));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w - s + 3, 4)), Rgb(RGB(189, 207, 236)));
+    EXPECT_EQ(FieldColours(combo), (std::set<TColor>{kWhite}));
+
+    // Focused (taking the focus makes it hot too, until the pointer leaves).
+    TabUntilFocused(window, combo);
+    QTest::mouseMove(window, away);
+    GW_TRY_EQ(PixelAt(Shot(combo), w - 3, 4), RGB(214, 225, 243));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(173, 195, 232)));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), 0, h / 2)), Rgb(RGB(173, 195, 232)));
+    EXPECT_EQ(FieldColours(combo), (std::set<TColor>{kWhite}));
+
+    // Dropped down by a click: a white arrow on the pressed colour, the list below.
+    QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(w / 2, h / 2));
+    GW_TRY_TRUE(combo->DroppedDown() && QApplication::activePopupWidget());
+    GW_TRY_EQ(PixelAt(Shot(combo), w - 3, 4), RGB(152, 180, 226));
+    EXPECT_EQ(ArrowRows(combo, kWhite), std::string(".#####..\n..###...\n...#....\n"));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w - 4, 12)), Rgb(RGB(152, 180, 226)));
+    EXPECT_GE(QApplication::activePopupWidget()->mapToGlobal(QPoint(0, 0)).y(), combo->mapToGlobal(QPoint(0, h)).y());
+    const std::set<TColor> dropped = FieldColours(combo);
+    EXPECT_TRUE(dropped.size() <= 2 && dropped.count(kWhite)) << dropped.size();
+    QTest::keyClick(combo->view(), Qt::Key_Escape);
+    GW_TRY_TRUE(!combo->DroppedDown());
+    GW_TRY_EQ(ArrowRows(combo, RGB(0, 0, 0)), std::string(".#####..\n..###...\n...#....\n"));
+}
+
+} // namespace
+
+TEST_F(FlatControlsTest, DriveBoxesOfTheMainWindowAndTheOutputDialog)
+{
+    TForm1* main = CreateMainForm();
+    ShowMainForm();
+    main->XPMenu1->SetActive(true);
+    CheckDriveBox(main, main->Drive1);
+    main->hide();
+
     TOutputFolder output(nullptr);
     output.XPMenu1->SetActive(true);
     output.Show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&output));
-    TDriveComboBox* combo = output.DriveComboBox1;
-    GW_TRY_TRUE(TControlSubClass::Of(combo) && TControlSubClass::Of(combo)->PaintCount > 0);
-    const int w = combo->width();
-    const int s = GetSystemMetrics(SM_CXHTHUMB);
-    // The 5-3-1 arrow at x = Right - 10 on rows 10 to 12.
-    auto arrowRows = [&](TColor ink) {
-        const QImage image = Shot(combo);
-        std::string rows;
-        for (int y = 10; y <= 12; ++y) {
-            for (int x = w - 11; x <= w - 4; ++x)
-                rows += PixelAt(image, x, y) == ink ? '#' : '.';
-            rows += '\n';
-        }
-        return rows;
-    };
-    GW_TRY_EQ(arrowRows(RGB(0, 0, 0)), std::string(".#####..\n..###...\n...#....\n"));
-
-    QTest::mouseMove(combo, QPoint(w / 2, combo->height() / 2));
-    GW_TRY_EQ(PixelAt(Shot(combo), w - s / 2, 4), RGB(189, 207, 236));
-    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(49, 106, 197)));
-
-    // Focused, once the pointer has left again (taking the focus makes it hot too).
-    combo->setFocus();
-    GW_TRY_TRUE(combo->hasFocus());
-    QTest::mouseMove(&output, QPoint(output.width() - 2, output.height() - 2));
-    GW_TRY_EQ(PixelAt(Shot(combo), w - s / 2, 4), RGB(214, 225, 243));
-    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(173, 195, 232)));
+    CheckDriveBox(&output, output.DriveComboBox1);
 }
 
 TEST(FlatControls, PanelsKeepTheirOwnLookWithoutBevelAndGetFlatBevelsWithOne)
