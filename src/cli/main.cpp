@@ -504,7 +504,7 @@ int Legacy(const std::vector<std::string>& args)
         group = f.Catalog.FindGroupById(std::uint32_t(-index));
     std::optional<IconImage> icon;
     if (group >= 0 && group < f.Catalog.Count())
-        icon = f.Catalog.Extract(std::size_t(group), 32, f.Source);
+        icon = f.Catalog.Extract(std::size_t(group), 32, f.Reader);
     if (!icon) {
         Say(rest[0], "no icon " + rest[1]);
         return kSomeFailed;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace gw {
@@ -113,6 +114,47 @@ bool FileSource::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t len
         length -= std::size_t(n);
     }
     return true;
+}
+
+bool BlockCache::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const
+{
+    const std::uint64_t size = FSource.Size();
+    if (!InRange(size, offset, length))
+        return false;
+    const Bytes memory = FSource.Memory();
+    if (length >= kBlock || (memory.data() && memory.size() == size))
+        return FSource.ReadAt(offset, out, length);
+    while (length > 0) {
+        const std::uint64_t index = offset / kBlock, within = offset % kBlock;
+        const Block* block = Load(index);
+        if (!block || within >= block->size())
+            return false;
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(length, block->size() - within));
+        std::memcpy(out, block->data() + within, n);
+        out += n;
+        offset += n;
+        length -= n;
+    }
+    return true;
+}
+
+const BlockCache::Block* BlockCache::Load(std::uint64_t index) const
+{
+    if (index == FLastIndex)
+        return FLast;
+    auto it = FBlocks.find(index);
+    if (it == FBlocks.end()) {
+        if (FBlocks.size() >= kMaxBlocks)
+            FBlocks.clear();
+        const std::uint64_t start = index * kBlock;
+        Block block(std::size_t(std::min<std::uint64_t>(kBlock, FSource.Size() - start)));
+        if (!FSource.ReadAt(start, block.data(), block.size()))
+            block.clear();  // remembered as unreadable
+        it = FBlocks.emplace(index, std::move(block)).first;
+    }
+    FLastIndex = index;
+    FLast = it->second.empty() ? nullptr : &it->second;
+    return FLast;
 }
 
 } // namespace gw

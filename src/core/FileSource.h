@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace gw {
 
@@ -71,6 +73,36 @@ public:
 private:
     int FFd = -1;
     FileStamp FStamp;
+};
+
+// Another source read in aligned blocks, each block once, so that the many small reads
+// of one request that lie near each other (a resource tree, the directories of a
+// file's groups) cost a few system calls. Reads of a block or more, and sources
+// already in memory, go to the source directly.
+class BlockCache final : public ByteSource {
+public:
+    explicit BlockCache(const ByteSource& source) : FSource(source) {}
+    BlockCache(const BlockCache&) = delete;
+    BlockCache& operator=(const BlockCache&) = delete;
+
+    std::uint64_t Size() const override { return FSource.Size(); }
+    bool ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const override;
+    Bytes Memory() const override { return FSource.Memory(); }
+
+    static constexpr std::uint64_t kBlock = 2048;
+
+private:
+    using Block = std::vector<std::uint8_t>;
+    // A hostile resource tree can touch the whole file; beyond this many blocks the
+    // cache starts over rather than hold it all.
+    static constexpr std::size_t kMaxBlocks = 4096;
+
+    const Block* Load(std::uint64_t index) const;
+
+    const ByteSource& FSource;
+    mutable std::unordered_map<std::uint64_t, Block> FBlocks;
+    mutable std::uint64_t FLastIndex = ~std::uint64_t(0);
+    mutable const Block* FLast = nullptr;
 };
 
 } // namespace gw

@@ -21,82 +21,14 @@ constexpr std::uint32_t kGroupHeader = 6;
 constexpr std::uint32_t kGroupEntry = 14;  // GRPICONDIRENTRY in resources
 constexpr std::uint32_t kIcoEntry = 16;    // ICONDIRENTRY in .ico files
 
-// Reads a source in aligned blocks, each block once per parse, so that the many
-// small reads of a resource tree cost a few system calls. Sources in memory are read
-// directly.
-class BlockReader {
-public:
-    explicit BlockReader(const ByteSource& source)
-        : FSource(source), FMemory(source.Memory()), FSize(source.Size())
-    {
-    }
-
-    std::uint64_t Size() const { return FSize; }
-
-    bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t length)
-    {
-        if (offset > FSize || length > FSize - offset)
-            return false;
-        if (FMemory.size() == FSize && FMemory.data()) {
-            std::memcpy(out, FMemory.data() + offset, length);
-            return true;
-        }
-        while (length > 0) {
-            const std::uint64_t index = offset / kBlock, within = offset % kBlock;
-            const Block* block = Load(index);
-            if (!block || within >= block->size())
-                return false;
-            const std::size_t n = std::size_t(std::min<std::uint64_t>(length, block->size() - within));
-            std::memcpy(out, block->data() + within, n);
-            out += n;
-            offset += n;
-            length -= n;
-        }
-        return true;
-    }
-
-private:
-    using Block = std::vector<std::uint8_t>;
-    static constexpr std::uint64_t kBlock = 4096;
-    // A hostile tree can touch the whole file; beyond this many blocks the cache
-    // starts over rather than hold it all.
-    static constexpr std::size_t kMaxBlocks = 2048;
-
-    const Block* Load(std::uint64_t index)
-    {
-        if (index == FLastIndex)
-            return FLast;
-        auto it = FBlocks.find(index);
-        if (it == FBlocks.end()) {
-            if (FBlocks.size() >= kMaxBlocks)
-                FBlocks.clear();
-            const std::uint64_t start = index * kBlock;
-            Block block(std::size_t(std::min<std::uint64_t>(kBlock, FSize - start)));
-            if (!FSource.ReadAt(start, block.data(), block.size()))
-                block.clear();  // remembered as unreadable
-            it = FBlocks.emplace(index, std::move(block)).first;
-        }
-        FLastIndex = index;
-        FLast = it->second.empty() ? nullptr : &it->second;
-        return FLast;
-    }
-
-    const ByteSource& FSource;
-    Bytes FMemory;
-    std::uint64_t FSize;
-    std::unordered_map<std::uint64_t, Block> FBlocks;
-    std::uint64_t FLastIndex = ~std::uint64_t(0);
-    const Block* FLast = nullptr;
-};
-
 } // namespace
 
 // A window [base, base + size) on the bytes being parsed, with bounds-checked
 // little-endian reads relative to its start.
 class SourceView {
 public:
-    SourceView(BlockReader& reader, std::uint64_t base, std::uint64_t size)
-        : FReader(&reader), FBase(base), FSize(size)
+    SourceView(const ByteSource& source, std::uint64_t base, std::uint64_t size)
+        : FSource(&source), FBase(base), FSize(size)
     {
     }
 
@@ -109,8 +41,8 @@ public:
     SourceView Tail(std::uint64_t offset) const
     {
         if (offset >= FSize)
-            return {*FReader, FBase + FSize, 0};
-        return {*FReader, FBase + offset, FSize - offset};
+            return {*FSource, FBase + FSize, 0};
+        return {*FSource, FBase + offset, FSize - offset};
     }
     // The file extent of [offset, offset + length), cut at the end of the window.
     Extent Clamp(std::uint64_t offset, std::uint64_t length) const
@@ -155,10 +87,10 @@ public:
 private:
     bool Copy(std::uint64_t offset, std::uint8_t* out, std::size_t n) const
     {
-        return Has(offset, n) && FReader->Read(FBase + offset, out, n);
+        return Has(offset, n) && FSource->ReadAt(FBase + offset, out, n);
     }
 
-    BlockReader* FReader;
+    const ByteSource* FSource;
     std::uint64_t FBase;
     std::uint64_t FSize;
 };
@@ -350,8 +282,12 @@ IconCatalog IconCatalog::Parse(const ByteSource& source, const CatalogLimits& li
     IconCatalog c;
     c.FFileSize = source.Size();
     c.FMaxImages = limits.MaxImagesPerGroup;
-    BlockReader reader(source);
-    SourceView file(reader, 0, source.Size());
+    // A source that caches already serves the many small reads of the resource tree.
+    const auto* cached = dynamic_cast<const BlockCache*>(&source);
+    std::optional<BlockCache> own;
+    if (!cached)
+        cached = &own.emplace(source);
+    SourceView file(*cached, 0, source.Size());
 
     auto reserved = file.ReadU16LE(0), type = file.ReadU16LE(2), count = file.ReadU16LE(4);
     if (reserved && *reserved == 0 && type && *type == 1 && count && *count > 0) {

@@ -66,13 +66,10 @@ bool IsPng(Bytes bytes)
     return bytes.size() >= 8 && std::equal(kSig, kSig + 8, bytes.begin());
 }
 
-IconFile IconFile::Open(const std::string& path)
+IconFile::IconFile(const std::string& path) : Status(FileSource::Open(path, Source))
 {
-    IconFile f;
-    f.Status = FileSource::Open(path, f.Source);
-    if (f.Ok())
-        f.Catalog = IconCatalog::Parse(f.Source);
-    return f;
+    if (Ok())
+        Catalog = IconCatalog::Parse(Reader);
 }
 
 std::string IconFile::KindName() const
@@ -114,7 +111,7 @@ std::string NameText(const IconCatalog& catalog, const ResourceName& name)
 
 std::vector<ImageSummary> Summarise(const IconFile& file, const Extent& directory)
 {
-    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Source);
+    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Reader);
     std::vector<ImageSummary> out(entries.size());
     // The first bytes of each image tell its size, depth and format. Heads that lie
     // close together (the small images of a group) are read with one call.
@@ -171,7 +168,7 @@ std::optional<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::siz
             return std::nullopt;
         directory = it->Directory;
     }
-    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Source);
+    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Reader);
     ImageData images;
     if (entries.empty() || !ReadImages(file, entries, images))
         return std::nullopt;
@@ -183,7 +180,7 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
 {
     if (group >= file.Catalog.Groups().size())
         return std::nullopt;
-    const auto entries = file.Catalog.ReadGroupEntries(file.Catalog.Groups()[group].Directory, file.Source);
+    const auto entries = file.Catalog.ReadGroupEntries(file.Catalog.Groups()[group].Directory, file.Reader);
     ImageData images;
     if (!ReadImages(file, entries, images))
         return std::nullopt;

@@ -13,12 +13,18 @@
 namespace gw {
 
 // A file opened and its groups found; the file stays open until this is destroyed.
+// `Reader` serves the small reads of the request (the resource tree, the groups'
+// directories) from blocks read once.
 struct IconFile {
     FileSource Source;
+    BlockCache Reader{Source};
     IconCatalog Catalog;
     OpenStatus Status = OpenStatus::Unreadable;
 
-    static IconFile Open(const std::string& path);
+    explicit IconFile(const std::string& path);
+    IconFile(const IconFile&) = delete;
+    IconFile& operator=(const IconFile&) = delete;
+    static IconFile Open(const std::string& path) { return IconFile(path); }
     bool Ok() const { return Status == OpenStatus::Ok; }
     // "PE32", "PE32+", "NE", "ICO" or "none".
     std::string KindName() const;

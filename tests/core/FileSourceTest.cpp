@@ -118,4 +118,60 @@ TEST(FileSource, CountReadsOnlyHeadersAndTheResourceDirectory)
     }
 }
 
+TEST(FileSource, BlockCacheReadsEachBlockOnceAndAgreesWithTheFile)
+{
+    const auto bytes = ReadBytes(DataPath("groups64.dll"));
+    CutSource source(bytes, bytes.size());
+    gw::BlockCache cache(source);
+    const std::uint64_t block = gw::BlockCache::kBlock;
+    // Small reads on and across block edges, and the last bytes of the file.
+    std::vector<std::pair<std::uint64_t, std::size_t>> reads;
+    for (std::uint64_t at : {std::uint64_t(0), block - 3, block, 2 * block - 1, bytes.size() - 7})
+        for (std::size_t n : {std::size_t(1), std::size_t(4), std::size_t(7)})
+            reads.emplace_back(at, n);
+    for (int pass = 0; pass < 2; ++pass) {
+        for (auto [at, n] : reads) {
+            std::vector<std::uint8_t> got(n);
+            ASSERT_TRUE(cache.ReadAt(at, got.data(), n)) << at << "+" << n;
+            EXPECT_TRUE(std::equal(got.begin(), got.end(), bytes.begin() + std::ptrdiff_t(at))) << at << "+" << n;
+        }
+        // Blocks 0, 1, 2 and the last one; the second pass reads nothing new.
+        EXPECT_EQ(source.Reads, 4) << "pass " << pass;
+    }
+    std::uint8_t b;
+    EXPECT_FALSE(cache.ReadAt(bytes.size(), &b, 1));
+    EXPECT_FALSE(cache.ReadAt(bytes.size() - 1, &b, 2));
+
+    // A file cut after it was opened: what lies past the cut is missing, never garbage.
+    CutSource cut(bytes, block + 10);
+    gw::BlockCache cutCache(cut);
+    std::vector<std::uint8_t> got(8);
+    EXPECT_TRUE(cutCache.ReadAt(0, got.data(), got.size()));
+    EXPECT_FALSE(cutCache.ReadAt(block + 20, got.data(), got.size()));
+    EXPECT_FALSE(cutCache.ReadAt(2 * block, got.data(), got.size()));
+}
+
+TEST(FileSource, GroupDirectoriesComeFromTheBlocksOfTheResourceTree)
+{
+    // Listing a file reads each group's directory; through the parse's cache the
+    // directories of a small resource section cost no read of their own.
+    for (const char* name : {"groups32.dll", "groups64.dll"}) {
+        const auto bytes = ReadBytes(DataPath(name));
+        CutSource source(bytes, bytes.size());
+        gw::BlockCache cache(source);
+        const auto c = gw::IconCatalog::Parse(cache);
+        ASSERT_EQ(c.Count(), 7) << name;
+        const int parsed = source.Reads;
+        std::size_t entries = 0;
+        for (const gw::IconGroup& g : c.Groups())
+            entries += c.ReadGroupEntries(g.Directory, cache).size();
+        EXPECT_GT(entries, 7u) << name;
+        EXPECT_LE(source.Reads - parsed, 1) << name;
+        // The same directories read without the cache: one read each.
+        CutSource direct(bytes, bytes.size());
+        for (const gw::IconGroup& g : c.Groups())
+            EXPECT_EQ(c.ReadGroupEntries(g.Directory, direct).size(), c.ReadGroupEntries(g.Directory, cache).size());
+    }
+}
+
 } // namespace
