@@ -35,8 +35,9 @@ TEST_F(AppIconTest, EightFramesCycleOnePerTick)
         frames.push_back(Frame(i));
     for (int i = 0; i < 8; ++i) {
         ASSERT_FALSE(frames[i].isNull()) << i;
-        if (i > 0)
+        if (i > 0) {
             EXPECT_NE(frames[i], frames[i - 1]) << "neighbouring frames differ";
+        }
     }
     const std::size_t alive = IconTable::AliveCount();
     for (int tick = 0; tick < 10; ++tick) {
@@ -58,8 +59,9 @@ TEST_F(AppIconTest, MissingFramesShowTheDefaultIconAndTheTimerKeepsRunning)
         const bool present = tick % 8 < 3;
         EXPECT_EQ(Application->Icon()->GetHandle() != 0, present) << tick;
         EXPECT_EQ(f->windowIcon().isNull(), !present) << tick;
-        if (present)
+        if (present) {
             EXPECT_EQ(Shown(), Frame(tick % 8));
+        }
     }
     EXPECT_EQ(IconFrameCounter, 16);
     EXPECT_TRUE(f->Timer1->Enabled());

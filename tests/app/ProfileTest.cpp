@@ -378,9 +378,10 @@ TEST_F(ProfileTest, SettingsLocationFollowsTheCopy)
     const fs::path xdg = FFolder / "xdg";
     fs::create_directories(exeFolder);
     fs::create_directories(xdg);
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         for (const fs::path& p : {FFolder, exeFolder, xdg})
             ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
+    }
     ::setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
     const std::string beside = (exeFolder / "glimmerwick.INI").string();
     const std::string own = (xdg / "glimmerwick" / "glimmerwick.INI").string();

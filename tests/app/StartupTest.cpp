@@ -216,8 +216,9 @@ TEST_F(StartupTest, ACopyInAFolderItCannotWriteReadsItsSettingsAndWritesThemToTh
     const QByteArray text = ("[Init]\nDirectory=" + start + "\n[View]\nIcoFile=0\n").toUtf8();
     WriteBeside(FFolder, text);
     const QString config = MakeFolder("config");
-    if (root)
+    if (root) {
         ASSERT_EQ(::chown(QFile::encodeName(config).constData(), 65534, 65534), 0);
+    }
     QFile::setPermissions(FFolder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
                                        QFile::ReadOther | QFile::ExeOther);
 

@@ -46,8 +46,9 @@ TEST(FileNamesTest, EveryByteSequenceRoundTrips)
     };
     for (const auto& c : cases) {
         const QString text = DecodeFileName(c.bytes);
-        if (!c.text.isEmpty())
+        if (!c.text.isEmpty()) {
             EXPECT_EQ(text, c.text) << c.what;
+        }
         EXPECT_EQ(EncodeFileName(text), c.bytes) << c.what;
     }
 }
