@@ -49,7 +49,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched != parent() || FInside)
+        // Events that reach the control while it handles another one (a modal loop that
+        // its handler runs, a message it sends itself) pass the hooks as well.
+        if (watched != parent())
             return false;
         TMessage message;
         TMessage extra; // a second message some events carry (focus out also means exit)
@@ -61,9 +63,7 @@ protected:
             for (const THook& hook : Hooks)
                 suppress = suppress || hook.SuppressPaint;
         if (!suppress) {
-            FInside = true;
             watched->event(event);
-            FInside = false;
             if (!alive)
                 return true;
         } else {
@@ -119,8 +119,6 @@ private:
             return false;
         }
     }
-
-    bool FInside = false;
 };
 
 } // namespace

@@ -90,7 +90,9 @@ TEST_F(SubclassTest, HeldSpacePaintsOnceAndReleasePaintsAgain)
 
         QTest::keyPress(w, Qt::Key_Space);
         EXPECT_TRUE(sub->SpacePressed);
-        EXPECT_EQ(sub->PaintCount, before + 1) << "the key-down paints directly";
+        // The control repaints its pressed state at once, which the hook sees too; then
+        // the key-down paints directly.
+        EXPECT_EQ(sub->PaintCount, before + 2) << "the key-down paints directly";
         const int afterDown = SettledPaints(sub);
         for (int i = 0; i < 3; ++i)
             RepeatSpace(w);
@@ -126,7 +128,7 @@ TEST_F(SubclassTest, LosingTheFocusWithSpaceHeldClearsThePressedState)
     GW_TRY_TRUE(Button->hasFocus());
     const int before = SettledPaints(sub);
     QTest::keyPress(Button, Qt::Key_Space);
-    EXPECT_EQ(sub->PaintCount, before + 1);
+    EXPECT_EQ(sub->PaintCount, before + 2);
     QTest::keyRelease(Button, Qt::Key_Space);
     EXPECT_EQ(ButtonClicks, 1);
 }
