@@ -12,6 +12,7 @@
 #include "StdCtrls.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPalette>
 
 #include <memory>
@@ -486,6 +487,9 @@ void TControlSubClass::PaintSpeedButton()
             c.Polyline({QPoint(r.Right - 1, r.Top), QPoint(r.Right - 1, r.Bottom - 1), QPoint(r.Left, r.Bottom - 1)});
     }
 
+    // Glyph and caption stay inside the frame line, however wide the caption is.
+    if (QPainter* p = c.Painter())
+        p->setClipRect(QRect(r.Left + 1, r.Top + 1, std::max(0, w - 2), std::max(0, h - 2)), Qt::IntersectClip);
     const TFont font = TargetControl->Font();
     c.Font = font;
     const QString caption = button->Caption();

@@ -12,6 +12,8 @@
 #include "XpTestSupport.h"
 
 #include <QAbstractItemView>
+#include <QMenu>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -347,5 +349,65 @@ TEST_F(FlatControlsTest, CaptionMenuButtonsTintedAndFramedUnderThePointer)
         EXPECT_EQ(Rgb(PixelAt(shot, 2, 2)), Rgb(p & tint));
         QTest::mouseMove(main, QPoint(main->width() / 2, main->height() / 2));
         GW_TRY_TRUE(PixelAt(main->grab(button->geometry()).toImage(), 0, h / 2) == PixelAt(picture, 0, h / 2));
+    }
+}
+
+TEST_F(FlatControlsTest, CaptionMenuButtonRestsAgainOnceItsMenuClosesAwayFromIt)
+{
+    TForm1* main = CreateMainForm();
+    ShowMainForm();
+    main->XPMenu1->SetActive(true);
+    TSpeedButton* button = main->MenuButtons[1];
+    ASSERT_TRUE(button->isVisible());
+    const int w = button->width(), h = button->height();
+    auto shot = [&] { return main->grab(button->geometry()).toImage(); };
+    GW_TRY_TRUE(TControlSubClass::Of(button) && TControlSubClass::Of(button)->PaintCount > 0);
+    const QImage rest = shot();
+    const QPoint away = main->mapToGlobal(QPoint(main->width() / 2, main->height() / 2));
+
+    for (const bool byClick : {false, true}) {
+        SCOPED_TRACE(byClick ? "a click elsewhere" : "Escape");
+        QTest::mouseMove(button, QPoint(w / 2, h / 2));
+        GW_TRY_EQ(PixelAt(shot(), 0, h / 2), RGB(111, 151, 214));
+        // The caption, wider than the button here, stays inside the frame line.
+        const QImage hot = shot();
+        int broken = 0;
+        for (int x = 0; x < w; ++x)
+            broken += (PixelAt(hot, x, 0) != RGB(111, 151, 214)) + (PixelAt(hot, x, h - 1) != RGB(111, 151, 214));
+        for (int y = 0; y < h; ++y)
+            broken += (PixelAt(hot, 0, y) != RGB(111, 151, 214)) + (PixelAt(hot, w - 1, y) != RGB(111, 151, 214));
+        EXPECT_EQ(broken, 0);
+        QImage open;
+        bool shown = false;
+        QTimer::singleShot(0, main, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            shown = menu != nullptr;
+            if (!menu)
+                return;
+            open = shot();
+            // The pointer leaves the button while the menu holds the mouse.
+            QCursor::setPos(away);
+            if (byClick)
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->mapFromGlobal(away));
+            else
+                QTest::keyClick(menu, Qt::Key_Escape);
+        });
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(w / 2, h / 2));
+        ASSERT_TRUE(shown);
+        // Down while its menu showed: tinted and framed.
+        EXPECT_EQ(Rgb(PixelAt(open, 0, h / 2)), Rgb(RGB(111, 151, 214)));
+        EXPECT_EQ(Rgb(PixelAt(open, w / 2, h - 1)), Rgb(RGB(111, 151, 214)));
+        int tinted = 0;
+        for (int y = 1; y < h - 1; ++y)
+            for (int x = 1; x < w - 1; ++x)
+                tinted += PixelAt(open, x, y) == (PixelAt(rest, x, y) & RGB(202, 217, 240));
+        EXPECT_GT(tinted, (w - 2) * (h - 2) / 2) << "the picture behind, ANDed with the tint";
+        // Closed away from it: up, and only its caption on the caption-bar picture (as
+        // active: the offscreen platform takes activation away when a popup closes).
+        EXPECT_FALSE(button->Down());
+        main->activateWindow();
+        GW_TRY_TRUE(main->isActiveWindow());
+        GW_TRY_TRUE(shot() == rest);
+        EXPECT_EQ(Rgb(PixelAt(shot(), 0, h / 2)), Rgb(PixelAt(rest, 0, h / 2)));
     }
 }
