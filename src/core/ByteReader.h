@@ -18,7 +18,50 @@ inline std::uint32_t LoadU32LE(const std::uint8_t* b)
            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
-class ByteReader {
+// The little-endian reads of a reader whose `Copy(offset, out, n)` fills `out` with
+// n bytes at `offset` or fails; a read that does not fit is nullopt.
+template <typename Reader>
+class LittleEndianReads {
+public:
+    std::optional<std::uint8_t> ReadU8(std::uint64_t offset) const
+    {
+        std::uint8_t b;
+        if (!Self().Copy(offset, &b, 1))
+            return std::nullopt;
+        return b;
+    }
+
+    std::optional<std::uint16_t> ReadU16LE(std::uint64_t offset) const
+    {
+        std::uint8_t b[2];
+        if (!Self().Copy(offset, b, sizeof b))
+            return std::nullopt;
+        return LoadU16LE(b);
+    }
+
+    std::optional<std::uint32_t> ReadU32LE(std::uint64_t offset) const
+    {
+        std::uint8_t b[4];
+        if (!Self().Copy(offset, b, sizeof b))
+            return std::nullopt;
+        return LoadU32LE(b);
+    }
+
+    std::optional<std::int32_t> ReadI32LE(std::uint64_t offset) const
+    {
+        auto v = ReadU32LE(offset);
+        if (!v)
+            return std::nullopt;
+        std::int32_t s;
+        std::memcpy(&s, &*v, sizeof s);
+        return s;
+    }
+
+private:
+    const Reader& Self() const { return static_cast<const Reader&>(*this); }
+};
+
+class ByteReader : public LittleEndianReads<ByteReader> {
 public:
     ByteReader() = default;
     explicit ByteReader(Bytes bytes) : FBytes(bytes) {}
@@ -48,40 +91,6 @@ public:
         return FBytes.subspan(static_cast<std::size_t>(offset));
     }
 
-    std::optional<std::uint8_t> ReadU8(std::uint64_t offset) const
-    {
-        if (!Has(offset, 1))
-            return std::nullopt;
-        return FBytes[static_cast<std::size_t>(offset)];
-    }
-
-    std::optional<std::uint16_t> ReadU16LE(std::uint64_t offset) const
-    {
-        std::uint8_t b[2];
-        if (!Copy(offset, b, sizeof b))
-            return std::nullopt;
-        return LoadU16LE(b);
-    }
-
-    std::optional<std::uint32_t> ReadU32LE(std::uint64_t offset) const
-    {
-        std::uint8_t b[4];
-        if (!Copy(offset, b, sizeof b))
-            return std::nullopt;
-        return LoadU32LE(b);
-    }
-
-    std::optional<std::int32_t> ReadI32LE(std::uint64_t offset) const
-    {
-        auto v = ReadU32LE(offset);
-        if (!v)
-            return std::nullopt;
-        std::int32_t s;
-        std::memcpy(&s, &*v, sizeof s);
-        return s;
-    }
-
-private:
     bool Copy(std::uint64_t offset, std::uint8_t* out, std::size_t n) const
     {
         if (!Has(offset, n))
@@ -90,6 +99,7 @@ private:
         return true;
     }
 
+private:
     Bytes FBytes;
 };
 

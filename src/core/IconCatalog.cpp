@@ -25,7 +25,7 @@ constexpr std::uint32_t kIcoEntry = 16;    // ICONDIRENTRY in .ico files
 
 // A window [base, base + size) on the bytes being parsed, with bounds-checked
 // little-endian reads relative to its start.
-class SourceView {
+class SourceView : public LittleEndianReads<SourceView> {
 public:
     SourceView(const ByteSource& source, std::uint64_t base, std::uint64_t size)
         : FSource(&source), FBase(base), FSize(size)
@@ -52,27 +52,6 @@ public:
         return {FBase + offset, std::min(length, FSize - offset)};
     }
 
-    std::optional<std::uint8_t> ReadU8(std::uint64_t offset) const
-    {
-        std::uint8_t b;
-        if (!Copy(offset, &b, 1))
-            return std::nullopt;
-        return b;
-    }
-    std::optional<std::uint16_t> ReadU16LE(std::uint64_t offset) const
-    {
-        std::uint8_t b[2];
-        if (!Copy(offset, b, sizeof b))
-            return std::nullopt;
-        return LoadU16LE(b);
-    }
-    std::optional<std::uint32_t> ReadU32LE(std::uint64_t offset) const
-    {
-        std::uint8_t b[4];
-        if (!Copy(offset, b, sizeof b))
-            return std::nullopt;
-        return LoadU32LE(b);
-    }
     std::string Text(std::uint64_t offset, std::uint64_t length) const
     {
         std::string text;
@@ -84,11 +63,12 @@ public:
         return text;
     }
 
-private:
     bool Copy(std::uint64_t offset, std::uint8_t* out, std::size_t n) const
     {
         return Has(offset, n) && FSource->ReadAt(FBase + offset, out, n);
     }
+
+private:
 
     const ByteSource* FSource;
     std::uint64_t FBase;
