@@ -16,6 +16,7 @@
 #include <QPalette>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -142,14 +143,45 @@ std::unique_ptr<TControlCanvas> OpenCanvas(TControlSubClass& sc)
     return canvas;
 }
 
+// The control as a `T` with a canvas opened on it, or nulls when it is no `T` or is not
+// painting.
+template <class T>
+std::pair<T*, std::unique_ptr<TControlCanvas>> Open(TControlSubClass& sc)
+{
+    auto* control = dynamic_cast<T*>(sc.TargetControl);
+    return {control, control ? OpenCanvas(sc) : nullptr};
+}
+
+// Fill and frame of a check or radio box: under the pointer (or focused, for the frame
+// only when `focusFrames`) the selection colours, else the window in a shadow frame.
+std::pair<TColor, TColor> BoxColours(const TControlSubClass& sc, bool focusFrames)
+{
+    const TXPMenu* xp = sc.MenuComponent;
+    const bool selected = sc.Hot || sc.HasFocus;
+    const bool framed = sc.Hot || (focusFrames && sc.HasFocus);
+    return {selected ? xp->PaintSelectColor : clWindow, framed ? xp->PaintSelectBorderColor : clBtnShadow};
+}
+
+// Fills the band that the box takes with the control's colour and returns the box
+// inside it, with the canvas's brush and pen in the box's fill and frame.
+TRect PrepareBox(const TControlSubClass& sc, TCanvas& c, TAlignment a, int margin, int height,
+                 std::pair<TColor, TColor> look)
+{
+    const int s = GetSystemMetrics(SM_CXHTHUMB);
+    TRect r = BoxRect(sc.TargetWidget, sc.TargetControl->ClientRect(), a, s, margin, height);
+    c.Brush.Color = sc.TargetControl->Color();
+    c.FillRect(r);
+    InflateRect(r, -2, -2);
+    c.Brush.Color = look.first;
+    c.Pen.Color = look.second;
+    return r;
+}
+
 } // namespace
 
 void TControlSubClass::PaintCombo()
 {
-    auto* combo = dynamic_cast<TCustomCombo*>(TargetControl);
-    if (!combo)
-        return;
-    const auto canvas = OpenCanvas(*this);
+    const auto [combo, canvas] = Open<TCustomCombo>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;
@@ -226,10 +258,7 @@ void TControlSubClass::PaintCombo()
 
 void TControlSubClass::PaintEdit()
 {
-    auto* edit = dynamic_cast<TCustomEdit*>(TargetControl);
-    if (!edit)
-        return;
-    const auto canvas = OpenCanvas(*this);
+    const auto [edit, canvas] = Open<TCustomEdit>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;
@@ -252,12 +281,9 @@ void TControlSubClass::PaintEdit()
 
 void TControlSubClass::PaintRichEdit()
 {
-    auto* edit = dynamic_cast<TCustomRichEdit*>(TargetControl);
-    if (!edit)
-        return;
     // A child cannot paint over its parent here, so the frame goes on the control's
     // own outermost pixels, which its widened border leaves free.
-    const auto canvas = OpenCanvas(*this);
+    const auto [edit, canvas] = Open<TCustomRichEdit>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;
@@ -280,38 +306,23 @@ void TControlSubClass::PaintRichEdit()
 
 void TControlSubClass::PaintCheckBox()
 {
-    auto* box = dynamic_cast<TCustomCheckBox*>(TargetControl);
-    if (!box)
-        return;
-    const auto canvas = OpenCanvas(*this);
+    const auto [box, canvas] = Open<TCustomCheckBox>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;
-    TXPMenu* xp = MenuComponent;
-    const int s = GetSystemMetrics(SM_CXHTHUMB);
     const bool enabled = TargetControl->Enabled();
     const bool grayed = box->State() == cbGrayed;
-    TColor fill = clWindow, frame = clBtnShadow;
-    if (Hot || HasFocus) {
-        fill = xp->PaintSelectColor;
-        frame = xp->PaintSelectBorderColor;
-    }
+    auto look = BoxColours(*this, true);
     if (SpacePressed || LeftButtonDown)
-        fill = xp->PaintCheckSelBackColor;
+        look.first = MenuComponent->PaintCheckSelBackColor;
     if (grayed)
-        fill = RGB(192, 192, 192);
-
-    TRect r = BoxRect(TargetWidget, TargetControl->ClientRect(), box->Alignment(), s, 3, s);
-    c.Brush.Color = TargetControl->Color();
-    c.FillRect(r);
-    InflateRect(r, -2, -2);
-    c.Brush.Color = fill;
-    c.Pen.Color = frame;
+        look.first = RGB(192, 192, 192);
+    const TRect r = PrepareBox(*this, c, box->Alignment(), 3, GetSystemMetrics(SM_CXHTHUMB), look);
     c.Rectangle(r);
 
     if (box->Checked() || grayed) {
         if (!enabled)
-            c.Pen.Color = xp->PaintDisabledColor;
+            c.Pen.Color = MenuComponent->PaintDisabledColor;
         else if (SpacePressed || LeftButtonDown)
             c.Pen.Color = clWindow;
         else if (grayed)
@@ -324,34 +335,15 @@ void TControlSubClass::PaintCheckBox()
 
 void TControlSubClass::PaintRadio()
 {
-    auto* radio = dynamic_cast<TRadioButton*>(TargetControl);
-    if (!radio)
-        return;
-    const auto canvas = OpenCanvas(*this);
+    const auto [radio, canvas] = Open<TRadioButton>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;
-    TXPMenu* xp = MenuComponent;
-    const int s = GetSystemMetrics(SM_CXHTHUMB);
-    const bool enabled = TargetControl->Enabled();
-    TColor fill = clWindow, frame = clBtnShadow;
-    if (Hot) {
-        fill = xp->PaintSelectColor;
-        frame = xp->PaintSelectBorderColor;
-    } else if (HasFocus) {
-        fill = xp->PaintSelectColor;
-    }
-
-    TRect r = BoxRect(TargetWidget, TargetControl->ClientRect(), radio->Alignment(), s, 4, s - 1);
-    c.Brush.Color = TargetControl->Color();
-    c.FillRect(r);
-    InflateRect(r, -2, -2);
-    c.Brush.Color = fill;
-    c.Pen.Color = frame;
+    TRect r = PrepareBox(*this, c, radio->Alignment(), 4, GetSystemMetrics(SM_CXHTHUMB) - 1, BoxColours(*this, false));
     c.Ellipse(r);
     if (radio->Checked()) {
         InflateRect(r, -2, -2);
-        const TColor dot = enabled ? clHighlight : xp->PaintDisabledColor;
+        const TColor dot = TargetControl->Enabled() ? clHighlight : MenuComponent->PaintDisabledColor;
         c.Brush.Color = dot;
         c.Pen.Color = dot;
         c.Ellipse(r);
@@ -395,10 +387,7 @@ void PaintButtonFace(TControlSubClass& sc, TCanvas& c)
 
 void TControlSubClass::PaintButton()
 {
-    auto* button = dynamic_cast<TButton*>(TargetControl);
-    if (!button)
-        return;
-    const auto canvas = OpenCanvas(*this);
+    const auto [button, canvas] = Open<TButton>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;
@@ -414,10 +403,7 @@ void TControlSubClass::PaintButton()
 
 void TControlSubClass::PaintBitButn()
 {
-    auto* button = dynamic_cast<TBitBtn*>(TargetControl);
-    if (!button)
-        return;
-    const auto canvas = OpenCanvas(*this);
+    const auto [button, canvas] = Open<TBitBtn>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;
@@ -440,10 +426,7 @@ void TControlSubClass::PaintBitButn()
 
 void TControlSubClass::PaintSpeedButton()
 {
-    auto* button = dynamic_cast<TSpeedButton*>(TargetControl);
-    if (!button)
-        return;
-    const auto canvas = OpenCanvas(*this);
+    const auto [button, canvas] = Open<TSpeedButton>(*this);
     if (!canvas)
         return;
     TCanvas& c = *canvas;

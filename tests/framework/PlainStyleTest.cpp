@@ -1,5 +1,6 @@
 // The plain look and places of the combo box, check box, radio button and group box,
 // which the flat look paints over.
+#include "../xpmenu/PixelSupport.h"
 #include "FileCtrl.h"
 #include "Forms.h"
 #include "StdCtrls.h"
@@ -15,31 +16,6 @@
 
 namespace {
 
-// Distinct colours for the roles the plain look uses, so each pixel names its role.
-class TPaletteScope {
-public:
-    TPaletteScope()
-        : FSaved(QApplication::palette())
-    {
-        QPalette pal = FSaved;
-        for (auto group : {QPalette::Active, QPalette::Inactive}) {
-            pal.setColor(group, QPalette::Window, QColor(212, 208, 200));
-            pal.setColor(group, QPalette::Button, QColor(212, 208, 200));
-            pal.setColor(group, QPalette::Base, QColor(255, 255, 255));
-            pal.setColor(group, QPalette::Dark, QColor(128, 128, 128));
-            pal.setColor(group, QPalette::Light, QColor(241, 239, 226));
-            pal.setColor(group, QPalette::Text, QColor(0, 0, 0));
-            pal.setColor(group, QPalette::WindowText, QColor(0, 0, 0));
-            pal.setColor(group, QPalette::ButtonText, QColor(0, 0, 0));
-        }
-        QApplication::setPalette(pal);
-    }
-    ~TPaletteScope() { QApplication::setPalette(FSaved); }
-
-private:
-    QPalette FSaved;
-};
-
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 
 constexpr QRgb kWhite = 0xFFFFFF, kFace = 0xD4D0C8, kShadow = 0x808080, kLight = 0xF1EFE2;
@@ -49,6 +25,11 @@ protected:
     void SetUp() override
     {
         QCursor::setPos(1000, 900);
+        // A light colour of its own, so that each pixel names its role.
+        QPalette pal = QApplication::palette();
+        for (auto group : {QPalette::Active, QPalette::Inactive})
+            pal.setColor(group, QPalette::Light, QColor(241, 239, 226));
+        QApplication::setPalette(pal);
         Form = std::make_unique<TForm>(nullptr);
         Form->SetClientSize(300, 160);
     }
@@ -57,7 +38,7 @@ protected:
         Form->Show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
     }
-    TPaletteScope Palette;
+    TSystemColoursScope Colours;
     std::unique_ptr<TForm> Form;
 };
 
