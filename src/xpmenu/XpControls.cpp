@@ -547,10 +547,15 @@ void TControlSubClass::PaintGroupBox()
     const int th = c.TextHeight(caption.isEmpty() ? QStringLiteral(" ") : caption);
     const int tw = c.TextWidth(caption);
 
-    // Erase the control's own frame and caption: the style's frame need not lie where
-    // the new one goes, and the children paint after this anyway.
-    c.Brush.Color = color;
-    c.FillRect(r);
+    // Erase the control's own etched frame, which starts half a caption height down.
+    TRect inner = r;
+    InflateRect(inner, -1, -1);
+    inner.Top += th - 1;
+    c.Brush.Style = bsClear;
+    c.Pen.Color = color;
+    c.Rectangle(inner);
+    Line(c, l + 1, t + th / 2 - 1, l + 1, b);
+    c.Brush.Style = bsSolid;
 
     TRect frame(l, t + th / 2 - 1, rt, b);
     Frame3D(&c, frame, ctl3D ? light : shade, shade, 1);

@@ -151,6 +151,20 @@ TEST_F(FlatControlsTest, OptionsDialogCheckBoxesAndGroupBox)
         EXPECT_EQ(Rgb(PixelAt(g, x, gh / 2)), Rgb(kDialog)) << "no other frame at column " << x;
     for (int y : {gh - 2, gh - 3})
         EXPECT_EQ(Rgb(PixelAt(g, gw / 2, y)), Rgb(kDialog)) << "no other frame on row " << y;
+    // The group box alone, without its check boxes: nothing but the dialog's colour and
+    // the new frame, the caption aside.
+    QImage own(group->size(), QImage::Format_RGB32);
+    group->render(&own, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    const int th = QFontMetrics(group->font()).height();
+    const QRect caption(8, 0, QFontMetrics(group->font()).horizontalAdvance(group->Caption()) + 3, th);
+    std::set<TColor> seen;
+    for (int y = 0; y < gh; ++y)
+        for (int x = 0; x < gw; ++x)
+            if (!caption.contains(x, y))
+                seen.insert(PixelAt(own, x, y));
+    EXPECT_EQ(seen, (std::set<TColor>{kDialog, RGB(236, 236, 236), RGB(147, 149, 147)}));
+    EXPECT_EQ(Rgb(PixelAt(own, gw - 20, th / 2 + 1)), Rgb(RGB(236, 236, 236))) << "the top line";
+    EXPECT_EQ(Rgb(PixelAt(own, gw - 20, th / 2)), Rgb(kDialog));
 }
 
 namespace {
