@@ -118,6 +118,14 @@ bool FileSource::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t len
 
 bool BlockCache::ReadAt(std::uint64_t offset, std::uint8_t* out, std::size_t length) const
 {
+    // Most reads of a tree fall in the block read last.
+    if (FLast) {
+        const std::uint64_t start = FLastIndex * kBlock;
+        if (offset >= start && offset - start <= FLast->size() && length <= FLast->size() - (offset - start)) {
+            std::memcpy(out, FLast->data() + (offset - start), length);
+            return true;
+        }
+    }
     const std::uint64_t size = FSource.Size();
     if (!InRange(size, offset, length))
         return false;
