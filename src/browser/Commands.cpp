@@ -4,7 +4,7 @@
 #include "About.h"
 #include "Dialogs.h"
 #include "FileNames.h"
-#include "FileOutput.h"
+#include "FileWrite.h"
 #include "IcoEncoder.h"
 #include "IconFile.h"
 #include "Profile.h"
@@ -96,27 +96,18 @@ void TForm1::UpClick(TObject* Sender)
     DirectoryListBox1->SetDirectory(parent);
 }
 
-namespace {
-
-// The save dialog's choices, in the order of its filter.
-enum SaveFormat { kSave16Colour = 1, kSaveOriginal = 2, kSavePng = 3 };
-
-// What Save writes for the row's icon in the two full-fidelity formats: the group
-// as the file stores it, or its largest image as PNG. Empty when the file holds no
-// such icon.
-std::vector<std::uint8_t> FullFidelityBytes(const QByteArray& file, int icon, SaveFormat format)
+std::vector<std::uint8_t> TForm1::FullFidelityBytes(const TListItem* Item, TIconFileType type) const
 {
-    gw::IconFile f = gw::IconFile::Open(file.toStdString());
+    const int icon = Item->SubItems()->Strings(1).toInt();
+    gw::IconFile f = gw::IconFile::Open(RowPath(Item).toStdString());
     if (!f.Ok() || icon < 0)
         return {};
-    if (format == kSaveOriginal)
+    if (type == iftOriginal)
         return gw::GroupIco(f, std::size_t(icon)).value_or(std::vector<std::uint8_t>());
     auto image = gw::GroupImageAt(f, std::size_t(icon), 0);
     auto png = image ? gw::EncodePng(*image) : std::nullopt;
     return png.value_or(std::vector<std::uint8_t>());
 }
-
-} // namespace
 
 void TForm1::SaveMenuClick(TObject* Sender)
 {
@@ -128,7 +119,7 @@ void TForm1::SaveMenuClick(TObject* Sender)
     const QString caption = item->Caption();
     SavePictureDialog1->FileName = caption.left(caption.size() - 4) + item->SubItems()->Strings(1);
     // The 16-colour icon is the choice offered first every time.
-    SavePictureDialog1->FilterIndex = kSave16Colour;
+    SavePictureDialog1->FilterIndex = iftIcon16;
     // The dialog must not ask about the name it returns: the file written may be that
     // name with the extension added, and the question belongs to that file.
     const unsigned options = SavePictureDialog1->Options;
@@ -138,11 +129,10 @@ void TForm1::SaveMenuClick(TObject* Sender)
     if (!chosen)
         return;
 
-    const int chosenFormat = SavePictureDialog1->FilterIndex;
-    const SaveFormat format = chosenFormat == kSaveOriginal ? kSaveOriginal
-                              : chosenFormat == kSavePng    ? kSavePng
-                                                            : kSave16Colour;
-    const QLatin1String extension(format == kSavePng ? ".png" : ".ico");
+    const int chosenType = SavePictureDialog1->FilterIndex;
+    const TIconFileType format = chosenType == iftOriginal ? iftOriginal : chosenType == iftPng ? iftPng : iftIcon16;
+    FIconFileType = format;
+    const QLatin1String extension(format == iftPng ? ".png" : ".ico");
     QString target = SavePictureDialog1->FileName;
     if (!target.endsWith(extension, Qt::CaseInsensitive))
         target += extension;
@@ -154,14 +144,14 @@ void TForm1::SaveMenuClick(TObject* Sender)
     }
     bool saved = false;
     try {
-        if (format == kSave16Colour) {
+        if (format == iftIcon16) {
             PreView->Picture()->Icon()->SaveToFile(targetPath.toStdString());
             saved = true;
         } else {
-            const auto bytes = FullFidelityBytes(RowPath(item), item->SubItems()->Strings(1).toInt(), format);
-            std::string error;
-            saved = !bytes.empty() &&
-                    gw::WriteFile(targetPath.toStdString(), bytes, true, error) == gw::WriteResult::Written;
+            // Written as the 16-colour icon is: through links, keeping the file, and
+            // never over a file its owner made read-only.
+            const auto bytes = FullFidelityBytes(item, format);
+            saved = !bytes.empty() && FileWrite::Replace(targetPath.toStdString(), bytes.data(), bytes.size()) == 0;
         }
     } catch (...) {
     }

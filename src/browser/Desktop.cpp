@@ -4,6 +4,7 @@
 
 #include "Dialogs.h"
 #include "FileNames.h"
+#include "FileWrite.h"
 #include "Icon.h"
 #include "Profile.h"
 #include "ShellApi.h"
@@ -100,34 +101,44 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
     TIcon icon;
     icon.SetHandle(ExtractIconA(reinterpret_cast<HINSTANCE>(this), RowPath(Item).constData(),
                                 Item->SubItems()->Strings(1).toInt()));
-    const QImage image = HIconToImage(icon.GetHandle());
-    if (image.isNull())
-        return nullptr;
+    // The image: the group's largest image as Save's PNG holds it; the 32x32 icon where
+    // the reader has no group to give (a row whose file changed since the scan).
+    std::vector<std::uint8_t> largest = FullFidelityBytes(Item, iftPng);
+    QByteArray png(reinterpret_cast<const char*>(largest.data()), qsizetype(largest.size()));
+    QImage image = QImage::fromData(png, "PNG");
+    if (image.isNull()) {
+        image = HIconToImage(icon.GetHandle());
+        if (image.isNull())
+            return nullptr;
+        png.clear();
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+    }
     auto* data = new QMimeData;
     data->setImageData(image);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
     data->setData(QStringLiteral("image/png"), png);
 
-    // The file a drop target copies: named as Save proposes (notepad.exe, icon 0 ->
-    // notepad0.ico), in a scratch folder of this process.
+    // The file a drop target copies: what Save writes in the type chosen last, named as
+    // Save proposes (notepad.exe, icon 0 -> notepad0.ico), in a scratch folder of this
+    // process.
+    std::vector<std::uint8_t> bytes;
     try {
-        const std::vector<std::uint8_t>& bytes = icon.Encoded();
-        if (!FScratchFolder)
-            FScratchFolder = std::make_unique<QTemporaryDir>();
-        if (FScratchFolder->isValid()) {
-            const QString caption = Item->Caption();
-            const QString name = caption.left(caption.size() - 4) + Item->SubItems()->Strings(1) + QStringLiteral(".ico");
-            QFile file(FScratchFolder->filePath(name));
-            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())) == qint64(bytes.size()) &&
-                file.flush())
-                data->setUrls({QUrl::fromLocalFile(file.fileName())});
-        }
+        bytes = FIconFileType == iftIcon16 ? icon.Encoded()
+                : FIconFileType == iftPng  ? std::move(largest)
+                                           : FullFidelityBytes(Item, FIconFileType);
     } catch (const std::exception&) {
         // An icon the writer cannot encode still goes as an image.
+    }
+    if (!FScratchFolder)
+        FScratchFolder = std::make_unique<QTemporaryDir>();
+    if (!bytes.empty() && FScratchFolder->isValid()) {
+        const QString caption = Item->Caption();
+        const QString name = caption.left(caption.size() - 4) + Item->SubItems()->Strings(1) +
+                             QLatin1String(FIconFileType == iftPng ? ".png" : ".ico");
+        const QString file = FScratchFolder->filePath(name);
+        if (FileWrite::Replace(EncodeFileName(file).toStdString(), bytes.data(), bytes.size()) == 0)
+            data->setUrls({QUrl::fromLocalFile(file)});
     }
     return data;
 }

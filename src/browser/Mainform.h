@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class TForm1 : public TNeoForm {
     Q_OBJECT
@@ -207,8 +208,14 @@ public:
     // The help: help.chm where the desktop has a viewer for it, otherwise the same pages
     // as HTML in the desktop's browser or, without one, in the program's help window.
     void OpenHelp();
-    // The row's icon for other programs: the .ico file Save would write (a file in the
-    // program's scratch folder, by URL) and the icon image, also as PNG.
+    // The file types of the save dialog, in the order of its filter.
+    enum TIconFileType { iftIcon16 = 1, iftOriginal = 2, iftPng = 3 };
+    // The type chosen last in the save dialog: dragged and copied icons become files
+    // of this type.
+    TIconFileType FIconFileType = iftIcon16;
+    // The row's icon for other programs: the file Save would write in the type chosen
+    // last (a file in the program's scratch folder, by URL) and the group's largest
+    // image, as image and as PNG.
     QMimeData* RowIconData(TListItem* Item);
     // Ctrl+C: the current row's icon onto the clipboard.
     void CopyIcon();
@@ -226,6 +233,9 @@ private:
     void BindCommands();
     // Keys and gestures of the desktop: F1, Ctrl+Q, Ctrl+C, dragging rows out.
     void BindDesktopCommands();
+    // The row's icon as a full-fidelity file: the group as stored (iftOriginal) or its
+    // largest image as PNG (iftPng); empty when the file holds no such icon.
+    std::vector<std::uint8_t> FullFidelityBytes(const TListItem* Item, TIconFileType type) const;
     // Where dragged and copied icons are written; made on first use, removed at exit.
     std::unique_ptr<QTemporaryDir> FScratchFolder;
 };

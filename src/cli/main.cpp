@@ -3,7 +3,7 @@
 #include "FileKinds.h"
 #include "IcoEncoder.h"
 #include "IconFile.h"
-#include "FileOutput.h"
+#include "FileWrite.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -49,15 +49,16 @@ struct Status {
 };
 
 // Writes one result, saying why when it cannot; false when nothing was written.
+// Without `force` an existing name is never replaced.
 bool WriteResultFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool force)
 {
-    std::string error;
-    switch (WriteFile(path, bytes, force, error)) {
-    case WriteResult::Written: return true;
-    case WriteResult::Exists: Say(path, "exists (--force replaces it)"); return false;
-    case WriteResult::Failed: Say(path, error); return false;
-    }
-    return false;
+    const int err = force ? FileWrite::Replace(path, bytes.data(), bytes.size())
+                          : FileWrite::WriteNew(path, bytes.data(), bytes.size());
+    if (err == EEXIST && !force)
+        Say(path, "exists (--force replaces it)");
+    else if (err)
+        Say(path, std::strerror(err));
+    return err == 0;
 }
 
 bool ParseInt(const char* text, long lo, long hi, long& out)

@@ -4,7 +4,7 @@
 #include "IcoEncoder.h"
 #include "IconDecoder.h"
 #include "IconFile.h"
-#include "FileOutput.h"
+#include "FileWrite.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -63,9 +63,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "glimmerwick-thumbnailer: %s: no image can be decoded\n", in);
         return 1;
     }
-    std::string error;
-    if (WriteFile(out, *png, true, error) != WriteResult::Written) {
-        std::fprintf(stderr, "glimmerwick-thumbnailer: %s: %s\n", out, error.c_str());
+    if (const int err = FileWrite::Replace(out, png->data(), png->size())) {
+        std::fprintf(stderr, "glimmerwick-thumbnailer: %s: %s\n", out, std::strerror(err));
         return 3;
     }
     return 0;

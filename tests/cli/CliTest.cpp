@@ -345,4 +345,95 @@ TEST(CliThumbnailer, EveryKindOfInputGivesAThumbnailOfAtMostTheSize)
     EXPECT_EQ(Exec({GW_THUMBNAILER, DataPath("groups32.dll")}).Code, 2);
 }
 
+// What the writer promises, kept by both programs: without --force a taken name (also
+// a link that leads nowhere) stays as it is; --force and the thumbnailer write through
+// links and keep the file; a read-only file, a FIFO and a folder are refused.
+TEST(CliWriter, NamesAreTakenOrReplacedAsAsked)
+{
+    TempDir dir;
+    const std::string dll = DataPath("groups32.dll");
+    const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+    const std::string out = dir / "out", ico = out + "/groups32.dll_3.ico";
+    ASSERT_EQ(::mkdir(out.c_str(), 0755), 0);
+    auto extract = [&](bool force) {
+        std::vector<std::string> args{"extract", "-o", out, "--index", "3", dll};
+        if (force)
+            args.insert(args.begin() + 1, "--force");
+        return Cli(args).Code;
+    };
+    auto thumbnail = [&](const std::string& to) { return Exec({GW_THUMBNAILER, "-s", "32", dll, to}).Code; };
+    const std::string alone = dir / "alone.ico";
+    ASSERT_EQ(Cli({"extract", "-o", dir / "ref", "--index", "3", dll}).Code, 0);
+    const auto written = ReadBytes(dir / "ref/groups32.dll_3.ico");
+    ASSERT_EQ(thumbnail(dir / "ref.png"), 0);
+    const auto thumb = ReadBytes(dir / "ref.png");
+
+    // A link to a name not taken yet is a taken name without --force.
+    ASSERT_EQ(::symlink("later.ico", ico.c_str()), 0);
+    EXPECT_EQ(extract(false), 3);
+    EXPECT_FALSE(Exists(out + "/later.ico"));
+    EXPECT_EQ(extract(true), 0);
+    EXPECT_EQ(ReadBytes(out + "/later.ico"), written) << "written through the link";
+    struct stat st;
+    ASSERT_EQ(::lstat(ico.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // A file of the user's: its mode stays; read-only, it is refused even with --force.
+    WriteBytes(out + "/later.ico", old);
+    ASSERT_EQ(::chmod((out + "/later.ico").c_str(), 0640), 0);
+    EXPECT_EQ(extract(false), 3);
+    EXPECT_EQ(ReadBytes(out + "/later.ico"), old);
+    EXPECT_EQ(extract(true), 0);
+    ASSERT_EQ(::stat(ico.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    WriteBytes(out + "/later.ico", old);
+    ASSERT_EQ(::chmod((out + "/later.ico").c_str(), 0444), 0);
+    EXPECT_EQ(extract(true), 3);
+    EXPECT_EQ(ReadBytes(out + "/later.ico"), old);
+
+    // The thumbnailer replaces its output the same way.
+    const std::string link = dir / "thumb.png";
+    ASSERT_EQ(::symlink("real.png", link.c_str()), 0);
+    WriteBytes(dir / "real.png", old);
+    EXPECT_EQ(thumbnail(link), 0);
+    EXPECT_EQ(ReadBytes(dir / "real.png"), thumb);
+    ASSERT_EQ(::chmod((dir / "real.png").c_str(), 0444), 0);
+    EXPECT_EQ(thumbnail(link), 3);
+    EXPECT_EQ(ReadBytes(dir / "real.png"), thumb);
+    ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0644), 0);
+    EXPECT_EQ(thumbnail(dir / "fifo.png"), 3);
+    EXPECT_EQ(thumbnail(out), 3);
+    EXPECT_EQ(Cli({"legacy", "--force", dll, "3", dir / "fifo.png"}).Code, 3);
+
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(out))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"groups32.dll_3.ico", "later.ico"})) << "no temporary file left";
+}
+
+// On a FAT file system (a USB stick): no hard links, no modes, yet new names are taken
+// without replacing and --force replaces.
+TEST(CliWriter, WorksOnFat)
+{
+    FatImage fat;
+    if (!fat.Mounted())
+        GTEST_SKIP() << "no FAT image: " << fat.Why();
+    const std::string dll = DataPath("groups32.dll");
+    ASSERT_EQ(Cli({"extract", "-o", fat.Path(), "--index", "3", dll}).Code, 0);
+    const std::string first = fat / "groups32.dll_3.ico";
+    const auto written = ReadBytes(first);
+    EXPECT_FALSE(written.empty());
+    // fusefat ignores O_TRUNC: the old file goes first.
+    ASSERT_EQ(::unlink(first.c_str()), 0);
+    WriteBytes(first, {'o', 'l', 'd'});
+    EXPECT_EQ(Cli({"extract", "-o", fat.Path(), "--index", "3", dll}).Code, 3);
+    EXPECT_EQ(ReadBytes(first), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(Cli({"extract", "--force", "-o", fat.Path(), "--index", "3", dll}).Code, 0);
+    EXPECT_EQ(ReadBytes(first), written);
+    EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "16", dll, fat / "t.png"}).Code, 0);
+    EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "16", dll, fat / "t.png"}).Code, 0);
+    EXPECT_EQ(LoadPng(fat / "t.png").Width, 16);
+}
+
 } // namespace

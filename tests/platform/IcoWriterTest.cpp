@@ -1,4 +1,5 @@
 // TIcon's .ico writer: byte layout, colour mapping, errors and file handling.
+#include "FileWrite.h"
 #include "IcoEncoder.h"
 #include "Icon.h"
 #include "ShellIcons.h"
@@ -6,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -481,6 +484,41 @@ TEST(IcoWriterFiles, SaveToNewFileNeverReplaces)
     EXPECT_TRUE(icon.SaveToNewFile(dir / "new.ico"));
     EXPECT_EQ(ReadBytes(dir / "new.ico").size(), 766u);
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"new.ico", "old.ico"}));
+}
+
+// On a file system without hard links, exclusive renames or modes (fusefat), the
+// writer still takes new names only, and says why when it cannot.
+TEST(IcoWriterFiles, WithoutLinksRenamesOrModesTakenNamesAndFailuresAreReported)
+{
+    FileWrite::Operations& ops = FileWrite::Seam();
+    ops.Link = [](const char*, const char*) {
+        errno = EPERM;
+        return -1;
+    };
+    ops.RenameNoReplace = [](const char*, const char*) {
+        errno = EINVAL;
+        return -1;
+    };
+    ops.Fchmod = [](int, mode_t) {
+        errno = ENOSYS;
+        return -1;
+    };
+    struct Reset {
+        ~Reset() { FileWrite::ResetSeam(); }
+    } reset;
+    TempDir dir;
+    TIcon icon;
+    icon.SetHandle(ExtractIconA(0, DataPath("depth4.ico").c_str(), 0));
+    EXPECT_TRUE(icon.SaveToNewFile(dir / "a0.ico"));
+    EXPECT_FALSE(icon.SaveToNewFile(dir / "a0.ico"));
+    EXPECT_EQ(ReadBytes(dir / "a0.ico").size(), 766u);
+    try {
+        icon.SaveToNewFile(dir / "none/a0.ico");
+        ADD_FAILURE() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.Code, ENOENT);
+    }
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"a0.ico"});
 }
 
 } // namespace

@@ -23,7 +23,8 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 // Writes `size` bytes as the contents of `path`. A symbolic link is written through
 // to the file it names; an existing file keeps its mode, owner and links. Refuses
 // (EACCES) a file the user may not write and (EISDIR, EINVAL) anything that is not a
-// regular file. Returns 0 or the errno of the failure; a failure leaves an existing
+// regular file; a file without any write permission is refused also for the
+// super-user. Returns 0 or the errno of the failure; a failure leaves an existing
 // file as it was and creates nothing.
 //
 // The bytes go to a temporary file that replaces the file. Where that cannot keep

@@ -249,6 +249,10 @@ int Replace(const std::string& path, const std::uint8_t* data, std::size_t size)
         return EINVAL;
     if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
         return errno;
+    // The super-user passes the check above for any file; a file that nobody may
+    // write was still marked read-only by its owner, and stays as it is.
+    if ((st.st_mode & 0222) == 0)
+        return EACCES;
     if (st.st_nlink <= 1) {
         std::string temp;
         bool ownerKept = false;

@@ -1,7 +1,6 @@
 // Whole-file writes: new names that never replace, and replacement through links that
 // keeps the file, on file systems with and without hard links, modes and free space.
 #include "FileWrite.h"
-#include "Icon.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -139,26 +138,6 @@ TEST_F(FileWriteSeamTest, EveryWayOfTakingANewNameKeepsItsPromises)
     }
 }
 
-TEST_F(FileWriteSeamTest, TheIconWriterReportsTakenNamesAndFailures)
-{
-    gLinkError = EPERM;
-    gRenameError = EINVAL;
-    gChmodRefused = true;
-    TempDir dir;
-    TIcon icon;
-    icon.SetHandle(ExtractIconA(0, DataPath("depth4.ico").c_str(), 0));
-    EXPECT_TRUE(icon.SaveToNewFile(dir / "a0.ico"));
-    EXPECT_FALSE(icon.SaveToNewFile(dir / "a0.ico"));
-    EXPECT_EQ(ReadBytes(dir / "a0.ico").size(), 766u);
-    try {
-        icon.SaveToNewFile(dir / "none/a0.ico");
-        ADD_FAILURE() << "no error";
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.Code, ENOENT);
-    }
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"a0.ico"});
-}
-
 // ---- replacing ----
 
 struct Stat {
@@ -242,6 +221,10 @@ TEST(FileWriteReplace, PermissionsOfTheFileAndTheFolderAreHonoured)
         for (const std::string& p : {folder, folder + "/readonly.ico", folder + "/mine.ico"})
             ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
     }
+    // Without write permission for anyone, the super-user's right to write is no
+    // reason to replace the file either.
+    EXPECT_EQ(Replace(folder + "/readonly.ico", NewBytes()), EACCES);
+    EXPECT_EQ(ReadBytes(folder + "/readonly.ico"), kOld);
     const int result = RunUnprivileged([&] {
         if (Replace(folder + "/readonly.ico", NewBytes()) != EACCES)
             return 1;
