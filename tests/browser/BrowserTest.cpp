@@ -1,6 +1,7 @@
 // The icon browser driven through the real main window: the rows of a folder, the
 // preview, navigation, Up, Save and Delete.
 #include "AppTestSupport.h"
+#include "BrowserSupport.h"
 
 #include "Dialogs.h"
 #include "ShellApi.h"
@@ -25,35 +26,6 @@ const QString kData = QStringLiteral(GW_TEST_DATA_DIR);
 int IconCount(const QString& path)
 {
     return int(ExtractIconA(0, QFile::encodeName(path).constData(), -1));
-}
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-// The images of an .ico file as its directory gives them: (width, height, colours,
-// planes, bits) and the bytes.
-std::vector<std::pair<QByteArray, QByteArray>> IcoImages(const QByteArray& ico)
-{
-    std::vector<std::pair<QByteArray, QByteArray>> out;
-    auto u16 = [&](int at) { return int(quint8(ico[at])) | int(quint8(ico[at + 1])) << 8; };
-    auto u32 = [&](int at) { return qint64(u16(at)) | qint64(u16(at + 2)) << 16; };
-    if (ico.size() < 6)
-        return out;
-    for (int i = 0; i < u16(4) && 6 + 16 * (i + 1) <= ico.size(); ++i) {
-        const int e = 6 + 16 * i;
-        out.push_back({ico.mid(e, 8), ico.mid(qsizetype(u32(e + 12)), qsizetype(u32(e + 8)))});
-    }
-    return out;
-}
-
-// Runs a shell command (the independent tools), its output thrown away.
-void Sh(const QString& command)
-{
-    if (std::FILE* p = ::popen(command.toLocal8Bit().constData(), "r"))
-        ::pclose(p);
 }
 
 // Pixels of a PNG as Qt reads it, 32-bit ARGB.

@@ -2,6 +2,8 @@
 // texts in Chinese, dragging and copying icons, a file named on the command line, the
 // keys users expect, dialogs that belong to the main window, and its caption and icon.
 #include "AppTestSupport.h"
+#include "BrowserSupport.h"
+#include "TestSupport.h"
 
 #include "About.h"
 #include "Dialogs.h"
@@ -12,9 +14,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QDrag>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -24,6 +28,9 @@
 #include <QWindow>
 
 #include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -149,9 +156,136 @@ protected:
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
+    // What a drag of `row` started by the mouse carries.
+    struct Dragged {
+        bool Started = false;
+        QStringList Formats;
+        QByteArray Png;
+        QImage Image;
+        QList<QUrl> Urls;
+    };
+    Dragged DragRow(int row)
+    {
+        QWidget* viewport = FForm->ListView1->viewport();
+        const QPoint start = RowCentre(row);
+        Dragged d;
+        // Where the platform runs the drag in a loop of its own, it is looked at from
+        // inside; the offscreen platform ends it at once and Qt deletes the drag a
+        // little later, so an earlier drag may still be there.
+        const QList<QDrag*> earlier = FForm->ListView1->findChildren<QDrag*>();
+        auto inspect = [&] {
+            QDrag* drag = nullptr;
+            for (QDrag* each : FForm->ListView1->findChildren<QDrag*>())
+                if (!earlier.contains(each))
+                    drag = each;
+            if (!drag || d.Started)
+                return;
+            d.Started = true;
+            d.Formats = drag->mimeData()->formats();
+            d.Png = drag->mimeData()->data(QStringLiteral("image/png"));
+            d.Image = qvariant_cast<QImage>(drag->mimeData()->imageData());
+            d.Urls = drag->mimeData()->urls();
+            if (QWidget* focus = QApplication::focusWidget())
+                QTest::keyClick(focus, Qt::Key_Escape);
+        };
+        QTimer watch;
+        watch.setInterval(10);
+        QObject::connect(&watch, &QTimer::timeout, FForm, inspect);
+        watch.start();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, start);
+        const QPoint to = start + QPoint(40, 0);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), viewport->mapToGlobal(QPointF(to)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        inspect();
+        watch.stop();
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+        return d;
+    }
+
+    // Ctrl+S on the list, then in the real save dialog: the file type `type` (0: the
+    // 16-colour icon, 1: the group as stored, 2: PNG) picked with the arrow keys in its
+    // type box, and the proposed name taken with Enter (or the dialog left with Escape).
+    void SaveAs(int type, bool accept = true)
+    {
+        bool done = false;
+        WhenModal([&done, type, accept](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_TRUE(types && name);
+            QTest::keyClick(types, Qt::Key_Home);
+            for (int i = 0; i < type; ++i)
+                QTest::keyClick(types, Qt::Key_Down);
+            EXPECT_EQ(types->currentIndex(), type);
+            done = true;
+            QTest::keyClick(name, accept ? Qt::Key_Return : Qt::Key_Escape);
+        });
+        // A dialog that does not take the keys, or a box nobody expected, must not stop
+        // the test run.
+        QTimer stuck;
+        stuck.setSingleShot(true);
+        QObject::connect(&stuck, &QTimer::timeout, qApp, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                ADD_FAILURE() << "left open: " << dialog->metaObject()->className();
+                dialog->reject();
+            }
+        });
+        stuck.start(10000);
+        QTest::keyClick(FForm->ListView1, Qt::Key_S, Qt::ControlModifier);
+        EXPECT_TRUE(done);
+        EXPECT_FALSE(QApplication::activeModalWidget()) << "the dialog closed";
+        // What a window manager does when the dialog closes; the offscreen platform
+        // leaves no window active.
+        FForm->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(FForm));
+    }
+
+    // Clicks row `row` and waits until it is the current one.
+    void ClickRow(int row)
+    {
+        QTest::mouseClick(FForm->ListView1->viewport(), Qt::LeftButton, {}, RowCentre(row));
+        QTRY_COMPARE(FForm->FCurrentIndex, row);
+    }
+
+    // The row of icon 3 of lib.dll: the group named 42, four images up to a 256 x 256 PNG.
+    int LibraryRow() const
+    {
+        const int row = RowOf(QStringLiteral("lib.dll")) + 3;
+        EXPECT_EQ(FForm->ListView1->Items()->Item(row)->SubItems()->Strings(1), QStringLiteral("3"));
+        return row;
+    }
+
+    // What the independent tools make of that group: the .ico wrestool writes for it and
+    // its largest image as icotool extracts it.
+    void LibraryOracle(QByteArray& ico, QImage& largest)
+    {
+        const QString scratch = MakeFolder(QStringLiteral("oracle"));
+        const QString theirs = scratch + QStringLiteral("/theirs.ico");
+        Sh(QStringLiteral("%1 -x --type=14 --name=42 -o '%2' '%3' 2>/dev/null")
+               .arg(GW_WRESTOOL, theirs, kData + QStringLiteral("/groups64.dll")));
+        Sh(QStringLiteral("%1 -x -i 4 -o '%2' '%3' 2>/dev/null")
+               .arg(GW_ICOTOOL, scratch + QStringLiteral("/largest.png"), theirs));
+        ico = ReadAll(theirs);
+        largest = QImage(scratch + QStringLiteral("/largest.png"));
+        ASSERT_EQ(IcoImages(ico).size(), 4u);
+        ASSERT_EQ(largest.size(), QSize(256, 256));
+    }
+
+    static QString IcotoolList(const QString& ico)
+    {
+        QProcess icotool;
+        icotool.start(QStringLiteral(GW_ICOTOOL), {QStringLiteral("-l"), ico});
+        icotool.waitForFinished(10000);
+        return QString::fromUtf8(icotool.readAllStandardOutput()).trimmed();
+    }
+
     QString FIcons;
     QByteArray FPath;
 };
+
+const QString kIco16 = QStringLiteral("--icon --index=1 --width=32 --height=32 --bit-depth=4 --palette-size=16");
 
 TEST_F(DesktopTest, F1OpensTheHelpWithTheViewerTheDesktopHas)
 {
@@ -289,42 +423,14 @@ TEST_F(DesktopTest, DialogsBelongToTheMainWindow)
 
 TEST_F(DesktopTest, DraggingARowGivesTheIconAsIcoFileAndPng)
 {
-    TForm1* f = OpenShown();
+    OpenShown();
     const int row = RowOf(QStringLiteral("flame.ico"));
     ASSERT_GE(row, 0);
-    QWidget* viewport = f->ListView1->viewport();
-    const QPoint start = RowCentre(row);
-
-    QStringList formats;
-    QByteArray png;
-    QList<QUrl> urls;
-    bool dragged = false;
-    // Where the platform runs the drag in a loop of its own, it is looked at from inside;
-    // the offscreen platform ends it at once and Qt deletes the drag a little later.
-    auto inspect = [&] {
-        auto* drag = f->ListView1->findChild<QDrag*>();
-        if (!drag || dragged)
-            return;
-        dragged = true;
-        formats = drag->mimeData()->formats();
-        png = drag->mimeData()->data(QStringLiteral("image/png"));
-        urls = drag->mimeData()->urls();
-        if (QWidget* focus = QApplication::focusWidget())
-            QTest::keyClick(focus, Qt::Key_Escape);
-    };
-    QTimer watch;
-    watch.setInterval(10);
-    QObject::connect(&watch, &QTimer::timeout, f, inspect);
-    watch.start();
-    QTest::mousePress(viewport, Qt::LeftButton, {}, start);
-    const QPoint to = start + QPoint(40, 0);
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), viewport->mapToGlobal(QPointF(to)), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(viewport, &move);
-    inspect();
-    watch.stop();
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
-    ASSERT_TRUE(dragged);
+    const Dragged d = DragRow(row);
+    ASSERT_TRUE(d.Started);
+    const QStringList& formats = d.Formats;
+    const QByteArray& png = d.Png;
+    const QList<QUrl>& urls = d.Urls;
 
     EXPECT_TRUE(formats.contains(QStringLiteral("image/png")));
     EXPECT_TRUE(formats.contains(QStringLiteral("text/uri-list")));
@@ -344,6 +450,153 @@ TEST_F(DesktopTest, DraggingARowGivesTheIconAsIcoFileAndPng)
     ASSERT_TRUE(icotool.waitForFinished(10000));
     EXPECT_EQ(QString::fromUtf8(icotool.readAllStandardOutput()).trimmed(),
               QStringLiteral("--icon --index=1 --width=32 --height=32 --bit-depth=4 --palette-size=16"));
+}
+
+// The file a drag (or Ctrl+C) gives is of the type last chosen in the save dialog; the
+// image is the group's largest, whatever the type.
+TEST_F(DesktopTest, DraggedIconsAreFilesOfTheTypeChosenLastInTheSaveDialog)
+{
+    OpenShown();
+    QByteArray theirs;
+    QImage largest;
+    LibraryOracle(theirs, largest);
+    ClickRow(LibraryRow());
+
+    const struct {
+        const char* What;
+        int Type;     // chosen in the dialog before the drag; -1: no Save yet
+        bool Accept;  // Enter, or Escape
+        const char* Name;
+        int Format;   // 0: 16-colour icon, 1: the group as stored, 2: PNG
+    } cases[] = {
+        {"before any save", -1, true, "lib3.ico", 0},
+        {"group as stored", 1, true, "lib3.ico", 1},
+        {"PNG", 2, true, "lib3.png", 2},
+        {"a dialog left with Escape changes nothing", 0, false, "lib3.png", 2},
+        {"16-colour again", 0, true, "lib3.ico", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        if (c.Type >= 0) {
+            // The second save into lib3.ico asks before replacing it.
+            MessageBoxSeam::SetNextAnswer(IDYES);
+            SaveAs(c.Type, c.Accept);
+            MessageBoxSeam::ClearAnswers();
+        }
+        const Dragged d = DragRow(LibraryRow());
+        ASSERT_TRUE(d.Started);
+        EXPECT_TRUE(SamePixels(QImage::fromData(d.Png, "PNG"), largest));
+        EXPECT_TRUE(SamePixels(d.Image, largest));
+        ASSERT_EQ(d.Urls.size(), 1);
+        const QString file = d.Urls[0].toLocalFile();
+        EXPECT_EQ(QFileInfo(file).fileName(), QString::fromLatin1(c.Name));
+        switch (c.Format) {
+        case 0: EXPECT_EQ(IcotoolList(file), kIco16); break;
+        case 1: EXPECT_EQ(IcoImages(ReadAll(file)), IcoImages(theirs)); break;
+        default: EXPECT_TRUE(SamePixels(QImage(file), largest)); break;
+        }
+    }
+
+    // Ctrl+C gives the same.
+    QGuiApplication::clipboard()->clear();
+    MessageBoxSeam::SetNextAnswer(IDYES);
+    SaveAs(1);
+    ClickRow(LibraryRow());
+    QTest::keyClick(FForm->ListView1, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(SamePixels(QImage::fromData(data->data(QStringLiteral("image/png")), "PNG"), largest));
+    ASSERT_EQ(data->urls().size(), 1);
+    EXPECT_EQ(IcoImages(ReadAll(data->urls()[0].toLocalFile())), IcoImages(theirs));
+}
+
+// Saved through the real dialog, the group as stored and the PNG keep the writer's
+// promises: a read-only file is refused and stays, a link is written through.
+TEST_F(DesktopTest, FullFidelitySavesRefuseReadOnlyFilesAndWriteThroughLinks)
+{
+    OpenShown();
+    QByteArray theirs;
+    QImage largest;
+    LibraryOracle(theirs, largest);
+    ClickRow(LibraryRow());
+    const QString kept = MakeFolder(QStringLiteral("kept"));
+
+    for (const QString& name : {QStringLiteral("lib3.ico"), QStringLiteral("lib3.png")}) {
+        SCOPED_TRACE(name.toStdString());
+        const int type = name.endsWith(QStringLiteral(".png")) ? 2 : 1;
+        const QString path = FIcons + QLatin1Char('/') + name;
+        const QByteArray raw = QFile::encodeName(path);
+
+        // Read-only: the failure message, the file as it was (also for root).
+        gwtest::WriteBytes(raw.toStdString(), {'o', 'l', 'd'});
+        ASSERT_EQ(::chmod(raw.constData(), 0444), 0);
+        MessageBoxSeam::ClearShown();
+        MessageBoxSeam::SetNextAnswer(IDYES);  // replace?
+        MessageBoxSeam::SetNextAnswer(IDOK);   // the failure
+        SaveAs(type);
+        ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
+        EXPECT_EQ(MessageBoxSeam::Shown()[1].Text, QStringLiteral("不支持这种格式的图标文件！"));
+        EXPECT_EQ(ReadAll(path), QByteArray("old"));
+        ASSERT_EQ(::unlink(raw.constData()), 0);
+
+        // A link: it stays, the file it names gets the bytes and keeps its mode.
+        const QString real = kept + QLatin1Char('/') + name;
+        gwtest::WriteBytes(QFile::encodeName(real).toStdString(), {'o', 'l', 'd'});
+        ASSERT_EQ(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+        ASSERT_EQ(::symlink(QFile::encodeName(QStringLiteral("../kept/") + name).constData(), raw.constData()), 0);
+        MessageBoxSeam::ClearShown();
+        MessageBoxSeam::SetNextAnswer(IDYES);
+        SaveAs(type);
+        EXPECT_EQ(MessageBoxSeam::Shown().size(), 1u) << "only the question";
+        EXPECT_TRUE(QFileInfo(path).isSymLink());
+        if (type == 1)
+            EXPECT_EQ(IcoImages(ReadAll(real)), IcoImages(theirs));
+        else
+            EXPECT_TRUE(SamePixels(QImage(real), largest));
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+    EXPECT_EQ(QDir(FIcons).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QStringLiteral(".glimmerwick")),
+              QStringList()) << "no temporary file left";
+}
+
+// On a FAT file system (a USB stick: no hard links, no modes) the full-fidelity types
+// are saved and replaced like the 16-colour icon.
+TEST_F(DesktopTest, FullFidelitySavesWorkOnFat)
+{
+    gwtest::FatImage fat;
+    if (!fat.Mounted())
+        GTEST_SKIP() << "no FAT image: " << fat.Why();
+    FIcons = QFile::decodeName(QByteArray::fromStdString(fat.Path()));
+    ASSERT_TRUE(QFile::copy(kData + QStringLiteral("/groups64.dll"), FIcons + QStringLiteral("/lib.dll")));
+    OpenShown();
+    QByteArray theirs;
+    QImage largest;
+    LibraryOracle(theirs, largest);
+    ClickRow(LibraryRow());
+    const QString ico = FIcons + QStringLiteral("/lib3.ico"), png = FIcons + QStringLiteral("/lib3.png");
+    MessageBoxSeam::ClearShown();
+    SaveAs(1);
+    EXPECT_EQ(IcoImages(ReadAll(ico)), IcoImages(theirs));
+    SaveAs(2);
+    EXPECT_TRUE(SamePixels(QImage(png), largest));
+    EXPECT_TRUE(MessageBoxSeam::Shown().empty()) << "new names: no question, no failure";
+
+    // Replacing, each time after the question.
+    for (int i = 0; i < 3; ++i)
+        MessageBoxSeam::SetNextAnswer(IDYES);
+    SaveAs(0);
+    EXPECT_EQ(IcotoolList(ico), kIco16);
+    SaveAs(1);
+    EXPECT_EQ(IcoImages(ReadAll(ico)), IcoImages(theirs));
+    SaveAs(2);
+    EXPECT_TRUE(SamePixels(QImage(png), largest));
+    ASSERT_EQ(MessageBoxSeam::Shown().size(), 3u);
+    EXPECT_TRUE(MessageBoxSeam::Shown()[2].Text.endsWith(QStringLiteral("/lib3.png 已存在。\n要替换它吗？")));
+    QStringList names = QDir(FIcons).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("lib.dll"), QStringLiteral("lib3.ico"), QStringLiteral("lib3.png")}));
 }
 
 TEST_F(DesktopTest, CtrlCPutsTheIconImageOnTheClipboard)
