@@ -35,11 +35,20 @@ for size in 16 24 32 48 64 128 256; do
   [ "$got" = "${size}x${size}" ] || fail "$png is $got"
 done
 
-# The man page renders without warnings from groff.
-man_page=$prefix/share/man/man1/glimmerwick.1.gz
-[ -f "$man_page" ] || fail "man page missing"
-warnings=$(zcat "$man_page" | LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z 2>&1)
-[ -z "$warnings" ] || fail "man page: $warnings"
+# The command-line tool and the thumbnailer lie beside the program, linked from bin/.
+for f in glimmerwick-cli glimmerwick-thumbnailer; do
+  [ -x "$pkg/$f" ] || fail "$pkg/$f missing"
+  link=$(readlink "$prefix/bin/$f") || fail "bin/$f is not a link"
+  [ "$link" = "../lib/glimmerwick/$f" ] || fail "bin/$f points to $link"
+done
+
+# The man pages render without warnings from groff.
+for page in glimmerwick glimmerwick-cli glimmerwick-thumbnailer; do
+  man_page=$prefix/share/man/man1/$page.1.gz
+  [ -f "$man_page" ] || fail "man page $page missing"
+  warnings=$(zcat "$man_page" | LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z 2>&1)
+  [ -z "$warnings" ] || fail "man page $page: $warnings"
+done
 
 # The installed program, started through its link from an unrelated folder, finds its
 # companions and paints its window.
@@ -57,4 +66,37 @@ grep -qF "settings in $scratch/home/.config/glimmerwick/glimmerwick.INI" <<<"$ou
 version=$("$prefix/bin/glimmerwick" --version)
 [ "$version" = "glimmerwick $(sed -n 's/.*release version="\([^"]*\)".*/\1/p' "$prefix/share/metainfo/$id.metainfo.xml")" ] \
   || fail "--version printed '$version'"
+# The installed command-line tool, started through its link from an unrelated folder.
+data=$build/tests/data
+cli=$prefix/bin/glimmerwick-cli
+listing=$(cd "$scratch/work" && "$cli" list "$data/groups64.dll") || fail "glimmerwick-cli list failed"
+grep -q . <<<"$listing" || fail "glimmerwick-cli list printed nothing"
+mkdir "$scratch/out"
+(cd "$scratch/work" && "$cli" extract -o "$scratch/out" --index 3 "$data/groups64.dll") \
+  || fail "glimmerwick-cli extract failed"
+[ "$(icotool -l "$scratch/out/groups64.dll_3.ico" | wc -l)" -ge 1 ] || fail "the extracted icon does not read"
+
+# The thumbnailer as a file manager starts it: the .thumbnailer file's TryExec and Exec
+# found on a PATH that holds the installed bin/, %s %i %o %u filled in.
+entry=$prefix/share/thumbnailers/glimmerwick.thumbnailer
+[ -f "$entry" ] || fail "$entry missing"
+try_exec=$(sed -n 's/^TryExec=//p' "$entry")
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+run_path=$prefix/bin:/usr/bin:/bin
+[ "$(PATH=$run_path command -v "$try_exec")" = "$prefix/bin/$(basename "$try_exec")" ] \
+  || fail "TryExec=$try_exec is not the installed thumbnailer"
+thumb=$scratch/work/thumb.png
+read -r -a argv <<<"$exec_line"
+for i in "${!argv[@]}"; do
+  case ${argv[$i]} in
+    %s) argv[$i]=16 ;;
+    %i) argv[$i]=$data/library9.icl ;;
+    %u) argv[$i]=file://$data/library9.icl ;;
+    %o) argv[$i]=$thumb ;;
+  esac
+done
+[ "$(PATH=$run_path command -v "${argv[0]}")" = "$prefix/bin/$(basename "${argv[0]}")" ] \
+  || fail "Exec names ${argv[0]}, not the installed thumbnailer"
+(cd "$scratch/work" && PATH=$run_path "${argv[@]}") || fail "the thumbnailer failed: ${argv[*]}"
+[ "$(identify -format '%wx%h' "$thumb")" = 16x16 ] || fail "thumbnail is $(identify -format '%wx%h' "$thumb")"
 echo "install check passed"

@@ -17,10 +17,14 @@ for needed in qt6-qpa-plugins 'fonts-noto-cjk | fonts-wqy-zenhei' qt6-translatio
   grep -qF "$needed" <<<"$depends" || fail "Depends lacks $needed"
 done
 dpkg-deb -x "$deb" "$scratch/root"
-file "$scratch/root/usr/lib/glimmerwick/glimmerwick" | grep -q ', stripped' || fail "the program is not stripped"
-[ "$(readlink "$scratch/root/usr/bin/glimmerwick")" = ../lib/glimmerwick/glimmerwick ] || fail "bin link"
+for p in glimmerwick glimmerwick-cli glimmerwick-thumbnailer; do
+  [ "$(readlink "$scratch/root/usr/bin/$p")" = ../lib/glimmerwick/$p ] || fail "bin link of $p"
+  file "$scratch/root/usr/lib/glimmerwick/$p" | grep -q ', stripped' || fail "$p is not stripped"
+done
 for f in usr/lib/glimmerwick/Tarnwell.dll usr/lib/glimmerwick/help.chm usr/lib/glimmerwick/help/index.html \
          usr/share/applications/org.example.gw.Glimmerwick.desktop usr/share/man/man1/glimmerwick.1.gz \
+         usr/share/thumbnailers/glimmerwick.thumbnailer usr/share/man/man1/glimmerwick-cli.1.gz \
+         usr/share/man/man1/glimmerwick-thumbnailer.1.gz \
          usr/share/icons/hicolor/256x256/apps/org.example.gw.Glimmerwick.png; do
   [ -f "$scratch/root/$f" ] || fail "$f missing from the package"
 done
