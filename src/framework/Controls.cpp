@@ -166,6 +166,16 @@ int GetSystemMetrics(int index)
     }
 }
 
+bool TControl::Focused() const
+{
+    if (FWidget->hasFocus())
+        return true;
+    // On the platform a dropped-down list never takes the focus from its control.
+    const QWidget* popup = QApplication::activePopupWidget();
+    const QWidget* focus = QApplication::focusWidget();
+    return popup && focus && popup->parentWidget() == FWidget && (focus == popup || popup->isAncestorOf(focus));
+}
+
 TControl* TControl::Of(QWidget* widget)
 {
     return dynamic_cast<TControl*>(widget);

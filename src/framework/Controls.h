@@ -59,7 +59,8 @@ public:
     void SetVisible(bool visible);
     bool Enabled() const { return FWidget->isEnabled(); }
     void SetEnabled(bool enabled) { FWidget->setEnabled(enabled); }
-    bool Focused() const { return FWidget->hasFocus(); }
+    // Has the keyboard focus, or the list it drops down has it.
+    bool Focused() const;
 
     QString Hint() const;
     void SetHint(const QString& hint);

@@ -53,6 +53,8 @@ protected:
         // its handler runs, a message it sends itself) pass the hooks as well.
         if (watched != parent())
             return false;
+        if (OwnPopupFocusChange(static_cast<QWidget*>(watched), event))
+            return false;
         TMessage message;
         TMessage extra; // a second message some events carry (focus out also means exit)
         if (!Translate(event, message, extra))
@@ -76,6 +78,24 @@ protected:
     }
 
 private:
+    // The list a control drops down (a combo box's) takes Qt's focus while it shows and
+    // gives it back when it closes; the control keeps the focus on the platform, so
+    // neither change is a message.
+    bool OwnPopupFocusChange(const QWidget* control, QEvent* event)
+    {
+        if (event->type() != QEvent::FocusOut && event->type() != QEvent::FocusIn)
+            return false;
+        if (event->type() == QEvent::FocusOut) {
+            // Qt may move the focus more than once while the list opens.
+            const QWidget* popup = QApplication::activePopupWidget();
+            FFocusInOwnPopup = popup && popup->parentWidget() == control;
+            return FFocusInOwnPopup;
+        }
+        const bool back = FFocusInOwnPopup && static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason;
+        FFocusInOwnPopup = false;
+        return back;
+    }
+
     static bool Translate(QEvent* event, TMessage& m, TMessage& extra)
     {
         switch (event->type()) {
@@ -119,6 +139,8 @@ private:
             return false;
         }
     }
+
+    bool FFocusInOwnPopup = false;
 };
 
 } // namespace

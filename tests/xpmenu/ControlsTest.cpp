@@ -243,13 +243,17 @@ void CheckDriveBox(QWidget* window, TDriveComboBox* combo)
     GW_TRY_TRUE(combo->DroppedDown() && QApplication::activePopupWidget());
     GW_TRY_EQ(PixelAt(Shot(combo), w - 3, 4), RGB(152, 180, 226));
     EXPECT_EQ(ArrowRows(combo, kWhite), std::string(".#####..\n..###...\n...#....\n"));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(173, 195, 232))) << "the box keeps the focus";
     EXPECT_EQ(Rgb(PixelAt(Shot(combo), w - 4, 12)), Rgb(RGB(152, 180, 226)));
     EXPECT_GE(QApplication::activePopupWidget()->mapToGlobal(QPoint(0, 0)).y(), combo->mapToGlobal(QPoint(0, h)).y());
     const std::set<TColor> dropped = FieldColours(combo);
     EXPECT_TRUE(dropped.size() <= 2 && dropped.count(kWhite)) << dropped.size();
+    // The pointer goes down to the list; Escape closes it and the box is focused, not hot.
+    QTest::mouseMove(combo->view(), QPoint(10, 5));
     QTest::keyClick(combo->view(), Qt::Key_Escape);
     GW_TRY_TRUE(!combo->DroppedDown());
     GW_TRY_EQ(ArrowRows(combo, RGB(0, 0, 0)), std::string(".#####..\n..###...\n...#....\n"));
+    EXPECT_EQ(Rgb(PixelAt(Shot(combo), w - 3, 4)), Rgb(RGB(214, 225, 243)));
 }
 
 } // namespace
