@@ -147,6 +147,7 @@ TControl::TControl(QWidget* self, TComponent* owner)
     self->setMouseTracking(true);
     // The platform gives each control its own mouse messages; none reach the parent.
     self->setAttribute(Qt::WA_NoMousePropagation);
+    PrepareWindowProc(self);
     new TControlEvents(this);
 }
 

@@ -51,7 +51,7 @@ protected:
     {
         // Events that reach the control while it handles another one (a modal loop that
         // its handler runs, a message it sends itself) pass the hooks as well.
-        if (watched != parent())
+        if (watched != parent() || Hooks.empty())
             return false;
         if (OwnPopupFocusChange(static_cast<QWidget*>(watched), event))
             return false;
@@ -157,6 +157,13 @@ void HookWindowProc(QWidget* control, const void* key, TWndProc proc, bool suppr
             return;
         }
     filter->Hooks.push_back(THook{key, std::move(proc), suppressPaint});
+}
+
+void PrepareWindowProc(QWidget* control)
+{
+    // Event filters run newest first: this one, made first, runs after the others.
+    if (!TMessageFilter::Find(control))
+        new TMessageFilter(control);
 }
 
 void UnhookWindowProc(QWidget* control, const void* key)

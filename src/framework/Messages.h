@@ -60,6 +60,9 @@ using TWndProc = std::function<void(TMessage& Message)>;
 // `suppressPaint` the control's own painting is skipped: the hook paints it all, as
 // with the platform's windowless controls.
 void HookWindowProc(QWidget* control, const void* key, TWndProc proc, bool suppressPaint = false);
+// Readies `control` for hooks before it installs handling of its own: the hooks then
+// run after all of it (its mouse and resize events included).
+void PrepareWindowProc(QWidget* control);
 void UnhookWindowProc(QWidget* control, const void* key);
 bool IsWindowProcHooked(const QWidget* control, const void* key);
 
