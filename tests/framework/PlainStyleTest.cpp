@@ -109,7 +109,7 @@ TEST_F(PlainStyleTest, CheckAndRadioBoxesLieInTheirBandAtTheReadingSide)
         QWidget* Control;
         int Margin, Height;
         bool AtRight;
-    } cases[] = {{left, 3, s}, {right, 3, s, true}, {radio, 4, s - 1}};
+    } cases[] = {{left, 3, s, false}, {right, 3, s, true}, {radio, 4, s - 1, false}};
     for (const auto& c : cases) {
         const QImage image = c.Control->grab().toImage();
         const int w = image.width(), h = image.height();
