@@ -150,36 +150,53 @@ bool ListFile(const std::string& path, bool json)
         out = "{\"file\":" + Json(path) + ",\"kind\":\"" + f.KindName() + "\",\"groups\":[";
     else
         out = path + ": " + f.KindName() + ", " + std::to_string(groups.size()) + " groups\n";
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        const IconGroup& g = groups[i];
-        const std::string name = NameText(f.Catalog, g.Name);
-        if (json) {
-            out += i ? ",{" : "{";
-            out += "\"index\":" + std::to_string(i) + ",\"name\":" + (g.Name.IsId ? name : Json(name));
-            out += ",\"languages\":[";
-            for (std::size_t l = 0; l < g.Languages.size(); ++l)
-                out += (l ? "," : "") + std::to_string(g.Languages[l].Id);
-            out += "],\"images\":[";
-        } else {
-            out += "  " + std::to_string(i) + "\t" + (g.Name.IsId ? name : "'" + name + "'");
-            for (const GroupLanguage& l : g.Languages)
-                out += (&l == &g.Languages.front() ? "\tlanguages " : ",") + std::to_string(l.Id);
-            out += "\n";
+    // Groups are summarised a batch at a time, so that the heads of neighbouring
+    // groups' images are read together, while a file whose many groups all name one
+    // long directory costs no more memory than a batch.
+    constexpr std::size_t kBatch = 4096;
+    for (std::size_t first = 0; first < groups.size();) {
+        std::vector<GroupEntry> entries;
+        std::vector<std::size_t> ends;
+        for (std::size_t g = first; g < groups.size() && (g == first || entries.size() < kBatch); ++g) {
+            const auto named = f.Catalog.ReadGroupEntries(groups[g].Directory, f.Reader);
+            entries.insert(entries.end(), named.begin(), named.end());
+            ends.push_back(entries.size());
         }
-        const auto images = Summarise(f, g.Directory);
-        for (std::size_t k = 0; k < images.size(); ++k) {
-            const ImageSummary& s = images[k];
-            const char* format = s.Png ? "PNG" : "DIB";
+        const auto summaries = Summarise(f, entries);
+        for (std::size_t b = 0; b < ends.size(); ++b) {
+            const std::size_t i = first + b;
+            const IconGroup& g = groups[i];
+            const std::string name = NameText(f.Catalog, g.Name);
+            if (json) {
+                out += i ? ",{" : "{";
+                out += "\"index\":" + std::to_string(i) + ",\"name\":" + (g.Name.IsId ? name : Json(name));
+                out += ",\"languages\":[";
+                for (std::size_t l = 0; l < g.Languages.size(); ++l)
+                    out += (l ? "," : "") + std::to_string(g.Languages[l].Id);
+                out += "],\"images\":[";
+            } else {
+                out += "  " + std::to_string(i) + "\t" + (g.Name.IsId ? name : "'" + name + "'");
+                for (const GroupLanguage& l : g.Languages)
+                    out += (&l == &g.Languages.front() ? "\tlanguages " : ",") + std::to_string(l.Id);
+                out += "\n";
+            }
+            for (std::size_t k = b ? ends[b - 1] : 0; k < ends[b]; ++k) {
+                const ImageSummary& s = summaries[k];
+                const char* format = s.Png ? "PNG" : "DIB";
+                const bool firstImage = k == (b ? ends[b - 1] : 0);
+                if (json)
+                    out += std::string(firstImage ? "" : ",") + "{\"width\":" + std::to_string(s.Width) +
+                           ",\"height\":" + std::to_string(s.Height) + ",\"bits\":" + std::to_string(s.BitCount) +
+                           ",\"format\":\"" + format + "\",\"bytes\":" + std::to_string(s.Bytes) + "}";
+                else
+                    out += "    " + std::to_string(s.Width) + "x" + std::to_string(s.Height) + "\t" +
+                           std::to_string(s.BitCount) + "-bit\t" + format + "\t" + std::to_string(s.Bytes) +
+                           " bytes\n";
+            }
             if (json)
-                out += std::string(k ? "," : "") + "{\"width\":" + std::to_string(s.Width) +
-                       ",\"height\":" + std::to_string(s.Height) + ",\"bits\":" + std::to_string(s.BitCount) +
-                       ",\"format\":\"" + format + "\",\"bytes\":" + std::to_string(s.Bytes) + "}";
-            else
-                out += "    " + std::to_string(s.Width) + "x" + std::to_string(s.Height) + "\t" +
-                       std::to_string(s.BitCount) + "-bit\t" + format + "\t" + std::to_string(s.Bytes) + " bytes\n";
+                out += "]}";
         }
-        if (json)
-            out += "]}";
+        first += ends.size();
     }
     if (json)
         out += "]}\n";

@@ -109,9 +109,8 @@ std::string NameText(const IconCatalog& catalog, const ResourceName& name)
     return out;
 }
 
-std::vector<ImageSummary> Summarise(const IconFile& file, const Extent& directory)
+std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<GroupEntry>& entries)
 {
-    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Reader);
     std::vector<ImageSummary> out(entries.size());
     // The first bytes of each image tell its size, depth and format. Heads less than
     // kGap apart are read with one call: a system call costs about as much as copying

@@ -42,9 +42,11 @@ struct ImageSummary {
     bool Png = false;
     std::uint64_t Bytes = 0;
 };
-// The images of a directory, described from their own headers where they can be read,
-// else from the directory's fields.
-std::vector<ImageSummary> Summarise(const IconFile& file, const Extent& directory);
+// The images `entries` name (the entries of one group's directory, or of several
+// groups' one after the other), described from their own headers where they can be
+// read, else from the directory's fields. The headers are read in one sweep over the
+// file, those lying close together with one call.
+std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<GroupEntry>& entries);
 
 // The .ico of a group as stored (language `lang`, or the first one when -1); nullopt
 // when no image of it can be read.
