@@ -4,9 +4,9 @@
 
 #include "Mainform.h"
 #include "Profile.h"
+#include "ScratchDir.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -74,7 +74,7 @@ protected:
         return QDir::cleanPath(FFolder + QLatin1Char('/') + relative);
     }
 
-    QTemporaryDir FScratch;
+    ScratchDir FScratch;
     QString FFolder;
     std::string FIni;
     QString FStartDir;

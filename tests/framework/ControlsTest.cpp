@@ -5,12 +5,12 @@
 #include "ExtCtrls.h"
 #include "FileCtrl.h"
 #include "Forms.h"
+#include "ScratchDir.h"
 #include "StdCtrls.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QHeaderView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -219,7 +219,7 @@ TEST_F(TListFixture, DoubleClickRunsOnDblClick)
 namespace {
 
 struct TFolderFixture : ::testing::Test {
-    QTemporaryDir dir;
+    ScratchDir dir;
     QString root;
     QString saved = QDir::currentPath();
 
@@ -501,7 +501,7 @@ TEST(Dialogs, MessageBoxSeamAnswersAndRecords)
 
 TEST(Dialogs, SaveDialogSeamAsksBeforeOverwriting)
 {
-    QTemporaryDir dir;
+    ScratchDir dir;
     const QString existing = dir.path() + "/a.ico";
     QFile(existing).open(QIODevice::WriteOnly);
     TSaveDialog dialog(nullptr);

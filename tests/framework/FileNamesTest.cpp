@@ -3,6 +3,7 @@
 #include "FileCtrl.h"
 #include "Dialogs.h"
 #include "FileNames.h"
+#include "ScratchDir.h"
 #include "StdCtrls.h"
 
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -72,7 +72,7 @@ TEST(FileNamesTest, ReadableFormReadsTheChineseCodePagePartByPart)
 
 TEST(FileNamesTest, FolderFunctionsUseTheRawBytes)
 {
-    QTemporaryDir scratch;
+    ScratchDir scratch;
     const QByteArray root = QFile::encodeName(scratch.path());
     const QByteArray gb = root + "/\xCD\xBC\xB1\xEA";
     const QByteArray twin = root + "/\xCD\xBC\xB1\xEB";
@@ -99,7 +99,7 @@ TEST(FileNamesTest, FolderFunctionsUseTheRawBytes)
 
 TEST(FileNamesTest, SaveDialogOpensInACurrentFolderQtCannotName)
 {
-    QTemporaryDir scratch;
+    ScratchDir scratch;
     const QByteArray gb = QFile::encodeName(scratch.path()) + "/\xCD\xBC\xB1\xEA";
     ASSERT_EQ(::mkdir(gb.constData(), 0755), 0);
     const QString start = CurrentFolder();
@@ -127,7 +127,7 @@ TEST(FileNamesTest, SaveDialogOpensInACurrentFolderQtCannotName)
 
 TEST(FileNamesTest, AStickMountedUnderAGbNameIsADriveShownReadably)
 {
-    QTemporaryDir scratch;
+    ScratchDir scratch;
     const QByteArray root = QFile::encodeName(scratch.path());
     const QByteArray stick = root + "/\xCD\xBC\xB1\xEA";
     ASSERT_EQ(::mkdir(stick.constData(), 0755), 0);
