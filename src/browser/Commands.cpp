@@ -98,8 +98,13 @@ void TForm1::UpClick(TObject* Sender)
 
 std::vector<std::uint8_t> TForm1::FullFidelityBytes(const TListItem* Item, TIconFileType type) const
 {
+    const gw::IconFile f = gw::IconFile::Open(RowPath(Item).toStdString());
+    return FullFidelityBytes(f, Item, type);
+}
+
+std::vector<std::uint8_t> TForm1::FullFidelityBytes(const gw::IconFile& f, const TListItem* Item, TIconFileType type)
+{
     const int icon = Item->SubItems()->Strings(1).toInt();
-    gw::IconFile f = gw::IconFile::Open(RowPath(Item).toStdString());
     if (!f.Ok() || icon < 0)
         return {};
     if (type == iftOriginal)

@@ -6,6 +6,7 @@
 #include "FileNames.h"
 #include "FileWrite.h"
 #include "Icon.h"
+#include "IconFile.h"
 #include "Profile.h"
 #include "ShellApi.h"
 
@@ -98,16 +99,23 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
 {
     if (!Item)
         return nullptr;
+    // The file is read once for both the image and the file a drop target copies.
+    const gw::IconFile file = gw::IconFile::Open(RowPath(Item).toStdString());
+    // The window's 16-colour icon, made only where it is needed.
     TIcon icon;
-    icon.SetHandle(ExtractIconA(reinterpret_cast<HINSTANCE>(this), RowPath(Item).constData(),
-                                Item->SubItems()->Strings(1).toInt()));
+    auto icon16 = [&]() -> TIcon& {
+        if (!icon.GetHandle())
+            icon.SetHandle(ExtractIconA(reinterpret_cast<HINSTANCE>(this), RowPath(Item).constData(),
+                                        Item->SubItems()->Strings(1).toInt()));
+        return icon;
+    };
     // The image: the group's largest image as Save's PNG holds it; the 32x32 icon where
     // the reader has no group to give (a row whose file changed since the scan).
-    std::vector<std::uint8_t> largest = FullFidelityBytes(Item, iftPng);
+    std::vector<std::uint8_t> largest = FullFidelityBytes(file, Item, iftPng);
     QByteArray png(reinterpret_cast<const char*>(largest.data()), qsizetype(largest.size()));
     QImage image = QImage::fromData(png, "PNG");
     if (image.isNull()) {
-        image = HIconToImage(icon.GetHandle());
+        image = HIconToImage(icon16().GetHandle());
         if (image.isNull())
             return nullptr;
         png.clear();
@@ -124,9 +132,9 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
     // process.
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = FIconFileType == iftIcon16 ? icon.Encoded()
+        bytes = FIconFileType == iftIcon16 ? icon16().Encoded()
                 : FIconFileType == iftPng  ? std::move(largest)
-                                           : FullFidelityBytes(Item, FIconFileType);
+                                           : FullFidelityBytes(file, Item, FIconFileType);
     } catch (const std::exception&) {
         // An icon the writer cannot encode still goes as an image.
     }

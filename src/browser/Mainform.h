@@ -23,6 +23,10 @@
 #include <memory>
 #include <vector>
 
+namespace gw {
+struct IconFile;
+}
+
 class TForm1 : public TNeoForm {
     Q_OBJECT
 public:
@@ -234,8 +238,11 @@ private:
     // Keys and gestures of the desktop: F1, Ctrl+Q, Ctrl+C, dragging rows out.
     void BindDesktopCommands();
     // The row's icon as a full-fidelity file: the group as stored (iftOriginal) or its
-    // largest image as PNG (iftPng); empty when the file holds no such icon.
+    // largest image as PNG (iftPng); empty when the file holds no such icon. The second
+    // form reads it from the row's file already open.
     std::vector<std::uint8_t> FullFidelityBytes(const TListItem* Item, TIconFileType type) const;
+    static std::vector<std::uint8_t> FullFidelityBytes(const gw::IconFile& file, const TListItem* Item,
+                                                       TIconFileType type);
     // Where dragged and copied icons are written; made on first use, removed at exit.
     std::unique_ptr<QTemporaryDir> FScratchFolder;
 };
