@@ -163,7 +163,7 @@ bool ListFile(const std::string& path, bool json)
             ends.push_back(entries.size());
         }
         const auto summaries = Summarise(f, entries);
-        for (std::size_t b = 0; b < ends.size(); ++b) {
+        for (std::size_t b = 0, begin = 0; b < ends.size(); begin = ends[b++]) {
             const std::size_t i = first + b;
             const IconGroup& g = groups[i];
             const std::string name = NameText(f.Catalog, g.Name);
@@ -180,12 +180,11 @@ bool ListFile(const std::string& path, bool json)
                     out += (&l == &g.Languages.front() ? "\tlanguages " : ",") + std::to_string(l.Id);
                 out += "\n";
             }
-            for (std::size_t k = b ? ends[b - 1] : 0; k < ends[b]; ++k) {
+            for (std::size_t k = begin; k < ends[b]; ++k) {
                 const ImageSummary& s = summaries[k];
                 const char* format = s.Png ? "PNG" : "DIB";
-                const bool firstImage = k == (b ? ends[b - 1] : 0);
                 if (json)
-                    out += std::string(firstImage ? "" : ",") + "{\"width\":" + std::to_string(s.Width) +
+                    out += std::string(k == begin ? "" : ",") + "{\"width\":" + std::to_string(s.Width) +
                            ",\"height\":" + std::to_string(s.Height) + ",\"bits\":" + std::to_string(s.BitCount) +
                            ",\"format\":\"" + format + "\",\"bytes\":" + std::to_string(s.Bytes) + "}";
                 else

@@ -59,7 +59,7 @@ void DrawCombo(const QStyleOptionComboBox* cb, QPainter* p, const QRect& arrowRe
 }
 
 void DrawGroupBox(const QStyleOptionGroupBox* gb, QPainter* p, const QRect& frame, const QRect& label,
-                  const QStyle* style, const QWidget* widget)
+                  const QStyle* style)
 {
     const QPalette& pal = gb->palette;
     if (gb->subControls & QStyle::SC_GroupBoxFrame) {
@@ -77,7 +77,6 @@ void DrawGroupBox(const QStyleOptionGroupBox* gb, QPainter* p, const QRect& fram
         style->drawItemText(p, label, Qt::AlignCenter | Qt::TextShowMnemonic, pal, gb->state & QStyle::State_Enabled,
                             gb->text, QPalette::WindowText);
     }
-    Q_UNUSED(widget);
 }
 
 } // namespace
@@ -208,7 +207,7 @@ void TPlainStyle::drawComplexControl(ComplexControl control, const QStyleOptionC
         if (gb && !(gb->subControls & SC_GroupBoxCheckBox)) {
             painter->save();
             DrawGroupBox(gb, painter, subControlRect(control, option, SC_GroupBoxFrame, widget),
-                         subControlRect(control, option, SC_GroupBoxLabel, widget), this, widget);
+                         subControlRect(control, option, SC_GroupBoxLabel, widget), this);
             painter->restore();
             return;
         }
