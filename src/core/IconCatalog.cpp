@@ -461,7 +461,8 @@ void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits
                      [](const IconEntry& a, const IconEntry& b) { return a.Id < b.Id; });
     std::unordered_set<std::string> seen;
     for (Pending& g : groups) {
-        std::string key = g.Name.IsId ? "#" + std::to_string(g.Name.Id) : "$" + g.Name.Text;
+        std::string key(1, g.Name.IsId ? '#' : '$');
+        key += g.Name.IsId ? std::to_string(g.Name.Id) : g.Name.Text;
         if (seen.insert(key).second)
             AddGroup(std::move(g.Name), g.Data, limits);
     }
