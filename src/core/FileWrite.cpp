@@ -19,7 +19,7 @@ int RenameNoReplaceCall(const char* from, const char* to)
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
 
-Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod}; }
+Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod, ::fsync}; }
 
 Operations gOperations = Defaults();
 
@@ -98,6 +98,11 @@ int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t s
     // mode they give every file, which is no reason to fail.
     if (!err)
         (void)gOperations.Fchmod(fd, like ? like->st_mode & 07777 : DefaultFileMode());
+    // A file that is to take another's place is on the disk before the rename: else a
+    // crash, or a stick pulled out, can leave the name with neither file's contents.
+    // Errors found only now (a full disk on flushing) keep the old file as it was.
+    if (!err && like && gOperations.Fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
     if (::close(fd) != 0 && !err)
         err = errno;
     if (err)

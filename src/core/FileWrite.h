@@ -27,10 +27,10 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 // super-user. Returns 0 or the errno of the failure; a failure leaves an existing
 // file as it was and creates nothing.
 //
-// The bytes go to a temporary file that replaces the file. Where that cannot keep
-// the file's identity (several hard links) or the folder refuses new files while the
-// file itself may be written, the file is rewritten in place, its old contents kept
-// aside and put back if the write fails.
+// The bytes go to a temporary file that is synced to the disk and then replaces the
+// file. Where that cannot keep the file's identity (several hard links) or the folder
+// refuses new files while the file itself may be written, the file is rewritten in
+// place, its old contents kept aside and put back if the write fails.
 int Replace(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 // The system calls whose refusal differs between file systems, replaceable by tests
@@ -39,6 +39,7 @@ struct Operations {
     int (*Link)(const char* from, const char* to);
     int (*RenameNoReplace)(const char* from, const char* to);
     int (*Fchmod)(int fd, mode_t mode);
+    int (*Fsync)(int fd);
 };
 Operations& Seam();
 void ResetSeam();

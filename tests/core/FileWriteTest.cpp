@@ -37,8 +37,10 @@ int Replace(const std::string& path, const Bytes& b) { return FileWrite::Replace
 int gLinkError = 0;
 int gRenameError = 0;
 bool gChmodRefused = false;
+int gFsyncError = 0;
 int gLinks = 0;
 int gRenames = 0;
+int gFsyncs = 0;
 // Created by "another program" just before the exclusive rename is refused.
 std::string gIntruder;
 
@@ -46,7 +48,8 @@ class FileWriteSeamTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gLinks = gRenames = 0;
+        gLinks = gRenames = gFsyncs = 0;
+        gFsyncError = 0;
         gIntruder.clear();
         FileWrite::Operations& ops = FileWrite::Seam();
         ops.Link = [](const char* from, const char* to) {
@@ -74,6 +77,14 @@ protected:
             }
             return ::fchmod(fd, mode);
         };
+        ops.Fsync = [](int fd) {
+            ++gFsyncs;
+            if (gFsyncError) {
+                errno = gFsyncError;
+                return -1;
+            }
+            return ::fsync(fd);
+        };
     }
     void TearDown() override { FileWrite::ResetSeam(); }
 };
@@ -93,6 +104,37 @@ const Refusals kFileSystems[] = {
     {"old kernel: no link, no renameat2", ENOSYS, ENOSYS, false, 1, 1},
     {"links unsupported, flags unsupported", EOPNOTSUPP, EOPNOTSUPP, true, 1, 1},
 };
+
+TEST_F(FileWriteSeamTest, AReplacementReachesTheDiskBeforeItTakesTheName)
+{
+    TempDir dir;
+    auto inode = [&](const char* name) {
+        struct stat st {};
+        ::stat((dir / name).c_str(), &st);
+        return st.st_ino;
+    };
+    // New names put no user's file at risk, and are not held up.
+    EXPECT_EQ(WriteNew(dir / "new.ico", NewBytes()), 0);
+    EXPECT_EQ(Replace(dir / "missing.ico", NewBytes()), 0);
+    EXPECT_EQ(gFsyncs, 0);
+
+    WriteBytes(dir / "old.ico", kOld);
+    const ino_t before = inode("old.ico");
+    EXPECT_EQ(Replace(dir / "old.ico", NewBytes(100)), 0);
+    EXPECT_EQ(gFsyncs, 1);
+    EXPECT_NE(inode("old.ico"), before) << "replaced by the synced file";
+    EXPECT_EQ(ReadBytes(dir / "old.ico"), NewBytes(100));
+
+    // A sync that fails (a full disk found on flushing) never gets to the rename: the
+    // file is rewritten in place instead, where a failure puts the old bytes back.
+    gFsyncError = ENOSPC;
+    const ino_t kept = inode("old.ico");
+    EXPECT_EQ(Replace(dir / "old.ico", NewBytes(200)), 0);
+    EXPECT_EQ(gFsyncs, 2);
+    EXPECT_EQ(inode("old.ico"), kept);
+    EXPECT_EQ(ReadBytes(dir / "old.ico"), NewBytes(200));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"missing.ico", "new.ico", "old.ico"}));
+}
 
 TEST_F(FileWriteSeamTest, EveryWayOfTakingANewNameKeepsItsPromises)
 {
