@@ -1,6 +1,8 @@
 // Profile (INI) files: the program's own reader and writer, and where its settings live.
 #include "Profile.h"
 
+#include "FileWrite.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -436,7 +438,37 @@ void TIniFile::Flush() const
     // A symbolic link stays a link: the file it points to is replaced, also when that
     // file does not exist yet.
     const std::string target = ResolveLinks(FWriteFileName);
+    std::error_code ec;
+    std::filesystem::create_directories(FolderOf(target), ec);
 
+    std::string content = FByteOrderMark ? kByteOrderMark : "";
+    for (const std::string& line : FLines)
+        content += line + FNewline;
+    if (FTailFd >= 0) {
+        FlushWithTail(target, content);
+        return;
+    }
+    // The whole file is in memory: the common writer keeps its mode, owner and links,
+    // and refuses a read-only file also for the super-user.
+    switch (FileWrite::Replace(target, reinterpret_cast<const std::uint8_t*>(content.data()), content.size())) {
+    case 0:
+        return;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        throw EIniFileException("Cannot write " + FWriteFileName + ": the file is read-only");
+    case EISDIR:
+    case EINVAL:
+        throw EIniFileException("Cannot write " + FWriteFileName + ": not a regular file");
+    default:
+        throw EIniFileException("Cannot write " + FWriteFileName);
+    }
+}
+
+// A file too long to hold has its unread rest copied from the open original after the
+// lines in memory, into a new file that then takes the old one's place.
+void TIniFile::FlushWithTail(const std::string& target, const std::string& content) const
+{
     mode_t mode = 0666;
     struct stat st {};
     if (::stat(target.c_str(), &st) == 0) {
@@ -452,22 +484,11 @@ void TIniFile::Flush() const
         mode &= ~mask;
     }
 
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const std::string folder = FolderOf(target);
-    fs::create_directories(folder, ec);
-
-    std::string content = FByteOrderMark ? kByteOrderMark : "";
-    for (const std::string& line : FLines)
-        content += line + FNewline;
-
-    std::string temp = JoinPath(folder, ".glimmerwick-ini-XXXXXX");
+    std::string temp = JoinPath(FolderOf(target), ".glimmerwick-ini-XXXXXX");
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         throw EIniFileException("Cannot create a file beside " + FWriteFileName);
-    bool ok = WriteAll(fd, content.data(), content.size());
-    if (ok && FTailFd >= 0)
-        ok = CopyRest(FTailFd, FTailOffset, fd);
+    bool ok = WriteAll(fd, content.data(), content.size()) && CopyRest(FTailFd, FTailOffset, fd);
     // File systems without modes (FAT) refuse fchmod; the file keeps the mode they give.
     (void)::fchmod(fd, mode);
     ok = ok && ::fsync(fd) == 0;

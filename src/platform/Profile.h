@@ -59,6 +59,7 @@ protected:
     bool FDeferred = false;
 
 private:
+    void FlushWithTail(const std::string& target, const std::string& content) const;
     void Load();
     std::optional<std::string> Find(const std::string& section, const std::string& key) const;
     void Store(const std::string& section, const std::string& key, const std::string& value);

@@ -352,6 +352,31 @@ TEST_F(ProfileTest, DirectoryInPlaceOfTheFileGivesDefaults)
     EXPECT_TRUE(fs::is_directory(FFile));
 }
 
+TEST_F(ProfileTest, SettingsFileKeepsItsLinksAndOwner)
+{
+    // A settings file shared through a hard link, and (when the checks run as root) one
+    // that belongs to another user, as when the program is started with sudo.
+    Put("[Access]\nLast=0\n");
+    const fs::path link = FFolder / "shared.INI";
+    fs::create_hard_link(FFile, link);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(FFile.c_str(), 65534, 65534), 0);
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat(FFile.c_str(), &before), 0);
+
+    TIniFile(FFile).WriteBool("Access", "Last", true);
+    EXPECT_TRUE(TIniFile(link.string()).ReadBool("Access", "Last", false)) << "written through both names";
+    struct stat after {};
+    ASSERT_EQ(::stat(FFile.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(FilesInFolder(), 2u);
+}
+
 TEST_F(ProfileTest, WriteThroughSymlinkReplacesTheTarget)
 {
     fs::path real = FFolder / "real.INI";
