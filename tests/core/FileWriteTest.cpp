@@ -319,6 +319,15 @@ TEST(FileWriteFat, NewNamesAndReplacementWorkAndAFullDiskDamagesNothing)
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"a0.ico", "filler", "old.ico"}));
+
+    // A shorter replacement fits in the old file's own clusters: with no room for a
+    // temporary file it is rewritten in place, and ends where the new bytes end.
+    const Bytes shorter = NewBytes(300);
+    std::filesystem::remove(fat / "filler");
+    WriteBytes(fat / "long.ico", NewBytes(3000));
+    fat.Fill();
+    EXPECT_EQ(Replace(fat / "long.ico", shorter), 0);
+    EXPECT_EQ(ReadBytes(fat / "long.ico"), shorter);
 }
 
 } // namespace
