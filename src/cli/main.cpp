@@ -549,5 +549,9 @@ int main(int argc, char** argv)
         std::fputs(kUsageText, stdout);
         return kOk;
     }
+    if (command == "--version") {
+        std::fputs("glimmerwick-cli " GW_VERSION "\n", stdout);
+        return kOk;
+    }
     return Usage(("unknown command " + command).c_str());
 }

@@ -230,6 +230,12 @@ TEST(CliExitCodes, ScriptsCanTellWhatHappened)
         EXPECT_EQ(r.Code, c.Code) << shown;
     }
     EXPECT_EQ(ReadBytes(dir / "plain"), (std::vector<std::uint8_t>{1, 2, 3})) << "never replaced without --force";
+
+    const Ran help = Cli({"--help"}), version = Cli({"--version"});
+    EXPECT_EQ(help.Code, 0);
+    EXPECT_EQ(help.Out.rfind("usage: glimmerwick-cli list", 0), 0u) << help.Out;
+    EXPECT_EQ(version.Code, 0);
+    EXPECT_EQ(version.Out, "glimmerwick-cli " GW_VERSION "\n");
 }
 
 TEST(CliExtract, SelectsByIndexNameAndLanguage)
