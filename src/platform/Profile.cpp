@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
@@ -450,18 +451,18 @@ void TIniFile::Flush() const
     }
     // The whole file is in memory: the common writer keeps its mode, owner and links,
     // and refuses a read-only file also for the super-user.
-    switch (FileWrite::Replace(target, reinterpret_cast<const std::uint8_t*>(content.data()), content.size())) {
+    const int err = FileWrite::Replace(target, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+    switch (err) {
     case 0:
         return;
     case EACCES:
-    case EPERM:
     case EROFS:
         throw EIniFileException("Cannot write " + FWriteFileName + ": the file is read-only");
     case EISDIR:
     case EINVAL:
         throw EIniFileException("Cannot write " + FWriteFileName + ": not a regular file");
     default:
-        throw EIniFileException("Cannot write " + FWriteFileName);
+        throw EIniFileException("Cannot write " + FWriteFileName + ": " + std::strerror(err));
     }
 }
 
