@@ -155,26 +155,47 @@ int ResolveLinks(const std::string& path, std::string& out)
     return ELOOP;
 }
 
+// Gives the open file `fd` the length `size` where it has another. fusefat refuses a
+// truncation to the length a file already has.
+int SetLength(int fd, std::size_t size)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return errno;
+    if (st.st_size != off_t(size) && ::ftruncate(fd, off_t(size)) != 0)
+        return errno;
+    return 0;
+}
+
 // Rewrites the file `path` (seen as `before`) in place: its identity, links, mode and
 // owner stay. The old contents are kept aside and put back when the write fails.
 int RewriteInPlace(const std::string& path, const struct stat& before, const std::uint8_t* data, std::size_t size)
 {
     // Non-blocking, so that a FIFO put in the file's place meanwhile cannot hang the open.
-    bool readable = true;
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0 && errno == EACCES) {
-        readable = false;
-        fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK);
-    }
+    constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
+    auto same = [&](int fd, struct stat& st) {
+        return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == before.st_dev &&
+               st.st_ino == before.st_ino;
+    };
+    const int fd = ::open(path.c_str(), O_WRONLY | kFlags);
     if (fd < 0)
         return errno;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != before.st_dev || st.st_ino != before.st_ino) {
+    if (!same(fd, st)) {
         ::close(fd);
         return EAGAIN;
     }
+    // The old contents are read through a descriptor of their own: fusefat loses the
+    // writes made through a descriptor that has read a short file.
     std::vector<std::uint8_t> old;
-    const bool kept = readable && st.st_size <= kMaxKeptAside && ReadAllAt(fd, old, st.st_size);
+    bool kept = false;
+    if (st.st_size <= kMaxKeptAside) {
+        const int in = ::open(path.c_str(), O_RDONLY | kFlags);
+        struct stat inSt;
+        kept = in >= 0 && same(in, inSt) && ReadAllAt(in, old, st.st_size);
+        if (in >= 0)
+            ::close(in);
+    }
     // Room for the new contents first, where the file system can promise it.
     if (off_t(size) > st.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size)) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL) {
@@ -183,15 +204,15 @@ int RewriteInPlace(const std::string& path, const struct stat& before, const std
         return err;
     }
     int err = WriteAllAt(fd, data, size, 0);
-    if (!err && ::ftruncate(fd, off_t(size)) != 0)
-        err = errno;
+    if (!err)
+        err = SetLength(fd, size);
     // Late errors (a full disk found on flushing) show here, while the old contents
     // can still be put back.
     if (!err && ::fdatasync(fd) != 0 && errno != EINVAL)
         err = errno;
     if (err && kept) {
         WriteAllAt(fd, old.data(), old.size(), 0);
-        (void)::ftruncate(fd, st.st_size);
+        (void)SetLength(fd, old.size());
         (void)::fdatasync(fd);
     }
     if (::close(fd) != 0 && !err)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
@@ -375,6 +376,35 @@ TEST_F(ProfileTest, SettingsFileKeepsItsLinksAndOwner)
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(FilesInFolder(), 2u);
+}
+
+TEST(ProfileOnFat, SettingsOnAFullStickAreKeptOrReplacedWhole)
+{
+    // The program run from a USB stick keeps its settings beside it.
+    gwtest::FatImage fat;
+    if (!fat.Mounted())
+        GTEST_SKIP() << "no FAT image: " << fat.Why();
+    const std::string file = fat / "GLIMMERWICK.INI";
+    {
+        TIniFile ini(file);
+        ini.WriteString("Init", "Directory", std::string(600, 'a'));
+        ini.WriteBool("Access", "Last", true);
+    }
+    fat.Fill();
+    TIniFile ini(file);
+    // Longer: no room anywhere, and the stored settings stay as they were.
+    EXPECT_THROW(ini.WriteString("Init", "Directory", std::string(5000, 'b')), EIniFileException);
+    // Shorter, and as long: the file fits in its own space and is rewritten there.
+    ini.WriteString("Init", "Directory", "/media/stick");
+    ini.WriteBool("Access", "Last", false);
+    TIniFile again(file);
+    EXPECT_EQ(again.ReadString("Init", "Directory", ""), "/media/stick");
+    EXPECT_FALSE(again.ReadBool("Access", "Last", true));
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(fat.Path()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"GLIMMERWICK.INI", "filler"}));
 }
 
 TEST_F(ProfileTest, WriteThroughSymlinkReplacesTheTarget)

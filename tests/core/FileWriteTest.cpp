@@ -320,14 +320,17 @@ TEST(FileWriteFat, NewNamesAndReplacementWorkAndAFullDiskDamagesNothing)
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"a0.ico", "filler", "old.ico"}));
 
-    // A shorter replacement fits in the old file's own clusters: with no room for a
-    // temporary file it is rewritten in place, and ends where the new bytes end.
-    const Bytes shorter = NewBytes(300);
+    // With no room for a temporary file, the file is rewritten in place: a shorter one
+    // ends where its new bytes end, and one as long is written all the same.
     std::filesystem::remove(fat / "filler");
-    WriteBytes(fat / "long.ico", NewBytes(3000));
+    WriteBytes(fat / "small.ico", NewBytes(1500));
     fat.Fill();
-    EXPECT_EQ(Replace(fat / "long.ico", shorter), 0);
-    EXPECT_EQ(ReadBytes(fat / "long.ico"), shorter);
+    EXPECT_EQ(Replace(fat / "small.ico", NewBytes(300)), 0);
+    EXPECT_EQ(ReadBytes(fat / "small.ico"), NewBytes(300));
+    std::filesystem::remove(fat / "filler");  // and fill again what the shorter file gave back
+    fat.Fill();
+    EXPECT_EQ(Replace(fat / "small.ico", Bytes(300, 'x')), 0);
+    EXPECT_EQ(ReadBytes(fat / "small.ico"), Bytes(300, 'x'));
 }
 
 } // namespace
