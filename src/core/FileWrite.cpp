@@ -44,23 +44,6 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Writes everything at `offset`; 0 or the errno.
-int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset)
-{
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, data + done, size - done, offset + off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return errno;
-        if (n == 0)
-            return EIO;
-        done += std::size_t(n);
-    }
-    return 0;
-}
-
 bool ReadAllAt(int fd, std::vector<std::uint8_t>& out, off_t size)
 {
     out.resize(std::size_t(size));
@@ -126,34 +109,6 @@ int CreateExclusive(const std::string& path, const std::uint8_t* data, std::size
 
 bool NoHardLinks(int err) { return err == EPERM || err == ENOSYS || err == EOPNOTSUPP; }
 bool NoExclusiveRename(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
-
-// Follows symbolic links at the end of `path` to the name that is to be written.
-int ResolveLinks(const std::string& path, std::string& out)
-{
-    std::string current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st;
-        if (::lstat(current.c_str(), &st) != 0) {
-            if (errno != ENOENT)
-                return errno;
-            out = current;
-            return 0;
-        }
-        if (!S_ISLNK(st.st_mode)) {
-            out = current;
-            return 0;
-        }
-        std::vector<char> buffer(PATH_MAX + 1);
-        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
-        if (n < 0)
-            return errno;
-        if (std::size_t(n) >= buffer.size())
-            return ENAMETOOLONG;
-        const std::string link(buffer.data(), std::size_t(n));
-        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
-    }
-    return ELOOP;
-}
 
 // Gives the open file `fd` the length `size` where it has another. fusefat refuses a
 // truncation to the length a file already has.
@@ -221,6 +176,49 @@ int RewriteInPlace(const std::string& path, const struct stat& before, const std
 }
 
 } // namespace
+
+int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset)
+{
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, data + done, size - done, offset + off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return EIO;
+        done += std::size_t(n);
+    }
+    return 0;
+}
+
+int ResolveLinks(const std::string& path, std::string& out)
+{
+    std::string current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(current.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                return errno;
+            out = current;
+            return 0;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            out = current;
+            return 0;
+        }
+        std::vector<char> buffer(PATH_MAX + 1);
+        const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
+        if (n < 0)
+            return errno;
+        if (std::size_t(n) >= buffer.size())
+            return ENAMETOOLONG;
+        const std::string link(buffer.data(), std::size_t(n));
+        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+    }
+    return ELOOP;
+}
 
 Operations& Seam() { return gOperations; }
 void ResetSeam() { gOperations = Defaults(); }

@@ -33,6 +33,14 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 // place, its old contents kept aside and put back if the write fails.
 int Replace(const std::string& path, const std::uint8_t* data, std::size_t size);
 
+// Writes all `size` bytes at `offset` of the open file `fd`; 0 or the errno.
+int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset);
+
+// Follows symbolic links at the end of `path` to the name that is to be written,
+// which need not exist: a link whose target is missing is written through. 0 or the
+// errno (ELOOP after 40 links).
+int ResolveLinks(const std::string& path, std::string& out);
+
 // The system calls whose refusal differs between file systems, replaceable by tests
 // that play such a file system. Each returns 0 or -1 with errno set, as the call does.
 struct Operations {

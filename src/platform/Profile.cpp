@@ -177,42 +177,10 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Follows a chain of symbolic links to the file it ends in, which need not exist: a
-// link whose target is missing is written through, not replaced.
-std::string ResolveLinks(std::string path)
+// Copies `from` from `offset` to its end into `to` at `at`.
+bool CopyRest(int from, std::uint64_t offset, int to, off_t at)
 {
-    for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return path;
-        std::string target(std::size_t(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n < 0 || std::size_t(n) > target.size())
-            throw EIniFileException("Cannot resolve " + path);
-        target.resize(std::size_t(n));
-        path = !target.empty() && target[0] == '/' ? target : JoinPath(FolderOf(path), target);
-    }
-    throw EIniFileException("Too many links at " + path);
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
-// Copies `from` from `offset` to its end into `to`.
-bool CopyRest(int from, std::uint64_t offset, int to)
-{
-    char buffer[65536];
+    std::uint8_t buffer[65536];
     for (;;) {
         const ssize_t n = ::pread(from, buffer, sizeof buffer, off_t(offset));
         if (n < 0 && errno == EINTR)
@@ -221,11 +189,14 @@ bool CopyRest(int from, std::uint64_t offset, int to)
             return false;
         if (n == 0)
             return true;
-        if (!WriteAll(to, buffer, std::size_t(n)))
+        if (FileWrite::WriteAllAt(to, buffer, std::size_t(n), at) != 0)
             return false;
         offset += std::uint64_t(n);
+        at += n;
     }
 }
+
+const std::uint8_t* AsBytes(const std::string& s) { return reinterpret_cast<const std::uint8_t*>(s.data()); }
 
 const char kByteOrderMark[] = "\xEF\xBB\xBF";
 
@@ -438,7 +409,9 @@ void TIniFile::Flush() const
 
     // A symbolic link stays a link: the file it points to is replaced, also when that
     // file does not exist yet.
-    const std::string target = ResolveLinks(FWriteFileName);
+    std::string target;
+    if (const int err = FileWrite::ResolveLinks(FWriteFileName, target))
+        throw EIniFileException("Cannot resolve " + FWriteFileName + ": " + std::strerror(err));
     std::error_code ec;
     std::filesystem::create_directories(FolderOf(target), ec);
 
@@ -451,7 +424,7 @@ void TIniFile::Flush() const
     }
     // The whole file is in memory: the common writer keeps its mode, owner and links,
     // and refuses a read-only file also for the super-user.
-    const int err = FileWrite::Replace(target, reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
+    const int err = FileWrite::Replace(target, AsBytes(content), content.size());
     switch (err) {
     case 0:
         return;
@@ -489,7 +462,8 @@ void TIniFile::FlushWithTail(const std::string& target, const std::string& conte
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         throw EIniFileException("Cannot create a file beside " + FWriteFileName);
-    bool ok = WriteAll(fd, content.data(), content.size()) && CopyRest(FTailFd, FTailOffset, fd);
+    bool ok = FileWrite::WriteAllAt(fd, AsBytes(content), content.size(), 0) == 0 &&
+              CopyRest(FTailFd, FTailOffset, fd, off_t(content.size()));
     // File systems without modes (FAT) refuse fchmod; the file keeps the mode they give.
     (void)::fchmod(fd, mode);
     ok = ok && ::fsync(fd) == 0;
