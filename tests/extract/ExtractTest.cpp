@@ -103,6 +103,17 @@ protected:
         ASSERT_TRUE(QFile::copy(from, to)) << relative.toStdString();
     }
 
+    // Folders source/d0 .. source/d(count - 1), each with a link `name` to the .ico file.
+    void LinkIcoIntoFolders(int count, const QString& name)
+    {
+        for (int i = 0; i < count; ++i) {
+            const QString folder = MakeFolder(QStringLiteral("source/d%1").arg(i));
+            ASSERT_EQ(::symlink(QFile::encodeName(FIco).constData(),
+                                QFile::encodeName(folder + QLatin1Char('/') + name).constData()),
+                      0);
+        }
+    }
+
     TForm1* Open(const QString& folder)
     {
         WriteIni(AllKeysFile("1", folder.toStdString(), "1"));
@@ -331,10 +342,9 @@ TEST_F(ExtractTest, AFolderTreeIsWalkedFolderByFolderAndNeverItsOutput)
 TEST_F(ExtractTest, AWideTreeNeedsOneWorker)
 {
     const int width = 400;
-    for (int i = 0; i < width; ++i)
-        ASSERT_EQ(::symlink(QFile::encodeName(FIco).constData(),
-                            QFile::encodeName(MakeFolder(QStringLiteral("source/d%1").arg(i)) + QStringLiteral("/i.ico")).constData()),
-                  0);
+    LinkIcoIntoFolders(width, QStringLiteral("i.ico"));
+    if (HasFatalFailure())
+        return;
     TForm1* f = Open(FSource);
     AnswerDialog(FOut);
     f->ExtractFromMultiFolderClick(nullptr);
@@ -493,10 +503,9 @@ TEST_F(ExtractTest, AWalkEndedByAnErrorStillEndsTheCommand)
 TEST_F(ExtractTest, ManyFilesOfOneNameLookAtEachTakenNameOnce)
 {
     const int folders = 300;
-    for (int i = 0; i < folders; ++i)
-        ASSERT_EQ(::symlink(QFile::encodeName(FIco).constData(),
-                            QFile::encodeName(MakeFolder(QStringLiteral("source/d%1").arg(i)) + QStringLiteral("/setup.ico")).constData()),
-                  0);
+    LinkIcoIntoFolders(folders, QStringLiteral("setup.ico"));
+    if (HasFatalFailure())
+        return;
     TForm1* f = Open(FSource);
     const long long before = FreeNameLookups();
     AnswerDialog(FOut);
