@@ -107,8 +107,10 @@ std::vector<std::uint8_t> TForm1::FullFidelityBytes(const gw::IconFile& f, const
     const int icon = Item->SubItems()->Strings(1).toInt();
     if (!f.Ok() || icon < 0)
         return {};
-    if (type == iftOriginal)
-        return gw::GroupIco(f, std::size_t(icon)).value_or(std::vector<std::uint8_t>());
+    if (type == iftOriginal) {
+        auto ico = gw::GroupIco(f, std::size_t(icon));
+        return ico ? std::move(*ico) : std::vector<std::uint8_t>();
+    }
     auto image = gw::GroupImageAt(f, std::size_t(icon), 0);
     auto png = image ? gw::EncodePng(*image) : std::nullopt;
     return png.value_or(std::vector<std::uint8_t>());

@@ -49,15 +49,17 @@ struct Status {
 };
 
 // Writes one result, saying why when it cannot; false when nothing was written.
-// Without `force` an existing name is never replaced.
-bool WriteResultFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool force)
+// Without `force` an existing name is never replaced; with `within`, a link is
+// followed only to a file in that folder.
+bool WriteResultFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool force,
+                     const std::string& within = {})
 {
-    const int err = force ? FileWrite::Replace(path, bytes.data(), bytes.size())
+    const int err = force ? FileWrite::Replace(path, bytes.data(), bytes.size(), within)
                           : FileWrite::WriteNew(path, bytes.data(), bytes.size());
     if (err == EEXIST && !force)
         Say(path, "exists (--force replaces it)");
     else if (err)
-        Say(path, std::strerror(err));
+        Say(path, FileWrite::ErrorText(err));
     return err == 0;
 }
 
@@ -331,7 +333,7 @@ void ExtractFile(const ExtractOptions& o, const std::string& path, const std::st
         for (long lang : languages) {
             auto ico = GroupIco(f, i, int(lang));
             if (!ico) {
-                Say(path, "icon " + std::to_string(i) + ": no image can be read");
+                Say(path, "icon " + std::to_string(i) + ": " + ico.Err().Context);
                 status.SomeFailed = true;
                 continue;
             }
@@ -340,7 +342,7 @@ void ExtractFile(const ExtractOptions& o, const std::string& path, const std::st
                 status.WriteFailed = true;
                 return;
             }
-            if (!WriteResultFile(outDir + "/" + OutputName(o, f, file, i, lang), *ico, o.Force))
+            if (!WriteResultFile(outDir + "/" + OutputName(o, f, file, i, lang), *ico, o.Force, outDir))
                 status.WriteFailed = true;
         }
     }

@@ -63,8 +63,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "glimmerwick-thumbnailer: %s: no image can be decoded\n", in);
         return 1;
     }
-    if (const int err = FileWrite::Replace(out, png->data(), png->size())) {
-        std::fprintf(stderr, "glimmerwick-thumbnailer: %s: %s\n", out, std::strerror(err));
+    if (const int err = FileWrite::Overwrite(out, png->data(), png->size())) {
+        std::fprintf(stderr, "glimmerwick-thumbnailer: %s: %s\n", out, FileWrite::ErrorText(err));
         return 3;
     }
     return 0;

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace FileWrite {
@@ -193,6 +195,15 @@ int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset)
     return 0;
 }
 
+const char* ErrorText(int err)
+{
+    switch (err) {
+    case kForeignLink: return "refusing to follow a link owned by another user";
+    case kLinkLeavesFolder: return "refusing to follow a link out of the output folder";
+    default: return std::strerror(err);
+    }
+}
+
 int ResolveLinks(const std::string& path, std::string& out)
 {
     std::string current = path;
@@ -208,6 +219,15 @@ int ResolveLinks(const std::string& path, std::string& out)
             out = current;
             return 0;
         }
+        // The links are followed here, not by the kernel, so its rule for links in
+        // shared folders (/tmp) is kept here: another user's link there may lead a
+        // privileged writer to any file.
+        struct stat folder;
+        if (::stat(FolderOf(current).c_str(), &folder) != 0)
+            return errno;
+        if ((folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() &&
+            st.st_uid != folder.st_uid)
+            return kForeignLink;
         std::vector<char> buffer(PATH_MAX + 1);
         const ssize_t n = ::readlink(current.c_str(), buffer.data(), buffer.size());
         if (n < 0)
@@ -245,13 +265,34 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
     return err;
 }
 
-int Replace(const std::string& path, const std::uint8_t* data, std::size_t size)
+namespace {
+
+// True when `path` lies in the folder `within` or below it, both as the file system
+// resolves them.
+bool LiesWithin(const std::string& path, const std::string& within)
+{
+    char* folder = ::realpath(FolderOf(path).c_str(), nullptr);
+    char* root = ::realpath(within.c_str(), nullptr);
+    bool inside = false;
+    if (folder && root) {
+        const std::string f(folder), r(root);
+        inside = f == r || (f.size() > r.size() && f.compare(0, r.size(), r) == 0 && (r == "/" || f[r.size()] == '/'));
+    }
+    std::free(folder);
+    std::free(root);
+    return inside;
+}
+
+int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within,
+                  bool inPlace)
 {
     if (path.empty())
         return ENOENT;
     std::string target;
     if (const int err = ResolveLinks(path, target))
         return err;
+    if (!within.empty() && target != path && !LiesWithin(target, within))
+        return kLinkLeavesFolder;
     const std::string folder = FolderOf(target);
     struct stat st;
     if (::lstat(target.c_str(), &st) != 0) {
@@ -277,7 +318,7 @@ int Replace(const std::string& path, const std::uint8_t* data, std::size_t size)
     // write was still marked read-only by its owner, and stays as it is.
     if ((st.st_mode & 0222) == 0)
         return EACCES;
-    if (st.st_nlink <= 1) {
+    if (st.st_nlink <= 1 && !inPlace) {
         std::string temp;
         bool ownerKept = false;
         if (WriteTemp(folder, data, size, temp, &st, &ownerKept) == 0) {
@@ -286,9 +327,22 @@ int Replace(const std::string& path, const std::uint8_t* data, std::size_t size)
             ::unlink(temp.c_str());
         }
     }
-    // Several links, an owner that a new file would not keep, or a folder that takes
-    // no new files (read-only, full, a sticky folder) while the file may be written.
+    // Asked for, several links, an owner that a new file would not keep, or a folder
+    // that takes no new files (read-only, full, a sticky folder) while the file may be
+    // written.
     return RewriteInPlace(target, st, data, size);
+}
+
+} // namespace
+
+int Replace(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within)
+{
+    return WriteExisting(path, data, size, within, false);
+}
+
+int Overwrite(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    return WriteExisting(path, data, size, {}, true);
 }
 
 } // namespace FileWrite

@@ -9,6 +9,16 @@
 
 namespace FileWrite {
 
+// The writer's own refusals, beyond errno values; ErrorText says them.
+// A link in a sticky, world-writable folder that belongs neither to the caller nor to
+// the folder's owner: another user's link, followed nowhere, as the kernel's
+// protection of such links (fs.protected_symlinks) would refuse it.
+constexpr int kForeignLink = 0x10000;
+// A link that leads out of the folder a write is confined to.
+constexpr int kLinkLeavesFolder = 0x10001;
+// strerror, or the text of one of the writer's own refusals.
+const char* ErrorText(int err);
+
 // Writes `size` bytes under `path`, which must be a free name: the file appears whole
 // or not at all, and a file of that name (also one another program creates meanwhile)
 // is never replaced. Returns 0, EEXIST when the name is taken, or the errno of the
@@ -21,7 +31,8 @@ namespace FileWrite {
 int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 // Writes `size` bytes as the contents of `path`. A symbolic link is written through
-// to the file it names; an existing file keeps its mode, owner and links. Refuses
+// to the file it names (see ResolveLinks; with `within`, only to a file in that folder
+// or below it, else kLinkLeavesFolder); an existing file keeps its mode, owner and links. Refuses
 // (EACCES) a file the user may not write and (EISDIR, EINVAL) anything that is not a
 // regular file; a file without any write permission is refused also for the
 // super-user. Returns 0 or the errno of the failure; a failure leaves an existing
@@ -31,14 +42,19 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 // file. Where that cannot keep the file's identity (several hard links) or the folder
 // refuses new files while the file itself may be written, the file is rewritten in
 // place, its old contents kept aside and put back if the write fails.
-int Replace(const std::string& path, const std::uint8_t* data, std::size_t size);
+int Replace(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within = {});
+
+// Like Replace, but an existing file is always rewritten in place: a reader that holds
+// it open (a thumbnail client waiting for its output) reads the new bytes. A failure
+// puts the old contents back.
+int Overwrite(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 // Writes all `size` bytes at `offset` of the open file `fd`; 0 or the errno.
 int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset);
 
 // Follows symbolic links at the end of `path` to the name that is to be written,
-// which need not exist: a link whose target is missing is written through. 0 or the
-// errno (ELOOP after 40 links).
+// which need not exist: a link whose target is missing is written through. 0, the
+// errno (ELOOP after 40 links) or kForeignLink.
 int ResolveLinks(const std::string& path, std::string& out);
 
 // The system calls whose refusal differs between file systems, replaceable by tests

@@ -3,6 +3,7 @@
 
 #include <spng.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -125,10 +126,31 @@ std::vector<std::uint8_t> EncodeIco16(const IconImage& image)
     return out;
 }
 
-std::vector<std::uint8_t> EncodeGroupIco(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images)
+std::optional<std::vector<std::uint8_t>> EncodeGroupIco(const std::vector<GroupEntry>& entries,
+                                                        const std::vector<Bytes>& images, std::uint64_t budget)
 {
     const std::size_t n = std::min(entries.size(), images.size());
+    // Where each entry's image lies in the file: a span met before keeps its place.
+    std::vector<std::uint64_t> offsets(n);
+    std::vector<std::size_t> distinct;
+    const std::uint64_t headerSize = 6 + 16 * std::uint64_t(n);
+    std::uint64_t end = headerSize;
+    for (std::size_t i = 0; i < n; ++i) {
+        auto same = std::find_if(distinct.begin(), distinct.end(), [&](std::size_t k) {
+            return images[k].data() == images[i].data() && images[k].size() == images[i].size();
+        });
+        if (same != distinct.end()) {
+            offsets[i] = offsets[*same];
+            continue;
+        }
+        if (images[i].size() > budget - std::min(budget, end - headerSize))
+            return std::nullopt;
+        distinct.push_back(i);
+        offsets[i] = end;
+        end += images[i].size();
+    }
     std::vector<std::uint8_t> out;
+    out.reserve(std::size_t(end));
     auto u16 = [&](std::uint32_t v) {
         out.push_back(std::uint8_t(v));
         out.push_back(std::uint8_t(v >> 8));
@@ -140,7 +162,6 @@ std::vector<std::uint8_t> EncodeGroupIco(const std::vector<GroupEntry>& entries,
     u16(0);
     u16(1);
     u16(std::uint32_t(n));
-    std::uint64_t offset = 6 + 16 * std::uint64_t(n);
     for (std::size_t i = 0; i < n; ++i) {
         const GroupEntry& e = entries[i];
         out.push_back(e.Width);
@@ -150,11 +171,10 @@ std::vector<std::uint8_t> EncodeGroupIco(const std::vector<GroupEntry>& entries,
         u16(e.Planes);
         u16(e.BitCount);
         u32(images[i].size());
-        u32(offset);
-        offset += images[i].size();
+        u32(offsets[i]);
     }
-    for (std::size_t i = 0; i < n; ++i)
-        out.insert(out.end(), images[i].begin(), images[i].end());
+    for (std::size_t k : distinct)
+        out.insert(out.end(), images[k].begin(), images[k].end());
     return out;
 }
 

@@ -26,8 +26,13 @@ std::vector<std::uint8_t> EncodeIco16(const IconImage& image);
 
 // An .ico file of a group as stored: a directory with the group's fields for each
 // entry, the true size and offset of each image, and the images' bytes unchanged, in
-// the group's order. `images[i]` holds the bytes of `entries[i]`.
-std::vector<std::uint8_t> EncodeGroupIco(const std::vector<GroupEntry>& entries, const std::vector<Bytes>& images);
+// the group's order. `images[i]` holds the bytes of `entries[i]`. An image that
+// several entries name (the same span) is written once and each of them points at it,
+// so the file holds no more than the group's distinct images: nullopt when those
+// exceed `budget` bytes.
+std::optional<std::vector<std::uint8_t>> EncodeGroupIco(const std::vector<GroupEntry>& entries,
+                                                        const std::vector<Bytes>& images,
+                                                        std::uint64_t budget = IconCatalog::kDefaultReadBudget);
 
 // An 8-bit RGBA PNG of the image (straight alpha; transparent pixels as the image holds
 // them); nullopt when the encoder fails.

@@ -13,7 +13,8 @@ namespace {
 
 // Image data one request may read, and the largest .ico it may write: far beyond
 // any real group, a bound on what a hostile file can cost.
-constexpr std::uint64_t kMaxGroupBytes = 64u << 20;
+constexpr std::uint64_t kMaxGroupBytes = IconCatalog::kDefaultReadBudget;
+constexpr const char* kOverBudget = "its images exceed the limit of 64 MiB a group";
 
 void AppendUtf8(std::string& out, std::uint32_t c)
 {
@@ -34,9 +35,9 @@ void AppendUtf8(std::string& out, std::uint32_t c)
     }
 }
 
-// The distinct images of `entries`, read once each; false when one cannot be read or
-// they exceed the budget.
-bool ReadImages(const IconFile& file, const std::vector<GroupEntry>& entries, ImageData& out)
+// The distinct images of `entries`, read once each: TooLarge when they exceed the
+// budget (nothing beyond it is read), Io when one cannot be read.
+std::optional<ErrorCode> ReadImages(const IconFile& file, const std::vector<GroupEntry>& entries, ImageData& out)
 {
     std::uint64_t total = 0;
     std::vector<std::pair<Extent, std::size_t>> read;
@@ -45,17 +46,17 @@ bool ReadImages(const IconFile& file, const std::vector<GroupEntry>& entries, Im
         if (known == read.end()) {
             total += e.Image.Size;
             if (total > kMaxGroupBytes)
-                return false;
+                return ErrorCode::TooLarge;
             std::vector<std::uint8_t> buffer(std::size_t(e.Image.Size));
             if (!file.Source.ReadAt(e.Image.Offset, buffer.data(), buffer.size()))
-                return false;
+                return ErrorCode::Io;
             known = read.insert(read.end(), {e.Image, out.Buffers.size()});
             out.Buffers.push_back(std::move(buffer));
         }
         const auto& buffer = out.Buffers[known->second];
         out.Images.emplace_back(buffer.data(), buffer.size());
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -156,24 +157,29 @@ std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<Grou
     return out;
 }
 
-std::optional<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang)
+Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang)
 {
     const auto& groups = file.Catalog.Groups();
     if (group >= groups.size())
-        return std::nullopt;
+        return Error{ErrorCode::NotFound, 0, "no such group"};
     Extent directory = groups[group].Directory;
     if (lang >= 0) {
         auto it = std::find_if(groups[group].Languages.begin(), groups[group].Languages.end(),
                                [&](const GroupLanguage& l) { return l.Id == lang; });
         if (it == groups[group].Languages.end())
-            return std::nullopt;
+            return Error{ErrorCode::NotFound, 0, "no such language"};
         directory = it->Directory;
     }
     const auto entries = file.Catalog.ReadGroupEntries(directory, file.Reader);
+    if (entries.empty())
+        return Error{ErrorCode::NotFound, directory.Offset, "no image can be read"};
     ImageData images;
-    if (entries.empty() || !ReadImages(file, entries, images))
-        return std::nullopt;
-    return EncodeGroupIco(entries, images.Images);
+    if (const auto err = ReadImages(file, entries, images))
+        return Error{*err, 0, *err == ErrorCode::TooLarge ? kOverBudget : "no image can be read"};
+    auto ico = EncodeGroupIco(entries, images.Images, kMaxGroupBytes);
+    if (!ico)
+        return Error{ErrorCode::TooLarge, 0, kOverBudget};
+    return std::move(*ico);
 }
 
 std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge,
@@ -183,7 +189,7 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
         return std::nullopt;
     const auto entries = file.Catalog.ReadGroupEntries(file.Catalog.Groups()[group].Directory, file.Reader);
     ImageData images;
-    if (!ReadImages(file, entries, images))
+    if (ReadImages(file, entries, images))
         return std::nullopt;
     struct Candidate { std::size_t Index; ImageInfo Info; };
     std::vector<Candidate> candidates;

@@ -5,6 +5,7 @@
 #include "FileSource.h"
 #include "IconCatalog.h"
 #include "IconImage.h"
+#include "Result.h"
 
 #include <optional>
 #include <string>
@@ -48,9 +49,9 @@ struct ImageSummary {
 // file, those lying close together with one call.
 std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<GroupEntry>& entries);
 
-// The .ico of a group as stored (language `lang`, or the first one when -1); nullopt
-// when no image of it can be read.
-std::optional<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang = -1);
+// The .ico of a group as stored (language `lang`, or the first one when -1); an error
+// when no image of it can be read or its images exceed 64 MiB (TooLarge).
+Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang = -1);
 
 // An image of the group at `size` pixels (the largest stored when 0): the stored one of
 // that size when there is one (the deepest), else the smallest larger one scaled down

@@ -170,8 +170,9 @@ void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFold
                     holder.SetHandle(FExtractIcon(instance, Source.constData(), i));
                     // An existing file is replaced only once the icon is encoded and
                     // written: a failure leaves it as it was.
+                    // Never through a link to a file out of the output folder.
                     if (replace)
-                        holder.SaveToFile(path.toStdString());
+                        holder.SaveToFile(path.toStdString(), EncodeFileName(OutputFolder).toStdString());
                     written += replace || holder.SaveToNewFile(path.toStdString());
                 }
             } catch (...) {

@@ -52,9 +52,9 @@ void TIcon::SaveToStream(std::ostream& stream)
         throw EWriteError(kSWriteError);
 }
 
-void TIcon::SaveToFile(const std::string& fileName)
+void TIcon::SaveToFile(const std::string& fileName, const std::string& within)
 {
-    WriteFile(fileName, true);
+    WriteFile(fileName, true, within);
 }
 
 bool TIcon::SaveToNewFile(const std::string& fileName)
@@ -62,10 +62,10 @@ bool TIcon::SaveToNewFile(const std::string& fileName)
     return WriteFile(fileName, false);
 }
 
-bool TIcon::WriteFile(const std::string& fileName, bool replace)
+bool TIcon::WriteFile(const std::string& fileName, bool replace, const std::string& within)
 {
     const auto& bytes = Encoded();
-    const int err = replace ? FileWrite::Replace(fileName, bytes.data(), bytes.size())
+    const int err = replace ? FileWrite::Replace(fileName, bytes.data(), bytes.size(), within)
                             : FileWrite::WriteNew(fileName, bytes.data(), bytes.size());
     if (err == EEXIST && !replace)
         return false;

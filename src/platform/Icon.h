@@ -51,8 +51,8 @@ public:
     // first; an existing file is replaced as FileWrite::Replace does (through links,
     // keeping its mode; a file the user may not write, or one that is no regular
     // file, is refused). On any failure the target is untouched and nothing is left
-    // behind.
-    void SaveToFile(const std::string& fileName);
+    // behind. With `within`, a link is followed only to a file in that folder.
+    void SaveToFile(const std::string& fileName, const std::string& within = {});
     // Like SaveToFile, but never replaces an existing file: returns false when
     // `fileName` exists (also when another program creates it meanwhile).
     bool SaveToNewFile(const std::string& fileName);
@@ -62,7 +62,7 @@ public:
     const std::vector<std::uint8_t>& Encoded();
 
 private:
-    bool WriteFile(const std::string& fileName, bool replace);
+    bool WriteFile(const std::string& fileName, bool replace, const std::string& within = {});
 
     HICON FHandle = 0;
     std::optional<std::vector<std::uint8_t>> FEncoded;

@@ -411,7 +411,7 @@ void TIniFile::Flush() const
     // file does not exist yet.
     std::string target;
     if (const int err = FileWrite::ResolveLinks(FWriteFileName, target))
-        throw EIniFileException("Cannot resolve " + FWriteFileName + ": " + std::strerror(err));
+        throw EIniFileException("Cannot resolve " + FWriteFileName + ": " + FileWrite::ErrorText(err));
     std::error_code ec;
     std::filesystem::create_directories(FolderOf(target), ec);
 
@@ -435,7 +435,7 @@ void TIniFile::Flush() const
     case EINVAL:
         throw EIniFileException("Cannot write " + FWriteFileName + ": not a regular file");
     default:
-        throw EIniFileException("Cannot write " + FWriteFileName + ": " + std::strerror(err));
+        throw EIniFileException("Cannot write " + FWriteFileName + ": " + FileWrite::ErrorText(err));
     }
 }
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -22,19 +23,22 @@ namespace {
 struct Ran {
     int Code = -1;       // exit status; -1 when killed by a signal
     std::string Out;
+    std::string Err;
 };
 
-// Runs a program with raw byte arguments, stdout captured, stderr discarded.
+// Runs a program with raw byte arguments, stdout and stderr captured.
 Ran Exec(const std::vector<std::string>& args)
 {
     int pipeFd[2];
     if (::pipe(pipeFd) != 0)
         return {};
+    FILE* err = std::tmpfile();
+    if (!err)
+        return {};
     pid_t pid = ::fork();
     if (pid == 0) {
         ::dup2(pipeFd[1], 1);
-        int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 2);
+        ::dup2(::fileno(err), 2);
         ::close(pipeFd[0]);
         std::vector<char*> argv;
         for (const std::string& a : args)
@@ -53,6 +57,10 @@ Ran Exec(const std::vector<std::string>& args)
     int status = 0;
     ::waitpid(pid, &status, 0);
     r.Code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::rewind(err);
+    while ((n = ssize_t(std::fread(buf, 1, sizeof buf, err))) > 0)
+        r.Err.append(buf, std::size_t(n));
+    std::fclose(err);
     return r;
 }
 
@@ -440,6 +448,113 @@ TEST(CliWriter, WorksOnFat)
     EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "16", dll, fat / "t.png"}).Code, 0);
     EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "16", dll, fat / "t.png"}).Code, 0);
     EXPECT_EQ(LoadPng(fat / "t.png").Width, 16);
+}
+
+// An .ico file whose directory names the given (offset, size) images, `size` bytes
+// long; what it does not write stays a hole, so even 80 MiB of images cost no disk.
+void WriteSparseIco(const std::string& path, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& images,
+                    off_t size)
+{
+    std::vector<std::uint8_t> head;
+    PutU16(head, 0);
+    PutU16(head, 1);
+    PutU16(head, std::uint16_t(images.size()));
+    for (const auto& [offset, bytes] : images) {
+        head.insert(head.end(), {32, 32, 0, 0});
+        PutU16(head, 1);
+        PutU16(head, 32);
+        PutU32(head, bytes);
+        PutU32(head, offset);
+    }
+    WriteBytes(path, head);
+    ASSERT_EQ(::truncate(path.c_str(), size), 0);
+}
+
+// A group's .ico holds each image once however many entries name it, and a group whose
+// images exceed the 64 MiB a group is refused whole: so no input makes a file larger.
+TEST(CliLimits, AGroupsIcoHoldsEachImageOnceAndNoMoreThanTheBudget)
+{
+    TempDir dir;
+    constexpr std::uint32_t kMiB = 1 << 20, kAfter256 = 6 + 16 * 256;
+    auto repeated = [](std::uint32_t offset, std::uint32_t size) {
+        return std::vector<std::pair<std::uint32_t, std::uint32_t>>(256, {offset, size});
+    };
+    WriteSparseIco(dir / "one.ico", repeated(kAfter256, kMiB), kAfter256 + kMiB);
+    WriteSparseIco(dir / "huge.ico", repeated(kAfter256, 60 * kMiB), kAfter256 + 60 * kMiB);
+    WriteSparseIco(dir / "over.ico", {{38, 40 * kMiB}, {38 + 40 * kMiB, 40 * kMiB}}, 38 + 80 * kMiB);
+    const std::uint32_t png = std::uint32_t(ReadBytes(DataPath("big1024.png")).size());
+    struct Case { std::string File; int Code; std::uint32_t Entries, Image; };
+    const std::vector<Case> cases = {
+        {dir / "one.ico", 0, 256, kMiB},
+        {dir / "huge.ico", 0, 256, 60 * kMiB},
+        {DataPath("repeat256.dll"), 0, 256, png},
+        {dir / "over.ico", 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        TempDir out;
+        const Ran r = Cli({"extract", "-o", out.Path(), c.File});
+        EXPECT_EQ(r.Code, c.Code) << c.File << ": " << r.Err;
+        if (c.Code != 0) {
+            EXPECT_TRUE(out.List().empty()) << c.File;
+            EXPECT_EQ(r.Err, "glimmerwick-cli: " + c.File + ": icon 0: its images exceed the limit of 64 MiB a group\n");
+            continue;
+        }
+        ASSERT_EQ(out.List().size(), 1u) << c.File;
+        const auto ico = ReadBytes(out / out.List()[0]);
+        const std::uint32_t head = 6 + 16 * c.Entries;
+        EXPECT_EQ(ico.size(), head + c.Image) << c.File;
+        ASSERT_EQ(GetU16(ico, 4), c.Entries) << c.File;
+        for (std::uint32_t i = 0; i < c.Entries; ++i)
+            ASSERT_EQ(IcoImageExtent(ico, int(i)), (std::pair<std::size_t, std::size_t>{head, c.Image})) << c.File;
+    }
+    // wrestool's own listing agrees on what the library holds.
+    EXPECT_EQ(Sh(std::string(GW_WRESTOOL) + " -l --type=14 '" + DataPath("repeat256.dll") + "' | wc -l"), "1\n");
+}
+
+// Another user's link in a shared folder (/tmp) is followed by nobody's writes, as the
+// kernel follows none there; the user's own links are, and an extraction follows none
+// out of its output folder.
+TEST(CliWriter, LinksOfOtherUsersInSharedFoldersAreNeverFollowed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to plant a link of another user";
+    TempDir dir;
+    const std::string dll = DataPath("groups32.dll"), shared = dir / "shared", precious = dir / "precious";
+    const std::vector<std::uint8_t> old{'o', 'l', 'd'};
+    ASSERT_EQ(::mkdir(shared.c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    auto plant = [&](const std::string& name, uid_t owner) {
+        const std::string link = shared + "/" + name;
+        ::unlink(link.c_str());
+        WriteBytes(precious, old);
+        EXPECT_EQ(::symlink(precious.c_str(), link.c_str()), 0);
+        EXPECT_EQ(::lchown(link.c_str(), owner, owner), 0);
+        return link;
+    };
+    struct Case { const char* Name; uid_t Owner; std::vector<std::string> Args; int Code; const char* Says; };
+    const uid_t nobody = 65534;
+    const std::vector<Case> cases = {
+        {"groups32.dll_3.ico", nobody, {GW_CLI, "extract", "--force", "-o", shared, "--index", "3", dll}, 3,
+         "refusing to follow a link owned by another user"},
+        {"t.png", nobody, {GW_THUMBNAILER, "-s", "16", dll, shared + "/t.png"}, 3,
+         "refusing to follow a link owned by another user"},
+        {"l.ico", nobody, {GW_CLI, "legacy", "--force", dll, "3", shared + "/l.ico"}, 3,
+         "refusing to follow a link owned by another user"},
+        {"groups32.dll_3.ico", 0, {GW_CLI, "extract", "--force", "-o", shared, "--index", "3", dll}, 3,
+         "refusing to follow a link out of the output folder"},
+        {"t.png", 0, {GW_THUMBNAILER, "-s", "16", dll, shared + "/t.png"}, 0, ""},
+        {"l.ico", 0, {GW_CLI, "legacy", "--force", dll, "3", shared + "/l.ico"}, 0, ""},
+    };
+    for (const Case& c : cases) {
+        plant(c.Name, c.Owner);
+        const Ran r = Exec(c.Args);
+        EXPECT_EQ(r.Code, c.Code) << c.Name << " of " << c.Owner << ": " << r.Err;
+        EXPECT_NE(r.Err.find(c.Says), std::string::npos) << r.Err;
+        EXPECT_EQ(ReadBytes(precious) == old, c.Code != 0) << c.Name << " of " << c.Owner;
+        struct stat st;
+        ASSERT_EQ(::lstat((shared + "/" + c.Name).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.Name;
+    }
 }
 
 } // namespace
