@@ -359,6 +359,28 @@ TEST(CliThumbnailer, EveryKindOfInputGivesAThumbnailOfAtMostTheSize)
     EXPECT_EQ(Exec({GW_THUMBNAILER, DataPath("groups32.dll")}).Code, 2);
 }
 
+// A client that creates the output file and reads the thumbnail through the descriptor
+// it keeps (tumbler does) reads the whole thumbnail, also over a longer old file.
+TEST(CliThumbnailer, AClientHoldingTheOutputOpenReadsTheThumbnail)
+{
+    TempDir dir;
+    const std::string dll = DataPath("groups32.dll");
+    ASSERT_EQ(Exec({GW_THUMBNAILER, "-s", "32", dll, dir / "ref.png"}).Code, 0);
+    const auto expected = ReadBytes(dir / "ref.png");
+    for (std::size_t oldSize : {std::size_t(0), std::size_t(100000)}) {
+        const std::string out = dir / "held.png";
+        WriteBytes(out, std::vector<std::uint8_t>(oldSize, 0xEE));
+        const int fd = ::open(out.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(Exec({GW_THUMBNAILER, "-s", "32", dll, out}).Code, 0);
+        std::vector<std::uint8_t> seen(expected.size() + 1);
+        const ssize_t n = ::pread(fd, seen.data(), seen.size(), 0);
+        ::close(fd);
+        seen.resize(std::size_t(std::max<ssize_t>(n, 0)));
+        EXPECT_EQ(seen, expected) << "over " << oldSize << " bytes";
+    }
+}
+
 // What the writer promises, kept by both programs: without --force a taken name (also
 // a link that leads nowhere) stays as it is; --force and the thumbnailer write through
 // links and keep the file; a read-only file, a FIFO and a folder are refused.
