@@ -1,5 +1,6 @@
 // glimmerwick-cli: lists icon groups and writes them as stored, as PNG or as the
 // window's 16-colour icon, from the program's own reader and without a display.
+#include "ExtractRules.h"
 #include "FileKinds.h"
 #include "IcoEncoder.h"
 #include "IconFile.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -267,14 +269,23 @@ bool Selected(const ExtractOptions& o, const IconFile& f, std::size_t index)
     return false;
 }
 
+// A resource name as part of a file name: "/" and control characters (which would cut
+// the name at a NUL, or forge lines and terminal sequences in listings) become "_".
+std::string FileNamePart(std::string name)
+{
+    for (char& c : name)
+        if (c == '/' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    return name;
+}
+
 std::string OutputName(const ExtractOptions& o, const IconFile& f, const std::string& file, std::size_t index,
                        long lang)
 {
     if (!o.WrestoolNames)
         return file + "_" + std::to_string(index) + ".ico";
     const IconGroup& g = f.Catalog.Groups()[index];
-    std::string name = NameText(f.Catalog, g.Name);
-    std::replace(name.begin(), name.end(), '/', '_');
+    const std::string name = FileNamePart(NameText(f.Catalog, g.Name));
     if (lang < 0 && !g.Languages.empty())
         lang = g.Languages.front().Id;
     // As wrestool names them: the language is added when it is not US English.
@@ -282,41 +293,70 @@ std::string OutputName(const ExtractOptions& o, const IconFile& f, const std::st
     return file + "_14_" + name + suffix + ".ico";
 }
 
-bool MakeFolders(const std::string& dir)
-{
-    std::string part;
-    for (std::size_t i = 0; i <= dir.size(); ++i) {
-        if (i == dir.size() || (dir[i] == '/' && i > 0)) {
-            part = dir.substr(0, i);
-            if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-                return false;
-        }
+// One extract command: its rules, what it found and wrote, and whether it must stop.
+struct ExtractRun {
+    const ExtractOptions& Options;
+    ExtractRules Rules;
+    Status Outcome;
+    long Found = 0, Written = 0;
+    bool OutputMade = false;
+    bool Stopped = false;
+
+    bool OutputGone() const
+    {
+        struct stat st;
+        return OutputMade && (::stat(Rules.OutputFolder().c_str(), &st) != 0 || !S_ISDIR(st.st_mode));
     }
-    struct stat st;
-    return ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+    // Stops the run once, with one message, when the output folder has gone.
+    bool StopWhenOutputGone()
+    {
+        if (!OutputGone())
+            return false;
+        Say(Rules.OutputFolder(), "the output folder has gone; stopping");
+        Outcome.WriteFailed = Stopped = true;
+        return true;
+    }
+    // Makes `folder` (the output folder or one below it); false when it cannot be.
+    bool MakeFolder(const std::string& folder)
+    {
+        // Below an output folder that has gone nothing is made again.
+        if (StopWhenOutputGone())
+            return false;
+        if (const int err = ExtractRules::MakeFolders(folder)) {
+            Say(folder, std::string("cannot make the folder: ") + std::strerror(err));
+            Outcome.WriteFailed = true;
+            Stopped = !OutputMade;
+            return false;
+        }
+        OutputMade = true;
+        return true;
+    }
+};
 
 // Extracts the selected groups of one file into `outDir`. `named`: the file was named
 // on the command line (a file without icons is then worth a word).
-void ExtractFile(const ExtractOptions& o, const std::string& path, const std::string& outDir, bool named,
-                 Status& status)
+void ExtractFile(ExtractRun& run, const std::string& path, const std::string& outDir, bool named)
 {
+    const ExtractOptions& o = run.Options;
     IconFile f = IconFile::Open(path);
     if (!f.Ok()) {
-        Say(path, OpenError(f.Status));
-        status.SomeFailed = true;
+        // A walk passes over files without icons, empty ones among them.
+        if (named || f.Status != OpenStatus::Empty) {
+            Say(path, OpenError(f.Status));
+            run.Outcome.SomeFailed = true;
+        }
         return;
     }
     if (f.Catalog.Groups().empty()) {
         if (named) {
             Say(path, "no icons");
-            status.SomeFailed = true;
+            run.Outcome.SomeFailed = true;
         }
         return;
     }
     const std::string file = BaseName(path);
     bool any = false, folderMade = false;
-    for (std::size_t i = 0; i < f.Catalog.Groups().size(); ++i) {
+    for (std::size_t i = 0; i < f.Catalog.Groups().size() && !run.Stopped; ++i) {
         if (!Selected(o, f, i))
             continue;
         const auto& langs = f.Catalog.Groups()[i].Languages;
@@ -331,61 +371,69 @@ void ExtractFile(const ExtractOptions& o, const std::string& path, const std::st
                 languages.push_back(l.Id);
         }
         for (long lang : languages) {
+            ++run.Found;
             auto ico = GroupIco(f, i, int(lang));
             if (!ico) {
                 Say(path, "icon " + std::to_string(i) + ": " + ico.Err().Context);
-                status.SomeFailed = true;
+                run.Outcome.SomeFailed = true;
                 continue;
             }
-            if (!folderMade && !(folderMade = MakeFolders(outDir))) {
-                Say(outDir, std::string("cannot make the folder: ") + std::strerror(errno));
-                status.WriteFailed = true;
+            if (!folderMade && !(folderMade = run.MakeFolder(outDir)))
                 return;
+            // Two results of one run never take one name: the second gets a variant.
+            const std::string target = run.Rules.ClaimName(outDir + "/" + OutputName(o, f, file, i, int(lang)));
+            const int err = o.Force ? FileWrite::Replace(target, ico->data(), ico->size(), run.Rules.OutputFolder())
+                                    : FileWrite::WriteNew(target, ico->data(), ico->size());
+            if (!err) {
+                ++run.Written;
+                continue;
             }
-            if (!WriteResultFile(outDir + "/" + OutputName(o, f, file, i, lang), *ico, o.Force, outDir))
-                status.WriteFailed = true;
+            run.Outcome.WriteFailed = true;
+            if (run.StopWhenOutputGone())
+                return;
+            Say(target, err == EEXIST && !o.Force ? "exists (--force replaces it)" : FileWrite::ErrorText(err));
         }
     }
     if (!any && named) {
         Say(path, "no icon matches the selection");
-        status.SomeFailed = true;
+        run.Outcome.SomeFailed = true;
     }
 }
 
-// Files of the program's kinds under `dir`, output mirrored under `outDir`. Links to
-// folders are not followed; links to files are.
-void Walk(const ExtractOptions& o, const std::string& dir, const std::string& outDir, Status& status, int depth)
+// Files of the program's kinds under `dir`, output mirrored under `outDir`.
+void Walk(ExtractRun& run, const std::string& dir, const std::string& outDir, int depth)
 {
-    DIR* d = ::opendir(dir.c_str());
-    if (!d) {
-        Say(dir, std::string("cannot read the folder: ") + std::strerror(errno));
-        status.SomeFailed = true;
+    std::vector<ExtractRules::Entry> entries;
+    const int stops = run.Rules.DepthStops();
+    if (const int err = run.Rules.List(dir, depth, entries)) {
+        Say(dir, std::string("cannot read the folder: ") + std::strerror(err));
+        run.Outcome.SomeFailed = true;
         return;
     }
-    std::vector<std::string> names;
-    while (dirent* e = ::readdir(d))
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
-            names.push_back(e->d_name);
-    ::closedir(d);
-    std::sort(names.begin(), names.end());
-    const std::string prefix = dir == "/" ? "/" : dir + "/";
-    for (const std::string& name : names) {
-        const std::string path = prefix + name;
-        struct stat st;
-        if (::lstat(path.c_str(), &st) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode)) {
-            if (depth < 256)
-                Walk(o, path, outDir + "/" + name, status, depth + 1);
-            continue;
-        }
-        if (FindFileKindIndex(name) < 0)
-            continue;
-        if (S_ISLNK(st.st_mode) && (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
-            continue;
-        if (S_ISREG(st.st_mode))
-            ExtractFile(o, path, outDir, false, status);
+    if (run.Rules.DepthStops() > stops) {
+        Say(dir, "its folders are more than " + std::to_string(ExtractRules::kMaxDepth) + " levels deep: not walked");
+        run.Outcome.SomeFailed = true;
     }
+    for (const ExtractRules::Entry& e : entries) {
+        if (run.Stopped)
+            return;
+        if (e.Folder)
+            Walk(run, e.Path, outDir + "/" + e.Name, depth + 1);
+        else
+            ExtractFile(run, e.Path, outDir, false);
+    }
+}
+
+// The name a walked folder is mirrored under: its own, also when given as "." or "..".
+std::string RootName(const std::string& folder)
+{
+    std::string name = BaseName(folder);
+    if (name == "." || name == ".." || name == "/") {
+        char* resolved = ::realpath(folder.c_str(), nullptr);
+        name = resolved ? BaseName(resolved) : name;
+        std::free(resolved);
+    }
+    return name == "/" || name == "." || name == ".." ? "root" : name;
 }
 
 int Extract(const std::vector<std::string>& args)
@@ -430,21 +478,30 @@ int Extract(const std::vector<std::string>& args)
         return Usage("extract needs -o DIR");
     if (files.empty())
         return Usage("extract needs a file");
-    Status status;
+    ExtractRun run{o, ExtractRules(o.OutDir), {}};
     for (const std::string& f : files) {
+        if (run.Stopped)
+            break;
         struct stat st;
         if (::stat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
             if (!o.Recursive) {
                 Say(f, "is a folder (-r walks it)");
-                status.SomeFailed = true;
-                continue;
+                run.Outcome.SomeFailed = true;
+            } else if (run.Rules.InsideOutput(f)) {
+                // It would feed on its own output.
+                Say(f, "is the output folder or inside it: not walked");
+                run.Outcome.SomeFailed = true;
+            } else {
+                Walk(run, f, o.OutDir + "/" + RootName(f), 0);
             }
-            Walk(o, f, o.OutDir, status, 0);
             continue;
         }
-        ExtractFile(o, f, o.OutDir, true, status);
+        ExtractFile(run, f, o.OutDir, true);
     }
-    return status.Code();
+    if (o.Recursive || files.size() > 1)
+        std::fprintf(stderr, "glimmerwick-cli: %ld icons found: %ld written, %ld not written\n", run.Found, run.Written,
+                     run.Found - run.Written);
+    return run.Outcome.Code();
 }
 
 // ---- png and legacy --------------------------------------------------------------

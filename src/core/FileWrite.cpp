@@ -240,6 +240,20 @@ int ResolveLinks(const std::string& path, std::string& out)
     return ELOOP;
 }
 
+bool IsWithin(const std::string& path, const std::string& folder)
+{
+    char* p = ::realpath(path.c_str(), nullptr);
+    char* f = ::realpath(folder.c_str(), nullptr);
+    bool inside = false;
+    if (p && f) {
+        const std::string a(p), b(f);
+        inside = a == b || (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && (b == "/" || a[b.size()] == '/'));
+    }
+    std::free(p);
+    std::free(f);
+    return inside;
+}
+
 Operations& Seam() { return gOperations; }
 void ResetSeam() { gOperations = Defaults(); }
 
@@ -267,22 +281,6 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 
 namespace {
 
-// True when `path` lies in the folder `within` or below it, both as the file system
-// resolves them.
-bool LiesWithin(const std::string& path, const std::string& within)
-{
-    char* folder = ::realpath(FolderOf(path).c_str(), nullptr);
-    char* root = ::realpath(within.c_str(), nullptr);
-    bool inside = false;
-    if (folder && root) {
-        const std::string f(folder), r(root);
-        inside = f == r || (f.size() > r.size() && f.compare(0, r.size(), r) == 0 && (r == "/" || f[r.size()] == '/'));
-    }
-    std::free(folder);
-    std::free(root);
-    return inside;
-}
-
 int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within,
                   bool inPlace)
 {
@@ -291,7 +289,7 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
     std::string target;
     if (const int err = ResolveLinks(path, target))
         return err;
-    if (!within.empty() && target != path && !LiesWithin(target, within))
+    if (!within.empty() && target != path && !IsWithin(FolderOf(target), within))
         return kLinkLeavesFolder;
     const std::string folder = FolderOf(target);
     struct stat st;

@@ -57,6 +57,10 @@ int WriteAllAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset)
 // errno (ELOOP after 40 links) or kForeignLink.
 int ResolveLinks(const std::string& path, std::string& out);
 
+// Whether `path` is the folder `folder` or lies below it, both as the file system
+// resolves them (links, ".."); false when either cannot be resolved.
+bool IsWithin(const std::string& path, const std::string& folder);
+
 // The system calls whose refusal differs between file systems, replaceable by tests
 // that play such a file system. Each returns 0 or -1 with errno set, as the call does.
 struct Operations {

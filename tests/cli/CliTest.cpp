@@ -81,6 +81,17 @@ std::vector<std::string> Fixtures()
 
 std::string Sh(const std::string& command) { return Exec({"/bin/sh", "-c", command}).Out; }
 
+// Every file below `dir`, as paths relative to it, sorted.
+std::vector<std::string> Tree(const std::string& dir)
+{
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+        if (!e.is_directory())
+            files.push_back(std::filesystem::relative(e.path(), dir).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 // The images of an .ico file: (offset, size) per directory entry.
 std::vector<std::vector<std::uint8_t>> IcoImages(const std::vector<std::uint8_t>& ico)
 {
@@ -292,18 +303,152 @@ TEST(CliExtract, WalksFoldersWithTheFileKindsAndRawNames)
     ASSERT_EQ(::symlink(elsewhere.Path().c_str(), (src / "linked").c_str()), 0);
     ASSERT_EQ(::symlink((elsewhere / "c.ico").c_str(), (src / "link.ICO").c_str()), 0);
 
+    WriteBytes(src / "deep/empty.exe", {});
+
     const Ran r = Cli({"extract", "-r", "-o", out.Path(), src.Path()});
-    EXPECT_EQ(r.Code, 0);  // files found by the walk without icons are passed over
-    EXPECT_EQ(out.List(), (std::vector<std::string>{"deep", "link.ICO_0.ico", gb}));
-    EXPECT_EQ(ReadBytes(out / "link.ICO_0.ico"), ReadBytes(DataPath("png256.ico")));
-    EXPECT_TRUE(Exists(out / (gb + "/" + gb + ".DLL_0.ico")));
-    EXPECT_TRUE(Exists(out / "deep/a.icl_3.ico"));
-    EXPECT_FALSE(Exists(out / "linked"));
+    EXPECT_EQ(r.Code, 0) << r.Err;  // files found by the walk without icons are passed over
+    // The walked folder is mirrored under its own name.
+    const std::string root = std::filesystem::path(src.Path()).filename().string();
+    EXPECT_EQ(out.List(), std::vector<std::string>{root});
+    EXPECT_EQ(Tree(out / root), (std::vector<std::string>{"deep/a.icl_0.ico", "deep/a.icl_1.ico", "deep/a.icl_2.ico",
+                                                          "deep/a.icl_3.ico", "link.ICO_0.ico",
+                                                          gb + "/" + gb + ".DLL_0.ico", gb + "/" + gb + ".DLL_1.ico",
+                                                          gb + "/" + gb + ".DLL_2.ico", gb + "/" + gb + ".DLL_3.ico"}));
+    EXPECT_EQ(ReadBytes(out / (root + "/link.ICO_0.ico")), ReadBytes(DataPath("png256.ico")));
 
     const Ran json = Cli({"list", "--json", src / (gb + "/" + gb + ".DLL")});
     EXPECT_EQ(json.Code, 0);
     // CD BC happens to be UTF-8 as well (U+037C); B1 and EA are not.
     EXPECT_NE(json.Out.find("\xcd\xbc\\udcb1\\udcea.DLL\",\"kind\":\"NE\""), std::string::npos) << json.Out;
+}
+
+// Within one run no name is written twice: results that would take one name (group
+// names differing in "/" or control characters, inputs of one name from two folders or
+// in another case, walked roots of one name) get variants, and the counts add up.
+TEST(CliExtract, NoNameIsWrittenTwiceInOneRun)
+{
+    TempDir src;
+    const auto dll = ReadBytes(DataPath("groups32.dll"));
+    for (const char* folder : {"d1", "d2", "a", "a/t", "b", "b/t"})
+        ASSERT_EQ(::mkdir((src / folder).c_str(), 0755), 0);
+    for (const char* file : {"d1/x.dll", "d2/x.dll", "d2/X.DLL", "a/t/x.dll", "b/t/x.dll"})
+        WriteBytes(src / file, dll);
+    auto numbered = [](const std::string& prefix, const std::string& suffix) {
+        std::vector<std::string> names;
+        for (int i = 0; i < 6; ++i)
+            names.push_back(prefix + std::to_string(i) + suffix + ".ico");
+        return names;
+    };
+    auto join = [](std::vector<std::string> a, const std::vector<std::string>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        std::sort(a.begin(), a.end());
+        return a;
+    };
+    // groups32.dll: seven groups, six of them with images.
+    struct Case { std::vector<std::string> Args; std::vector<std::string> Files; const char* Counts; };
+    const std::vector<Case> cases = {
+        {{"--force", src / "d1/x.dll", src / "d2/x.dll"}, join(numbered("x.dll_", ""), numbered("x.dll_", "-2")),
+         "14 icons found: 12 written, 2 not written"},
+        {{src / "d1/x.dll", src / "d2/X.DLL"}, join(numbered("x.dll_", ""), numbered("X.DLL_", "-2")),
+         "14 icons found: 12 written, 2 not written"},
+        {{"-r", src / "d1", src / "a"}, join(numbered("d1/x.dll_", ""), numbered("a/t/x.dll_", "")),
+         "14 icons found: 12 written, 2 not written"},
+        {{"-r", src / "a/t", src / "b/t"}, join(numbered("t/x.dll_", ""), numbered("t/x.dll_", "-2")),
+         "14 icons found: 12 written, 2 not written"},
+        {{"--wrestool-names", DataPath("names64.dll")},
+         {"names64.dll_14_A_B-2.ico", "names64.dll_14_A_B.ico", "names64.dll_14_TAB_END.ico",
+          "names64.dll_14_TWO_LINES.ico", "names64.dll_14_T_]0;OWNED_.ico"},
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        TempDir out;
+        std::vector<std::string> args{"extract", "-o", out.Path()};
+        args.insert(args.end(), c.Args.begin(), c.Args.end());
+        const Ran r = Cli(args);
+        EXPECT_EQ(r.Code, c.Counts ? 1 : 0) << c.Args[0] << ": " << r.Err;  // group 1000 has no image
+        EXPECT_EQ(Tree(out.Path()), c.Files) << c.Args[0];
+        if (c.Counts) {
+            EXPECT_NE(r.Err.find(std::string("glimmerwick-cli: ") + c.Counts + "\n"), std::string::npos) << r.Err;
+        }
+    }
+}
+
+// A walk never takes its output folder: a rerun into its own tree writes the same
+// files. A root inside the output folder is refused, and the depth limit is reported.
+TEST(CliExtract, WalksStayOutOfTheirOutputAndSayWhereTheyStop)
+{
+    TempDir tree;
+    WriteBytes(tree / "a.dll", ReadBytes(DataPath("groups64.dll")));
+    WriteBytes(tree / "b.ico", ReadBytes(DataPath("sizes.ico")));
+    const std::vector<std::string> args{"extract", "-r", "-o", tree / "out", tree.Path()};
+    std::vector<std::string> force = args;
+    force.insert(force.begin() + 1, "--force");
+    ASSERT_EQ(Cli(args).Code, 1);  // group 1000 has no image
+    const auto first = Tree(tree.Path());
+    EXPECT_EQ(first.size(), 2u + 6u + 1u);
+    EXPECT_EQ(Cli(args).Code, 3);  // the files exist
+    EXPECT_EQ(Tree(tree.Path()), first);
+    EXPECT_EQ(Cli(force).Code, 1);
+    EXPECT_EQ(Tree(tree.Path()), first);
+
+    const Ran inside = Cli({"extract", "-r", "-o", tree.Path(), tree / "out"});
+    EXPECT_EQ(inside.Code, 1);
+    EXPECT_NE(inside.Err.find("is the output folder or inside it"), std::string::npos) << inside.Err;
+    EXPECT_EQ(Tree(tree.Path()), first);
+
+    TempDir deep, out;
+    std::string folder = deep.Path();
+    for (int level = 0; level <= 257; ++level) {
+        folder += "/d";
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        if (level == 255 || level == 256)
+            WriteBytes(folder + "/x.ico", ReadBytes(DataPath("depth4.ico")));
+    }
+    const Ran limit = Cli({"extract", "-r", "-o", out.Path(), deep.Path()});
+    EXPECT_EQ(limit.Code, 1);
+    EXPECT_NE(limit.Err.find("levels deep: not walked"), std::string::npos) << limit.Err;
+    EXPECT_EQ(Tree(out.Path()).size(), 1u) << "the file 256 levels down, not the one below";
+}
+
+// An output folder removed while a run writes into it stops the run with one message.
+TEST(CliExtract, AnOutputFolderThatGoesStopsTheRun)
+{
+    TempDir src, dir;
+    std::vector<std::string> args{"extract", "-o", dir / "out"};
+    for (int i = 0; i < 3000; ++i) {
+        const std::string name = src / ("f" + std::to_string(i) + ".ico");
+        ASSERT_EQ(::symlink(DataPath("depth4.ico").c_str(), name.c_str()), 0);
+        args.push_back(name);
+    }
+    int errFd[2];
+    ASSERT_EQ(::pipe(errFd), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(errFd[1], 2);
+        ::close(errFd[0]);
+        args.insert(args.begin(), GW_CLI);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(errFd[1]);
+    while (!Exists(dir / "out/f10.ico_0.ico"))
+        ::usleep(200);
+    std::filesystem::remove_all(dir / "out");
+    std::string err;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(errFd[0], buf, sizeof buf)) > 0;)
+        err.append(buf, std::size_t(n));
+    ::close(errFd[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;  // the message and the counts
+    EXPECT_NE(err.find("the output folder has gone"), std::string::npos) << err;
+    EXPECT_FALSE(Exists(dir / "out"));
 }
 
 // The damaged and hostile corpus: answers, never a crash; each thumbnail decodes and

@@ -1,0 +1,60 @@
+// The rules of every extraction of many files, kept alike by the window's folder
+// commands and the command-line tool: what a walk takes, the output folder never
+// walked, names free within a run, missing folders made, the depth limit.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace gw {
+
+class ExtractRules {
+public:
+    // Folder levels a walk enters below its root: deeper folders are not walked, and
+    // the walk says so (DepthStops).
+    static constexpr int kMaxDepth = 256;
+
+    // One entry of a folder that a walk looks at.
+    struct Entry {
+        std::string Name;  // raw bytes
+        std::string Path;
+        bool Folder = false;  // a folder to walk; otherwise a regular file
+        int Kind = -1;        // the file's index in kFileKinds
+    };
+
+    // A run that writes into `outputFolder`.
+    explicit ExtractRules(std::string outputFolder);
+
+    const std::string& OutputFolder() const { return FOutput; }
+
+    // The entries of `folder` a walk takes, sorted by name: files of the program's
+    // kinds (through links, which must lead to regular files) and folders (not links),
+    // never the output folder nor anything below it. `depth` is the folder's level
+    // below the walk's root; its subfolders are left out at the depth limit, counted
+    // in DepthStops. Returns 0, or the errno when the folder cannot be read.
+    int List(const std::string& folder, int depth, std::vector<Entry>& out);
+
+    // Subfolders left out of the run's walks at the depth limit.
+    int DepthStops() const { return FDepthStops; }
+
+    // Whether `path` is the output folder or lies below it, as the file system
+    // resolves both; a walk rooted there would feed on its own output.
+    bool InsideOutput(const std::string& path) const;
+
+    // `path` when no result of this run was written under that name (compared without
+    // regard to ASCII case, as FAT compares names), else the first free variant with
+    // "-2", "-3" ... before the last extension. The name returned counts as taken.
+    std::string ClaimName(const std::string& path);
+
+    // Makes `folder` and every missing folder above it. 0 or the errno.
+    static int MakeFolders(const std::string& folder);
+
+private:
+    std::string FOutput;
+    std::unordered_set<std::string> FClaimed;  // ASCII lower case
+    int FDepthStops = 0;
+};
+
+} // namespace gw
