@@ -8,12 +8,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins
   libgl-dev
   libspng-dev
+  zlib1g-dev
   libgtest-dev libgmock-dev googletest
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   icoutils python3
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick libgdk-pixbuf2.0-bin
   fuse fusefat dosfstools
   qt6-translations-l10n xdg-utils
   desktop-file-utils appstream libchm-bin groff-base

@@ -53,10 +53,12 @@ int main(int argc, char** argv)
     }
     // A stored image no larger than SIZE is kept as it is (a thumbnail is never
     // blown up); a larger one is scaled down to SIZE.
-    // A stored PNG that decodes and needs no scaling is the thumbnail as it is.
+    // A stored PNG that decodes, needs no scaling and is whole (every chunk's CRC
+    // right: file managers refuse others) is the thumbnail as it is; a damaged one is
+    // decoded as far as it can be and encoded anew.
     std::vector<std::uint8_t> stored;
     auto image = GroupImageAt(f, 0, int(size), false, &stored);
-    auto png = image && IsPng(Bytes(stored.data(), stored.size())) ? std::optional(stored)
+    auto png = image && IsIntactPng(Bytes(stored.data(), stored.size())) ? std::optional(stored)
                : image                                          ? EncodePng(*image)
                                                                 : std::nullopt;
     if (!png) {

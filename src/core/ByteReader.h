@@ -18,6 +18,13 @@ inline std::uint32_t LoadU32LE(const std::uint8_t* b)
            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
 }
 
+// Big-endian, as PNG stores its numbers.
+inline std::uint32_t LoadU32BE(const std::uint8_t* b)
+{
+    return (static_cast<std::uint32_t>(b[0]) << 24) | (static_cast<std::uint32_t>(b[1]) << 16) |
+           (static_cast<std::uint32_t>(b[2]) << 8) | static_cast<std::uint32_t>(b[3]);
+}
+
 // The little-endian reads of a reader whose `Copy(offset, out, n)` fills `out` with
 // n bytes at `offset` or fails; a read that does not fit is nullopt.
 template <typename Reader>

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <zlib.h>
+
 namespace gw {
 
 namespace {
@@ -65,6 +67,25 @@ bool IsPng(Bytes bytes)
 {
     static const std::uint8_t kSig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     return bytes.size() >= 8 && std::equal(kSig, kSig + 8, bytes.begin());
+}
+
+bool IsIntactPng(Bytes bytes)
+{
+    if (!IsPng(bytes))
+        return false;
+    for (std::size_t at = 8; bytes.size() - at >= 12;) {
+        const std::uint32_t length = LoadU32BE(bytes.data() + at);
+        if (length > bytes.size() - at - 12)
+            return false;
+        const std::uint8_t* type = bytes.data() + at + 4;
+        const uLong crc = ::crc32(::crc32(0L, nullptr, 0), type, uInt(length) + 4);
+        if (crc != LoadU32BE(type + 4 + length))
+            return false;
+        if (std::equal(type, type + 4, "IEND"))
+            return true;
+        at += 12 + std::size_t(length);
+    }
+    return false;
 }
 
 IconFile::IconFile(const std::string& path) : Status(FileSource::Open(path, Source))

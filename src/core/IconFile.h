@@ -63,5 +63,9 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
 
 // True when `bytes` begin with the PNG signature.
 bool IsPng(Bytes bytes);
+// True when `bytes` are a whole PNG that a strict reader takes: the signature, then
+// chunks that fit, each with the right CRC, up to IEND. The decoder is lenient with
+// CRCs, so a damaged image can decode and still be unfit to pass on as it is.
+bool IsIntactPng(Bytes bytes);
 
 } // namespace gw

@@ -526,6 +526,43 @@ TEST(CliThumbnailer, AClientHoldingTheOutputOpenReadsTheThumbnail)
     }
 }
 
+// A stored PNG with a wrong CRC, or without its end, is not passed on as it is: the
+// thumbnail is encoded anew and gdk-pixbuf (strict with CRCs, as file managers are)
+// takes it; one that cannot be decoded gives no thumbnail.
+TEST(CliThumbnailer, ADamagedStoredPngIsNeverPassedOn)
+{
+    if (Sh("command -v gdk-pixbuf-csource").empty())
+        GTEST_SKIP() << "gdk-pixbuf-csource (libgdk-pixbuf2.0-bin) is not installed";
+    TempDir dir;
+    const auto ico = ReadBytes(DataPath("png256.ico"));
+    auto chunk = [&](const char* type) {
+        const auto at = std::search(ico.begin(), ico.end(), type, type + 4) - ico.begin();
+        return std::pair<std::size_t, std::uint32_t>(std::size_t(at), std::uint32_t(ico[at - 4]) << 24 |
+                                                                           std::uint32_t(ico[at - 3]) << 16 |
+                                                                           std::uint32_t(ico[at - 2]) << 8 | ico[at - 1]);
+    };
+    const auto [idat, idatLength] = chunk("IDAT");
+    const auto [iend, iendLength] = chunk("IEND");
+    auto badCrc = ico, noEnd = ico, badData = ico;
+    badCrc[idat + 4 + idatLength + 3] ^= 0xFF;
+    noEnd.resize(iend - 4);
+    for (std::size_t i = idat + 4; i < idat + 4 + idatLength; ++i)
+        badData[i] = 0xA5;
+    struct Case { const char* Name; std::vector<std::uint8_t> Bytes; int Code; };
+    for (const Case& c : {Case{"crc.ico", badCrc, 0}, Case{"end.ico", noEnd, 0}, Case{"data.ico", badData, 1}}) {
+        WriteBytes(dir / c.Name, c.Bytes);
+        const std::string out = dir / (std::string(c.Name) + ".png");
+        EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "256", dir / c.Name, out}).Code, c.Code) << c.Name;
+        if (c.Code != 0) {
+            EXPECT_FALSE(Exists(out)) << c.Name;
+            continue;
+        }
+        const Ran pixbuf = Exec({"/bin/sh", "-c", "gdk-pixbuf-csource --raw '" + out + "' >/dev/null"});
+        EXPECT_EQ(pixbuf.Code, 0) << c.Name << ": " << pixbuf.Err;
+        EXPECT_EQ(LoadPng(out).Width, 256) << c.Name;
+    }
+}
+
 // What the writer promises, kept by both programs: without --force a taken name (also
 // a link that leads nowhere) stays as it is; --force and the thumbnailer write through
 // links and keep the file; a read-only file, a FIFO and a folder are refused.
