@@ -7,7 +7,9 @@
 #include "FileWrite.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -38,9 +40,31 @@ int Usage(const char* why = nullptr)
     return kUsage;
 }
 
+// Text for a terminal: control characters (C0, DEL, and C1 as UTF-8 or as single
+// bytes), which could move the cursor, retitle the window or forge lines, as \xNN.
+std::string Printable(const std::string& text)
+{
+    std::string out;
+    char buf[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const bool c1 = c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0 && (i == 0 || static_cast<unsigned char>(text[i - 1]) != 0xC2))) {
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        } else if (c1) {
+            std::snprintf(buf, sizeof buf, "\\x%02x", static_cast<unsigned char>(text[++i]));
+            out += buf;
+        } else {
+            out += char(c);
+        }
+    }
+    return out;
+}
+
 void Say(const std::string& file, const std::string& message)
 {
-    std::fprintf(stderr, "glimmerwick-cli: %s: %s\n", file.c_str(), message.c_str());
+    std::fprintf(stderr, "glimmerwick-cli: %s: %s\n", Printable(file).c_str(), Printable(message).c_str());
 }
 
 // The outcome of a run: write errors outrank files without icons.
@@ -153,7 +177,7 @@ bool ListFile(const std::string& path, bool json)
     if (json)
         out = "{\"file\":" + Json(path) + ",\"kind\":\"" + f.KindName() + "\",\"groups\":[";
     else
-        out = path + ": " + f.KindName() + ", " + std::to_string(groups.size()) + " groups\n";
+        out = Printable(path) + ": " + f.KindName() + ", " + std::to_string(groups.size()) + " groups\n";
     // Groups are summarised a batch at a time, so that the heads of neighbouring
     // groups' images are read together, while a file whose many groups all name one
     // long directory costs no more memory than a batch.
@@ -179,7 +203,7 @@ bool ListFile(const std::string& path, bool json)
                     out += (l ? "," : "") + std::to_string(g.Languages[l].Id);
                 out += "],\"images\":[";
             } else {
-                out += "  " + std::to_string(i) + "\t" + (g.Name.IsId ? name : "'" + name + "'");
+                out += "  " + std::to_string(i) + "\t" + (g.Name.IsId ? name : "'" + Printable(name) + "'");
                 for (const GroupLanguage& l : g.Languages)
                     out += (&l == &g.Languages.front() ? "\tlanguages " : ",") + std::to_string(l.Id);
                 out += "\n";
@@ -576,7 +600,7 @@ int Legacy(const std::vector<std::string>& args)
     }
     // Numbered as the shell numbers icons: from 0, or -ID for the group with that ID.
     long group = index;
-    if (index < -1)
+    if (index < 0)
         group = f.Catalog.FindGroupById(std::uint32_t(-index));
     std::optional<IconImage> icon;
     if (group >= 0 && group < f.Catalog.Count())
@@ -588,9 +612,17 @@ int Legacy(const std::vector<std::string>& args)
     return WriteResultFile(rest[2], EncodeIco16(*icon), force) ? kOk : kWriteError;
 }
 
-} // namespace
+// What was printed reached standard output, else says why: a full disk or a closed
+// output must not pass for a complete listing.
+int CheckedOutput(int code)
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return code;
+    Say("standard output", errno ? std::strerror(errno) : "write error");
+    return kWriteError;
+}
 
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     if (argc < 2)
         return Usage();
@@ -613,4 +645,19 @@ int main(int argc, char** argv)
         return kOk;
     }
     return Usage(("unknown command " + command).c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A closed standard output stays closed: the first file opened must not take its
+    // place and receive the listing.
+    if (::fcntl(1, F_GETFD) < 0 && errno == EBADF) {
+        const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (fd >= 0 && fd != 1)
+            ::close(fd);
+    }
+    errno = 0;
+    return CheckedOutput(Run(argc, argv));
 }

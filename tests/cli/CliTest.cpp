@@ -257,6 +257,33 @@ TEST(CliExitCodes, ScriptsCanTellWhatHappened)
     EXPECT_EQ(version.Out, "glimmerwick-cli " GW_VERSION "\n");
 }
 
+// Names reach a terminal with their control characters escaped (a title change, a
+// forged line); output that cannot be written is an error, not a cut listing.
+TEST(CliOutput, TextIsSafeForTerminalsAndLostOutputIsAnError)
+{
+    const std::string names = DataPath("names64.dll");
+    const Ran text = Cli({"list", names});
+    EXPECT_EQ(text.Code, 0);
+    EXPECT_NE(text.Out.find("\t'T\\x1b]0;OWNED\\x07'\t"), std::string::npos) << text.Out;
+    EXPECT_NE(text.Out.find("\t'TWO\\x0aLINES'\t"), std::string::npos) << text.Out;
+    EXPECT_EQ(std::count(text.Out.begin(), text.Out.end(), '\n'), 11);
+    EXPECT_TRUE(std::none_of(text.Out.begin(), text.Out.end(),
+                             [](char c) { return (c >= 0 && c < 0x20 && c != '\t' && c != '\n') || c == 0x7F; }));
+
+    const std::string cli = std::string("'") + GW_CLI + "' ";
+    for (const std::string& run : {cli + "list --json '" + names + "' >/dev/full", cli + "list '" + names + "' >&-",
+                                   cli + "--help >&-", cli + "--version >/dev/full"}) {
+        const Ran r = Exec({"/bin/sh", "-c", run});
+        EXPECT_EQ(r.Code, 3) << run;
+        EXPECT_NE(r.Err.find("glimmerwick-cli: standard output: "), std::string::npos) << run << ": " << r.Err;
+    }
+
+    // -ID names the group with that number, 1 included.
+    TempDir dir;
+    EXPECT_EQ(Cli({"legacy", DataPath("repeat256.dll"), "-1", dir / "one.ico"}).Code, 0);
+    EXPECT_EQ(ReadBytes(dir / "one.ico").size(), 766u);
+}
+
 TEST(CliExtract, SelectsByIndexNameAndLanguage)
 {
     const std::string dll = DataPath("groups32.dll");
