@@ -5,11 +5,8 @@
 #include "Forms.h"
 #include "Mainform.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
-#include <cstdlib>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -24,7 +21,7 @@ ExtractThread::ExtractThread(const QByteArray& Folder, const QByteArray& OutputF
     , FFolder(Folder)
     , FOutputFolder(OutputFolder)
     , FRecursive(Recursive)
-    , FOutputIdentity(CanonicalPath(OutputFolder))
+    , FRules(OutputFolder.toStdString())
     , FForm(Form1)
 {
     FreeOnTerminate = true;
@@ -59,9 +56,9 @@ void ExtractThread::ResetPeakAliveCount() { gPeak = gAlive.load(); }
 
 void ExtractThread::Execute()
 {
-    FPending.push_back(FFolder);
+    FPending.emplace_back(FFolder, 0);
     while (!FPending.empty()) {
-        FFolder = FPending.front();
+        std::tie(FFolder, FDepth) = FPending.front();
         FPending.pop_front();
         bool ran = false;
         try {
@@ -109,33 +106,27 @@ void ExtractThread::WalkFolder()
         return;
     TWalkEnd end(form);
     TIcon holder;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(FFolder.constData()), closedir);
-    while (dir) {
-        dirent* entry = readdir(dir.get());
-        if (!entry)
-            break;
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = JoinPath(FFolder, name);
-        struct stat link, st;
-        if (lstat(path.constData(), &link) != 0)
-            continue;
-        if (S_ISDIR(link.st_mode)) {
-            // The output folder is never walked, so a tree cannot feed on its own icons.
-            if (FRecursive && CanonicalPath(path) != FOutputIdentity) {
+    // A folder that cannot be read gives a walk without entries.
+    std::vector<gw::ExtractRules::Entry> entries;
+    const int stops = FRules.DepthStops();
+    (void)FRules.List(FFolder.toStdString(), FDepth, entries);
+    // Subfolders beyond the depth limit are not walked, and count as failures.
+    if (FRecursive)
+        form->FFailedCount += FRules.DepthStops() - stops;
+    for (const gw::ExtractRules::Entry& e : entries) {
+        const QByteArray name = QByteArray::fromStdString(e.Name);
+        const QByteArray path = QByteArray::fromStdString(e.Path);
+        if (e.Folder) {
+            if (FRecursive) {
                 ++form->FActiveWalks;
-                FPending.push_back(path);
+                FPending.emplace_back(path, FDepth + 1);
             }
-        } else if (stat(path.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
-            // Links to files are followed; links to folders are not walked.
-            if (WalkExtracts(*form, name) &&
-                !ExtractIntoFreeNames(*form, holder, path, name, FOutputFolder, FNextFree)) {
-                // The output folder has gone: nothing more of this command can be written.
-                form->FActiveWalks -= int(FPending.size());
-                FPending.clear();
-                return;
-            }
+        } else if (WalkExtracts(*form, name) &&
+                   !ExtractIntoFreeNames(*form, holder, path, name, FOutputFolder, FNextFree)) {
+            // The output folder has gone: nothing more of this command can be written.
+            form->FActiveWalks -= int(FPending.size());
+            FPending.clear();
+            return;
         }
         QPointer<TForm1> alive(form);
         Application->ProcessMessages();

@@ -1,6 +1,7 @@
 // Folder and folder-tree extraction: the worker that hands folder walks to the GUI thread.
 #pragma once
 
+#include "ExtractRules.h"
 #include "Thread.h"
 
 #include <QByteArray>
@@ -39,11 +40,13 @@ private:
     QByteArray FFolder;
     QByteArray FOutputFolder;
     bool FRecursive;
-    // The output folder as the file system resolves it; never walked.
-    QByteArray FOutputIdentity;
-    // Folders waiting for their walk; touched by the GUI thread only inside a walk,
-    // while this worker waits in Synchronize.
-    std::deque<QByteArray> FPending;
+    // The folder's level below the command's folder.
+    int FDepth = 0;
+    // What the walks take: never the output folder, nothing beyond the depth limit.
+    gw::ExtractRules FRules;
+    // Folders waiting for their walk, with their levels; touched by the GUI thread
+    // only inside a walk, while this worker waits in Synchronize.
+    std::deque<std::pair<QByteArray, int>> FPending;
     // The next output number to try per base name, for the whole command.
     QHash<QByteArray, int> FNextFree;
     QPointer<TForm1> FForm;

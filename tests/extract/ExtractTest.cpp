@@ -456,6 +456,28 @@ TEST_F(ExtractTest, FolderCommandsCountIconsThatCannotBeWritten)
     }
 }
 
+// Folders more than 256 levels below the command's folder are not walked, and the
+// total says so as a failure instead of passing over them in silence.
+TEST_F(ExtractTest, ATreeDeeperThanTheLimitCountsWhatItLeavesOut)
+{
+    QString folder = FSource;
+    for (int level = 1; level <= 258; ++level) {
+        folder += QStringLiteral("/d");
+        ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0755), 0);
+        if (level == 256 || level == 257) {
+            ASSERT_TRUE(QFile::copy(FIco, folder + QStringLiteral("/x.ico")));
+        }
+    }
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+
+    AnswerDialog(FOut);
+    ChooseFolderCommand(f, QStringLiteral("从多级文件夹中提取(包含子文件夹)"));
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+    EXPECT_EQ(OutFiles(), QStringList{QStringLiteral("x0.ico")});
+    EXPECT_EQ(Status(), QStringLiteral("一共提取1个图标，1个提取失败！"));
+}
+
 TEST_F(ExtractTest, AWalkStopsWhenItsOutputFolderIsRemoved)
 {
     for (const char* name : {"a.dll", "b.dll", "c.dll", "one/d.dll", "two/e.dll", "two/three/f.dll"})
