@@ -18,7 +18,7 @@ packages=(
   fuse fusefat dosfstools
   qt6-translations-l10n xdg-utils
   desktop-file-utils appstream libchm-bin groff-base
-  dpkg-dev file fakeroot
+  dpkg-dev file fakeroot lintian devscripts
 )
 
 missing=()

@@ -31,8 +31,8 @@ void ReportCompanions()
     if (folder.back() != '/')
         folder += '/';
     const std::string library = folder + "Tarnwell.dll";
-    const auto found = [&](const char* name) {
-        return ::access((folder + name).c_str(), R_OK) == 0 ? "found" : "missing";
+    const auto found = [](const char* name) {
+        return ::access(CompanionFile(name).c_str(), R_OK) == 0 ? "found" : "missing";
     };
     std::fprintf(stderr, "glimmerwick: Tarnwell.dll with %d icons, help.chm %s, help/index.html %s\n",
                  static_cast<int>(ExtractIconA(0, library.c_str(), -1)), found("help.chm"),

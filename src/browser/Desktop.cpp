@@ -22,10 +22,7 @@ namespace {
 
 QString CompanionPath(const char* name)
 {
-    std::string folder = ApplicationFolder();
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return DecodeFileName(QByteArray::fromStdString(folder + name));
+    return DecodeFileName(QByteArray::fromStdString(CompanionFile(name)));
 }
 
 } // namespace

@@ -511,6 +511,20 @@ std::string ApplicationFolder()
     return exe.empty() ? "." : FolderOf(exe);
 }
 
+std::string CompanionFile(const std::string& name)
+{
+    const std::string folder = ApplicationFolder();
+    const std::string beside = JoinPath(folder, name);
+#ifdef GW_DATA_FROM_PROGRAM
+    if (::access(beside.c_str(), F_OK) != 0) {
+        const std::string installed = JoinPath(JoinPath(folder, GW_DATA_FROM_PROGRAM), name);
+        if (::access(installed.c_str(), F_OK) == 0)
+            return installed;
+    }
+#endif
+    return beside;
+}
+
 void SetApplicationFolderForTesting(const std::string& folder)
 {
     g_applicationFolder = folder;

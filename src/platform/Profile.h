@@ -99,6 +99,11 @@ std::string ApplicationFolder();
 // Tests point the application folder elsewhere; an empty text restores the real one.
 // Either way the settings location is worked out anew on its next use.
 void SetApplicationFolderForTesting(const std::string& folder);
+// A data file the program ships (the help pages): beside the executable in the build
+// tree and in an unpacked copy, else in the installed data folder that
+// GW_DATA_FROM_PROGRAM names relative to the executable's folder; the name beside the
+// executable when it is in neither.
+std::string CompanionFile(const std::string& name);
 
 // Where the settings are read at start and written at close.
 struct TSettingsLocation {

@@ -12,11 +12,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
-# The program and its companions in lib/glimmerwick, reached through a relative link.
+# The program and Tarnwell.dll in lib/glimmerwick, reached through a relative link; the
+# help under share/glimmerwick; the licence and changelog under share/doc.
 pkg=$prefix/lib/glimmerwick
-for f in glimmerwick Tarnwell.dll help.chm help/index.html help/browse.html; do
-  [ -f "$pkg/$f" ] || fail "$pkg/$f missing"
+for f in lib/glimmerwick/glimmerwick lib/glimmerwick/Tarnwell.dll share/glimmerwick/help.chm \
+         share/glimmerwick/help/index.html share/glimmerwick/help/browse.html \
+         share/doc/glimmerwick/copyright share/doc/glimmerwick/changelog.gz; do
+  [ -f "$prefix/$f" ] || fail "$prefix/$f missing"
 done
+[ ! -e "$pkg/help" ] && [ ! -e "$pkg/help.chm" ] || fail "help pages installed under lib/"
 [ -x "$pkg/glimmerwick" ] || fail "the program is not executable"
 link=$(readlink "$prefix/bin/glimmerwick") || fail "bin/glimmerwick is not a link"
 [ "$link" = ../lib/glimmerwick/glimmerwick ] || fail "bin/glimmerwick points to $link"
@@ -25,7 +29,10 @@ desktop-file-validate "$prefix/share/applications/$id.desktop"
 grep -q '^Exec=glimmerwick %f$' "$prefix/share/applications/$id.desktop" || fail "Exec line"
 grep -q '^MimeType=.*application/x-ms-dos-executable;.*image/vnd.microsoft.icon;' \
   "$prefix/share/applications/$id.desktop" || fail "MimeType line"
+# Folders stay with the file manager: the program takes one as argument, but claims none.
+! grep -q 'inode/directory' "$prefix/share/applications/$id.desktop" || fail "the desktop entry claims folders"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+grep -q '<project_license>MIT</project_license>' "$prefix/share/metainfo/$id.metainfo.xml" || fail "no licence in the metainfo"
 
 # Every hicolor size holds a PNG of exactly that size.
 for size in 16 24 32 48 64 128 256; do
@@ -99,4 +106,12 @@ done
   || fail "Exec names ${argv[0]}, not the installed thumbnailer"
 (cd "$scratch/work" && PATH=$run_path "${argv[@]}") || fail "the thumbnailer failed: ${argv[*]}"
 [ "$(identify -format '%wx%h' "$thumb")" = 16x16 ] || fail "thumbnail is $(identify -format '%wx%h' "$thumb")"
+
+# Uninstalling removes every installed file and the folders left empty, and nothing else.
+mkdir -p "$prefix/share/applications/other"
+touch "$prefix/share/applications/other/kept.desktop"
+cmake --build "$build" --target uninstall >/dev/null || fail "the uninstall target failed"
+left=$(cd "$prefix" && find . -mindepth 1 | sort | tr '\n' ' ')
+[ "$left" = "./share ./share/applications ./share/applications/other ./share/applications/other/kept.desktop " ] \
+  || fail "after uninstalling: $left"
 echo "install check passed"
