@@ -103,11 +103,21 @@ inline void CheckCatalog(Bytes file, const IconCatalog& catalog, int maxSide = k
     case FileKind::Ico:
         GW_FUZZ_CHECK(groups.size() == 1 && catalog.Count() == 1);
         break;
+    case FileKind::Cur:
+    case FileKind::Ani:
+        GW_FUZZ_CHECK(groups.empty() && catalog.Count() == 0);
+        break;
     case FileKind::Pe:
     case FileKind::Ne:
         GW_FUZZ_CHECK(catalog.Count() == int(groups.size()));
         break;
     }
+    // Every cursor image named lies in the file, after its hot spot.
+    const MemorySource cursorSource(file);
+    for (std::size_t i = 0; i < std::min<std::size_t>(catalog.CursorGroups().size(), 16); ++i)
+        for (const GroupEntry& e : catalog.ReadGroupEntries(catalog.CursorGroups()[i].Directory, cursorSource, true))
+            GW_FUZZ_CHECK(e.Image.Size > 0 && e.Image.Offset <= file.size() &&
+                          e.Image.Size <= file.size() - e.Image.Offset);
     std::set<std::pair<std::uint64_t, std::uint64_t>> extracted;
     for (std::size_t i = 0; i < groups.size(); ++i) {
         const Extent dir = groups[i].Directory;

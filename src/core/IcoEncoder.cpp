@@ -127,7 +127,8 @@ std::vector<std::uint8_t> EncodeIco16(const IconImage& image)
 }
 
 std::optional<std::vector<std::uint8_t>> EncodeGroupIco(const std::vector<GroupEntry>& entries,
-                                                        const std::vector<Bytes>& images, std::uint64_t budget)
+                                                        const std::vector<Bytes>& images, bool cursor,
+                                                        std::uint64_t budget)
 {
     const std::size_t n = std::min(entries.size(), images.size());
     // Where each entry's image lies in the file: a span met before keeps its place.
@@ -160,7 +161,7 @@ std::optional<std::vector<std::uint8_t>> EncodeGroupIco(const std::vector<GroupE
         u16(std::uint32_t((v >> 16) & 0xFFFF));
     };
     u16(0);
-    u16(1);
+    u16(cursor ? 2 : 1);
     u16(std::uint32_t(n));
     for (std::size_t i = 0; i < n; ++i) {
         const GroupEntry& e = entries[i];
@@ -168,8 +169,8 @@ std::optional<std::vector<std::uint8_t>> EncodeGroupIco(const std::vector<GroupE
         out.push_back(e.Height);
         out.push_back(e.ColorCount);
         out.push_back(e.Reserved);
-        u16(e.Planes);
-        u16(e.BitCount);
+        u16(cursor ? e.HotspotX : e.Planes);
+        u16(cursor ? e.HotspotY : e.BitCount);
         u32(images[i].size());
         u32(offsets[i]);
     }

@@ -29,9 +29,10 @@ std::vector<std::uint8_t> EncodeIco16(const IconImage& image);
 // the group's order. `images[i]` holds the bytes of `entries[i]`. An image that
 // several entries name (the same span) is written once and each of them points at it,
 // so the file holds no more than the group's distinct images: nullopt when those
-// exceed `budget` bytes.
+// exceed `budget` bytes. With `cursor`, a .cur file: each entry's hot spot where an
+// icon's entry holds planes and depth.
 std::optional<std::vector<std::uint8_t>> EncodeGroupIco(const std::vector<GroupEntry>& entries,
-                                                        const std::vector<Bytes>& images,
+                                                        const std::vector<Bytes>& images, bool cursor = false,
                                                         std::uint64_t budget = IconCatalog::kDefaultReadBudget);
 
 // An 8-bit RGBA PNG of the image (straight alpha; transparent pixels as the image holds

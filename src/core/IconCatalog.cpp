@@ -8,18 +8,28 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 namespace gw {
 
 namespace {
 
+constexpr std::uint32_t kRtCursor = 1;
 constexpr std::uint32_t kRtIcon = 3;
+constexpr std::uint32_t kRtGroupCursor = 12;
 constexpr std::uint32_t kRtGroupIcon = 14;
+constexpr std::uint16_t kNeTypeCursor = 0x8001;
 constexpr std::uint16_t kNeTypeIcon = 0x8003;
+constexpr std::uint16_t kNeTypeGroupCursor = 0x800C;
 constexpr std::uint16_t kNeTypeGroupIcon = 0x800E;
 constexpr std::uint32_t kGroupHeader = 6;
-constexpr std::uint32_t kGroupEntry = 14;  // GRPICONDIRENTRY in resources
-constexpr std::uint32_t kIcoEntry = 16;    // ICONDIRENTRY in .ico files
+constexpr std::uint32_t kGroupEntry = 14;  // GRPICONDIRENTRY (and its cursor twin) in resources
+constexpr std::uint32_t kIcoEntry = 16;    // ICONDIRENTRY in .ico and .cur files
+constexpr std::uint32_t kHotspot = 4;      // the hot spot before a cursor resource's image
+
+// The directory type word of .ico (1) and .cur (2) files.
+constexpr std::uint16_t kIcoType = 1;
+constexpr std::uint16_t kCurType = 2;
 
 } // namespace
 
@@ -38,6 +48,7 @@ public:
     {
         return offset <= FSize && length <= FSize - offset;
     }
+    SourceView Head(std::uint64_t length) const { return {*FSource, FBase, std::min(length, FSize)}; }
     SourceView Tail(std::uint64_t offset) const
     {
         if (offset >= FSize)
@@ -270,10 +281,15 @@ IconCatalog IconCatalog::Parse(const ByteSource& source, const CatalogLimits& li
     SourceView file(*cached, 0, source.Size());
 
     auto reserved = file.ReadU16LE(0), type = file.ReadU16LE(2), count = file.ReadU16LE(4);
-    if (reserved && *reserved == 0 && type && *type == 1 && count && *count > 0) {
-        c.FKind = FileKind::Ico;
+    if (reserved && *reserved == 0 && type && (*type == kIcoType || *type == kCurType) && count && *count > 0) {
+        c.FKind = *type == kIcoType ? FileKind::Ico : FileKind::Cur;
         const std::uint64_t entries = std::min<std::uint32_t>(*count, limits.MaxImagesPerGroup);
-        c.FGroups.push_back({ResourceName{}, file.Clamp(0, kGroupHeader + entries * kIcoEntry), {}});
+        (c.FKind == FileKind::Cur ? c.FCursorGroups : c.FGroups).push_back({ResourceName{}, file.Clamp(0, kGroupHeader + entries * kIcoEntry), {}});
+        return c;
+    }
+    if (file.Text(0, 4) == "RIFF" && file.Text(8, 4) == "ACON") {
+        c.FKind = FileKind::Ani;
+        c.ParseAni(file, limits);
         return c;
     }
 
@@ -294,12 +310,12 @@ IconCatalog IconCatalog::Parse(const ByteSource& source, const CatalogLimits& li
     return c;
 }
 
-void IconCatalog::AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits,
-                           std::vector<GroupLanguage> languages)
+void IconCatalog::AddGroup(std::vector<IconGroup>& groups, ResourceName name, Extent directory,
+                           const CatalogLimits& limits, std::vector<GroupLanguage> languages)
 {
-    if (FGroups.size() >= limits.MaxGroups)
+    if (groups.size() >= limits.MaxGroups)
         return;
-    FGroups.push_back({std::move(name), directory, std::move(languages)});
+    groups.push_back({std::move(name), directory, std::move(languages)});
 }
 
 void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits& limits)
@@ -352,7 +368,7 @@ void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits
 
     FirstLanguageData firstLanguageData(root, map);
     ResourceDir types(root, 0);
-    std::optional<std::uint32_t> groupsDir, iconsDir;
+    std::optional<std::uint32_t> groupsDir, iconsDir, cursorGroupsDir, cursorsDir;
     for (std::uint32_t i = 0; i < types.Count(); ++i) {
         auto entry = types.Entry(i);
         if (!entry)
@@ -360,56 +376,71 @@ void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits
         const DirEntry e = *entry;
         if ((e.Name & 0x80000000u) || !IsSubdir(e.Target))
             continue;
-        if (e.Name == kRtGroupIcon && !groupsDir)
-            groupsDir = Low31(e.Target);
-        else if (e.Name == kRtIcon && !iconsDir)
-            iconsDir = Low31(e.Target);
+        std::optional<std::uint32_t>* dir = nullptr;
+        switch (e.Name) {
+        case kRtGroupIcon: dir = &groupsDir; break;
+        case kRtIcon: dir = &iconsDir; break;
+        case kRtGroupCursor: dir = &cursorGroupsDir; break;
+        case kRtCursor: dir = &cursorsDir; break;
+        default: continue;
+        }
+        if (!*dir)
+            *dir = Low31(e.Target);
     }
-    if (!groupsDir)
-        return;
 
-    if (iconsDir) {
-        ResourceDir icons(root, *iconsDir);
-        FIcons.reserve(icons.Count());
-        for (std::uint32_t i = 0; i < icons.Count(); ++i) {
-            auto entry = icons.Entry(i);
+    auto readImages = [&](std::optional<std::uint32_t> at, std::vector<IconEntry>& images) {
+        if (!at)
+            return;
+        ResourceDir dir(root, *at);
+        images.reserve(dir.Count());
+        for (std::uint32_t i = 0; i < dir.Count(); ++i) {
+            auto entry = dir.Entry(i);
             if (!entry)
                 break;
             const DirEntry e = *entry;
             if (e.Name & 0x80000000u)
                 continue;
             if (auto data = firstLanguageData(e.Target).Data)
-                FIcons.push_back({e.Name & 0xFFFF, *data});
+                images.push_back({e.Name & 0xFFFF, *data});
         }
-        std::stable_sort(FIcons.begin(), FIcons.end(),
+        std::stable_sort(images.begin(), images.end(),
                          [](const IconEntry& a, const IconEntry& b) { return a.Id < b.Id; });
-    }
-
-    ResourceDir groups(root, *groupsDir);
-    // The same group stored twice counts once.
-    std::unordered_set<std::uint32_t> seenIds;
-    std::unordered_set<std::string> seenNames;
-    for (std::uint32_t i = 0; i < groups.Count() && FGroups.size() < limits.MaxGroups; ++i) {
-        auto entry = groups.Entry(i);
-        if (!entry)
-            break;
-        const DirEntry e = *entry;
-        ResourceName name;
-        if (e.Name & 0x80000000u) {
-            std::string text = PeNameText(root, e.Name);
-            if (seenNames.count(text))
-                continue;
-            seenNames.insert(text);
-            name.IsId = false;
-            name.Text = std::move(text);
-        } else {
-            name.Id = e.Name & 0xFFFF;
-            if (!seenIds.insert(name.Id).second)
-                continue;
+    };
+    auto readGroups = [&](std::optional<std::uint32_t> at, std::vector<IconGroup>& out) {
+        if (!at)
+            return;
+        ResourceDir groups(root, *at);
+        // The same group stored twice counts once.
+        std::unordered_set<std::uint32_t> seenIds;
+        std::unordered_set<std::string> seenNames;
+        for (std::uint32_t i = 0; i < groups.Count() && out.size() < limits.MaxGroups; ++i) {
+            auto entry = groups.Entry(i);
+            if (!entry)
+                break;
+            const DirEntry e = *entry;
+            ResourceName name;
+            if (e.Name & 0x80000000u) {
+                std::string text = PeNameText(root, e.Name);
+                if (seenNames.count(text))
+                    continue;
+                seenNames.insert(text);
+                name.IsId = false;
+                name.Text = std::move(text);
+            } else {
+                name.Id = e.Name & 0xFFFF;
+                if (!seenIds.insert(name.Id).second)
+                    continue;
+            }
+            const auto& found = firstLanguageData(e.Target);
+            AddGroup(out, std::move(name), found.Data ? *found.Data : Extent{}, limits, found.Languages);
         }
-        const auto& found = firstLanguageData(e.Target);
-        AddGroup(std::move(name), found.Data ? *found.Data : Extent{}, limits, found.Languages);
-    }
+    };
+    if (groupsDir)
+        readImages(iconsDir, FIcons);
+    readGroups(groupsDir, FGroups);
+    if (cursorGroupsDir)
+        readImages(cursorsDir, FCursors);
+    readGroups(cursorGroupsDir, FCursorGroups);
 }
 
 void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits& limits)
@@ -430,7 +461,7 @@ void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits
     };
 
     struct Pending { ResourceName Name; Extent Data; };
-    std::vector<Pending> groups;
+    std::vector<Pending> groups, cursorGroups;
     std::uint64_t at = 2;
     while (true) {
         auto typeId = table.ReadU16LE(at), count = table.ReadU16LE(at + 2);
@@ -441,9 +472,13 @@ void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits
             auto offset = table.ReadU16LE(at), length = table.ReadU16LE(at + 2), id = table.ReadU16LE(at + 6);
             if (!offset || !length || !id)
                 break;
-            if (*typeId == kNeTypeIcon && (*id & 0x8000)) {
-                FIcons.push_back({std::uint32_t(*id & 0x7FFF), extent(*offset, *length)});
-            } else if (*typeId == kNeTypeGroupIcon && groups.size() < limits.MaxGroups) {
+            if ((*typeId == kNeTypeIcon || *typeId == kNeTypeCursor) && (*id & 0x8000)) {
+                (*typeId == kNeTypeIcon ? FIcons : FCursors)
+                    .push_back({std::uint32_t(*id & 0x7FFF), extent(*offset, *length)});
+            } else if (*typeId == kNeTypeGroupIcon || *typeId == kNeTypeGroupCursor) {
+                auto& pending = *typeId == kNeTypeGroupIcon ? groups : cursorGroups;
+                if (pending.size() >= limits.MaxGroups)
+                    continue;
                 ResourceName name;
                 if (*id & 0x8000) {
                     name.Id = *id & 0x7FFF;
@@ -451,21 +486,65 @@ void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits
                     name.IsId = false;
                     name.Text = NeName(table, *id);
                 }
-                groups.push_back({std::move(name), extent(*offset, *length)});
+                pending.push_back({std::move(name), extent(*offset, *length)});
             }
         }
         if (!table.Has(at, 2))
             break;
     }
-    std::stable_sort(FIcons.begin(), FIcons.end(),
-                     [](const IconEntry& a, const IconEntry& b) { return a.Id < b.Id; });
-    std::unordered_set<std::string> seen;
-    for (Pending& g : groups) {
-        std::string key(1, g.Name.IsId ? '#' : '$');
-        key += g.Name.IsId ? std::to_string(g.Name.Id) : g.Name.Text;
-        if (seen.insert(key).second)
-            AddGroup(std::move(g.Name), g.Data, limits);
-    }
+    for (auto* images : {&FIcons, &FCursors})
+        std::stable_sort(images->begin(), images->end(),
+                         [](const IconEntry& a, const IconEntry& b) { return a.Id < b.Id; });
+    auto addGroups = [&](std::vector<Pending>& pending, std::vector<IconGroup>& out) {
+        std::unordered_set<std::string> seen;
+        for (Pending& g : pending) {
+            std::string key(1, g.Name.IsId ? '#' : '$');
+            key += g.Name.IsId ? std::to_string(g.Name.Id) : g.Name.Text;
+            if (seen.insert(key).second)
+                AddGroup(out, std::move(g.Name), g.Data, limits);
+        }
+    };
+    addGroups(groups, FGroups);
+    addGroups(cursorGroups, FCursorGroups);
+}
+
+void IconCatalog::ParseAni(SourceView file, const CatalogLimits& limits)
+{
+    // RIFF chunks: an eight-byte head (four-letter id, length), the data, a pad byte to
+    // an even length. The frames are "icon" chunks, each a whole .ico or .cur file,
+    // inside a "LIST" chunk of type "fram". Chunks are cut at the end of the RIFF or
+    // of the file, whichever comes first.
+    auto riffSize = file.ReadU32LE(4);
+    if (!riffSize)
+        return;
+    const SourceView riff = file.Head(8 + std::uint64_t(*riffSize));
+    auto walk = [&](std::uint64_t from, std::uint64_t to, auto&& visit) {
+        for (std::uint64_t at = from; at + 8 <= to && riff.Has(at, 8);) {
+            const std::string id = riff.Text(at, 4);
+            auto length = riff.ReadU32LE(at + 4);
+            if (!length)
+                return;
+            const std::uint64_t data = at + 8;
+            const std::uint64_t size = std::min<std::uint64_t>(*length, to - data);
+            visit(id, data, size);
+            at = data + size + (size & 1);
+        }
+    };
+    walk(12, riff.Size(), [&](const std::string& id, std::uint64_t data, std::uint64_t size) {
+        if (id != "LIST" || size < 4 || riff.Text(data, 4) != "fram")
+            return;
+        walk(data + 4, data + size, [&](const std::string& frameId, std::uint64_t frame, std::uint64_t frameSize) {
+            auto reserved = riff.ReadU16LE(frame), type = riff.ReadU16LE(frame + 2), count = riff.ReadU16LE(frame + 4);
+            if (frameId != "icon" || !reserved || *reserved != 0 || !type || (*type != kIcoType && *type != kCurType) ||
+                !count || *count == 0)
+                return;
+            const std::uint64_t entries = std::min<std::uint32_t>(*count, limits.MaxImagesPerGroup);
+            ResourceName name;
+            name.Id = std::uint32_t(FCursorGroups.size());
+            AddGroup(FCursorGroups, std::move(name),
+                     riff.Clamp(frame, std::min<std::uint64_t>(frameSize, kGroupHeader + entries * kIcoEntry)), limits);
+        });
+    });
 }
 
 int IconCatalog::Count() const
@@ -485,27 +564,30 @@ int IconCatalog::FindGroupById(std::uint32_t id) const
     return -1;
 }
 
-std::optional<Extent> IconCatalog::FindIcon(std::uint32_t id) const
+std::optional<Extent> IconCatalog::Find(const std::vector<IconEntry>& images, std::uint32_t id)
 {
-    auto it = std::lower_bound(FIcons.begin(), FIcons.end(), id,
+    auto it = std::lower_bound(images.begin(), images.end(), id,
                                [](const IconEntry& e, std::uint32_t v) { return e.Id < v; });
-    if (it == FIcons.end() || it->Id != id || it->Data.Size == 0)
+    if (it == images.end() || it->Id != id || it->Data.Size == 0)
         return std::nullopt;
     return it->Data;
 }
 
-std::vector<GroupEntry> IconCatalog::ReadGroupEntries(const Extent& at, const ByteSource& source) const
+std::vector<GroupEntry> IconCatalog::ReadGroupEntries(const Extent& directory, const ByteSource& source,
+                                                      bool cursors) const
 {
     std::vector<GroupEntry> entries;
-    std::vector<std::uint8_t> bytes(std::size_t(std::min<std::uint64_t>(at.Size, 6 + 16 * std::uint64_t(FMaxImages))));
-    if (bytes.empty() || !source.ReadAt(at.Offset, bytes.data(), bytes.size()))
+    std::vector<std::uint8_t> bytes(std::size_t(std::min<std::uint64_t>(directory.Size, 6 + 16 * std::uint64_t(FMaxImages))));
+    if (bytes.empty() || !source.ReadAt(directory.Offset, bytes.data(), bytes.size()))
         return entries;
     ByteReader dir(Bytes(bytes.data(), bytes.size()));
-    auto count = dir.ReadU16LE(4);
-    if (!count)
+    auto type = dir.ReadU16LE(2), count = dir.ReadU16LE(4);
+    if (!type || !count)
         return entries;
-    const bool ico = FKind == FileKind::Ico;
-    const std::uint32_t entrySize = ico ? kIcoEntry : kGroupEntry;
+    // Icon and cursor files (an animated cursor's frames among them) hold their images
+    // at offsets from the directory's start; executables name resources.
+    const bool file = FKind == FileKind::Ico || FKind == FileKind::Cur || FKind == FileKind::Ani;
+    const std::uint32_t entrySize = file ? kIcoEntry : kGroupEntry;
     std::uint32_t n = std::min<std::uint32_t>(*count, FMaxImages);
     for (std::uint32_t i = 0; i < n; ++i) {
         std::uint64_t at = kGroupHeader + std::uint64_t(i) * entrySize;
@@ -519,8 +601,13 @@ std::vector<GroupEntry> IconCatalog::ReadGroupEntries(const Extent& at, const By
         e.Planes = *dir.ReadU16LE(at + 4);
         e.BitCount = *dir.ReadU16LE(at + 6);
         e.StoredSize = *dir.ReadU32LE(at + 8);
-        if (ico) {
-            std::uint32_t offset = *dir.ReadU32LE(at + 12);
+        if (file) {
+            // A cursor file's entry holds the hot spot where an icon's holds planes and depth.
+            if (*type == kCurType) {
+                e.HotspotX = std::exchange(e.Planes, 1);
+                e.HotspotY = std::exchange(e.BitCount, 0);
+            }
+            const std::uint64_t offset = directory.Offset + *dir.ReadU32LE(at + 12);
             if (offset >= FFileSize)
                 continue;
             // A size that runs past the end of the file is clamped to it.
@@ -529,8 +616,16 @@ std::vector<GroupEntry> IconCatalog::ReadGroupEntries(const Extent& at, const By
                 continue;
             e.Image = {offset, len};
         } else {
+            if (cursors) {
+                // The resource's entry gives width and doubled height as 16-bit words.
+                const std::uint16_t width = *dir.ReadU16LE(at), height = *dir.ReadU16LE(at + 2) / 2;
+                e.Width = width >= 256 ? 0 : std::uint8_t(width);
+                e.Height = height >= 256 ? 0 : std::uint8_t(height);
+                e.ColorCount = 0;
+                e.Reserved = 0;
+            }
             e.Id = *dir.ReadU16LE(at + 12);
-            auto data = FindIcon(e.Id);
+            auto data = Find(cursors ? FCursors : FIcons, e.Id);
             if (!data)
                 continue;
             e.Image = *data;
@@ -538,6 +633,15 @@ std::vector<GroupEntry> IconCatalog::ReadGroupEntries(const Extent& at, const By
             // group says when that is shorter.
             if (FKind == FileKind::Ne && e.StoredSize && e.StoredSize < e.Image.Size)
                 e.Image.Size = e.StoredSize;
+            if (cursors) {
+                std::uint8_t hotspot[kHotspot];
+                if (e.Image.Size <= kHotspot || !source.ReadAt(e.Image.Offset, hotspot, kHotspot))
+                    continue;
+                e.HotspotX = LoadU16LE(hotspot);
+                e.HotspotY = LoadU16LE(hotspot + 2);
+                e.Image.Offset += kHotspot;
+                e.Image.Size -= kHotspot;
+            }
         }
         entries.push_back(e);
     }

@@ -1,4 +1,5 @@
-// The icon groups of a file (PE32/PE32+, 16-bit NE, or .ico), read from its bytes.
+// The icon and cursor groups of a file (PE32/PE32+, 16-bit NE, .ico, .cur or an
+// animated cursor), read from its bytes.
 #pragma once
 
 #include "ByteReader.h"
@@ -19,6 +20,8 @@ enum class FileKind {
     Pe,
     Ne,
     Ico,
+    Cur,  // a cursor file: one cursor group
+    Ani,  // an animated cursor (RIFF ACON): one cursor group per frame
 };
 
 // A resource name: an integer ID or a string (raw bytes: UTF-16LE in PE files,
@@ -68,7 +71,11 @@ struct GroupEntry {
     std::uint16_t Planes = 0;
     std::uint16_t BitCount = 0;
     std::uint32_t StoredSize = 0;  // the image size the directory claims
-    std::uint16_t Id = 0;          // the RT_ICON resource (executables only)
+    std::uint16_t Id = 0;          // the RT_ICON or RT_CURSOR resource (executables only)
+    // A cursor's hot spot: from the directory of a cursor file, or the first four bytes
+    // of an executable's cursor resource (`Image` starts after them).
+    std::uint16_t HotspotX = 0;
+    std::uint16_t HotspotY = 0;
     Extent Image;
 };
 
@@ -99,6 +106,11 @@ public:
     // A PE32+ (64-bit) executable.
     bool Pe64() const { return FPe64; }
     const std::vector<IconGroup>& Groups() const { return FGroups; }
+    // Cursor groups: an executable's RT_GROUP_CURSOR resources, the one group of a
+    // cursor file, or the frames of an animated cursor. Kept apart from Groups(): the
+    // window and ExtractIconA know icons only.
+    const std::vector<IconGroup>& CursorGroups() const { return FCursorGroups; }
+    const std::vector<IconGroup>& Groups(bool cursors) const { return cursors ? FCursorGroups : FGroups; }
     // Number of icons as the shell reports it: one for an icon file, the number of
     // distinct groups for an executable.
     int Count() const;
@@ -109,8 +121,10 @@ public:
     // directory order. Entries naming missing images are left out. Reads the group's
     // directory from `file`.
     std::vector<Extent> GroupImageExtents(std::size_t index, const ByteSource& file) const;
-    // The entries of the group directory at `directory` whose images the file holds.
-    std::vector<GroupEntry> ReadGroupEntries(const Extent& directory, const ByteSource& file) const;
+    // The entries of the group directory at `directory` whose images the file holds;
+    // `cursors`: a directory of CursorGroups().
+    std::vector<GroupEntry> ReadGroupEntries(const Extent& directory, const ByteSource& file,
+                                             bool cursors = false) const;
     // The images of group `index` read from `file`; those that cannot be read, or that
     // come after `budget` bytes, are left out.
     ImageData ReadGroupImages(std::size_t index, const ByteSource& file,
@@ -135,10 +149,11 @@ private:
         Extent Data;
     };
 
-    std::optional<Extent> FindIcon(std::uint32_t id) const;
+    static std::optional<Extent> Find(const std::vector<IconEntry>& images, std::uint32_t id);
     void ParsePe(SourceView file, std::uint32_t peOffset, const CatalogLimits& limits);
     void ParseNe(SourceView file, std::uint32_t neOffset, const CatalogLimits& limits);
-    void AddGroup(ResourceName name, Extent directory, const CatalogLimits& limits,
+    void ParseAni(SourceView file, const CatalogLimits& limits);
+    void AddGroup(std::vector<IconGroup>& groups, ResourceName name, Extent directory, const CatalogLimits& limits,
                   std::vector<GroupLanguage> languages = {});
 
     FileKind FKind = FileKind::NotIcons;
@@ -146,7 +161,9 @@ private:
     std::uint64_t FFileSize = 0;
     Bytes FMemory;  // the bytes parsed, when they were given in memory
     std::vector<IconGroup> FGroups;
-    std::vector<IconEntry> FIcons;  // sorted by Id, first language only
+    std::vector<IconGroup> FCursorGroups;
+    std::vector<IconEntry> FIcons;    // sorted by Id, first language only
+    std::vector<IconEntry> FCursors;  // the same for cursor images
     std::uint32_t FMaxImages = 256;
 };
 

@@ -100,6 +100,8 @@ std::string IconFile::KindName() const
     case FileKind::Pe: return Catalog.Pe64() ? "PE32+" : "PE32";
     case FileKind::Ne: return "NE";
     case FileKind::Ico: return "ICO";
+    case FileKind::Cur: return "CUR";
+    case FileKind::Ani: return "ANI";
     case FileKind::NotIcons: break;
     }
     return "none";
@@ -178,9 +180,9 @@ std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<Grou
     return out;
 }
 
-Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang)
+Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang, bool cursors)
 {
-    const auto& groups = file.Catalog.Groups();
+    const auto& groups = file.Catalog.Groups(cursors);
     if (group >= groups.size())
         return Error{ErrorCode::NotFound, 0, "no such group"};
     Extent directory = groups[group].Directory;
@@ -191,24 +193,31 @@ Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t gro
             return Error{ErrorCode::NotFound, 0, "no such language"};
         directory = it->Directory;
     }
-    const auto entries = file.Catalog.ReadGroupEntries(directory, file.Reader);
+    auto entries = file.Catalog.ReadGroupEntries(directory, file.Reader, cursors);
     if (entries.empty())
         return Error{ErrorCode::NotFound, directory.Offset, "no image can be read"};
     ImageData images;
     if (const auto err = ReadImages(file, entries, images))
         return Error{*err, 0, *err == ErrorCode::TooLarge ? kOverBudget : "no image can be read"};
-    auto ico = EncodeGroupIco(entries, images.Images, kMaxGroupBytes);
+    // A cursor resource's entry has no colour count, and resource compilers fill its
+    // depth carelessly: both come from the image's own header.
+    if (cursors)
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (auto info = PeekIconImage(images.Images[i]))
+                entries[i].ColorCount = info->BitCount < 8 ? std::uint8_t(1u << info->BitCount) : 0;
+    auto ico = EncodeGroupIco(entries, images.Images, cursors, kMaxGroupBytes);
     if (!ico)
         return Error{ErrorCode::TooLarge, 0, kOverBudget};
     return std::move(*ico);
 }
 
 std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge,
-                                      std::vector<std::uint8_t>* stored)
+                                      std::vector<std::uint8_t>* stored, bool cursors)
 {
-    if (group >= file.Catalog.Groups().size())
+    const auto& groups = file.Catalog.Groups(cursors);
+    if (group >= groups.size())
         return std::nullopt;
-    const auto entries = file.Catalog.ReadGroupEntries(file.Catalog.Groups()[group].Directory, file.Reader);
+    const auto entries = file.Catalog.ReadGroupEntries(groups[group].Directory, file.Reader, cursors);
     ImageData images;
     if (ReadImages(file, entries, images))
         return std::nullopt;
@@ -257,6 +266,39 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
         return ScaleIcon(*img, w, h);
     }
     return std::nullopt;
+}
+
+std::vector<PngImage> GroupPngs(const IconFile& file, std::size_t group, bool cursors, int& failed)
+{
+    std::vector<PngImage> out;
+    const auto& groups = file.Catalog.Groups(cursors);
+    if (group >= groups.size())
+        return out;
+    const auto entries = file.Catalog.ReadGroupEntries(groups[group].Directory, file.Reader, cursors);
+    ImageData images;
+    if (ReadImages(file, entries, images)) {
+        failed += int(entries.size());
+        return out;
+    }
+    for (const Bytes& data : images.Images) {
+        auto image = DecodeIconImage(data);
+        auto info = PeekIconImage(data);
+        if (!image || !info) {
+            ++failed;
+            continue;
+        }
+        PngImage png{image->Width, image->Height, info->BitCount, IsPng(data), {}};
+        if (png.Stored) {
+            png.Png.assign(data.begin(), data.end());
+        } else if (auto encoded = EncodePng(*image)) {
+            png.Png = std::move(*encoded);
+        } else {
+            ++failed;
+            continue;
+        }
+        out.push_back(std::move(png));
+    }
+    return out;
 }
 
 } // namespace gw

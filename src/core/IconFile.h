@@ -27,7 +27,7 @@ struct IconFile {
     IconFile& operator=(const IconFile&) = delete;
     static IconFile Open(const std::string& path) { return IconFile(path); }
     bool Ok() const { return Status == OpenStatus::Ok; }
-    // "PE32", "PE32+", "NE", "ICO" or "none".
+    // "PE32", "PE32+", "NE", "ICO", "CUR", "ANI" or "none".
     std::string KindName() const;
 };
 
@@ -49,9 +49,11 @@ struct ImageSummary {
 // file, those lying close together with one call.
 std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<GroupEntry>& entries);
 
-// The .ico of a group as stored (language `lang`, or the first one when -1); an error
-// when no image of it can be read or its images exceed 64 MiB (TooLarge).
-Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang = -1);
+// The .ico of a group as stored (language `lang`, or the first one when -1), or with
+// `cursors` the .cur of a cursor group with its hot spots; an error when no image of it
+// can be read or its images exceed 64 MiB (TooLarge).
+Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang = -1,
+                                           bool cursors = false);
 
 // An image of the group at `size` pixels (the largest stored when 0): the stored one of
 // that size when there is one (the deepest), else the smallest larger one scaled down
@@ -59,7 +61,20 @@ Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t gro
 // keep their shape within `size`. When the result is a stored image as it is, its bytes
 // go to `stored` (when given).
 std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge = true,
-                                      std::vector<std::uint8_t>* stored = nullptr);
+                                      std::vector<std::uint8_t>* stored = nullptr, bool cursors = false);
+
+// One image of a group as a PNG file.
+struct PngImage {
+    int Width = 0;
+    int Height = 0;
+    int BitCount = 0;     // of the stored image (PNG images count as 32)
+    bool Stored = false;  // the stored PNG as it is; else encoded from the decoded pixels
+    std::vector<std::uint8_t> Png;
+};
+// Every image of a group (of the cursor groups with `cursors`) as PNG, in directory
+// order: a stored PNG as it is when it decodes, any other image encoded from its
+// pixels. Images that cannot be read or decoded are left out and counted in `failed`.
+std::vector<PngImage> GroupPngs(const IconFile& file, std::size_t group, bool cursors, int& failed);
 
 // True when `bytes` begin with the PNG signature.
 bool IsPng(Bytes bytes);

@@ -165,7 +165,9 @@ HICON ExtractIconA(HINSTANCE, const char* fileName, int index)
         return 0;
     auto file = Catalog(fileName, source);
     const gw::IconCatalog& catalog = file->Catalog;
-    if (catalog.Kind() == gw::FileKind::NotIcons)
+    // Cursors are not icons to the shell: a cursor file answers as any other file.
+    if (catalog.Kind() == gw::FileKind::NotIcons || catalog.Kind() == gw::FileKind::Cur ||
+        catalog.Kind() == gw::FileKind::Ani)
         return 1;
 
     int group = index;

@@ -1,9 +1,12 @@
 // Icon groups of PE32, PE32+ and NE files built by independent tools, and .ico files.
 #include "IconCatalog.h"
 #include "IconDecoder.h"
+#include "IconFile.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace gwtest;
 
@@ -179,10 +182,85 @@ TEST(IcoCatalog, OtherFilesAreNotIcons)
     EXPECT_EQ(gw::IconCatalog::Parse(View(text)).Kind(), gw::FileKind::NotIcons);
     EXPECT_EQ(gw::IconCatalog::Parse({}).Kind(), gw::FileKind::NotIcons);
     EXPECT_EQ(gw::IconCatalog::Parse(View(text)).Count(), 0);
-    // A cursor file (type 2) is not an icon file.
+    // A cursor file (type 2) holds a cursor and no icon.
     auto cursor = ReadBytes(DataPath("depth4.ico"));
     SetU16(cursor, 2, 2);
-    EXPECT_EQ(gw::IconCatalog::Parse(View(cursor)).Kind(), gw::FileKind::NotIcons);
+    auto c = gw::IconCatalog::Parse(View(cursor));
+    EXPECT_EQ(c.Kind(), gw::FileKind::Cur);
+    EXPECT_EQ(c.Count(), 0);
+    EXPECT_EQ(c.CursorGroups().size(), 1u);
+}
+
+// Cursor groups of every kind of file that holds them, written back as .cur files: the
+// images and hot spots as icotool stored them in the .cur files the fixtures were made
+// from (windres, the NE builder and the animated cursor's frames take them unchanged).
+struct CursorCase {
+    const char* File;
+    gw::FileKind Kind;
+    std::size_t IconGroups;
+    std::vector<std::pair<std::string, std::string>> Cursors;  // group name, .cur it was made from
+};
+
+void PrintTo(const CursorCase& c, std::ostream* os) { *os << c.File; }
+
+class CursorGroups : public testing::TestWithParam<CursorCase> {};
+
+TEST_P(CursorGroups, WrittenBackAsTheCursorFilesTheyWereMadeFrom)
+{
+    const CursorCase& want = GetParam();
+    const gw::IconFile f(DataPath(want.File));
+    ASSERT_TRUE(f.Ok());
+    EXPECT_EQ(f.Catalog.Kind(), want.Kind);
+    EXPECT_EQ(f.Catalog.Groups().size(), want.IconGroups);
+    const auto& groups = f.Catalog.CursorGroups();
+    ASSERT_EQ(groups.size(), want.Cursors.size());
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        SCOPED_TRACE(want.Cursors[i].first);
+        EXPECT_EQ(gw::NameText(f.Catalog, groups[i].Name), want.Cursors[i].first);
+        auto cur = gw::GroupIco(f, i, -1, true);
+        ASSERT_TRUE(cur);
+        EXPECT_EQ(*cur, ReadBytes(DataPath(want.Cursors[i].second)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CursorGroups,
+    testing::Values(CursorCase{"cursors32.dll", gw::FileKind::Pe, 1, {{"POINTER", "arrow.cur"}, {"5", "two.cur"}}},
+                    CursorCase{"cursors64.dll", gw::FileKind::Pe, 1, {{"POINTER", "arrow.cur"}, {"5", "two.cur"}}},
+                    CursorCase{"cursors.icl", gw::FileKind::Ne, 4, {{"9", "two.cur"}}},
+                    CursorCase{"two.cur", gw::FileKind::Cur, 0, {{"0", "two.cur"}}},
+                    CursorCase{"anim.ani", gw::FileKind::Ani, 0, {{"0", "arrow.cur"}, {"1", "two.cur"}}}),
+    [](const auto& info) {
+        std::string name = info.param.File;
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
+    });
+
+// Cursor files cut short at every length, and with each of their first words made huge:
+// every cursor image the catalog then names lies inside the file and decodes or fails
+// cleanly (the sanitizer build watches the reads).
+TEST(CursorGroups, CutOrCorruptFilesStayInside)
+{
+    for (const char* name : {"anim.ani", "cursors64.dll", "cursors.icl", "two.cur"}) {
+        SCOPED_TRACE(name);
+        const auto good = ReadBytes(DataPath(name));
+        std::vector<std::vector<std::uint8_t>> variants;
+        for (std::size_t len = 0; len < good.size(); len += 11)
+            variants.emplace_back(good.begin(), good.begin() + std::ptrdiff_t(len));
+        for (std::size_t at = 0; at + 4 <= std::min<std::size_t>(good.size(), 512); at += 2) {
+            variants.push_back(good);
+            SetU16(variants.back(), at, 0xFFF0);
+        }
+        for (const auto& bytes : variants) {
+            const auto c = gw::IconCatalog::Parse(View(bytes));
+            const gw::MemorySource source(View(bytes));
+            for (const auto& g : c.CursorGroups())
+                for (const auto& e : c.ReadGroupEntries(g.Directory, source, true)) {
+                    ASSERT_LE(e.Image.Offset + e.Image.Size, bytes.size());
+                    (void)gw::DecodeIconImage(View(bytes).subspan(e.Image.Offset, e.Image.Size));
+                }
+        }
+    }
 }
 
 TEST(CatalogLimits, CapGroupsAndImages)

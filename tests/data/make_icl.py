@@ -10,8 +10,10 @@ named type, then the icons (RT_ICON, 0x8003) and the icon groups (RT_GROUP_ICON,
              12-byte BITMAPCOREHEADER (converted from masked4.ico)
     2        numeric group: 32 x 32, 8 bits (depth8.ico)
 One more RT_ICON belongs to no group. Resources lie at multiples of 1 << shift.
+With --cursor, the images of that icotool-made .cur file follow as cursors (RT_CURSOR,
+0x8001, each image after its hot spot) in the cursor group 9 (RT_GROUP_CURSOR, 0x800C).
 
-usage: make_icl.py --ico-dir DIR --shift N OUT
+usage: make_icl.py --ico-dir DIR --shift N [--cursor FILE.cur] OUT
 """
 import argparse
 import os
@@ -19,11 +21,12 @@ import struct
 import sys
 
 
-def ico_images(path):
-    """The image data of every entry of an .ico file, with the entry's fields."""
+def ico_images(path, kind_wanted=1):
+    """The image data of every entry of an .ico (or .cur) file, with the entry's fields
+    (for a cursor, the hot spot where an icon has planes and depth)."""
     data = open(path, "rb").read()
     _, kind, count = struct.unpack_from("<HHH", data, 0)
-    assert kind == 1, path
+    assert kind == kind_wanted, path
     images = []
     for i in range(count):
         w, h, colours, _, planes, bits, size, offset = struct.unpack_from("<BBBBHHII", data, 6 + 16 * i)
@@ -49,12 +52,22 @@ def group_directory(entries):
     return out
 
 
+def cursor_directory(entries):
+    """The cursor group: 14-byte entries with 16-bit width and doubled height, the
+    image's planes and depth, the resource's size (hot spot included) and id."""
+    out = struct.pack("<HHH", 0, 2, len(entries))
+    for (w, h, _, _, _), data, cursor_id in entries:
+        bits = struct.unpack_from("<H", data, 14)[0]
+        out += struct.pack("<HHHHIH", w or 256, 2 * (h or 256), 1, bits, 4 + len(data), cursor_id)
+    return out
+
+
 def pstring(text):
     raw = text.encode("ascii")
     return bytes([len(raw)]) + raw
 
 
-def build(ico_dir, shift):
+def build(ico_dir, shift, cursor_file=None):
     def first(name, size=None):
         for fields, data in ico_images(os.path.join(ico_dir, name)):
             if size is None or fields[0] == size:
@@ -96,6 +109,10 @@ def build(ico_dir, shift):
         (0x8003, [(0x8000 | i, d) for i, _, d in icons]),
         (0x800E, [(0x8000 | n if isinstance(n, int) else name_offset(n), d) for n, d in group_data]),
     ]
+    if cursor_file:
+        cursors = [(20 + k, f, d) for k, (f, d) in enumerate(ico_images(cursor_file, 2))]
+        types.append((0x8001, [(0x8000 | i, struct.pack("<HH", f[3], f[4]) + d) for i, f, d in cursors]))
+        types.append((0x800C, [(0x8000 | 9, cursor_directory([(f, d, i) for i, f, d in cursors]))]))
     table_len = 2 + sum(8 + 12 * len(items) for _, items in types) + 2
     string_pool = bytearray()
     string_at = {}
@@ -184,10 +201,11 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--ico-dir", required=True)
     parser.add_argument("--shift", type=int, default=4)
+    parser.add_argument("--cursor")
     parser.add_argument("out")
     args = parser.parse_args()
     with open(args.out, "wb") as f:
-        f.write(build(args.ico_dir, args.shift))
+        f.write(build(args.ico_dir, args.shift, args.cursor))
     return 0
 
 
