@@ -5,7 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <mutex>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +25,12 @@ int RenameNoReplaceCall(const char* from, const char* to)
     return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 }
 
-Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod, ::fsync}; }
+int OpenUnnamedCall(const char* folder)
+{
+    return ::open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+}
+
+Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod, ::fsync, OpenUnnamedCall}; }
 
 Operations gOperations = Defaults();
 
@@ -61,16 +70,124 @@ bool ReadAllAt(int fd, std::vector<std::uint8_t>& out, off_t size)
     return true;
 }
 
-// A temporary file in `folder` holding the bytes; its name goes to `temp`. With
-// `like`, the file takes that file's owner and mode where the file system allows;
-// `kept` then says whether the owner could be kept. 0 or the errno.
-int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t size, std::string& temp,
+// Names of temporary files that exist now, removed when the process is ended by a
+// signal. Fixed slots: the handler may only touch memory that needs no allocation.
+constexpr int kTempSlots = 16;
+std::atomic<bool> gSlotTaken[kTempSlots];
+std::atomic<bool> gSlotLive[kTempSlots];
+char gSlotName[kTempSlots][PATH_MAX];
+
+void RemoveTempsAndDie(int signal)
+{
+    for (int i = 0; i < kTempSlots; ++i)
+        if (gSlotLive[i])
+            ::unlink(gSlotName[i]);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+// Handles SIGINT, SIGTERM and SIGHUP where nobody else does: the process still ends
+// as the signal would end it, only without leaving temporary files behind.
+void HandleEndingSignals()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+            struct sigaction now {};
+            if (::sigaction(signal, nullptr, &now) != 0 || now.sa_handler != SIG_DFL || (now.sa_flags & SA_SIGINFO))
+                continue;
+            struct sigaction ours {};
+            ours.sa_handler = RemoveTempsAndDie;
+            sigemptyset(&ours.sa_mask);
+            ::sigaction(signal, &ours, nullptr);
+        }
+    });
+}
+
+// The name of a temporary file while it has one: known to the signal handler.
+class TempName {
+public:
+    TempName() = default;
+    ~TempName() { Forget(); }
+    TempName(const TempName&) = delete;
+    TempName& operator=(const TempName&) = delete;
+
+    const char* c_str() const { return FPath.c_str(); }
+    void Set(std::string path)
+    {
+        Forget();
+        FPath = std::move(path);
+        HandleEndingSignals();
+        for (int i = 0; i < kTempSlots && FSlot < 0; ++i) {
+            if (FPath.size() < PATH_MAX && !gSlotTaken[i].exchange(true)) {
+                std::memcpy(gSlotName[i], FPath.c_str(), FPath.size() + 1);
+                gSlotLive[i] = true;
+                FSlot = i;
+            }
+        }
+    }
+    // The file has been renamed or removed.
+    void Forget()
+    {
+        if (FSlot < 0)
+            return;
+        gSlotLive[FSlot] = false;
+        gSlotTaken[FSlot] = false;
+        FSlot = -1;
+    }
+    void Remove()
+    {
+        ::unlink(FPath.c_str());
+        Forget();
+    }
+
+private:
+    std::string FPath;
+    int FSlot = -1;
+};
+
+// Gives the unnamed file `fd` a free name in `folder` starting with `stem`. 0 or the errno.
+int NameUnnamed(int fd, const std::string& stem, TempName& temp)
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned mix = unsigned(::getpid()) * 2654435761u ^ (counter++ * 40503u) ^
+                             unsigned(std::chrono::steady_clock::now().time_since_epoch().count());
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "%06x", mix & 0xFFFFFF);
+        const std::string name = stem + suffix;
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp.Set(name);
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+// A temporary file in `folder` holding the bytes, named `temp`. With `like`, the file
+// takes that file's owner and mode where the file system allows; `kept` then says
+// whether the owner could be kept. 0 or the errno.
+//
+// Where the file system has unnamed files (O_TMPFILE) the bytes are written while the
+// file has no name and it is named only at the end, so that however the process ends
+// meanwhile, nothing is left; elsewhere (FAT) the named file is removed on SIGINT,
+// SIGTERM and SIGHUP.
+int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t size, TempName& temp,
               const struct stat* like = nullptr, bool* kept = nullptr)
 {
-    temp = folder + (folder.back() == '/' ? "" : "/") + ".glimmerwick-XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
+    const std::string stem = folder + (folder.back() == '/' ? "" : "/") + ".glimmerwick-";
+    int fd = gOperations.OpenUnnamed(folder.c_str());
+    const bool unnamed = fd >= 0;
+    if (!unnamed) {
+        std::string name = stem + "XXXXXX";
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0)
+            return errno;
+        temp.Set(name);
+    }
     int err = WriteAllAt(fd, data, size, 0);
     if (!err && like) {
         // Refused by file systems without owners; compared below.
@@ -88,10 +205,12 @@ int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t s
     // Errors found only now (a full disk on flushing) keep the old file as it was.
     if (!err && like && gOperations.Fsync(fd) != 0 && errno != EINVAL)
         err = errno;
+    if (!err && unnamed)
+        err = NameUnnamed(fd, stem, temp);
     if (::close(fd) != 0 && !err)
         err = errno;
     if (err)
-        ::unlink(temp.c_str());
+        temp.Remove();
     return err;
 }
 
@@ -261,21 +380,23 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 {
     if (path.empty())
         return ENOENT;
-    std::string temp;
+    TempName temp;
     if (const int err = WriteTemp(FolderOf(path), data, size, temp))
         return err;
     int err = 0;
     if (gOperations.Link(temp.c_str(), path.c_str()) != 0) {
         err = errno;
         if (NoHardLinks(err)) {
-            if (gOperations.RenameNoReplace(temp.c_str(), path.c_str()) == 0)
+            if (gOperations.RenameNoReplace(temp.c_str(), path.c_str()) == 0) {
+                temp.Forget();
                 return 0;
+            }
             err = errno;
             if (NoExclusiveRename(err))
                 err = CreateExclusive(path, data, size);
         }
     }
-    ::unlink(temp.c_str());
+    temp.Remove();
     return err;
 }
 
@@ -296,14 +417,15 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
     if (::lstat(target.c_str(), &st) != 0) {
         if (errno != ENOENT)
             return errno;
-        std::string temp;
+        TempName temp;
         if (const int err = WriteTemp(folder, data, size, temp))
             return err;
         if (::rename(temp.c_str(), target.c_str()) != 0) {
             const int err = errno;
-            ::unlink(temp.c_str());
+            temp.Remove();
             return err;
         }
+        temp.Forget();
         return 0;
     }
     if (S_ISDIR(st.st_mode))
@@ -317,12 +439,14 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
     if ((st.st_mode & 0222) == 0)
         return EACCES;
     if (st.st_nlink <= 1 && !inPlace) {
-        std::string temp;
+        TempName temp;
         bool ownerKept = false;
         if (WriteTemp(folder, data, size, temp, &st, &ownerKept) == 0) {
-            if (ownerKept && ::rename(temp.c_str(), target.c_str()) == 0)
+            if (ownerKept && ::rename(temp.c_str(), target.c_str()) == 0) {
+                temp.Forget();
                 return 0;
-            ::unlink(temp.c_str());
+            }
+            temp.Remove();
         }
     }
     // Asked for, several links, an owner that a new file would not keep, or a folder

@@ -68,6 +68,9 @@ struct Operations {
     int (*RenameNoReplace)(const char* from, const char* to);
     int (*Fchmod)(int fd, mode_t mode);
     int (*Fsync)(int fd);
+    // A file without a name in `folder` (O_TMPFILE), open for writing; -1 where the
+    // file system has none.
+    int (*OpenUnnamed)(const char* folder);
 };
 Operations& Seam();
 void ResetSeam();

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -26,20 +27,14 @@ struct Ran {
     std::string Err;
 };
 
-// Runs a program with raw byte arguments, stdout and stderr captured.
-Ran Exec(const std::vector<std::string>& args)
+// Starts a program with raw byte arguments, its stdout and stderr on the descriptors
+// given (closed in this process).
+pid_t Start(const std::vector<std::string>& args, int out, int err)
 {
-    int pipeFd[2];
-    if (::pipe(pipeFd) != 0)
-        return {};
-    FILE* err = std::tmpfile();
-    if (!err)
-        return {};
-    pid_t pid = ::fork();
+    const pid_t pid = ::fork();
     if (pid == 0) {
-        ::dup2(pipeFd[1], 1);
-        ::dup2(::fileno(err), 2);
-        ::close(pipeFd[0]);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
         std::vector<char*> argv;
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -47,7 +42,22 @@ Ran Exec(const std::vector<std::string>& args)
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
-    ::close(pipeFd[1]);
+    ::close(out);
+    if (err != 2)
+        ::close(err);
+    return pid;
+}
+
+// Runs a program with raw byte arguments, stdout and stderr captured.
+Ran Exec(const std::vector<std::string>& args)
+{
+    int pipeFd[2];
+    if (::pipe2(pipeFd, O_CLOEXEC) != 0)
+        return {};
+    FILE* err = std::tmpfile();
+    if (!err)
+        return {};
+    const pid_t pid = Start(args, pipeFd[1], ::dup(::fileno(err)));
     Ran r;
     char buf[4096];
     ssize_t n;
@@ -448,20 +458,9 @@ TEST(CliExtract, AnOutputFolderThatGoesStopsTheRun)
         args.push_back(name);
     }
     int errFd[2];
-    ASSERT_EQ(::pipe(errFd), 0);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(errFd[1], 2);
-        ::close(errFd[0]);
-        args.insert(args.begin(), GW_CLI);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    ::close(errFd[1]);
+    ASSERT_EQ(::pipe2(errFd, O_CLOEXEC), 0);
+    args.insert(args.begin(), GW_CLI);
+    const pid_t pid = Start(args, ::open("/dev/null", O_WRONLY | O_CLOEXEC), errFd[1]);
     while (!Exists(dir / "out/f10.ico_0.ico"))
         ::usleep(200);
     // Moved away at once, as a removal would race with the files still being written.
@@ -786,6 +785,39 @@ TEST(CliWriter, LinksOfOtherUsersInSharedFoldersAreNeverFollowed)
         struct stat st;
         ASSERT_EQ(::lstat((shared + "/" + c.Name).c_str(), &st), 0);
         EXPECT_TRUE(S_ISLNK(st.st_mode)) << c.Name;
+    }
+}
+
+// A run ended by SIGINT, SIGTERM or SIGHUP while it writes a large icon leaves no
+// temporary file beside its output, on a file system with unnamed files and on FAT.
+TEST(CliWriter, AnInterruptedRunLeavesNoTemporaryFiles)
+{
+    TempDir dir;
+    constexpr std::uint32_t kMiB = 1 << 20;
+    WriteSparseIco(dir / "big.ico", {{22, 60 * kMiB}}, 22 + 60 * kMiB);
+    WriteSparseIco(dir / "fat.ico", {{22, 6 * kMiB}}, 22 + 6 * kMiB);
+    FatImage fat(16 * 1024);
+    std::vector<std::pair<std::string, std::string>> runs{{dir / "out", dir / "big.ico"}};
+    if (fat.Mounted())
+        runs.emplace_back(fat.Path(), dir / "fat.ico");
+    else
+        std::printf("skipped the FAT case: %s\n", fat.Why().c_str());
+    ASSERT_EQ(::mkdir((dir / "out").c_str(), 0755), 0);
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    for (const auto& [out, ico] : runs) {
+        int killed = 0;
+        for (int i = 0; i < 12; ++i) {
+            const pid_t pid = Start({GW_CLI, "extract", "--force", "-o", out, ico},
+                                    ::open("/dev/null", O_WRONLY | O_CLOEXEC), ::open("/dev/null", O_WRONLY | O_CLOEXEC));
+            ::usleep(useconds_t(2000 + 6000 * i));
+            ::kill(pid, signals[i % 3]);
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            killed += WIFSIGNALED(status);
+        }
+        EXPECT_GT(killed, 0) << out;
+        for (const auto& e : std::filesystem::directory_iterator(out))
+            EXPECT_NE(e.path().filename().string().rfind(".glimmerwick-", 0), 0u) << e.path();
     }
 }
 
