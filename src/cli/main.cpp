@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <getopt.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,19 +27,156 @@ namespace {
 
 constexpr int kOk = 0, kSomeFailed = 1, kUsage = 2, kWriteError = 3;
 
-const char kUsageText[] =
-    "usage: glimmerwick-cli list [--json] FILE...\n"
-    "       glimmerwick-cli extract [-r] [--index N]... [--name NAME]... [--lang ID]\n"
-    "                               [--wrestool-names] [--force] -o DIR FILE...\n"
-    "       glimmerwick-cli png [--index N] [--size S] [--force] -o OUT.png FILE\n"
-    "       glimmerwick-cli legacy [--force] FILE INDEX OUT.ico\n";
+// ---- options -------------------------------------------------------------------
 
-int Usage(const char* why = nullptr)
+// One option of a command: its long name, its short letter (0 for none), the name of
+// its value (null for a flag) and its line of help.
+struct OptionSpec {
+    const char* Long;
+    char Short;
+    const char* Value;
+    const char* Help;
+};
+
+struct CommandSpec {
+    const char* Name;
+    const char* Operands;  // what follows the options in the usage line
+    std::vector<OptionSpec> Options;
+    bool NegativeOperands = false;  // "-3" is an operand (a shell icon number), not an option
+};
+
+const OptionSpec kHelp{"help", 'h', nullptr, "print this command's options and exit"};
+const OptionSpec kForce{"force", 'f', nullptr, "replace files that exist"};
+const OptionSpec kIndex{"index", 'i', "N", "only group N, counted from 0 (repeatable)"};
+const OptionSpec kName{"name", 'n', "NAME", "only the group named NAME, a number or a string in any case (repeatable)"};
+const OptionSpec kCursors{"cursors", 'c', nullptr, "cursor groups instead of icon groups"};
+const OptionSpec kWrestoolNames{"wrestool-names", 0, nullptr, "name files as wrestool does: FILE_14_NAME (FILE_12_NAME for cursors)"};
+
+const std::vector<CommandSpec>& Commands()
+{
+    static const std::vector<CommandSpec> kCommands = {
+        {"list", "FILE...", {{"json", 'j', nullptr, "one JSON object a line for each file"}, kHelp}},
+        {"extract", "-o DIR FILE...",
+         {{"output", 'o', "DIR", "the folder to write into (made when missing)"},
+          {"recursive", 'r', nullptr, "walk folders given as FILE"},
+          kIndex,
+          kName,
+          {"lang", 0, "ID", "only groups stored in language ID, written in that language"},
+          kCursors,
+          kWrestoolNames,
+          kForce,
+          kHelp}},
+        {"png", "-o OUT FILE...",
+         {{"output", 'o', "OUT", "the PNG file, - for standard output; with --all, the folder"},
+          kIndex,
+          kName,
+          {"size", 's', "S", "the image closest to S x S pixels, scaled to fit (1 to 1024)"},
+          {"all", 'a', nullptr, "every image of the selected groups as NAME_WxH_BPP.png"},
+          kCursors,
+          kWrestoolNames,
+          kForce,
+          kHelp}},
+        {"legacy", "FILE INDEX OUT.ico", {kForce, kHelp}, true},
+    };
+    return kCommands;
+}
+
+std::string OptionsText(const CommandSpec& c)
+{
+    std::string out;
+    for (const OptionSpec& o : c.Options) {
+        std::string left = o.Short ? std::string("-") + o.Short + ", " : "    ";
+        left += std::string("--") + o.Long + (o.Value ? std::string("=") + o.Value : "");
+        left.resize(std::max<std::size_t>(left.size() + 2, 26), ' ');
+        out += "  " + left + o.Help + "\n";
+    }
+    return out;
+}
+
+std::string CommandUsage(const CommandSpec& c)
+{
+    return std::string("glimmerwick-cli ") + c.Name + " [OPTION]... " + c.Operands + "\n";
+}
+
+// Every command with every option, one line each.
+std::string UsageText()
+{
+    std::string out = "usage: glimmerwick-cli COMMAND [OPTION]... ARGUMENT...\n"
+                      "  -h, --help                print this help and exit\n"
+                      "      --version             print the program's version and exit\n";
+    for (const CommandSpec& c : Commands())
+        out += "\n" + CommandUsage(c) + OptionsText(c);
+    return out;
+}
+
+int Usage(const char* why = nullptr, const CommandSpec* command = nullptr)
 {
     if (why)
         std::fprintf(stderr, "glimmerwick-cli: %s\n", why);
-    std::fputs(kUsageText, stderr);
+    if (command)
+        std::fprintf(stderr, "usage: %sTry 'glimmerwick-cli %s --help'.\n", CommandUsage(*command).c_str(), command->Name);
+    else
+        std::fputs(UsageText().c_str(), stderr);
     return kUsage;
+}
+
+// Parses the options of `command` in argv[0..argc) (argv[0] the command's name) as
+// getopt_long does: "--index=3" and "--index 3", clustered short options, options
+// anywhere, "--" ending them. `take(option, value)` returns a message for a value it
+// refuses. Returns -1 to go on, else the exit code (after -h or a usage error).
+int ParseOptions(const CommandSpec& command, int argc, char** argv,
+                 const std::function<const char*(const OptionSpec&, const char*)>& take,
+                 std::vector<std::string>& operands)
+{
+    std::vector<option> longs;
+    std::string shorts = ":";
+    for (std::size_t i = 0; i < command.Options.size(); ++i) {
+        const OptionSpec& o = command.Options[i];
+        const int id = o.Short ? o.Short : int(256 + i);
+        longs.push_back({o.Long, o.Value ? required_argument : no_argument, nullptr, id});
+        if (o.Short)
+            shorts += std::string(1, o.Short) + (o.Value ? ":" : "");
+    }
+    longs.push_back({nullptr, 0, nullptr, 0});
+    // A negative icon number is an operand: kept out of getopt's sight, and put back
+    // among the operands in its place.
+    std::vector<char*> args;
+    bool ended = false;
+    for (int i = 0; i < argc; ++i) {
+        const char* a = argv[i];
+        ended |= std::strcmp(a, "--") == 0;
+        const bool negative = command.NegativeOperands && !ended && i > 0 && a[0] == '-' && a[1] >= '0' && a[1] <= '9';
+        if (!negative)
+            args.push_back(argv[i]);
+    }
+    args.push_back(nullptr);
+    opterr = 0;
+    optind = 0;  // GNU getopt starts afresh
+    int id;
+    while ((id = getopt_long(int(args.size() - 1), args.data(), shorts.c_str(), longs.data(), nullptr)) != -1) {
+        if (id == '?' || id == ':') {
+            const std::string given = args[optind - 1];
+            const std::string name = given.rfind("--", 0) == 0 ? given.substr(0, given.find('='))
+                                                               : "-" + std::string(1, char(optopt));
+            return Usage(((id == ':' ? "option needs a value: " : "unknown option ") + name).c_str(), &command);
+        }
+        const auto spec = std::find_if(command.Options.begin(), command.Options.end(), [&](const OptionSpec& o) {
+            return (o.Short ? o.Short : int(256 + (&o - command.Options.data()))) == id;
+        });
+        if (spec->Long == std::string("help")) {
+            std::printf("usage: %s%s", CommandUsage(command).c_str(), OptionsText(command).c_str());
+            return kOk;
+        }
+        if (const char* refused = take(*spec, optarg))
+            return Usage(refused, &command);
+    }
+    // Operands in the order they were given (getopt moved the options before them).
+    std::vector<char*> rest(args.begin() + optind, args.end() - 1);
+    for (int i = 1; i < argc; ++i)
+        if (std::find(rest.begin(), rest.end(), argv[i]) != rest.end() ||
+            std::find(args.begin(), args.end(), argv[i]) == args.end())
+            operands.push_back(argv[i]);
+    return -1;
 }
 
 // Text for a terminal: control characters (C0, DEL, and C1 as UTF-8 or as single
@@ -80,6 +219,9 @@ struct Status {
 bool WriteResultFile(const std::string& path, const std::vector<std::uint8_t>& bytes, bool force,
                      const std::string& within = {})
 {
+    // "-": standard output (checked when the program ends).
+    if (path == "-")
+        return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
     const int err = force ? FileWrite::Replace(path, bytes.data(), bytes.size(), within)
                           : FileWrite::WriteNew(path, bytes.data(), bytes.size());
     if (err == EEXIST && !force)
@@ -163,6 +305,8 @@ std::string Json(const std::string& s)
     return out + "\"";
 }
 
+void ListGroups(const IconFile& f, const std::vector<IconGroup>& groups, bool cursors, bool json, std::string& out);
+
 bool ListFile(const std::string& path, bool json)
 {
     IconFile f = IconFile::Open(path);
@@ -172,12 +316,27 @@ bool ListFile(const std::string& path, bool json)
             std::printf("{\"file\":%s,\"error\":%s}\n", Json(path).c_str(), Json(OpenError(f.Status)).c_str());
         return false;
     }
-    const auto& groups = f.Catalog.Groups();
+    const auto& icons = f.Catalog.Groups();
+    const auto& cursors = f.Catalog.CursorGroups();
     std::string out;
     if (json)
         out = "{\"file\":" + Json(path) + ",\"kind\":\"" + f.KindName() + "\",\"groups\":[";
     else
-        out = Printable(path) + ": " + f.KindName() + ", " + std::to_string(groups.size()) + " groups\n";
+        out = Printable(path) + ": " + f.KindName() + ", " + std::to_string(icons.size()) + " groups" +
+              (cursors.empty() ? "" : ", " + std::to_string(cursors.size()) + " cursor groups") + "\n";
+    ListGroups(f, icons, false, json, out);
+    if (json && !cursors.empty())
+        out += "],\"cursors\":[";
+    ListGroups(f, cursors, true, json, out);
+    if (json)
+        out += "]}\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return !icons.empty() || !cursors.empty();  // the listing says it has none
+}
+
+// Appends the listing of `groups` (cursor groups with `cursors`) to `out`.
+void ListGroups(const IconFile& f, const std::vector<IconGroup>& groups, bool cursors, bool json, std::string& out)
+{
     // Groups are summarised a batch at a time, so that the heads of neighbouring
     // groups' images are read together, while a file whose many groups all name one
     // long directory costs no more memory than a batch.
@@ -186,7 +345,7 @@ bool ListFile(const std::string& path, bool json)
         std::vector<GroupEntry> entries;
         std::vector<std::size_t> ends;
         for (std::size_t g = first; g < groups.size() && (g == first || entries.size() < kBatch); ++g) {
-            const auto named = f.Catalog.ReadGroupEntries(groups[g].Directory, f.Reader);
+            const auto named = f.Catalog.ReadGroupEntries(groups[g].Directory, f.Reader, cursors);
             entries.insert(entries.end(), named.begin(), named.end());
             ends.push_back(entries.size());
         }
@@ -203,7 +362,8 @@ bool ListFile(const std::string& path, bool json)
                     out += (l ? "," : "") + std::to_string(g.Languages[l].Id);
                 out += "],\"images\":[";
             } else {
-                out += "  " + std::to_string(i) + "\t" + (g.Name.IsId ? name : "'" + Printable(name) + "'");
+                out += (cursors ? "  cursor " : "  ") + std::to_string(i) + "\t" +
+                       (g.Name.IsId ? name : "'" + Printable(name) + "'");
                 for (const GroupLanguage& l : g.Languages)
                     out += (&l == &g.Languages.front() ? "\tlanguages " : ",") + std::to_string(l.Id);
                 out += "\n";
@@ -211,40 +371,36 @@ bool ListFile(const std::string& path, bool json)
             for (std::size_t k = begin; k < ends[b]; ++k) {
                 const ImageSummary& s = summaries[k];
                 const char* format = s.Png ? "PNG" : "DIB";
+                const std::string x = std::to_string(entries[k].HotspotX), y = std::to_string(entries[k].HotspotY);
                 if (json)
                     out += std::string(k == begin ? "" : ",") + "{\"width\":" + std::to_string(s.Width) +
                            ",\"height\":" + std::to_string(s.Height) + ",\"bits\":" + std::to_string(s.BitCount) +
-                           ",\"format\":\"" + format + "\",\"bytes\":" + std::to_string(s.Bytes) + "}";
+                           ",\"format\":\"" + format + "\",\"bytes\":" + std::to_string(s.Bytes) +
+                           (cursors ? ",\"hotspot\":[" + x + "," + y + "]}" : "}");
                 else
                     out += "    " + std::to_string(s.Width) + "x" + std::to_string(s.Height) + "\t" +
                            std::to_string(s.BitCount) + "-bit\t" + format + "\t" + std::to_string(s.Bytes) +
-                           " bytes\n";
+                           " bytes" + (cursors ? "\thot spot " + x + "," + y : "") + "\n";
             }
             if (json)
                 out += "]}";
         }
         first += ends.size();
     }
-    if (json)
-        out += "]}\n";
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return !groups.empty();  // the listing says it has none
 }
 
-int List(const std::vector<std::string>& args)
+int List(const CommandSpec& command, int argc, char** argv)
 {
     bool json = false;
     std::vector<std::string> files;
-    for (const std::string& a : args) {
-        if (a == "--json")
-            json = true;
-        else if (a.size() > 1 && a[0] == '-' && a != "--")
-            return Usage(("unknown option " + a).c_str());
-        else if (a != "--")
-            files.push_back(a);
-    }
+    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec&, const char*) -> const char* {
+        json = true;
+        return nullptr;
+    }, files);
+    if (code >= 0)
+        return code;
     if (files.empty())
-        return Usage("list needs a file");
+        return Usage("list needs a file", &command);
     Status status;
     for (const std::string& f : files)
         status.SomeFailed |= !ListFile(f, json);
@@ -258,10 +414,41 @@ struct ExtractOptions {
     std::vector<long> Indices;
     std::vector<std::string> Names;
     long Lang = -1;
+    long Size = 0;
     bool Recursive = false;
     bool WrestoolNames = false;
     bool Force = false;
+    bool Cursors = false;
+    bool All = false;
 };
+
+// Takes the options extract and png share; a message for a value it refuses.
+const char* TakeOption(ExtractOptions& o, const OptionSpec& spec, const char* value)
+{
+    const std::string name = spec.Long;
+    long n;
+    if (name == "output") {
+        o.OutDir = value;
+    } else if (name == "index") {
+        if (!ParseInt(value, 0, 65535, n))
+            return "--index needs a number from 0";
+        o.Indices.push_back(n);
+    } else if (name == "name") {
+        o.Names.push_back(value);
+    } else if (name == "lang") {
+        if (!ParseInt(value, 0, 65535, n))
+            return "--lang needs a language number";
+        o.Lang = n;
+    } else if (name == "size") {
+        if (!ParseInt(value, 1, kMaxIconSide, o.Size))
+            return "--size needs a number from 1 to 1024";
+    } else {
+        bool& flag = name == "recursive" ? o.Recursive : name == "wrestool-names" ? o.WrestoolNames
+                   : name == "force"     ? o.Force     : name == "cursors"        ? o.Cursors : o.All;
+        flag = true;
+    }
+    return nullptr;
+}
 
 bool SameNameIgnoringAsciiCase(const std::string& a, const std::string& b)
 {
@@ -285,7 +472,7 @@ bool Selected(const ExtractOptions& o, const IconFile& f, std::size_t index)
         return true;
     if (std::find(o.Indices.begin(), o.Indices.end(), long(index)) != o.Indices.end())
         return true;
-    const ResourceName& n = f.Catalog.Groups()[index].Name;
+    const ResourceName& n = f.Catalog.Groups(o.Cursors)[index].Name;
     const std::string text = NameText(f.Catalog, n);
     for (const std::string& want : o.Names)
         if (n.IsId ? want == text : SameNameIgnoringAsciiCase(want, text))
@@ -303,18 +490,19 @@ std::string FileNamePart(std::string name)
     return name;
 }
 
-std::string OutputName(const ExtractOptions& o, const IconFile& f, const std::string& file, std::size_t index,
+// The name of a group's file without its extension (.ico, or .cur for a cursor group).
+std::string OutputStem(const ExtractOptions& o, const IconFile& f, const std::string& file, std::size_t index,
                        long lang)
 {
     if (!o.WrestoolNames)
-        return file + "_" + std::to_string(index) + ".ico";
-    const IconGroup& g = f.Catalog.Groups()[index];
+        return file + "_" + std::to_string(index);
+    const IconGroup& g = f.Catalog.Groups(o.Cursors)[index];
     const std::string name = FileNamePart(NameText(f.Catalog, g.Name));
     if (lang < 0 && !g.Languages.empty())
         lang = g.Languages.front().Id;
     // As wrestool names them: the language is added when it is not US English.
     const std::string suffix = lang >= 0 && lang != 1033 ? "_" + std::to_string(lang) : "";
-    return file + "_14_" + name + suffix + ".ico";
+    return file + (o.Cursors ? "_12_" : "_14_") + name + suffix;
 }
 
 // One extract command: its rules, what it found and wrote, and whether it must stop.
@@ -371,22 +559,63 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
         }
         return;
     }
-    if (f.Catalog.Groups().empty()) {
+    const auto& groups = f.Catalog.Groups(o.Cursors);
+    const std::string what = o.Cursors ? "cursor " : "icon ";
+    if (groups.empty()) {
         if (named) {
-            Say(path, "no icons");
+            Say(path, o.Cursors ? "no cursors" : "no icons");
             run.Outcome.SomeFailed = true;
         }
         return;
     }
     const std::string file = BaseName(path);
     bool any = false, folderMade = false;
-    for (std::size_t i = 0; i < f.Catalog.Groups().size() && !run.Stopped; ++i) {
+    // Writes one result under `name` in `outDir`; false when the run must stop.
+    auto write = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        if (!folderMade && !(folderMade = run.MakeFolder(outDir)))
+            return false;
+        // Two results of one run never take one name: the second gets a variant.
+        const std::string target = run.Rules.ClaimName(outDir + "/" + name);
+        const int err = o.Force ? FileWrite::Replace(target, bytes.data(), bytes.size(), run.Rules.OutputFolder())
+                                : FileWrite::WriteNew(target, bytes.data(), bytes.size());
+        if (!err) {
+            ++run.Written;
+            return true;
+        }
+        run.Outcome.WriteFailed = true;
+        if (run.StopWhenOutputGone())
+            return false;
+        Say(target, err == EEXIST && !o.Force ? "exists (--force replaces it)" : FileWrite::ErrorText(err));
+        return true;
+    };
+    for (std::size_t i = 0; i < groups.size() && !run.Stopped; ++i) {
         if (!Selected(o, f, i))
             continue;
-        const auto& langs = f.Catalog.Groups()[i].Languages;
+        const auto& langs = groups[i].Languages;
         if (o.Lang >= 0 && std::none_of(langs.begin(), langs.end(), [&](const GroupLanguage& l) { return l.Id == o.Lang; }))
             continue;
         any = true;
+        if (o.All) {
+            // Every image as NAME_WxH_BPP.png; a second image of one size and depth gets "-2".
+            int failed = 0;
+            std::vector<std::string> taken;
+            for (const PngImage& png : GroupPngs(f, i, o.Cursors, failed)) {
+                ++run.Found;
+                const std::string key = std::to_string(png.Width) + "x" + std::to_string(png.Height) + "_" +
+                                        std::to_string(png.BitCount);
+                taken.push_back(key);
+                const auto n = std::count(taken.begin(), taken.end(), key);
+                if (!write(OutputStem(o, f, file, i, o.Lang) + "_" + key + (n > 1 ? "-" + std::to_string(n) : "") + ".png",
+                           png.Png))
+                    return;
+            }
+            if (failed) {
+                run.Found += failed;
+                Say(path, what + std::to_string(i) + ": " + std::to_string(failed) + " images cannot be decoded");
+                run.Outcome.SomeFailed = true;
+            }
+            continue;
+        }
         // One language, or as wrestool writes them, each language of the group.
         std::vector<long> languages{o.Lang};
         if (o.Lang < 0 && o.WrestoolNames && langs.size() > 1) {
@@ -396,30 +625,18 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
         }
         for (long lang : languages) {
             ++run.Found;
-            auto ico = GroupIco(f, i, int(lang));
+            auto ico = GroupIco(f, i, int(lang), o.Cursors);
             if (!ico) {
-                Say(path, "icon " + std::to_string(i) + ": " + ico.Err().Context);
+                Say(path, what + std::to_string(i) + ": " + ico.Err().Context);
                 run.Outcome.SomeFailed = true;
                 continue;
             }
-            if (!folderMade && !(folderMade = run.MakeFolder(outDir)))
+            if (!write(OutputStem(o, f, file, i, lang) + (o.Cursors ? ".cur" : ".ico"), *ico))
                 return;
-            // Two results of one run never take one name: the second gets a variant.
-            const std::string target = run.Rules.ClaimName(outDir + "/" + OutputName(o, f, file, i, int(lang)));
-            const int err = o.Force ? FileWrite::Replace(target, ico->data(), ico->size(), run.Rules.OutputFolder())
-                                    : FileWrite::WriteNew(target, ico->data(), ico->size());
-            if (!err) {
-                ++run.Written;
-                continue;
-            }
-            run.Outcome.WriteFailed = true;
-            if (run.StopWhenOutputGone())
-                return;
-            Say(target, err == EEXIST && !o.Force ? "exists (--force replaces it)" : FileWrite::ErrorText(err));
         }
     }
     if (!any && named) {
-        Say(path, "no icon matches the selection");
+        Say(path, "no " + what + "matches the selection");
         run.Outcome.SomeFailed = true;
     }
 }
@@ -460,49 +677,17 @@ std::string RootName(const std::string& folder)
     return name == "/" || name == "." || name == ".." ? "root" : name;
 }
 
-int Extract(const std::vector<std::string>& args)
+// Writes the selected groups of FILE... (folders walked with -r) into o.OutDir: as
+// stored (.ico or .cur), or with o.All every image as PNG.
+int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files)
 {
-    ExtractOptions o;
-    std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> const char* { return i + 1 < args.size() ? args[++i].c_str() : nullptr; };
-        long n;
-        if (a == "-o" || a == "--output") {
-            const char* v = value();
-            if (!v)
-                return Usage("-o needs a folder");
-            o.OutDir = v;
-        } else if (a == "--index") {
-            if (!ParseInt(value(), 0, 65535, n))
-                return Usage("--index needs a number from 0");
-            o.Indices.push_back(n);
-        } else if (a == "--name") {
-            const char* v = value();
-            if (!v)
-                return Usage("--name needs a name");
-            o.Names.push_back(v);
-        } else if (a == "--lang") {
-            if (!ParseInt(value(), 0, 65535, n))
-                return Usage("--lang needs a language number");
-            o.Lang = n;
-        } else if (a == "-r" || a == "--recursive") {
-            o.Recursive = true;
-        } else if (a == "--wrestool-names") {
-            o.WrestoolNames = true;
-        } else if (a == "--force") {
-            o.Force = true;
-        } else if (a.size() > 1 && a[0] == '-' && a != "--") {
-            return Usage(("unknown option " + a).c_str());
-        } else if (a != "--") {
-            files.push_back(a);
-        }
-    }
-    if (o.OutDir.empty())
-        return Usage("extract needs -o DIR");
-    if (files.empty())
-        return Usage("extract needs a file");
     ExtractRun run{o, ExtractRules(o.OutDir), {}};
+    // Resource-only libraries beside Windows' system files read as libraries; cursor
+    // files hold cursors.
+    std::vector<std::string> also{".mun"};
+    if (o.Cursors)
+        also.insert(also.end(), {".cur", ".ani"});
+    run.Rules.TakeAlso(also);
     for (const std::string& f : files) {
         if (run.Stopped)
             break;
@@ -523,76 +708,86 @@ int Extract(const std::vector<std::string>& args)
         ExtractFile(run, f, o.OutDir, true);
     }
     if (o.Recursive || files.size() > 1)
-        std::fprintf(stderr, "glimmerwick-cli: %ld icons found: %ld written, %ld not written\n", run.Found, run.Written,
-                     run.Found - run.Written);
+        std::fprintf(stderr, "glimmerwick-cli: %ld %s found: %ld written, %ld not written\n", run.Found,
+                     o.All ? "images" : o.Cursors ? "cursors" : "icons", run.Written, run.Found - run.Written);
     return run.Outcome.Code();
+}
+
+int Extract(const CommandSpec& command, int argc, char** argv)
+{
+    ExtractOptions o;
+    std::vector<std::string> files;
+    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec& spec, const char* value) {
+        return TakeOption(o, spec, value);
+    }, files);
+    if (code >= 0)
+        return code;
+    if (o.OutDir.empty())
+        return Usage("extract needs -o DIR", &command);
+    if (files.empty())
+        return Usage("extract needs a file", &command);
+    return ExtractFiles(o, files);
 }
 
 // ---- png and legacy --------------------------------------------------------------
 
-int Png(const std::vector<std::string>& args)
+int Png(const CommandSpec& command, int argc, char** argv)
 {
-    std::string out;
-    long index = 0, size = 0;
-    bool force = false;
+    ExtractOptions o;
     std::vector<std::string> files;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const char* v = i + 1 < args.size() ? args[i + 1].c_str() : nullptr;
-        if (a == "-o" || a == "--output") {
-            if (!v)
-                return Usage("-o needs a file");
-            out = v;
-            ++i;
-        } else if (a == "--index") {
-            if (!ParseInt(v, 0, 65535, index))
-                return Usage("--index needs a number from 0");
-            ++i;
-        } else if (a == "--size") {
-            if (!ParseInt(v, 1, kMaxIconSide, size))
-                return Usage("--size needs a number from 1 to 1024");
-            ++i;
-        } else if (a == "--force") {
-            force = true;
-        } else if (a.size() > 1 && a[0] == '-' && a != "--") {
-            return Usage(("unknown option " + a).c_str());
-        } else if (a != "--") {
-            files.push_back(a);
-        }
+    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec& spec, const char* value) {
+        return TakeOption(o, spec, value);
+    }, files);
+    if (code >= 0)
+        return code;
+    if (o.All) {
+        if (o.OutDir.empty() || o.OutDir == "-" || files.empty())
+            return Usage("png --all needs -o DIR and a file", &command);
+        return ExtractFiles(o, files);
     }
-    if (files.size() != 1 || out.empty())
-        return Usage("png needs one file and -o OUT.png");
+    if (files.size() != 1 || o.OutDir.empty())
+        return Usage("png needs one file and -o OUT.png", &command);
+    if (o.Indices.size() + o.Names.size() > 1)
+        return Usage("png writes one group: give one --index or --name (or --all)", &command);
     IconFile f = IconFile::Open(files[0]);
     if (!f.Ok()) {
         Say(files[0], OpenError(f.Status));
         return kSomeFailed;
     }
-    if (std::size_t(index) >= f.Catalog.Groups().size()) {
-        Say(files[0], f.Catalog.Groups().empty() ? "no icons" : "no icon " + std::to_string(index));
+    const auto& groups = f.Catalog.Groups(o.Cursors);
+    const std::string what = o.Cursors ? "cursor" : "icon";
+    std::size_t index = o.Indices.empty() ? 0 : std::size_t(o.Indices[0]);
+    if (!o.Names.empty())
+        for (index = 0; index < groups.size() && !Selected(o, f, index); ++index) {
+        }
+    if (index >= groups.size()) {
+        Say(files[0], groups.empty() ? "no " + what + "s"
+                      : o.Names.empty() ? "no " + what + " " + std::to_string(index)
+                                        : "no " + what + " named " + o.Names[0]);
         return kSomeFailed;
     }
-    auto image = GroupImageAt(f, std::size_t(index), int(size));
+    auto image = GroupImageAt(f, index, int(o.Size), true, nullptr, o.Cursors);
     auto png = image ? EncodePng(*image) : std::nullopt;
     if (!png) {
-        Say(files[0], "icon " + std::to_string(index) + ": no image can be decoded");
+        Say(files[0], what + " " + std::to_string(index) + ": no image can be decoded");
         return kSomeFailed;
     }
-    return WriteResultFile(out, *png, force) ? kOk : kWriteError;
+    return WriteResultFile(o.OutDir, *png, o.Force) ? kOk : kWriteError;
 }
 
-int Legacy(const std::vector<std::string>& args)
+int Legacy(const CommandSpec& command, int argc, char** argv)
 {
     bool force = false;
     std::vector<std::string> rest;
-    for (const std::string& a : args) {
-        if (a == "--force")
-            force = true;
-        else if (a != "--")
-            rest.push_back(a);
-    }
+    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec&, const char*) -> const char* {
+        force = true;
+        return nullptr;
+    }, rest);
+    if (code >= 0)
+        return code;
     long index;
     if (rest.size() != 3 || !ParseInt(rest[1].c_str(), -65535, 65535, index))
-        return Usage("legacy needs FILE INDEX OUT.ico");
+        return Usage("legacy needs FILE INDEX OUT.ico", &command);
     IconFile f = IconFile::Open(rest[0]);
     if (!f.Ok()) {
         Say(rest[0], OpenError(f.Status));
@@ -627,17 +822,15 @@ int Run(int argc, char** argv)
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "list")
-        return List(args);
-    if (command == "extract")
-        return Extract(args);
-    if (command == "png")
-        return Png(args);
-    if (command == "legacy")
-        return Legacy(args);
+    using Handler = int (*)(const CommandSpec&, int, char**);
+    const std::pair<const char*, Handler> handlers[] = {{"list", List}, {"extract", Extract}, {"png", Png}, {"legacy", Legacy}};
+    for (const auto& [name, handler] : handlers)
+        if (command == name)
+            return handler(*std::find_if(Commands().begin(), Commands().end(),
+                                         [&](const CommandSpec& c) { return command == c.Name; }),
+                           argc - 1, argv + 1);
     if (command == "-h" || command == "--help") {
-        std::fputs(kUsageText, stdout);
+        std::fputs(UsageText().c_str(), stdout);
         return kOk;
     }
     if (command == "--version") {

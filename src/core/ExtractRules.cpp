@@ -55,7 +55,9 @@ int ExtractRules::List(const std::string& folder, int depth, std::vector<Entry>&
             entry.Folder = true;
         } else {
             entry.Kind = FindFileKindIndex(entry.Name);
-            if (entry.Kind < 0)
+            if (entry.Kind < 0 && std::none_of(FAlso.begin(), FAlso.end(), [&](const std::string& ext) {
+                    return HasExtension(entry.Name, ext);
+                }))
                 continue;
             // Links to files are followed; links to folders are not walked.
             if (S_ISLNK(st.st_mode) && ::stat(entry.Path.c_str(), &st) != 0)

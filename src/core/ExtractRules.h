@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace gw {
@@ -36,6 +37,10 @@ public:
     // in DepthStops. Returns 0, or the errno when the folder cannot be read.
     int List(const std::string& folder, int depth, std::vector<Entry>& out);
 
+    // Files ending in one of `extensions` (lower case, with the dot) are taken too,
+    // with Kind -1: kinds the window does not list.
+    void TakeAlso(std::vector<std::string> extensions) { FAlso = std::move(extensions); }
+
     // Subfolders left out of the run's walks at the depth limit.
     int DepthStops() const { return FDepthStops; }
 
@@ -55,6 +60,7 @@ private:
     std::string FOutput;
     std::unordered_set<std::string> FClaimed;  // ASCII lower case
     int FDepthStops = 0;
+    std::vector<std::string> FAlso;
 };
 
 } // namespace gw

@@ -19,6 +19,23 @@ inline constexpr FileKindInfo kFileKinds[] = {
 };
 inline constexpr std::size_t kFileKindCount = sizeof kFileKinds / sizeof kFileKinds[0];
 
+// Whether `fileName` (raw bytes) ends in `extension` (lower case, with the dot), compared
+// without regard to ASCII case.
+inline bool HasExtension(std::string_view fileName, std::string_view extension)
+{
+    if (fileName.size() < extension.size())
+        return false;
+    const std::string_view ext = fileName.substr(fileName.size() - extension.size());
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+        char c = ext[i];
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+        if (c != extension[i])
+            return false;
+    }
+    return true;
+}
+
 // Index in kFileKinds of the kind of `fileName` (raw bytes, any encoding), its last
 // extension compared without regard to ASCII case; -1 when it is of no kind.
 inline int FindFileKindIndex(std::string_view fileName)
@@ -27,20 +44,9 @@ inline int FindFileKindIndex(std::string_view fileName)
     if (dot == std::string_view::npos)
         return -1;
     const std::string_view ext = fileName.substr(dot);
-    for (std::size_t k = 0; k < kFileKindCount; ++k) {
-        const std::string_view want = kFileKinds[k].Extension;
-        if (ext.size() != want.size())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < ext.size() && same; ++i) {
-            char c = ext[i];
-            if (c >= 'A' && c <= 'Z')
-                c = char(c - 'A' + 'a');
-            same = c == want[i];
-        }
-        if (same)
+    for (std::size_t k = 0; k < kFileKindCount; ++k)
+        if (ext.size() == std::string_view(kFileKinds[k].Extension).size() && HasExtension(ext, kFileKinds[k].Extension))
             return int(k);
-    }
     return -1;
 }
 

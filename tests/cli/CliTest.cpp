@@ -209,6 +209,122 @@ TEST(CliPng, StoredSizeEqualsIcotoolPixelForPixel)
     EXPECT_EQ(LoadPng(dir / "1000.png").Height, 1000);
 }
 
+// png --all: every image of the selected groups, the set icotool -x writes from the
+// group's .ico or .cur (checked against wrestool above and below), pixel for pixel,
+// named NAME_WxH_BPP.png with "-2" for a second image of one size and depth.
+TEST(CliPng, AllImagesAreTheSetIcotoolWrites)
+{
+    struct Case { std::string File; std::vector<std::string> Options; };
+    for (const Case& c : {Case{DataPath("sizes.ico"), {}}, Case{DataPath("groups64.dll"), {"--index=2"}},
+                          Case{DataPath("groups32.dll"), {"-i", "4", "-n", "STARLIGHT"}},
+                          Case{DataPath("cursors32.dll"), {"-c"}}, Case{DataPath("cursors.icl"), {"--cursors"}},
+                          Case{DataPath("anim.ani"), {"-c"}}}) {
+        SCOPED_TRACE(c.File);
+        TempDir groups, ours;
+        std::vector<std::string> args{"extract", "-o", groups.Path()};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        args.push_back(c.File);
+        ASSERT_EQ(Cli(args).Code, 0);
+        args[0] = "png";
+        args[2] = ours.Path();
+        args.insert(args.begin() + 1, "--all");
+        ASSERT_EQ(Cli(args).Code, 0);
+        std::vector<std::string> expected;
+        for (const std::string& group : groups.List()) {
+            TempDir icotool;
+            Sh(std::string(GW_ICOTOOL) + " -x -o '" + icotool.Path() + "' '" + (groups / group) + "' 2>/dev/null");
+            // icotool's names: GROUP_INDEX_WxHxBPP.png, INDEX from 1 in directory order.
+            std::vector<std::pair<int, std::string>> images;
+            for (const std::string& png : icotool.List()) {
+                const std::size_t dims = png.rfind('_'), index = png.rfind('_', dims - 1);
+                images.push_back({std::stoi(png.substr(index + 1, dims - index - 1)), png});
+            }
+            std::sort(images.begin(), images.end());
+            ASSERT_FALSE(images.empty()) << group;
+            std::vector<std::string> keys;
+            for (const auto& [index, png] : images) {
+                std::string key = png.substr(png.rfind('_') + 1);
+                key = key.substr(0, key.size() - 4);
+                key[key.rfind('x')] = '_';
+                keys.push_back(key);
+                const auto n = std::count(keys.begin(), keys.end(), key);
+                const std::string name = group.substr(0, group.size() - 4) + "_" + key +
+                                         (n > 1 ? "-" + std::to_string(n) : "") + ".png";
+                expected.push_back(name);
+                ExpectSamePixels(ours / name, icotool / png);
+            }
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ours.List(), expected);
+    }
+}
+
+// "-o -": the one file png and legacy write goes to standard output, byte for byte.
+TEST(CliPng, DashWritesTheFileToStandardOutput)
+{
+    TempDir dir;
+    const std::string dll = DataPath("groups64.dll");
+    for (const auto& [toFile, toStdout] :
+         {std::pair{std::vector<std::string>{"png", "-s", "20", "-o", dir / "a.png", "--index", "3", dll},
+                    std::vector<std::string>{"png", "-s", "20", "-o", "-", "--index", "3", dll}},
+          std::pair{std::vector<std::string>{"legacy", dll, "2", dir / "a.ico"},
+                    std::vector<std::string>{"legacy", dll, "2", "-"}}}) {
+        ASSERT_EQ(Cli(toFile).Code, 0);
+        const Ran r = Cli(toStdout);
+        ASSERT_EQ(r.Code, 0);
+        const auto written = ReadBytes(toFile[toFile[0] == "png" ? 4 : 3]);
+        EXPECT_EQ(std::vector<std::uint8_t>(r.Out.begin(), r.Out.end()), written) << toFile[0];
+    }
+    EXPECT_FALSE(Exists("-"));
+}
+
+// Cursor groups of PE and NE files against wrestool -x --type=12: the same images and
+// hot spots in a .cur that icotool reads without complaint (wrestool's own claims each
+// image 4 bytes longer than it is), and the hot spots in the listing.
+TEST(CliCursors, ExtractedAsWrestoolGivesThemInACorrectFile)
+{
+    for (const char* name : {"cursors32.dll", "cursors64.dll", "cursors.icl"}) {
+        SCOPED_TRACE(name);
+        const std::string file = DataPath(name);
+        TempDir ours, theirs;
+        ASSERT_EQ(Cli({"extract", "--cursors", "--wrestool-names", "-o", ours.Path(), file}).Code, 0);
+        Sh(std::string(GW_WRESTOOL) + " -x --type=12 -o '" + theirs.Path() + "' '" + file + "' 2>/dev/null");
+        ASSERT_EQ(ours.List(), theirs.List());
+        const std::string listing = Cli({"list", file}).Out;
+        for (const std::string& cur : theirs.List()) {
+            const auto a = ReadBytes(ours / cur), b = ReadBytes(theirs / cur);
+            ASSERT_EQ(GetU16(a, 2), 2) << cur;
+            ASSERT_EQ(GetU16(a, 4), GetU16(b, 4)) << cur;
+            for (int i = 0; i < GetU16(a, 4); ++i) {
+                const std::size_t at = 6 + 16 * std::size_t(i);
+                const std::uint16_t x = GetU16(a, at + 4), y = GetU16(a, at + 6);
+                EXPECT_EQ(x, GetU16(b, at + 4)) << cur << " " << i;
+                EXPECT_EQ(y, GetU16(b, at + 6)) << cur << " " << i;
+                const std::uint32_t size = GetU32(a, at + 8), offset = GetU32(a, at + 12);
+                EXPECT_EQ(size + 4, GetU32(b, at + 8)) << cur << " " << i;
+                ASSERT_LE(offset + size, a.size());
+                ASSERT_LE(GetU32(b, at + 12) + size, b.size());
+                EXPECT_TRUE(std::equal(a.begin() + offset, a.begin() + offset + size, b.begin() + GetU32(b, at + 12)))
+                    << cur << " " << i;
+                EXPECT_NE(listing.find("hot spot " + std::to_string(x) + "," + std::to_string(y)), std::string::npos);
+            }
+            EXPECT_EQ(Sh(std::string(GW_ICOTOOL) + " -l '" + (ours / cur) + "' 2>&1 >/dev/null"), "") << cur;
+        }
+    }
+}
+
+// .mun files (resource-only libraries) are walked with -r and thumbnailed as libraries.
+TEST(CliCursors, MunFilesReadAsLibraries)
+{
+    TempDir src, out;
+    WriteBytes(src / "shell32.dll.MUN", ReadBytes(DataPath("cursors64.dll")));
+    ASSERT_EQ(Cli({"extract", "-r", "-o", out.Path(), src.Path()}).Code, 0);
+    const std::string root = std::filesystem::path(src.Path()).filename().string();
+    EXPECT_EQ(Tree(out.Path()), std::vector<std::string>{root + "/shell32.dll.MUN_0.ico"});
+    ASSERT_EQ(Exec({GW_THUMBNAILER, "-s", "16", src / "shell32.dll.MUN", out / "t.png"}).Code, 0);
+    EXPECT_EQ(LoadPng(out / "t.png").Width, 16);
+}
+
 TEST(CliLegacy, WritesWhatIconprobeSaveWrites)
 {
     TempDir dir;
@@ -227,6 +343,7 @@ TEST(CliExitCodes, ScriptsCanTellWhatHappened)
     TempDir dir;
     const std::string dll = DataPath("groups32.dll"), none = DataPath("noicons32.dll");
     WriteBytes(dir / "plain", {1, 2, 3});
+    WriteBytes(dir / "-odd.dll", ReadBytes(dll));
     struct Case { std::vector<std::string> Args; int Code; };
     const std::vector<Case> cases = {
         {{"list", dll}, 0},
@@ -250,6 +367,17 @@ TEST(CliExitCodes, ScriptsCanTellWhatHappened)
         {{"png", "--index", "9", "-o", dir / "x.png", dll}, 1},
         {{"legacy", dll, "7", dir / "x.ico"}, 1},
         {{"legacy", dll, "3", dir / "plain"}, 3},
+        // getopt_long's conventions: help after any command, values after "=" or apart,
+        // clustered letters, "--" ending the options, errors as usage errors.
+        {{"list", "--help"}, 0},
+        {{"extract", dll, "-h"}, 0},
+        {{"legacy", "--help"}, 0},
+        {{"list", "--bogus", dll}, 2},
+        {{"extract", "-o", dir / "out3", "--index"}, 2},
+        {{"extract", "-rfo", dir / "out", "--index=3", dll}, 0},
+        {{"extract", "-o", dir / "out4", "-i3", "--", dir / "-odd.dll"}, 0},
+        {{"png", "--all", "-o", "-", dll}, 2},
+        {{"legacy", dll, "-42", "-"}, 0},
     };
     for (const Case& c : cases) {
         const Ran r = Cli(c.Args);
@@ -262,7 +390,11 @@ TEST(CliExitCodes, ScriptsCanTellWhatHappened)
 
     const Ran help = Cli({"--help"}), version = Cli({"--version"});
     EXPECT_EQ(help.Code, 0);
-    EXPECT_EQ(help.Out.rfind("usage: glimmerwick-cli list", 0), 0u) << help.Out;
+    EXPECT_EQ(help.Out.rfind("usage: glimmerwick-cli COMMAND", 0), 0u) << help.Out;
+    for (const char* option : {"--json", "--output=DIR", "--recursive", "--index=N", "--name=NAME", "--lang=ID",
+                               "--cursors", "--wrestool-names", "--force", "--size=S", "--all", "--version"})
+        EXPECT_NE(help.Out.find(option), std::string::npos) << option;
+    EXPECT_EQ(Cli({"list", "--help"}).Out.rfind("usage: glimmerwick-cli list [OPTION]... FILE...\n  -j, --json", 0), 0u);
     EXPECT_EQ(version.Code, 0);
     EXPECT_EQ(version.Out, "glimmerwick-cli " GW_VERSION "\n");
 }
