@@ -422,7 +422,15 @@ struct ExtractOptions {
     bool All = false;
 };
 
-// Takes the options extract and png share; a message for a value it refuses.
+const char* TakeOption(ExtractOptions& o, const OptionSpec& spec, const char* value);
+
+// The options extract and png share, taken into `o`.
+auto TakeInto(ExtractOptions& o)
+{
+    return [&o](const OptionSpec& spec, const char* value) { return TakeOption(o, spec, value); };
+}
+
+// Takes one option of extract or png; a message for a value it refuses.
 const char* TakeOption(ExtractOptions& o, const OptionSpec& spec, const char* value)
 {
     const std::string name = spec.Long;
@@ -717,10 +725,7 @@ int Extract(const CommandSpec& command, int argc, char** argv)
 {
     ExtractOptions o;
     std::vector<std::string> files;
-    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec& spec, const char* value) {
-        return TakeOption(o, spec, value);
-    }, files);
-    if (code >= 0)
+    if (const int code = ParseOptions(command, argc, argv, TakeInto(o), files); code >= 0)
         return code;
     if (o.OutDir.empty())
         return Usage("extract needs -o DIR", &command);
@@ -735,10 +740,7 @@ int Png(const CommandSpec& command, int argc, char** argv)
 {
     ExtractOptions o;
     std::vector<std::string> files;
-    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec& spec, const char* value) {
-        return TakeOption(o, spec, value);
-    }, files);
-    if (code >= 0)
+    if (const int code = ParseOptions(command, argc, argv, TakeInto(o), files); code >= 0)
         return code;
     if (o.All) {
         if (o.OutDir.empty() || o.OutDir == "-" || files.empty())
