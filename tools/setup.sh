@@ -15,6 +15,7 @@ packages=(
   fonts-noto-cjk
   clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick libgdk-pixbuf2.0-bin
+  tumbler dbus-daemon libglib2.0-bin
   fuse fusefat dosfstools
   qt6-translations-l10n xdg-utils
   desktop-file-utils appstream libchm-bin groff-base

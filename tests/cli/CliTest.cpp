@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 
 using namespace gwtest;
@@ -719,6 +721,47 @@ TEST(CliThumbnailer, ADamagedStoredPngIsNeverPassedOn)
         const Ran pixbuf = Exec({"/bin/sh", "-c", "gdk-pixbuf-csource --raw '" + out + "' >/dev/null"});
         EXPECT_EQ(pixbuf.Code, 0) << c.Name << ": " << pixbuf.Err;
         EXPECT_EQ(LoadPng(out).Width, 256) << c.Name;
+    }
+}
+
+// XFCE's thumbnail service (tumbler) runs the thumbnailer through its .thumbnailer
+// entry, on a private session bus, and reads each thumbnail through the descriptor of
+// the file it made for it.
+TEST(CliThumbnailer, TumblerMakesThumbnailsOfLibrariesAndIconFiles)
+{
+    const std::string tumblerd = "/usr/lib/x86_64-linux-gnu/tumbler-1/tumblerd";
+    if (!Exists(tumblerd) || Sh("command -v dbus-run-session gdbus").empty())
+        GTEST_SKIP() << "tumbler, dbus-daemon or libglib2.0-bin is not installed";
+    TempDir dir;
+    ASSERT_EQ(::mkdir((dir / "thumbnailers").c_str(), 0755), 0);
+    std::ifstream entry(GW_THUMBNAILER_ENTRY);
+    std::string text((std::istreambuf_iterator<char>(entry)), std::istreambuf_iterator<char>());
+    for (const std::string key : {"TryExec=", "Exec="}) {
+        const std::size_t at = text.find("\n" + key) + 1 + key.size();
+        text.replace(at, std::string("glimmerwick-thumbnailer").size(), GW_THUMBNAILER);
+    }
+    WriteBytes(dir / "thumbnailers/glimmerwick.thumbnailer", std::vector<std::uint8_t>(text.begin(), text.end()));
+    WriteBytes(dir / "x.dll", ReadBytes(DataPath("groups32.dll")));
+    WriteBytes(dir / "y.ico", ReadBytes(DataPath("png256.ico")));
+    const std::string script =
+        "export XDG_DATA_DIRS='" + dir.Path() + ":/usr/share' XDG_CACHE_HOME='" + dir / "cache" + "' HOME='" +
+        dir.Path() + "'\n" + tumblerd + " & \n" +
+        "for i in $(seq 100); do gdbus introspect --session --dest org.freedesktop.thumbnails.Thumbnailer1 "
+        "--object-path /org/freedesktop/thumbnails/Thumbnailer1 >/dev/null 2>&1 && break; sleep 0.1; done\n"
+        "gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 --object-path "
+        "/org/freedesktop/thumbnails/Thumbnailer1 --method org.freedesktop.thumbnails.Thumbnailer1.Queue "
+        "\"['file://" + dir / "x.dll" + "','file://" + dir / "y.ico" + "']\" "
+        "\"['application/x-msdownload','image/vnd.microsoft.icon']\" normal default 0 >/dev/null\n"
+        "for i in $(seq 100); do [ $(ls '" + dir / "cache/thumbnails/normal" + "' 2>/dev/null | wc -l) = 2 ] && break; "
+        "sleep 0.1; done\nkill %1\n";
+    Exec({"/usr/bin/timeout", "60", "dbus-run-session", "--", "/bin/sh", "-c", script});
+    // Named after the MD5 of the file's URI, as the thumbnail specification has it.
+    struct Case { const char* File; int Side; };
+    for (const Case& c : {Case{"x.dll", 32}, Case{"y.ico", 128}}) {
+        const std::string md5 = Sh("printf '%s' 'file://" + dir / c.File + "' | md5sum | cut -c1-32");
+        const std::string png = dir / ("cache/thumbnails/normal/" + md5.substr(0, 32) + ".png");
+        ASSERT_TRUE(Exists(png)) << c.File;
+        EXPECT_EQ(LoadPng(png).Width, c.Side) << c.File;
     }
 }
 
