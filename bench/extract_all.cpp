@@ -1,6 +1,6 @@
 // Benchmark driver: saves every icon of every file named on the command line, in one process.
-#include "Icon.h"
-#include "ShellIcons.h"
+#include "platform/Icon.h"
+#include "platform/ShellIcons.h"
 
 #include <cstdio>
 #include <exception>

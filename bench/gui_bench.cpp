@@ -4,12 +4,12 @@
 //
 //   gui_bench list FOLDER         rows, seconds, engine-only count seconds, longest stall
 //   gui_bench extract TREE OUT    icons written, seconds, icons per second, longest stall
-#include "Dialogs.h"
-#include "Extractthd.h"
-#include "Forms.h"
-#include "Mainform.h"
-#include "OutputFolder.h"
-#include "Profile.h"
+#include "browser/Mainform.h"
+#include "extract/Extractthd.h"
+#include "extract/OutputFolder.h"
+#include "framework/Dialogs.h"
+#include "framework/Forms.h"
+#include "platform/Profile.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 // Invariants shared by the fuzz targets: a broken one aborts, which libFuzzer reports as a crash.
 #pragma once
 
-#include "ByteReader.h"
-#include "IconCatalog.h"
-#include "IconDecoder.h"
-#include "IconImage.h"
+#include "core/ByteReader.h"
+#include "core/IconCatalog.h"
+#include "core/IconDecoder.h"
+#include "core/IconImage.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Fuzz target: decode an image, write it as a 16-colour .ico, read that back and
 // compare it with what the writer was asked to keep.
 #include "FuzzChecks.h"
-#include "IcoEncoder.h"
+#include "core/IcoEncoder.h"
 
 namespace {
 

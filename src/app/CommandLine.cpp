@@ -1,5 +1,5 @@
 // The program's command line: a folder or file to browse, --help and --version.
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,8 +1,8 @@
 // Start-up: the application object and the program's first windows.
-#include "Startup.h"
+#include "app/Startup.h"
 
-#include "Mainform.h"
-#include "Profile.h"
+#include "browser/Mainform.h"
+#include "platform/Profile.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,9 +1,9 @@
 // Start-up measurement: with GLIMMERWICK_QUIT_AFTER_PAINT set, the program reports when
 // the main window has been painted for the first time, and quits.
-#include "StartupProbe.h"
+#include "app/StartupProbe.h"
 
-#include "Profile.h"
-#include "ShellIcons.h"
+#include "platform/Profile.h"
+#include "platform/ShellIcons.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 // Program entry: the command line, the application object, the main window and the
 // message loop.
-#include "CommandLine.h"
-#include "Mainform.h"
-#include "Startup.h"
-#include "StartupProbe.h"
+#include "app/CommandLine.h"
+#include "app/Startup.h"
+#include "app/StartupProbe.h"
+#include "browser/Mainform.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,14 +1,14 @@
 // Preview, navigation, file and extraction commands of the main window.
-#include "Mainform.h"
+#include "browser/Mainform.h"
 
-#include "About.h"
-#include "Dialogs.h"
-#include "FileNames.h"
-#include "FileWrite.h"
-#include "IcoEncoder.h"
-#include "IconFile.h"
-#include "Profile.h"
-#include "ShellApi.h"
+#include "core/FileWrite.h"
+#include "core/IcoEncoder.h"
+#include "core/IconFile.h"
+#include "framework/Dialogs.h"
+#include "framework/FileNames.h"
+#include "framework/ShellApi.h"
+#include "platform/Profile.h"
+#include "skin/About.h"
 
 #include <QFile>
 

@@ -1,14 +1,14 @@
 // The main window's desktop manners: help that opens, dragging and copying icons, the
 // file named on the command line, and the keys users expect (F1, Ctrl+Q, Ctrl+C).
-#include "Mainform.h"
+#include "browser/Mainform.h"
 
-#include "Dialogs.h"
-#include "FileNames.h"
-#include "FileWrite.h"
-#include "Icon.h"
-#include "IconFile.h"
-#include "Profile.h"
-#include "ShellApi.h"
+#include "core/FileWrite.h"
+#include "core/IconFile.h"
+#include "framework/Dialogs.h"
+#include "framework/FileNames.h"
+#include "framework/ShellApi.h"
+#include "platform/Icon.h"
+#include "platform/Profile.h"
 
 #include <QBuffer>
 #include <QClipboard>

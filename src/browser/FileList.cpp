@@ -1,9 +1,9 @@
 // The file list: rebuilding it for the current folder, and following the folder tree.
-#include "Mainform.h"
+#include "browser/Mainform.h"
 
-#include "FileKinds.h"
-#include "FileNames.h"
-#include "Forms.h"
+#include "core/FileKinds.h"
+#include "framework/FileNames.h"
+#include "framework/Forms.h"
 
 #include <QCollator>
 #include <QFile>

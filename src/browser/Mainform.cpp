@@ -1,8 +1,8 @@
 // TForm1: the main window's layout, its command bindings and command availability.
-#include "Mainform.h"
-#include "FileNames.h"
+#include "browser/Mainform.h"
+#include "framework/FileNames.h"
 
-#include "FormResources.h"
+#include "forms/FormResources.h"
 
 #include <QDir>
 #include <QIcon>

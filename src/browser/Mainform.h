@@ -1,16 +1,16 @@
 // TForm1: the main window, the icon browser.
 #pragma once
 
-#include "ComCtrls.h"
-#include "Dialogs.h"
-#include "ExtCtrls.h"
-#include "FileCtrl.h"
-#include "ImgList.h"
-#include "Menus.h"
-#include "Neowin.h"
-#include "ShellIcons.h"
-#include "StdCtrls.h"
-#include "Xpmenu.h"
+#include "framework/ComCtrls.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/FileCtrl.h"
+#include "framework/ImgList.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
+#include "platform/ShellIcons.h"
+#include "skin/Neowin.h"
+#include "xpmenu/Xpmenu.h"
 
 #include <QMimeData>
 #include <QPointer>

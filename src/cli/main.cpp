@@ -1,10 +1,11 @@
 // glimmerwick-cli: lists icon groups and writes them as stored, as PNG or as the
 // window's 16-colour icon, from the program's own reader and without a display.
-#include "ExtractRules.h"
-#include "FileKinds.h"
-#include "IcoEncoder.h"
-#include "IconFile.h"
-#include "FileWrite.h"
+#include "core/ExtractRules.h"
+#include "core/FileKinds.h"
+#include "core/FileWrite.h"
+#include "core/IcoEncoder.h"
+#include "core/IconFile.h"
+#include "core/Paths.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -458,22 +459,6 @@ const char* TakeOption(ExtractOptions& o, const OptionSpec& spec, const char* va
     return nullptr;
 }
 
-bool SameNameIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = char(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = char(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 bool Selected(const ExtractOptions& o, const IconFile& f, std::size_t index)
 {
     if (o.Indices.empty() && o.Names.empty())
@@ -483,7 +468,7 @@ bool Selected(const ExtractOptions& o, const IconFile& f, std::size_t index)
     const ResourceName& n = f.Catalog.Groups(o.Cursors)[index].Name;
     const std::string text = NameText(f.Catalog, n);
     for (const std::string& want : o.Names)
-        if (n.IsId ? want == text : SameNameIgnoringAsciiCase(want, text))
+        if (n.IsId ? want == text : gw::EqualsIgnoringAsciiCase(want, text))
             return true;
     return false;
 }

@@ -1,10 +1,10 @@
 // glimmerwick-thumbnailer -s SIZE IN OUT: the freedesktop thumbnailer interface. The
 // thumbnail is the image of the file's first icon group closest to SIZE, as a PNG of
 // at most SIZE pixels a side.
-#include "IcoEncoder.h"
-#include "IconDecoder.h"
-#include "IconFile.h"
-#include "FileWrite.h"
+#include "core/FileWrite.h"
+#include "core/IcoEncoder.h"
+#include "core/IconDecoder.h"
+#include "core/IconFile.h"
 
 #include <cstdio>
 #include <cstdlib>

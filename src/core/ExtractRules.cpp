@@ -1,8 +1,9 @@
 // The rules of every extraction of many files: entries taken, output folder, free names, folders, depth.
-#include "ExtractRules.h"
+#include "core/ExtractRules.h"
 
-#include "FileKinds.h"
-#include "FileWrite.h"
+#include "core/FileKinds.h"
+#include "core/FileWrite.h"
+#include "core/Paths.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -13,18 +14,6 @@
 #include <memory>
 
 namespace gw {
-
-namespace {
-
-std::string AsciiLowerCase(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return s;
-}
-
-} // namespace
 
 ExtractRules::ExtractRules(std::string outputFolder) : FOutput(std::move(outputFolder)) {}
 

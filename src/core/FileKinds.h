@@ -1,6 +1,8 @@
 // The kinds of files the program looks into for icons, by extension.
 #pragma once
 
+#include "core/Paths.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -25,15 +27,7 @@ inline bool HasExtension(std::string_view fileName, std::string_view extension)
 {
     if (fileName.size() < extension.size())
         return false;
-    const std::string_view ext = fileName.substr(fileName.size() - extension.size());
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-        char c = ext[i];
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-        if (c != extension[i])
-            return false;
-    }
-    return true;
+    return EqualsIgnoringAsciiCase(fileName.substr(fileName.size() - extension.size()), extension);
 }
 
 // Index in kFileKinds of the kind of `fileName` (raw bytes, any encoding), its last

@@ -1,5 +1,5 @@
 // Random access to the bytes of a file or of memory, read on demand into buffers.
-#include "FileSource.h"
+#include "core/FileSource.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Random access to the bytes of a file or of memory, read on demand into buffers.
 #pragma once
 
-#include "ByteReader.h"
+#include "core/ByteReader.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,7 @@
 // Writing whole files safely: new names that never replace, and replacement that never damages.
-#include "FileWrite.h"
+#include "core/FileWrite.h"
+
+#include "core/Paths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,14 +47,6 @@ mode_t DefaultFileMode()
         return m;
     }();
     return 0666 & ~mask;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool ReadAllAt(int fd, std::vector<std::uint8_t>& out, off_t size)
@@ -342,7 +336,7 @@ int ResolveLinks(const std::string& path, std::string& out)
         // shared folders (/tmp) is kept here: another user's link there may lead a
         // privileged writer to any file.
         struct stat folder;
-        if (::stat(FolderOf(current).c_str(), &folder) != 0)
+        if (::stat(gw::FolderOf(current).c_str(), &folder) != 0)
             return errno;
         if ((folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() &&
             st.st_uid != folder.st_uid)
@@ -354,7 +348,7 @@ int ResolveLinks(const std::string& path, std::string& out)
         if (std::size_t(n) >= buffer.size())
             return ENAMETOOLONG;
         const std::string link(buffer.data(), std::size_t(n));
-        current = link.front() == '/' ? link : FolderOf(current) + "/" + link;
+        current = link.front() == '/' ? link : gw::FolderOf(current) + "/" + link;
     }
     return ELOOP;
 }
@@ -381,7 +375,7 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
     if (path.empty())
         return ENOENT;
     TempName temp;
-    if (const int err = WriteTemp(FolderOf(path), data, size, temp))
+    if (const int err = WriteTemp(gw::FolderOf(path), data, size, temp))
         return err;
     int err = 0;
     if (gOperations.Link(temp.c_str(), path.c_str()) != 0) {
@@ -410,9 +404,9 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
     std::string target;
     if (const int err = ResolveLinks(path, target))
         return err;
-    if (!within.empty() && target != path && !IsWithin(FolderOf(target), within))
+    if (!within.empty() && target != path && !IsWithin(gw::FolderOf(target), within))
         return kLinkLeavesFolder;
-    const std::string folder = FolderOf(target);
+    const std::string folder = gw::FolderOf(target);
     struct stat st;
     if (::lstat(target.c_str(), &st) != 0) {
         if (errno != ENOENT)

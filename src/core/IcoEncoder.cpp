@@ -1,5 +1,5 @@
 // Encoders: 16-colour .ico files, icon groups as stored, PNG images.
-#include "IcoEncoder.h"
+#include "core/IcoEncoder.h"
 
 #include <spng.h>
 

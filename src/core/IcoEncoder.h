@@ -1,9 +1,9 @@
 // Encoders: single-image 16-colour .ico files, icon groups as stored, and PNG images.
 #pragma once
 
-#include "ByteReader.h"
-#include "IconCatalog.h"
-#include "IconImage.h"
+#include "core/ByteReader.h"
+#include "core/IconCatalog.h"
+#include "core/IconImage.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 // Readers of the icon resources of PE and NE executables and of .ico files.
-#include "IconCatalog.h"
+#include "core/IconCatalog.h"
 
-#include "IconDecoder.h"
+#include "core/IconDecoder.h"
 
 #include <algorithm>
 #include <cstring>

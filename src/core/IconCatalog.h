@@ -2,11 +2,11 @@
 // animated cursor), read from its bytes.
 #pragma once
 
-#include "ByteReader.h"
-#include "FileSource.h"
-#include "IconDecoder.h"
-#include "IconImage.h"
-#include "Result.h"
+#include "core/ByteReader.h"
+#include "core/FileSource.h"
+#include "core/IconDecoder.h"
+#include "core/IconImage.h"
+#include "core/Result.h"
 
 #include <cstdint>
 #include <optional>

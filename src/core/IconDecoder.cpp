@@ -1,5 +1,5 @@
 // DIB and PNG icon image decoding, image choice and area-filter scaling.
-#include "IconDecoder.h"
+#include "core/IconDecoder.h"
 
 #include <spng.h>
 

@@ -1,9 +1,9 @@
 // Decoding of single icon images (DIB with AND mask, or PNG) and the choice among a group's images.
 #pragma once
 
-#include "ByteReader.h"
-#include "IconImage.h"
-#include "Result.h"
+#include "core/ByteReader.h"
+#include "core/IconImage.h"
+#include "core/Result.h"
 
 #include <cstddef>
 #include <cstdint>

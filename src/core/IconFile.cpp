@@ -1,8 +1,8 @@
 // A file opened for one request with its icon groups: names, summaries, groups as stored, images.
-#include "IconFile.h"
+#include "core/IconFile.h"
 
-#include "IcoEncoder.h"
-#include "IconDecoder.h"
+#include "core/IcoEncoder.h"
+#include "core/IconDecoder.h"
 
 #include <algorithm>
 #include <cmath>

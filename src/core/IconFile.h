@@ -2,10 +2,10 @@
 // summaries, groups as stored and images at a chosen size.
 #pragma once
 
-#include "FileSource.h"
-#include "IconCatalog.h"
-#include "IconImage.h"
-#include "Result.h"
+#include "core/FileSource.h"
+#include "core/IconCatalog.h"
+#include "core/IconImage.h"
+#include "core/Result.h"
 
 #include <optional>
 #include <string>

@@ -1,12 +1,14 @@
 // Extraction of all icons of one file, and the two folder commands.
-#include "Extraction.h"
+#include "extract/Extraction.h"
 
-#include "Dialogs.h"
-#include "Extractthd.h"
-#include "FileNames.h"
-#include "Forms.h"
-#include "Mainform.h"
-#include "OutputFolder.h"
+#include "core/Paths.h"
+
+#include "browser/Mainform.h"
+#include "extract/Extractthd.h"
+#include "extract/OutputFolder.h"
+#include "framework/Dialogs.h"
+#include "framework/FileNames.h"
+#include "framework/Forms.h"
 
 #include <QFile>
 
@@ -48,7 +50,7 @@ std::optional<QString> ChooseOutputFolder(const TForm1& form)
 
 QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
 {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+    return QByteArray::fromStdString(gw::JoinPath(folder.toStdString(), name.toStdString()));
 }
 
 QByteArray CanonicalPath(const QByteArray& path)

@@ -7,7 +7,7 @@
 class TForm1;
 class TIcon;
 
-// folder + "/" + name, with one separator also at the root.
+// gw::JoinPath for raw file names.
 QByteArray JoinPath(const QByteArray& folder, const QByteArray& name);
 // The path as the file system resolves it (links and "..": the folder's identity); the
 // path itself when it cannot be resolved.

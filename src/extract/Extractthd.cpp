@@ -1,9 +1,9 @@
 // Folder and folder-tree extraction: the worker that hands folder walks to the GUI thread.
-#include "Extractthd.h"
+#include "extract/Extractthd.h"
 
-#include "Extraction.h"
-#include "Forms.h"
-#include "Mainform.h"
+#include "browser/Mainform.h"
+#include "extract/Extraction.h"
+#include "framework/Forms.h"
 
 #include <memory>
 #include <tuple>

@@ -1,8 +1,8 @@
 // Folder and folder-tree extraction: the worker that hands folder walks to the GUI thread.
 #pragma once
 
-#include "ExtractRules.h"
-#include "Thread.h"
+#include "core/ExtractRules.h"
+#include "framework/Thread.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,7 +1,7 @@
 // TOutputFolder: the dialog in which the user picks the folder that receives extracted icons.
-#include "OutputFolder.h"
+#include "extract/OutputFolder.h"
 
-#include "FileNames.h"
+#include "framework/FileNames.h"
 
 TOutputFolder::TOutputFolder(TComponent* Owner)
     : TForm(Owner)

@@ -1,10 +1,10 @@
 // TOutputFolder: the dialog in which the user picks the folder that receives extracted icons.
 #pragma once
 
-#include "FileCtrl.h"
-#include "Forms.h"
-#include "StdCtrls.h"
-#include "Xpmenu.h"
+#include "framework/FileCtrl.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "xpmenu/Xpmenu.h"
 
 class TOutputFolder : public TForm {
     Q_OBJECT

@@ -1,5 +1,5 @@
 // The compiled-in resources of the forms (image-list artwork, window icon, skin).
-#include "FormResources.h"
+#include "forms/FormResources.h"
 
 #include <QtCore/QtGlobal>
 

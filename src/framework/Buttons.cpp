@@ -1,7 +1,7 @@
 // Speed buttons and bitmap buttons.
-#include "Buttons.h"
+#include "framework/Buttons.h"
 
-#include "Messages.h"
+#include "framework/Messages.h"
 
 #include <QIcon>
 #include <QMouseEvent>

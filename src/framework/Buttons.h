@@ -2,8 +2,8 @@
 // state) and bitmap buttons.
 #pragma once
 
-#include "Controls.h"
-#include "StdCtrls.h"
+#include "framework/Controls.h"
+#include "framework/StdCtrls.h"
 
 #include <QAbstractButton>
 

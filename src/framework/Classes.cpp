@@ -1,5 +1,5 @@
 // Components: ownership bookkeeping and class tests.
-#include "Classes.h"
+#include "framework/Classes.h"
 
 #include <QMetaObject>
 

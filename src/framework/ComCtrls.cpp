@@ -1,8 +1,8 @@
 // Status bar, tool bar and the report-style list view.
-#include "ComCtrls.h"
+#include "framework/ComCtrls.h"
 
-#include "Forms.h"
-#include "Messages.h"
+#include "framework/Forms.h"
+#include "framework/Messages.h"
 
 #include <QApplication>
 #include <QChildEvent>

@@ -1,9 +1,9 @@
 // Common controls: status bar, tool bar with tool buttons, report-style list view.
 #pragma once
 
-#include "Controls.h"
-#include "ImgList.h"
-#include "Menus.h"
+#include "framework/Controls.h"
+#include "framework/ImgList.h"
+#include "framework/Menus.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>

@@ -1,8 +1,8 @@
 // Controls: bounds, hints, colours, fonts and the aligner.
-#include "Controls.h"
+#include "framework/Controls.h"
 
-#include "Menus.h"
-#include "Messages.h"
+#include "framework/Menus.h"
+#include "framework/Messages.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -2,8 +2,8 @@
 // popup menu) and the alignment of controls inside their parent.
 #pragma once
 
-#include "Classes.h"
-#include "Graphics.h"
+#include "framework/Classes.h"
+#include "framework/Graphics.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -11,6 +11,8 @@
 class TPopupMenu;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+// The border of a form, and of the controls that draw their own (list and edit boxes).
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 enum TShiftStateFlag { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };

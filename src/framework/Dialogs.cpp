@@ -1,8 +1,8 @@
 // Message boxes and the save dialog.
-#include "Dialogs.h"
+#include "framework/Dialogs.h"
 
-#include "FileNames.h"
-#include "Forms.h"
+#include "framework/FileNames.h"
+#include "framework/Forms.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 // Message boxes and the save dialog, each with a seam that lets tests answer them.
 #pragma once
 
-#include "Classes.h"
+#include "framework/Classes.h"
 
 #include <QString>
 #include <QStringList>

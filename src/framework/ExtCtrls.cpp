@@ -1,7 +1,7 @@
 // Panels, splitters, images and timers.
-#include "ExtCtrls.h"
+#include "framework/ExtCtrls.h"
 
-#include "Messages.h"
+#include "framework/Messages.h"
 
 #include <QChildEvent>
 #include <QMouseEvent>

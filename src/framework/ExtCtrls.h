@@ -1,8 +1,8 @@
 // Panels, splitters, images and timers.
 #pragma once
 
-#include "Controls.h"
-#include "Icon.h"
+#include "framework/Controls.h"
+#include "platform/Icon.h"
 
 #include <QPointer>
 #include <QTimer>

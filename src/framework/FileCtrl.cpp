@@ -1,10 +1,10 @@
 // The folder list and the drive box.
-#include "FileCtrl.h"
+#include "framework/FileCtrl.h"
 
-#include "FileNames.h"
-#include "Forms.h"
-#include "PlainStyle.h"
-#include "StdCtrls.h"
+#include "framework/FileNames.h"
+#include "framework/Forms.h"
+#include "framework/PlainStyle.h"
+#include "framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QCollator>

@@ -1,7 +1,8 @@
 // The folder list and the drive box, over native paths with "/" separators.
 #pragma once
 
-#include "Controls.h"
+#include "framework/Controls.h"
+#include "framework/StdCtrls.h"
 
 #include <QComboBox>
 #include <QListWidget>
@@ -9,8 +10,6 @@
 
 #include <stdexcept>
 
-class TLabel;
-class TCustomLabel;
 class TDriveComboBox;
 
 // A folder that cannot be entered.

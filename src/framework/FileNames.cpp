@@ -1,5 +1,5 @@
 // File names as text: raw name bytes that need not be UTF-8, kept through QString.
-#include "FileNames.h"
+#include "framework/FileNames.h"
 
 #include <QStringList>
 

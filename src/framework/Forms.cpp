@@ -1,11 +1,11 @@
 // Forms (creation, closing, modal loop, shortcut dispatch) and the application object.
-#include "Forms.h"
+#include "framework/Forms.h"
 
-#include "Dialogs.h"
-#include "ExtCtrls.h"
-#include "Icon.h"
-#include "StdCtrls.h"
-#include "Thread.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/StdCtrls.h"
+#include "framework/Thread.h"
+#include "platform/Icon.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 // Forms and the application object.
 #pragma once
 
-#include "Controls.h"
-#include "Menus.h"
+#include "framework/Controls.h"
+#include "framework/Menus.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -29,7 +29,6 @@ inline constexpr TModalResult mrYes = 6;
 inline constexpr TModalResult mrNo = 7;
 
 enum TPosition { poDesigned, poScreenCenter };
-enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = unsigned;

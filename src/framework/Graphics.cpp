@@ -1,5 +1,5 @@
 // Colours from the running palette and the canvas's drawing rules.
-#include "Graphics.h"
+#include "framework/Graphics.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>

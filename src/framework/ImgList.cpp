@@ -1,5 +1,5 @@
 // Image lists.
-#include "ImgList.h"
+#include "framework/ImgList.h"
 
 #include <QPainter>
 

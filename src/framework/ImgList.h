@@ -1,8 +1,8 @@
 // Image lists: equally sized images with transparency (from a mask or a mask colour).
 #pragma once
 
-#include "Classes.h"
-#include "Graphics.h"
+#include "framework/Classes.h"
+#include "framework/Graphics.h"
 
 #include <QIcon>
 #include <QImage>

@@ -1,8 +1,8 @@
 // Menus over Qt actions and menus; owner drawing through a proxy style.
-#include "Menus.h"
+#include "framework/Menus.h"
 
-#include "Forms.h"
-#include "ImgList.h"
+#include "framework/Forms.h"
+#include "framework/ImgList.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,8 +2,8 @@
 // shown through Qt menus, owner-drawn through OnMeasureItem / OnDrawItem.
 #pragma once
 
-#include "Classes.h"
-#include "Graphics.h"
+#include "framework/Classes.h"
+#include "framework/Graphics.h"
 
 #include <QKeySequence>
 #include <QMenu>
@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "ImgList.h"
+#include "framework/ImgList.h"
 class TMenu;
 class QAction;
 

@@ -1,5 +1,5 @@
 // Window messages over an event filter per control.
-#include "Messages.h"
+#include "framework/Messages.h"
 
 #include <QApplication>
 #include <QFocusEvent>

@@ -3,7 +3,7 @@
 // subclassing), and a canvas on a control.
 #pragma once
 
-#include "Graphics.h"
+#include "framework/Graphics.h"
 
 #include <QWidget>
 

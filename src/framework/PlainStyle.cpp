@@ -1,7 +1,7 @@
 // The plain look and measures of combo boxes, check boxes, radio buttons and group boxes.
-#include "PlainStyle.h"
+#include "framework/PlainStyle.h"
 
-#include "Controls.h"
+#include "framework/Controls.h"
 
 #include <QApplication>
 #include <QPainter>

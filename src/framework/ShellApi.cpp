@@ -1,5 +1,5 @@
 // Opening files and addresses with the desktop's default handler.
-#include "ShellApi.h"
+#include "framework/ShellApi.h"
 
 #include <QDesktopServices>
 #include <QProcess>

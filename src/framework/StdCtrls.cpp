@@ -1,9 +1,9 @@
 // Standard controls.
-#include "StdCtrls.h"
+#include "framework/StdCtrls.h"
 
-#include "Forms.h"
-#include "Messages.h"
-#include "PlainStyle.h"
+#include "framework/Forms.h"
+#include "framework/Messages.h"
+#include "framework/PlainStyle.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>

@@ -2,8 +2,7 @@
 // edits and memos.
 #pragma once
 
-#include "Controls.h"
-#include "Forms.h"
+#include "framework/Controls.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

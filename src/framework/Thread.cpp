@@ -1,7 +1,7 @@
 // Worker threads and the hand-over of calls to the GUI thread.
-#include "Thread.h"
+#include "framework/Thread.h"
 
-#include "Forms.h"
+#include "framework/Forms.h"
 
 #include <QCoreApplication>
 #include <QThread>

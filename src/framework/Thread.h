@@ -2,7 +2,7 @@
 // until it has run there.
 #pragma once
 
-#include "Classes.h"
+#include "framework/Classes.h"
 
 #include <atomic>
 #include <functional>

@@ -1,8 +1,8 @@
 // TIcon: the holder of one icon handle, and the writer of 16-colour .ico files.
-#include "Icon.h"
+#include "platform/Icon.h"
 
-#include "FileWrite.h"
-#include "IcoEncoder.h"
+#include "core/FileWrite.h"
+#include "core/IcoEncoder.h"
 
 #include <cerrno>
 #include <ostream>

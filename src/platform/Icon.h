@@ -1,7 +1,7 @@
 // TIcon: the holder of one icon handle, and the writer of 16-colour .ico files.
 #pragma once
 
-#include "ShellIcons.h"
+#include "platform/ShellIcons.h"
 
 #include <cstdint>
 #include <iosfwd>

@@ -1,7 +1,8 @@
 // Profile (INI) files: the program's own reader and writer, and where its settings live.
-#include "Profile.h"
+#include "platform/Profile.h"
 
-#include "FileWrite.h"
+#include "core/FileWrite.h"
+#include "core/Paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,23 +32,6 @@ std::string Trim(const std::string& text)
     while (end > begin && IsBlank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
-}
-
-bool SameName(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 // The section a line opens, if it is a section header.
@@ -162,19 +146,6 @@ std::string HomeFolder()
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
         return pw->pw_dir;
     return "/";
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name)
-{
-    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // Copies `from` from `offset` to its end into `to` at `at`.
@@ -295,13 +266,13 @@ std::optional<std::string> TIniFile::Find(const std::string& section, const std:
             // Only the first section of a name counts.
             if (inSection)
                 return std::nullopt;
-            inSection = !seen && SameName(*name, section);
+            inSection = !seen && gw::EqualsIgnoringAsciiCase(*name, section);
             seen = seen || inSection;
             continue;
         }
         if (!inSection)
             continue;
-        if (auto k = KeyOf(line); k && SameName(*k, key))
+        if (auto k = KeyOf(line); k && gw::EqualsIgnoringAsciiCase(*k, key))
             return ValueOf(line);
     }
     return std::nullopt;
@@ -371,7 +342,7 @@ void TIniFile::Store(const std::string& section, const std::string& key, const s
         if (auto name = SectionOf(FLines[i])) {
             if (inSection)
                 break;
-            inSection = !sectionLine && SameName(*name, section);
+            inSection = !sectionLine && gw::EqualsIgnoringAsciiCase(*name, section);
             if (inSection) {
                 sectionLine = i;
                 lastEntry = i;
@@ -380,7 +351,7 @@ void TIniFile::Store(const std::string& section, const std::string& key, const s
         }
         if (!inSection)
             continue;
-        if (auto k = KeyOf(FLines[i]); k && SameName(*k, key)) {
+        if (auto k = KeyOf(FLines[i]); k && gw::EqualsIgnoringAsciiCase(*k, key)) {
             FLines[i] = entry;
             return;
         }
@@ -413,7 +384,7 @@ void TIniFile::Flush() const
     if (const int err = FileWrite::ResolveLinks(FWriteFileName, target))
         throw EIniFileException("Cannot resolve " + FWriteFileName + ": " + FileWrite::ErrorText(err));
     std::error_code ec;
-    std::filesystem::create_directories(FolderOf(target), ec);
+    std::filesystem::create_directories(gw::FolderOf(target), ec);
 
     std::string content = FByteOrderMark ? kByteOrderMark : "";
     for (const std::string& line : FLines)
@@ -458,7 +429,7 @@ void TIniFile::FlushWithTail(const std::string& target, const std::string& conte
         mode &= ~mask;
     }
 
-    std::string temp = JoinPath(FolderOf(target), ".glimmerwick-ini-XXXXXX");
+    std::string temp = gw::JoinPath(gw::FolderOf(target), ".glimmerwick-ini-XXXXXX");
     int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         throw EIniFileException("Cannot create a file beside " + FWriteFileName);
@@ -508,16 +479,16 @@ std::string ApplicationFolder()
     if (!g_applicationFolder.empty())
         return g_applicationFolder;
     const std::string& exe = ExecutablePath();
-    return exe.empty() ? "." : FolderOf(exe);
+    return exe.empty() ? "." : gw::FolderOf(exe);
 }
 
 std::string CompanionFile(const std::string& name)
 {
     const std::string folder = ApplicationFolder();
-    const std::string beside = JoinPath(folder, name);
+    const std::string beside = gw::JoinPath(folder, name);
 #ifdef GW_DATA_FROM_PROGRAM
     if (::access(beside.c_str(), F_OK) != 0) {
-        const std::string installed = JoinPath(JoinPath(folder, GW_DATA_FROM_PROGRAM), name);
+        const std::string installed = gw::JoinPath(gw::JoinPath(folder, GW_DATA_FROM_PROGRAM), name);
         if (::access(installed.c_str(), F_OK) == 0)
             return installed;
     }
@@ -538,9 +509,9 @@ TSettingsLocation FindSettingsLocation(const std::string& folder, const std::str
     if (std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0)
         name.resize(dot);
     name += ".INI";
-    const std::string beside = JoinPath(folder, name);
+    const std::string beside = gw::JoinPath(folder, name);
 
-    const bool installed = ::access(JoinPath(folder, kInstalledMarker).c_str(), F_OK) == 0;
+    const bool installed = ::access(gw::JoinPath(folder, kInstalledMarker).c_str(), F_OK) == 0;
     if (!installed && ::access(folder.c_str(), W_OK) == 0)
         return {beside, beside};
 
@@ -548,8 +519,8 @@ TSettingsLocation FindSettingsLocation(const std::string& folder, const std::str
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
         config = xdg;
     else
-        config = JoinPath(HomeFolder(), ".config");
-    const std::string own = JoinPath(JoinPath(config, "glimmerwick"), name);
+        config = gw::JoinPath(HomeFolder(), ".config");
+    const std::string own = gw::JoinPath(gw::JoinPath(config, "glimmerwick"), name);
     if (installed)
         return {own, own};
     // A copy in a folder it cannot write: the settings left beside it are read until the

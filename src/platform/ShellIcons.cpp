@@ -1,8 +1,8 @@
 // ExtractIconA over the program's own resource readers, and the icon handle table.
-#include "ShellIcons.h"
+#include "platform/ShellIcons.h"
 
-#include "IconCatalog.h"
-#include "FileSource.h"
+#include "core/FileSource.h"
+#include "core/IconCatalog.h"
 
 #include <atomic>
 #include <list>

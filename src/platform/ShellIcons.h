@@ -1,7 +1,7 @@
 // The shell's icon extraction (ExtractIconA) and the process-wide table of icon handles.
 #pragma once
 
-#include "IconImage.h"
+#include "core/IconImage.h"
 
 #include <cstddef>
 #include <cstdint>

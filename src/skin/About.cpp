@@ -1,7 +1,7 @@
 // TAboutBox: the modal About dialog with the product picture, version and links.
-#include "About.h"
+#include "skin/About.h"
 
-#include "ShellApi.h"
+#include "framework/ShellApi.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // TAboutBox: the modal About dialog with the product picture, version and links.
 #pragma once
 
-#include "Neowin.h"
-#include "Xpmenu.h"
+#include "skin/Neowin.h"
+#include "xpmenu/Xpmenu.h"
 
 class TAboutBox : public TNeoForm {
     Q_OBJECT

@@ -1,7 +1,7 @@
 // TNeoForm: the skinned frameless base window, its bitmap frame and caption menu buttons.
-#include "Neowin.h"
+#include "skin/Neowin.h"
 
-#include "FormResources.h"
+#include "forms/FormResources.h"
 
 #include <QApplication>
 #include <QCursor>

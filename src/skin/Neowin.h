@@ -1,12 +1,12 @@
 // TNeoForm: the skinned frameless base window, its bitmap frame and caption menu buttons.
 #pragma once
 
-#include "Buttons.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Menus.h"
-#include "Messages.h"
-#include "StdCtrls.h"
+#include "framework/Buttons.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/Messages.h"
+#include "framework/StdCtrls.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 // Colour and glyph helpers of the flat look.
-#include "XpColors.h"
+#include "xpmenu/XpColors.h"
 
-#include "Xpmenu.h"
+#include "xpmenu/Xpmenu.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Colour and small bitmap helpers of the flat look.
 #pragma once
 
-#include "Graphics.h"
+#include "framework/Graphics.h"
 
 // Darker (positive Value) or lighter (negative) colour; green is kept 2 brighter.
 TColor GetShadeColor(TCanvas* ACanvas, TColor clr, int Value);

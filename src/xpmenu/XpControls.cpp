@@ -1,15 +1,15 @@
 // The flat painters of subclassed controls: combo boxes, edits, check boxes, radio
 // buttons, push, bitmap and speed buttons, panels and group boxes.
-#include "XpColors.h"
-#include "XpSubclass.h"
-#include "Xpmenu.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/XpSubclass.h"
+#include "xpmenu/Xpmenu.h"
 
-#include "Buttons.h"
-#include "ComCtrls.h"
-#include "ExtCtrls.h"
-#include "FileCtrl.h"
-#include "Messages.h"
-#include "StdCtrls.h"
+#include "framework/Buttons.h"
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/FileCtrl.h"
+#include "framework/Messages.h"
+#include "framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QPainter>

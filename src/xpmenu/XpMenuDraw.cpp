@@ -1,9 +1,9 @@
 // Measuring and drawing of menu items: icon column, check marks, selection, text,
 // separators, the gradient background and the flat frame of popup menus.
-#include "XpColors.h"
-#include "Xpmenu.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/Xpmenu.h"
 
-#include "ImgList.h"
+#include "framework/ImgList.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The painters every flat item shares: glyph, caption, menu-bar highlight.
-#include "XpColors.h"
-#include "Xpmenu.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/Xpmenu.h"
 
 namespace {
 

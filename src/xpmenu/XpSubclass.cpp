@@ -1,9 +1,9 @@
 // TControlSubClass: attaching to a control, message handling and giving it back.
-#include "XpSubclass.h"
+#include "xpmenu/XpSubclass.h"
 
-#include "Buttons.h"
-#include "StdCtrls.h"
-#include "Xpmenu.h"
+#include "framework/Buttons.h"
+#include "framework/StdCtrls.h"
+#include "xpmenu/Xpmenu.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // TControlSubClass: the message hook that repaints one control flat for a TXPMenu.
 #pragma once
 
-#include "Classes.h"
-#include "Controls.h"
-#include "Forms.h"
-#include "Messages.h"
+#include "framework/Classes.h"
+#include "framework/Controls.h"
+#include "framework/Forms.h"
+#include "framework/Messages.h"
 
 #include <QObject>
 #include <QPointer>

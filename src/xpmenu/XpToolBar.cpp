@@ -1,8 +1,8 @@
 // Tool-bar buttons and control-bar bands painted flat.
-#include "XpColors.h"
-#include "Xpmenu.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/Xpmenu.h"
 
-#include "ImgList.h"
+#include "framework/ImgList.h"
 
 #include <cmath>
 

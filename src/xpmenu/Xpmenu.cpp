@@ -1,7 +1,7 @@
 // TXPMenu: construction, properties and the activation walk.
-#include "Xpmenu.h"
+#include "xpmenu/Xpmenu.h"
 
-#include "XpSubclass.h"
+#include "xpmenu/XpSubclass.h"
 
 #include <QAbstractButton>
 

@@ -1,12 +1,12 @@
 // TXPMenu: the component that gives a form's menus, tool bars and controls a flat look.
 #pragma once
 
-#include "Classes.h"
-#include "ComCtrls.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Graphics.h"
-#include "Menus.h"
+#include "framework/Classes.h"
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Graphics.h"
+#include "framework/Menus.h"
 
 #include <QObject>
 #include <QPointer>

@@ -2,9 +2,9 @@
 // settings file and Tarnwell.dll are the test's own) and the main window's life.
 #pragma once
 
-#include "Mainform.h"
-#include "Profile.h"
 #include "ScratchDir.h"
+#include "browser/Mainform.h"
+#include "platform/Profile.h"
 
 #include <QDir>
 #include <QTest>

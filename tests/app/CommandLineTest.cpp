@@ -1,6 +1,6 @@
 // The command line: what the arguments ask for, and the program started with them.
 #include "AppTestSupport.h"
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <QFile>
 #include <QProcess>

@@ -1,6 +1,6 @@
 // The browsing-options dialog: layout, apply, cancel, and the two settings commands.
 #include "AppTestSupport.h"
-#include "Option.h"
+#include "settings/Option.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,6 +1,6 @@
 // Profile files: value rules, file layout kept on rewrite, and hostile files.
-#include "Profile.h"
 #include "TestSupport.h"
+#include "platform/Profile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Start-up: the order in which the main window is put together, and the program itself.
 #include "AppTestSupport.h"
-#include "Startup.h"
+#include "app/Startup.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -3,11 +3,11 @@
 // pointer and release their buttons when an item is chosen; Enter on a focused button;
 // the drive box on other mounts; the output-folder dialog.
 #include "AppTestSupport.h"
-#include "About.h"
-#include "Dialogs.h"
-#include "FileCtrl.h"
-#include "Option.h"
-#include "OutputFolder.h"
+#include "extract/OutputFolder.h"
+#include "framework/Dialogs.h"
+#include "framework/FileCtrl.h"
+#include "settings/Option.h"
+#include "skin/About.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -3,8 +3,8 @@
 #include "AppTestSupport.h"
 #include "BrowserSupport.h"
 
-#include "Dialogs.h"
-#include "ShellApi.h"
+#include "framework/Dialogs.h"
+#include "framework/ShellApi.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -5,10 +5,10 @@
 #include "BrowserSupport.h"
 #include "TestSupport.h"
 
-#include "About.h"
-#include "Dialogs.h"
-#include "ShellApi.h"
-#include "Startup.h"
+#include "app/Startup.h"
+#include "framework/Dialogs.h"
+#include "framework/ShellApi.h"
+#include "skin/About.h"
 
 #include <QAbstractButton>
 #include <QApplication>

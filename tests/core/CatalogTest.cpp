@@ -1,8 +1,8 @@
 // Icon groups of PE32, PE32+ and NE files built by independent tools, and .ico files.
-#include "IconCatalog.h"
-#include "IconDecoder.h"
-#include "IconFile.h"
 #include "TestSupport.h"
+#include "core/IconCatalog.h"
+#include "core/IconDecoder.h"
+#include "core/IconFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The choice of one image from a group for the 32 x 32 icon, and the area filter.
-#include "IconCatalog.h"
-#include "IconDecoder.h"
 #include "TestSupport.h"
+#include "core/IconCatalog.h"
+#include "core/IconDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Decoding of single icon images: DIBs of every depth with their AND mask, and PNG.
-#include "IconCatalog.h"
-#include "IconDecoder.h"
 #include "TestSupport.h"
+#include "core/IconCatalog.h"
+#include "core/IconDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Reading through sources: files read with pread, and files that shrink or fail
 // under the reader, which must end as missing data.
-#include "FileSource.h"
-#include "IconCatalog.h"
 #include "TestSupport.h"
+#include "core/FileSource.h"
+#include "core/IconCatalog.h"
 
 #include <gtest/gtest.h>
 

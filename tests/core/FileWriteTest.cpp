@@ -1,7 +1,7 @@
 // Whole-file writes: new names that never replace, and replacement through links that
 // keeps the file, on file systems with and without hard links, modes and free space.
-#include "FileWrite.h"
 #include "TestSupport.h"
+#include "core/FileWrite.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Input shaped to make the readers do more work than the file is worth: shared
 // language directories, long overlapping names, one broken image named many times.
-#include "IconCatalog.h"
-#include "IconDecoder.h"
 #include "TestSupport.h"
+#include "core/IconCatalog.h"
+#include "core/IconDecoder.h"
 
 #include <gtest/gtest.h>
 

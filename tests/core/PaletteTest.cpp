@@ -1,5 +1,5 @@
 // The standard 16-colour palette and the nearest-colour mapping of the .ico encoder.
-#include "IcoEncoder.h"
+#include "core/IcoEncoder.h"
 
 #include <gtest/gtest.h>
 

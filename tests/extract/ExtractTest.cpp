@@ -3,10 +3,10 @@
 #include "AppTestSupport.h"
 #include "TestSupport.h"
 
-#include "Dialogs.h"
-#include "Extraction.h"
-#include "Extractthd.h"
-#include "OutputFolder.h"
+#include "extract/Extraction.h"
+#include "extract/Extractthd.h"
+#include "extract/OutputFolder.h"
+#include "framework/Dialogs.h"
 
 #include <QApplication>
 #include <QAbstractScrollArea>

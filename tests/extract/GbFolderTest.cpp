@@ -3,10 +3,10 @@
 // extracted, deleted, and the folder remembered byte for byte.
 #include "AppTestSupport.h"
 
-#include "Dialogs.h"
-#include "Extractthd.h"
-#include "FileNames.h"
-#include "OutputFolder.h"
+#include "extract/Extractthd.h"
+#include "extract/OutputFolder.h"
+#include "framework/Dialogs.h"
+#include "framework/FileNames.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 // The canvas's drawing rules, pixel by pixel on small images.
-#include "Graphics.h"
+#include "framework/Graphics.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,9 +1,9 @@
 // Components, class tests, events, alignment and forms.
-#include "Dialogs.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Menus.h"
-#include "StdCtrls.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 
 #include <QProcess>
 #include <QTest>

@@ -1,12 +1,12 @@
 // Status bar, tool bar, list view, folder list, drive box, splitter, timer, image.
-#include "Buttons.h"
-#include "ComCtrls.h"
-#include "Dialogs.h"
-#include "ExtCtrls.h"
-#include "FileCtrl.h"
-#include "Forms.h"
 #include "ScratchDir.h"
-#include "StdCtrls.h"
+#include "framework/Buttons.h"
+#include "framework/ComCtrls.h"
+#include "framework/Dialogs.h"
+#include "framework/ExtCtrls.h"
+#include "framework/FileCtrl.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 
 #include <QDir>
 #include <QEventLoop>

@@ -1,10 +1,10 @@
 // File names that are not UTF-8: their text form gives the bytes back, the readable
 // form reads the Chinese code page, and paths from Qt's dialogs find their files again.
-#include "FileCtrl.h"
-#include "Dialogs.h"
-#include "FileNames.h"
 #include "ScratchDir.h"
-#include "StdCtrls.h"
+#include "framework/Dialogs.h"
+#include "framework/FileCtrl.h"
+#include "framework/FileNames.h"
+#include "framework/StdCtrls.h"
 
 #include <QFile>
 

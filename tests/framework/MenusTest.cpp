@@ -1,8 +1,8 @@
 // Menus: shortcuts, check marks, owner drawing and hints.
-#include "ComCtrls.h"
-#include "Forms.h"
-#include "Menus.h"
-#include "StdCtrls.h"
+#include "framework/ComCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 
 #include <QAction>
 #include <QTest>

@@ -1,8 +1,8 @@
 // Events presented as window messages to hooks, after the control's own handling.
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Messages.h"
-#include "StdCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Messages.h"
+#include "framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QKeyEvent>

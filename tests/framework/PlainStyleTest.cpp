@@ -1,9 +1,9 @@
 // The plain look and places of the combo box, check box, radio button and group box,
 // which the flat look paints over.
 #include "../xpmenu/PixelSupport.h"
-#include "FileCtrl.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "framework/FileCtrl.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

@@ -1,9 +1,9 @@
 // Test entry: one QApplication for every framework test. With --shutdown-probe the
 // program instead makes application-owned forms and ends, so that a test can watch
 // the teardown in a process of its own.
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 // Worker threads handing calls to the GUI thread.
-#include "Forms.h"
-#include "Thread.h"
+#include "framework/Forms.h"
+#include "framework/Thread.h"
 
 #include <QTest>
 #include <QThread>

@@ -1,12 +1,12 @@
 // Framework pieces the flat-look component stands on: events that know their handler,
 // ownership notices, parent colours, WM_DESTROY to hooks, the control bar and the
 // minimal edit, memo, radio, bit button and up-down controls.
-#include "Buttons.h"
-#include "ComCtrls.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Messages.h"
-#include "StdCtrls.h"
+#include "framework/Buttons.h"
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/Messages.h"
+#include "framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QPainter>

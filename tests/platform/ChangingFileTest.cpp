@@ -1,8 +1,8 @@
 // Files that change while they are read: rewritten, truncated, replaced. Reading
 // them may give any answer a complete or partial file gives, but must never kill
 // the process, leak a handle, or keep the file open or mapped.
-#include "ShellIcons.h"
 #include "TestSupport.h"
+#include "platform/ShellIcons.h"
 
 #include <gtest/gtest.h>
 

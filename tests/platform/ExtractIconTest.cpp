@@ -1,6 +1,6 @@
 // ExtractIconA over PE32, PE32+, NE and .ico fixtures and over files that hold no icons.
-#include "ShellIcons.h"
 #include "TestSupport.h"
+#include "platform/ShellIcons.h"
 
 #include <gtest/gtest.h>
 

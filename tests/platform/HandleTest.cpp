@@ -1,7 +1,7 @@
 // The icon handle table and TIcon's ownership of handles: nothing leaks.
-#include "Icon.h"
-#include "ShellIcons.h"
 #include "TestSupport.h"
+#include "platform/Icon.h"
+#include "platform/ShellIcons.h"
 
 #include <gtest/gtest.h>
 

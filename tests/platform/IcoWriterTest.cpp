@@ -1,9 +1,9 @@
 // TIcon's .ico writer: byte layout, colour mapping, errors and file handling.
-#include "FileWrite.h"
-#include "IcoEncoder.h"
-#include "Icon.h"
-#include "ShellIcons.h"
 #include "TestSupport.h"
+#include "core/FileWrite.h"
+#include "core/IcoEncoder.h"
+#include "platform/Icon.h"
+#include "platform/ShellIcons.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // wrestool as the oracle for every PE and NE fixture: the same groups in the same
 // order, and each group extracted by wrestool as an .ico file gives the same icon.
-#include "IconCatalog.h"
-#include "ShellIcons.h"
 #include "TestSupport.h"
+#include "core/IconCatalog.h"
+#include "platform/ShellIcons.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 // For each file: the count (index -1), then every index 0..count, count + 1, -2,
 // -32768 and INT_MIN; every handle is checked, encoded, saved and destroyed. Exits 1
 // when any check fails.
-#include "Icon.h"
-#include "ShellIcons.h"
+#include "platform/Icon.h"
+#include "platform/ShellIcons.h"
 
 #include <sys/stat.h>
 

@@ -1,8 +1,8 @@
 // The About box: layout, link colours and targets, how it ends; the main window's
 // About command.
-#include "About.h"
-#include "Mainform.h"
-#include "ShellApi.h"
+#include "browser/Mainform.h"
+#include "framework/ShellApi.h"
+#include "skin/About.h"
 
 #include <QApplication>
 #include <QMouseEvent>

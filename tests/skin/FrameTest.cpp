@@ -1,6 +1,6 @@
 // The skinned frame: pieces and stacking, size limits, edge and caption drags, the
 // caption images per window state and activation.
-#include "Neowin.h"
+#include "skin/Neowin.h"
 
 #include <QCursor>
 #include <QScreen>

@@ -1,6 +1,6 @@
 // Caption menu buttons: binding, dropping a menu, releasing, Escape, item choice, the
 // hover switch between menus (timer ticks driven by the test) and Alt accelerators.
-#include "Neowin.h"
+#include "skin/Neowin.h"
 
 #include <QApplication>
 #include <QCursor>

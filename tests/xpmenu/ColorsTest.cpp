@@ -1,8 +1,8 @@
 // Colour helpers, glyph helpers and the working palette, as tables of literal values.
 #include "PixelSupport.h"
-#include "XpColors.h"
-#include "Xpmenu.h"
 #include "XpTestSupport.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/Xpmenu.h"
 
 #include <gtest/gtest.h>
 

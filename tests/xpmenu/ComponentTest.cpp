@@ -1,10 +1,10 @@
 // TXPMenu: its sets, properties, the activation walk and its lifetime rules.
-#include "Xpmenu.h"
+#include "xpmenu/Xpmenu.h"
 
-#include "Buttons.h"
-#include "StdCtrls.h"
-#include "XpSubclass.h"
 #include "XpTestSupport.h"
+#include "framework/Buttons.h"
+#include "framework/StdCtrls.h"
+#include "xpmenu/XpSubclass.h"
 
 #include <QPainter>
 #include <QPointer>

@@ -1,12 +1,12 @@
 // Flat looks the program's dialogs do not show (grayed and disabled check boxes, radio
 // buttons, rich edits), and controls given back with their own look.
-#include "Xpmenu.h"
+#include "xpmenu/Xpmenu.h"
 
-#include "Buttons.h"
 #include "PixelSupport.h"
-#include "StdCtrls.h"
-#include "XpSubclass.h"
 #include "XpTestSupport.h"
+#include "framework/Buttons.h"
+#include "framework/StdCtrls.h"
+#include "xpmenu/XpSubclass.h"
 
 #include <QCursor>
 #include <QTest>

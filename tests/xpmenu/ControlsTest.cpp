@@ -2,14 +2,14 @@
 // real pointer, key and focus events.
 #include "../app/AppTestSupport.h"
 
-#include "Buttons.h"
-#include "ExtCtrls.h"
-#include "Option.h"
-#include "OutputFolder.h"
 #include "PixelSupport.h"
-#include "StdCtrls.h"
-#include "XpSubclass.h"
 #include "XpTestSupport.h"
+#include "extract/OutputFolder.h"
+#include "framework/Buttons.h"
+#include "framework/ExtCtrls.h"
+#include "framework/StdCtrls.h"
+#include "settings/Option.h"
+#include "xpmenu/XpSubclass.h"
 
 #include <QAbstractItemView>
 #include <QMenu>

@@ -2,11 +2,11 @@
 // forms themselves, and what it leaves alone.
 #include "../app/AppTestSupport.h"
 
-#include "About.h"
-#include "Option.h"
-#include "OutputFolder.h"
-#include "XpSubclass.h"
 #include "XpTestSupport.h"
+#include "extract/OutputFolder.h"
+#include "settings/Option.h"
+#include "skin/About.h"
+#include "xpmenu/XpSubclass.h"
 
 #include <QStringList>
 

@@ -1,10 +1,10 @@
 // Menu items measured and drawn on image canvases: sizes, backgrounds, selection,
 // separators, check marks, gradient and the flat popup frame.
-#include "ImgList.h"
 #include "PixelSupport.h"
-#include "XpColors.h"
-#include "Xpmenu.h"
 #include "XpTestSupport.h"
+#include "framework/ImgList.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/Xpmenu.h"
 
 #include <QFontMetrics>
 

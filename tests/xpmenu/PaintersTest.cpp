@@ -1,8 +1,8 @@
 // Glyph, caption and highlight painters as pixel maps on image canvases.
 #include "PixelSupport.h"
-#include "XpColors.h"
-#include "Xpmenu.h"
 #include "XpTestSupport.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/Xpmenu.h"
 
 #include <gtest/gtest.h>
 

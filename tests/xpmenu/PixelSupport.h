@@ -2,7 +2,7 @@
 // pixel maps of small images.
 #pragma once
 
-#include "Graphics.h"
+#include "framework/Graphics.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,12 +1,12 @@
 // The control subclass object's state machine driven by real pointer, key and focus
 // events on a shown test form: hot tracking, space and button state, paint counts,
 // double clicks and giving the controls back.
-#include "Xpmenu.h"
+#include "xpmenu/Xpmenu.h"
 
-#include "Buttons.h"
-#include "StdCtrls.h"
-#include "XpSubclass.h"
 #include "XpTestSupport.h"
+#include "framework/Buttons.h"
+#include "framework/StdCtrls.h"
+#include "xpmenu/XpSubclass.h"
 
 #include <QCursor>
 #include <QKeyEvent>

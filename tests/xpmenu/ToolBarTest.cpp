@@ -1,12 +1,12 @@
 // Tool-bar buttons and control-bar bands painted flat, on shown bars driven by the
 // pointer.
-#include "ComCtrls.h"
-#include "ExtCtrls.h"
-#include "ImgList.h"
 #include "PixelSupport.h"
-#include "XpColors.h"
-#include "Xpmenu.h"
 #include "XpTestSupport.h"
+#include "framework/ComCtrls.h"
+#include "framework/ExtCtrls.h"
+#include "framework/ImgList.h"
+#include "xpmenu/XpColors.h"
+#include "xpmenu/Xpmenu.h"
 
 #include <QTest>
 

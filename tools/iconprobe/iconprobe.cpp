@@ -1,6 +1,6 @@
 // Developer tool: counts the icons of files and saves one icon, through the program's own reader and writer.
-#include "Icon.h"
-#include "ShellIcons.h"
+#include "platform/Icon.h"
+#include "platform/ShellIcons.h"
 
 #include <cstdio>
 #include <cstdlib>

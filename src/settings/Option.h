@@ -1,9 +1,9 @@
 // TBrowseItem: the browsing-options dialog, which switches the listed file kinds.
 #pragma once
 
-#include "Neowin.h"
-#include "StdCtrls.h"
-#include "Xpmenu.h"
+#include "framework/StdCtrls.h"
+#include "skin/Neowin.h"
+#include "xpmenu/Xpmenu.h"
 
 class TForm1;
 

@@ -1,6 +1,6 @@
 // The animated application icon: eight frames of Tarnwell.dll, one per timer tick.
-#include "Mainform.h"
-#include "Profile.h"
+#include "browser/Mainform.h"
+#include "platform/Profile.h"
 
 std::int32_t IconFrameCounter = 0;
 

@@ -1,9 +1,9 @@
 // The main window's settings: reading at creation, writing at close, the options and
 // remember-last-folder commands.
-#include "FileNames.h"
-#include "Mainform.h"
-#include "Option.h"
-#include "Profile.h"
+#include "browser/Mainform.h"
+#include "framework/FileNames.h"
+#include "platform/Profile.h"
+#include "settings/Option.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // TBrowseItem: the browsing-options dialog, which switches the listed file kinds.
-#include "Option.h"
+#include "settings/Option.h"
 
-#include "Mainform.h"
+#include "browser/Mainform.h"
 
 TBrowseItem::TBrowseItem(TComponent* Owner, TForm1* MainForm)
     : TNeoForm(Owner)
