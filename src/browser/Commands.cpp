@@ -4,6 +4,7 @@
 #include "core/FileWrite.h"
 #include "core/IcoEncoder.h"
 #include "core/IconFile.h"
+#include "extract/Extraction.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
 #include "framework/ShellApi.h"
@@ -200,3 +201,44 @@ void TForm1::CloseClick(TObject* Sender)
     (void)Sender;
     Close();
 }
+
+void TForm1::ExtractFromFileClick(TObject* Sender)
+{
+    (void)Sender;
+    const auto folder = ChooseOutputFolder(*this);
+    if (!folder)
+        return;
+    if (FCurrentIndex < 0 || FCurrentIndex >= ListView1->Items()->Count())
+        return;
+    ExtractAllIcons(RowPath(ListView1->Items()->Item(FCurrentIndex)), *folder);
+}
+
+void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder)
+{
+    ExtractFileIcons(*this, Source, OutputFolder);
+}
+
+void TForm1::ExtractFromFolderClick(TObject* Sender)
+{
+    (void)Sender;
+    ExtractFolderIcons(*this, false);
+}
+
+void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
+{
+    (void)Sender;
+    ExtractFolderIcons(*this, true);
+}
+
+QWidget* TForm1::ExtractionWindow() { return this; }
+
+QString TForm1::ShownFolder() const { return DirectoryListBox1->Directory(); }
+
+bool TForm1::ExtractsFile(const QByteArray& fileName) const
+{
+    return FindFileKind(*this, DecodeFileName(fileName)) != nullptr;
+}
+
+void TForm1::ShowStatusText(const QString& text) { StatusBar1->Panels()->Items(1)->SetText(text); }
+
+void TForm1::ShowListStatus() { ShowStatusText(ListStatusText(ListView1->Items()->Count())); }

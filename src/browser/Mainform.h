@@ -1,6 +1,7 @@
 // TForm1: the main window, the icon browser.
 #pragma once
 
+#include "extract/ExtractionHost.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
@@ -27,7 +28,8 @@ namespace gw {
 struct IconFile;
 }
 
-class TForm1 : public TNeoForm {
+// The main window; the extraction commands run through its TExtractionHost side.
+class TForm1 : public TNeoForm, public TExtractionHost {
     Q_OBJECT
 public:
     explicit TForm1(TComponent* Owner);
@@ -137,11 +139,6 @@ public:
     bool FShowBmp = false;
     bool FShowJpg = false;
     bool FShowIco = false;
-    std::int32_t FExtractedCount = 0;
-    // Icons that folder commands could not write since the last one started.
-    std::int32_t FFailedCount = 0;
-    // The one value that worker threads change too.
-    std::atomic<std::int32_t> FActiveWalks{0};
 
     // ---- Start-up, settings, animated icon
     void FormCreate(TObject* Sender);
@@ -181,13 +178,16 @@ public:
     void ExtractFromMultiFolderClick(TObject* Sender);
     // Writes every icon of the file `Source` into `OutputFolder` and reports the result.
     void ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder);
+    // What the extraction commands need of the window.
+    QWidget* ExtractionWindow() override;
+    QString ShownFolder() const override;
+    bool ExtractsFile(const QByteArray& fileName) const override;
+    void ShowStatusText(const QString& text) override;
+    void ShowListStatus() override;
 
     // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
     // before the handler; returning true skips the handler. For tests of the bindings.
     std::function<bool(const QString& Handler, TObject* Sender)> CommandHook;
-    // How the animated icon and the extraction commands obtain icons; tests replace it
-    // to inject failures.
-    std::function<HICON(HINSTANCE, const char*, int)> FExtractIcon = ExtractIconA;
     // Whether FormCreate read the file kinds; FormClose writes back only kinds it read.
     bool FKindsRead = false;
 

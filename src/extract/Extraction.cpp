@@ -3,7 +3,7 @@
 
 #include "core/Paths.h"
 
-#include "browser/Mainform.h"
+#include "extract/ExtractionHost.h"
 #include "extract/Extractthd.h"
 #include "extract/OutputFolder.h"
 #include "framework/Dialogs.h"
@@ -17,7 +17,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -32,21 +31,20 @@ void ReturnToFolder(const QString& folder)
     }
 }
 
-// Shows the output-folder dialog; the chosen folder, or nothing when cancelled. The
-// dialog's folder list moves the process's current folder; when it has closed the
-// current folder returns to the main window's, so that no folder visited in the
-// dialog (a stick to be unmounted) stays in use.
-std::optional<QString> ChooseOutputFolder(const TForm1& form)
+} // namespace
+
+// The dialog's folder list moves the process's current folder; when it has closed the
+// current folder returns to the window's, so that no folder visited in the dialog (a
+// stick to be unmounted) stays in use.
+std::optional<QString> ChooseOutputFolder(const TExtractionHost& host)
 {
     std::unique_ptr<TOutputFolder> dialog(new TOutputFolder(nullptr));
     dialog->ShowModal();
-    ReturnToFolder(form.DirectoryListBox1->Directory());
+    ReturnToFolder(host.ShownFolder());
     if (!dialog->FChosen)
         return std::nullopt;
     return dialog->FChosenFolder;
 }
-
-} // namespace
 
 QByteArray JoinPath(const QByteArray& folder, const QByteArray& name)
 {
@@ -68,11 +66,6 @@ QByteArray OutputBaseName(const QByteArray& fileName)
     return fileName.size() >= 4 ? fileName.left(fileName.size() - 4) : fileName;
 }
 
-bool WalkExtracts(const TForm1& form, const QByteArray& fileName)
-{
-    return FindFileKind(form, DecodeFileName(fileName)) != nullptr;
-}
-
 namespace {
 
 long long gNameLookups = 0;
@@ -87,15 +80,15 @@ bool IsFolder(const QByteArray& path)
 
 long long FreeNameLookups() { return gNameLookups; }
 
-bool ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
+bool ExtractIntoFreeNames(TExtractionHost& host, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
                           const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree)
 {
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(&form);
-    const int count = int(form.FExtractIcon(instance, source.constData(), -1));
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(host.ExtractionWindow());
+    const int count = int(host.FExtractIcon(instance, source.constData(), -1));
     const QByteArray base = JoinPath(outputFolder, OutputBaseName(fileName));
     for (int i = 0; i < count; ++i) {
         try {
-            holder.SetHandle(form.FExtractIcon(instance, source.constData(), i));
+            holder.SetHandle(host.FExtractIcon(instance, source.constData(), i));
             holder.Encoded();
             int n = nextFree.value(base, 0);
             while (true) {
@@ -109,42 +102,31 @@ bool ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source,
                 break;
             }
             nextFree.insert(base, n + 1);
-            ++form.FExtractedCount;
+            ++host.FExtractedCount;
         } catch (...) {
             // One icon that cannot be written does not stop the others, unless the
             // folder they go to has gone.
-            ++form.FFailedCount;
+            ++host.FFailedCount;
             if (!IsFolder(outputFolder))
                 return false;
         }
-        ShowExtractStatus();
+        ShowExtractStatus(host);
     }
     return true;
 }
 
-void TForm1::ExtractFromFileClick(TObject* Sender)
+void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QString& outputFolder)
 {
-    (void)Sender;
-    const auto folder = ChooseOutputFolder(*this);
-    if (!folder)
-        return;
-    if (FCurrentIndex < 0 || FCurrentIndex >= ListView1->Items()->Count())
-        return;
-    TListItem* item = ListView1->Items()->Item(FCurrentIndex);
-    ExtractAllIcons(RowPath(item), *folder);
-}
-
-void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder)
-{
-    const QString caption = DisplayFileName(DecodeFileName(Source));
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(this);
-    const int count = int(FExtractIcon(instance, Source.constData(), -1));
+    QWidget* const window = host.ExtractionWindow();
+    const QString caption = DisplayFileName(DecodeFileName(source));
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(window);
+    const int count = int(host.FExtractIcon(instance, source.constData(), -1));
     if (count == 0) {
-        MessageBox(this, QStringLiteral("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(window, QStringLiteral("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const QByteArray name = Source.mid(Source.lastIndexOf('/') + 1);
-    const QByteArray base = JoinPath(EncodeFileName(OutputFolder), OutputBaseName(name));
+    const QByteArray name = source.mid(source.lastIndexOf('/') + 1);
+    const QByteArray base = JoinPath(EncodeFileName(outputFolder), OutputBaseName(name));
     auto target = [&base](int i) { return base + QByteArray::number(i) + ".ico"; };
     auto taken = [](const QByteArray& path) {
         struct stat st;
@@ -156,12 +138,11 @@ void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFold
     for (int i = 0; i < count; ++i)
         existing += taken(target(i));
     const bool replace = existing == 0 ||
-                         MessageBox(this, QStringLiteral("%1个同名图标文件已存在。\n要替换它们吗？").arg(existing),
+                         MessageBox(window, QStringLiteral("%1个同名图标文件已存在。\n要替换它们吗？").arg(existing),
                                     caption, MB_YESNO | MB_ICONINFORMATION) == IDYES;
 
-    TStatusPanel* status = StatusBar1->Panels()->Items(1);
-    status->SetText(QStringLiteral("正在从文件中提取图标..."));
-    const QPointer<TForm1> alive(this);
+    host.ShowStatusText(QStringLiteral("正在从文件中提取图标..."));
+    const QPointer<QWidget> alive(window);
     int written = 0;
     {
         TIcon holder;
@@ -169,19 +150,19 @@ void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFold
             const QByteArray path = target(i);
             try {
                 if (replace || !taken(path)) {
-                    holder.SetHandle(FExtractIcon(instance, Source.constData(), i));
+                    holder.SetHandle(host.FExtractIcon(instance, source.constData(), i));
                     // An existing file is replaced only once the icon is encoded and
                     // written: a failure leaves it as it was.
                     // Never through a link to a file out of the output folder.
                     if (replace)
-                        holder.SaveToFile(path.toStdString(), EncodeFileName(OutputFolder).toStdString());
+                        holder.SaveToFile(path.toStdString(), EncodeFileName(outputFolder).toStdString());
                     written += replace || holder.SaveToNewFile(path.toStdString());
                 }
             } catch (...) {
             }
             // A file of many icons takes a while: the window keeps answering, as
             // during a folder walk, and shows how far the extraction has come.
-            status->SetText(QStringLiteral("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
+            host.ShowStatusText(QStringLiteral("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
             Application->ProcessMessages();
             if (!alive)
                 return;
@@ -194,9 +175,9 @@ void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFold
                                    .arg(count)
                                    .arg(written)
                                    .arg(count - written);
-    MessageBox(this, text, caption, MB_OK | MB_ICONINFORMATION);
+    MessageBox(window, text, caption, MB_OK | MB_ICONINFORMATION);
     if (alive)
-        StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
+        host.ShowListStatus();
 }
 
 namespace {
@@ -208,44 +189,30 @@ bool IsSourceFolder(const QString& output, const QString& source)
     return output == source || CanonicalPath(EncodeFileName(output)) == CanonicalPath(EncodeFileName(source));
 }
 
-void RefuseSourceFolder(TForm1* form)
+void RefuseSourceFolder(QWidget* window)
 {
-    MessageBox(form, QStringLiteral("请不要选择被提取文件夹存放图标，请重新选择另外一个文件夹来存放图标！"),
+    MessageBox(window, QStringLiteral("请不要选择被提取文件夹存放图标，请重新选择另外一个文件夹来存放图标！"),
                QStringLiteral("Glimmerwick:"), MB_OK | MB_ICONWARNING);
 }
 
 } // namespace
 
-void TForm1::ExtractFromFolderClick(TObject* Sender)
+void ExtractFolderIcons(TExtractionHost& host, bool recursive)
 {
-    (void)Sender;
-    const auto output = ChooseOutputFolder(*this);
+    const auto output = ChooseOutputFolder(host);
     if (!output)
         return;
-    const QString folder = DirectoryListBox1->Directory();
-    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从文件夹") + DisplayFileName(folder) + QStringLiteral("中提取图标..."));
+    const QString folder = host.ShownFolder();
+    // The folder command shows what it extracts before it looks at the output folder.
+    if (!recursive)
+        host.ShowStatusText(QStringLiteral("正在从文件夹") + DisplayFileName(folder) + QStringLiteral("中提取图标..."));
     if (IsSourceFolder(*output, folder)) {
-        RefuseSourceFolder(this);
+        RefuseSourceFolder(host.ExtractionWindow());
         return;
     }
-    FExtractedCount = 0;
-    FFailedCount = 0;
-    new ExtractThread(EncodeFileName(folder), EncodeFileName(*output), false, false);
-}
-
-void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
-{
-    (void)Sender;
-    const auto output = ChooseOutputFolder(*this);
-    if (!output)
-        return;
-    const QString folder = DirectoryListBox1->Directory();
-    if (IsSourceFolder(*output, folder)) {
-        RefuseSourceFolder(this);
-        return;
-    }
-    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在从多级文件夹中提取图标..."));
-    FExtractedCount = 0;
-    FFailedCount = 0;
-    new ExtractThread(EncodeFileName(folder), EncodeFileName(*output), true, false);
+    if (recursive)
+        host.ShowStatusText(QStringLiteral("正在从多级文件夹中提取图标..."));
+    host.FExtractedCount = 0;
+    host.FFailedCount = 0;
+    new ExtractThread(host, EncodeFileName(folder), EncodeFileName(*output), recursive, false);
 }

@@ -3,8 +3,11 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QString>
 
-class TForm1;
+#include <optional>
+
+class TExtractionHost;
 class TIcon;
 
 // gw::JoinPath for raw file names.
@@ -17,19 +20,26 @@ QByteArray CanonicalPath(const QByteArray& path);
 // characters (the dot and extension of every listed kind); shorter names stay whole.
 QByteArray OutputBaseName(const QByteArray& fileName);
 
-// Whether a folder walk extracts the file `fileName`: its extension names a file kind
-// whose flag is on now (the flags are read when the file is met).
-bool WalkExtracts(const TForm1& form, const QByteArray& fileName);
-
 // Writes every icon of `source` into `outputFolder` under names that are free: base
 // name + n + ".ico", n counting over the names taken. A name is taken with exclusive
 // creation, so no file is ever replaced. `nextFree` remembers per base name the number
 // after the last one taken, so a command that meets many files of one name looks at
-// each taken name once. Each icon written raises the form's FExtractedCount, each
+// each taken name once. Each icon written raises the host's FExtractedCount, each
 // that cannot be read or written its FFailedCount, and the progress is shown.
 // Returns false when the output folder has gone: the walk should stop.
-bool ExtractIntoFreeNames(TForm1& form, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
+bool ExtractIntoFreeNames(TExtractionHost& host, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
                           const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree);
 
 // Output names looked at by ExtractIntoFreeNames since the program started.
 long long FreeNameLookups();
+
+// Shows the output-folder dialog; the chosen folder, or nothing when cancelled.
+std::optional<QString> ChooseOutputFolder(const TExtractionHost& host);
+
+// Writes every icon of the file `source` into `outputFolder` as base name + n + ".ico",
+// replacing existing files only when the user agrees, and reports the result.
+void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QString& outputFolder);
+
+// The folder commands: ask for the output folder and extract every file of the host's
+// current folder (and, `recursive`, of every folder below it) on a worker.
+void ExtractFolderIcons(TExtractionHost& host, bool recursive);

@@ -1,9 +1,10 @@
 // Folder and folder-tree extraction: the worker that hands folder walks to the GUI thread.
 #include "extract/Extractthd.h"
 
-#include "browser/Mainform.h"
 #include "extract/Extraction.h"
+#include "extract/ExtractionHost.h"
 #include "framework/Forms.h"
+#include "platform/Icon.h"
 
 #include <memory>
 #include <tuple>
@@ -15,14 +16,15 @@ std::atomic<int> gPeak{0};
 
 } // namespace
 
-ExtractThread::ExtractThread(const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive,
+ExtractThread::ExtractThread(TExtractionHost& Host, const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive,
                              bool CreateSuspended)
     : TThread(true)
     , FFolder(Folder)
     , FOutputFolder(OutputFolder)
     , FRecursive(Recursive)
     , FRules(OutputFolder.toStdString())
-    , FForm(Form1)
+    , FHost(&Host)
+    , FWindow(Host.ExtractionWindow())
 {
     FreeOnTerminate = true;
     const int alive = ++gAlive;
@@ -30,16 +32,14 @@ ExtractThread::ExtractThread(const QByteArray& Folder, const QByteArray& OutputF
     }
     // A walk counts as active from the moment it is requested, so that the total is
     // shown once, when the last walk of the tree has ended.
-    if (FForm)
-        ++FForm->FActiveWalks;
+    ++FHost->FActiveWalks;
     if (!CreateSuspended) {
         try {
             Start();
         } catch (...) {
             // No thread: the walk will never run, so it is not counted.
             --gAlive;
-            if (FForm)
-                --FForm->FActiveWalks;
+            --FHost->FActiveWalks;
             throw;
         }
     }
@@ -82,29 +82,31 @@ namespace {
 // the last one.
 class TWalkEnd {
 public:
-    explicit TWalkEnd(TForm1* form) : FForm(form) {}
+    TWalkEnd(TExtractionHost& host, QWidget* window) : FHost(host), FWindow(window) {}
     ~TWalkEnd()
     {
-        if (!FForm)
+        if (!FWindow)
             return;
-        if (--FForm->FActiveWalks == 0)
-            ShowExtractStatus();
+        if (--FHost.FActiveWalks == 0)
+            ShowExtractStatus(FHost);
     }
     TWalkEnd(const TWalkEnd&) = delete;
     TWalkEnd& operator=(const TWalkEnd&) = delete;
 
 private:
-    QPointer<TForm1> FForm;
+    TExtractionHost& FHost;
+    QPointer<QWidget> FWindow;
 };
 
 } // namespace
 
 void ExtractThread::WalkFolder()
 {
-    TForm1* form = FForm;
-    if (!form)
+    QWidget* window = FWindow;
+    if (!window)
         return;
-    TWalkEnd end(form);
+    TExtractionHost& host = *FHost;
+    TWalkEnd end(host, window);
     TIcon holder;
     // A folder that cannot be read gives a walk without entries.
     std::vector<gw::ExtractRules::Entry> entries;
@@ -112,40 +114,36 @@ void ExtractThread::WalkFolder()
     (void)FRules.List(FFolder.toStdString(), FDepth, entries);
     // Subfolders beyond the depth limit are not walked, and count as failures.
     if (FRecursive)
-        form->FFailedCount += FRules.DepthStops() - stops;
+        host.FFailedCount += FRules.DepthStops() - stops;
     for (const gw::ExtractRules::Entry& e : entries) {
         const QByteArray name = QByteArray::fromStdString(e.Name);
         const QByteArray path = QByteArray::fromStdString(e.Path);
         if (e.Folder) {
             if (FRecursive) {
-                ++form->FActiveWalks;
+                ++host.FActiveWalks;
                 FPending.emplace_back(path, FDepth + 1);
             }
-        } else if (WalkExtracts(*form, name) &&
-                   !ExtractIntoFreeNames(*form, holder, path, name, FOutputFolder, FNextFree)) {
+        } else if (host.ExtractsFile(name) &&
+                   !ExtractIntoFreeNames(host, holder, path, name, FOutputFolder, FNextFree)) {
             // The output folder has gone: nothing more of this command can be written.
-            form->FActiveWalks -= int(FPending.size());
+            host.FActiveWalks -= int(FPending.size());
             FPending.clear();
             return;
         }
-        QPointer<TForm1> alive(form);
         Application->ProcessMessages();
-        if (!alive || !FForm)
+        if (!FWindow)
             return;
     }
 }
 
-void ShowExtractStatus()
+void ShowExtractStatus(TExtractionHost& host)
 {
-    TForm1* form = Form1;
-    if (!form)
-        return;
     QString text;
-    if (form->FActiveWalks > 0)
-        text = QStringLiteral("已提取%1个图标...").arg(form->FExtractedCount);
-    else if (form->FFailedCount > 0)
-        text = QStringLiteral("一共提取%1个图标，%2个提取失败！").arg(form->FExtractedCount).arg(form->FFailedCount);
+    if (host.FActiveWalks > 0)
+        text = QStringLiteral("已提取%1个图标...").arg(host.FExtractedCount);
+    else if (host.FFailedCount > 0)
+        text = QStringLiteral("一共提取%1个图标，%2个提取失败！").arg(host.FExtractedCount).arg(host.FFailedCount);
     else
-        text = QStringLiteral("一共提取%1个图标！").arg(form->FExtractedCount);
-    form->StatusBar1->Panels()->Items(1)->SetText(text);
+        text = QStringLiteral("一共提取%1个图标！").arg(host.FExtractedCount);
+    host.ShowStatusText(text);
 }

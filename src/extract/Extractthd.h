@@ -11,7 +11,8 @@
 #include <atomic>
 #include <deque>
 
-class TForm1;
+class QWidget;
+class TExtractionHost;
 
 // One worker per folder command. It hands the walk of its folder to the GUI thread
 // and waits until it has run; a recursive walk queues the folder's subfolders, whose
@@ -20,8 +21,9 @@ class TForm1;
 // thread, not one per folder.
 class ExtractThread : public TThread {
 public:
-    // Folders are raw path bytes: names need not be valid UTF-8.
-    ExtractThread(const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive, bool CreateSuspended);
+    // Folders are raw path bytes: names need not be valid UTF-8. The walks report to
+    // `Host`, and end when its window has gone.
+    ExtractThread(TExtractionHost& Host, const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive, bool CreateSuspended);
     ~ExtractThread() override;
 
     // Workers alive now, and the most alive at once since the last reset (tests).
@@ -49,8 +51,9 @@ private:
     std::deque<std::pair<QByteArray, int>> FPending;
     // The next output number to try per base name, for the whole command.
     QHash<QByteArray, int> FNextFree;
-    QPointer<TForm1> FForm;
+    TExtractionHost* FHost;
+    QPointer<QWidget> FWindow;
 };
 
 // Shows the progress text while walks are active and the total when none is.
-void ShowExtractStatus();
+void ShowExtractStatus(TExtractionHost& host);
