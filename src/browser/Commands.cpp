@@ -236,9 +236,11 @@ QString TForm1::ShownFolder() const { return DirectoryListBox1->Directory(); }
 
 bool TForm1::ExtractsFile(const QByteArray& fileName) const
 {
-    return FindFileKind(*this, DecodeFileName(fileName)) != nullptr;
+    return FindListedKind(*this, std::string_view(fileName.constData(), fileName.size())) != nullptr;
 }
 
 void TForm1::ShowStatusText(const QString& text) { StatusBar1->Panels()->Items(1)->SetText(text); }
 
 void TForm1::ShowListStatus() { ShowStatusText(ListStatusText(ListView1->Items()->Count())); }
+
+void TForm1::ListedKindsChanged() { RefreshFileList(); }

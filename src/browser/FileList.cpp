@@ -1,7 +1,6 @@
 // The file list: rebuilding it for the current folder, and following the folder tree.
 #include "browser/Mainform.h"
 
-#include "core/FileKinds.h"
 #include "framework/FileNames.h"
 #include "framework/Forms.h"
 
@@ -16,35 +15,6 @@
 #include <memory>
 #include <unordered_map>
 #include <vector>
-
-namespace {
-
-// The program's file kinds with the window's flag for each, in the same order.
-constexpr bool TForm1::*kFlags[] = {&TForm1::FShowExe, &TForm1::FShowDll, &TForm1::FShowBmp, &TForm1::FShowIco,
-                                    &TForm1::FShowOcx, &TForm1::FShowBpl, &TForm1::FShowCpl, &TForm1::FShowIcl,
-                                    &TForm1::FShowScr, &TForm1::FShowDrv};
-static_assert(std::size(kFlags) == gw::kFileKindCount);
-
-const std::vector<TFileKind> kFileKinds = [] {
-    std::vector<TFileKind> kinds;
-    for (std::size_t i = 0; i < gw::kFileKindCount; ++i)
-        kinds.push_back({gw::kFileKinds[i].Extension, kFlags[i], gw::kFileKinds[i].ImageIndex, gw::kFileKinds[i].OneRow});
-    return kinds;
-}();
-
-} // namespace
-
-const TFileKind* FindFileKind(const TForm1& form, const QString& fileName)
-{
-    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0)
-        return nullptr;
-    const QString extension = fileName.mid(dot).toLower();
-    for (const TFileKind& kind : kFileKinds)
-        if (form.*kind.Flag && extension == QLatin1String(kind.Extension))
-            return &kind;
-    return nullptr;
-}
 
 QString ListStatusText(int count)
 {
@@ -139,10 +109,10 @@ bool TForm1::ScanFolder()
         if (stat(path.constData(), &st) != 0 || S_ISDIR(st.st_mode))
             continue;
 
-        const QString caption = DisplayFileName(DecodeFileName(name));
-        const TFileKind* kind = FindFileKind(*this, caption);
+        const TWindowFileKind* kind = FindListedKind(*this, std::string_view(name.constData(), name.size()));
         if (!kind)
             continue;
+        const QString caption = DisplayFileName(DecodeFileName(name));
 
         // Sizes of 2 GiB and more are shown as they are.
         const QString sizeText = QString::number(static_cast<qint64>(st.st_size));

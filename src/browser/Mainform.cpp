@@ -1,8 +1,9 @@
-// TForm1: the main window's layout, its command bindings and command availability.
+// TForm1: the main window's layout, its command bindings, command availability and settings.
 #include "browser/Mainform.h"
-#include "framework/FileNames.h"
 
 #include "forms/FormResources.h"
+#include "framework/FileNames.h"
+#include "settings/Option.h"
 
 #include <QDir>
 #include <QIcon>
@@ -17,6 +18,24 @@ const TShortCut kNone;
 QImage Artwork(const QString& name)
 {
     return QImage(QStringLiteral(":/images/") + name);
+}
+
+std::string Native(const QString& path)
+{
+    return EncodeFileName(path).toStdString();
+}
+
+QString FromNative(const std::string& path)
+{
+    return DecodeFileName(QByteArray::fromStdString(path));
+}
+
+// The folder above `path`; "/" above a top-level folder or a relative name.
+QString ParentFolder(const QString& path)
+{
+    const QString clean = QDir::cleanPath(path);
+    const int slash = clean.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : clean.left(slash);
 }
 
 } // namespace
@@ -399,4 +418,76 @@ void TForm1::SplitterMoved(TObject* Sender)
     (void)Sender;
     StatusBar1->Panels()->Items(0)->SetWidth(PreView->Width() + 1);
     Drive1->SetWidth(PreView->Width());
+}
+
+void TForm1::FormCreate(TObject* Sender)
+{
+    (void)Sender;
+    StatusBar1->Panels()->Items(0)->SetWidth(PreView->Width() + 1);
+    try {
+        const TSettings settings = TSettings::Load(SettingsLocation().ReadFrom);
+        const bool last = settings.LastAccess;
+        LastAccess->SetChecked(last);
+        LastAccessed->SetChecked(last);
+        if (!StartFolder.isEmpty()) {
+            // A folder named on the command line is browsed instead of the remembered one.
+            DirectoryListBox1->SetDirectory(DecodeFileName(StartFolder));
+        } else if (last) {
+            // A remembered folder that can no longer be entered gives way to its
+            // nearest ancestor that can, at worst the root.
+            QString folder = FromNative(settings.Directory);
+            if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/')))
+                folder = QStringLiteral("/");
+            for (;;) {
+                try {
+                    DirectoryListBox1->SetDirectory(folder);
+                    break;
+                } catch (const std::exception&) {
+                    if (folder == QLatin1String("/"))
+                        throw;
+                    folder = ParentFolder(folder);
+                }
+            }
+        }
+        static_cast<TListedKinds&>(*this) = settings.Kinds;
+        FKindsRead = true;
+
+        if (last || !StartFolder.isEmpty())
+            Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
+        FCurrentDir = DirectoryListBox1->Directory();
+        PathLable->SetCaption(DisplayFileName(FCurrentDir));
+        RefreshFileList();
+    } catch (const std::exception&) {
+        // Reading the settings fails silently; the window starts with what it has.
+    }
+}
+
+void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
+{
+    (void)Sender;
+    (void)Action;
+    try {
+        TSettings settings;
+        settings.LastAccess = LastAccess->Checked();
+        settings.Directory = Native(DirectoryListBox1->Directory());
+        settings.Kinds = *this;
+        settings.KindsRead = FKindsRead;
+        settings.Save(SettingsLocation());
+    } catch (const std::exception&) {
+        // An unwritable settings file is not reported; the window closes anyway.
+    }
+}
+
+void TForm1::OptionsClick(TObject* Sender)
+{
+    (void)Sender;
+    TBrowseItem dialog(nullptr, this);
+    dialog.ShowModal();
+}
+
+void TForm1::LastAccessClick(TObject* Sender)
+{
+    (void)Sender;
+    LastAccess->SetChecked(!LastAccess->Checked());
+    LastAccessed->SetChecked(!LastAccessed->Checked());
 }

@@ -10,6 +10,7 @@
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "platform/ShellIcons.h"
+#include "settings/Settings.h"
 #include "skin/Neowin.h"
 #include "xpmenu/Xpmenu.h"
 
@@ -28,8 +29,9 @@ namespace gw {
 struct IconFile;
 }
 
-// The main window; the extraction commands run through its TExtractionHost side.
-class TForm1 : public TNeoForm, public TExtractionHost {
+// The main window. The extraction commands reach it through its TExtractionHost side;
+// the options dialog edits its listed kinds.
+class TForm1 : public TNeoForm, public TExtractionHost, public TListedKindsOwner {
     Q_OBJECT
 public:
     explicit TForm1(TComponent* Owner);
@@ -128,17 +130,6 @@ public:
     // ---- State
     std::int32_t FCurrentIndex = 0;
     QString FCurrentDir;
-    bool FShowExe = false;
-    bool FShowDll = false;
-    bool FShowOcx = false;
-    bool FShowBpl = false;
-    bool FShowCpl = false;
-    bool FShowIcl = false;
-    bool FShowDrv = false;
-    bool FShowScr = false;
-    bool FShowBmp = false;
-    bool FShowJpg = false;
-    bool FShowIco = false;
 
     // ---- Start-up, settings, animated icon
     void FormCreate(TObject* Sender);
@@ -184,6 +175,8 @@ public:
     bool ExtractsFile(const QByteArray& fileName) const override;
     void ShowStatusText(const QString& text) override;
     void ShowListStatus() override;
+    // The options dialog has set the listed kinds: the list is made anew.
+    void ListedKindsChanged() override;
 
     // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
     // before the handler; returning true skips the handler. For tests of the bindings.
@@ -246,18 +239,6 @@ private:
     // Where dragged and copied icons are written; made on first use, removed at exit.
     std::unique_ptr<QTemporaryDir> FScratchFolder;
 };
-
-// A file kind: the extension (lower case, with the dot), its flag, its row image, and
-// whether a file of the kind gives one row (icon number 0) whatever it holds.
-struct TFileKind {
-    const char* Extension;
-    bool TForm1::*Flag;
-    int ImageIndex;
-    bool OneRow;
-};
-
-// The kind of the file `fileName` whose flag is on now, or null.
-const TFileKind* FindFileKind(const TForm1& form, const QString& fileName);
 
 // "一共N个图标可供浏览！": the status text after a rebuild and a selection.
 QString ListStatusText(int count);

@@ -10,16 +10,17 @@ namespace gw {
 
 struct FileKindInfo {
     const char* Extension;  // lower case, with the dot
-    int ImageIndex;         // the list's image for the kind
-    bool OneRow;            // listed as one row (icon 0) whatever the file holds
 };
 
-// In the order a file's extension is tested.
+// The kinds, as indices in kFileKinds.
+enum FileKindIndex : int { kExeKind, kDllKind, kBmpKind, kIcoKind, kOcxKind, kBplKind, kCplKind, kIclKind, kScrKind, kDrvKind };
+
+// In the order of FileKindIndex.
 inline constexpr FileKindInfo kFileKinds[] = {
-    {".exe", 1, false}, {".dll", 2, false}, {".bmp", 3, true},  {".ico", 4, true},  {".ocx", 5, false},
-    {".bpl", 6, false}, {".cpl", 7, false}, {".icl", 8, false}, {".scr", 9, false}, {".drv", 10, false},
+    {".exe"}, {".dll"}, {".bmp"}, {".ico"}, {".ocx"}, {".bpl"}, {".cpl"}, {".icl"}, {".scr"}, {".drv"},
 };
 inline constexpr std::size_t kFileKindCount = sizeof kFileKinds / sizeof kFileKinds[0];
+static_assert(kFileKindCount == kDrvKind + 1);
 
 // Whether `fileName` (raw bytes) ends in `extension` (lower case, with the dot), compared
 // without regard to ASCII case.

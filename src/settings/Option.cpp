@@ -1,11 +1,11 @@
 // TBrowseItem: the browsing-options dialog, which switches the listed file kinds.
 #include "settings/Option.h"
 
-#include "browser/Mainform.h"
+#include "settings/Settings.h"
 
-TBrowseItem::TBrowseItem(TComponent* Owner, TForm1* MainForm)
+TBrowseItem::TBrowseItem(TComponent* Owner, TListedKindsOwner* MainForm)
     : TNeoForm(Owner)
-    , FMainForm(MainForm ? MainForm : Form1)
+    , FMainForm(MainForm)
 {
     SetName(QStringLiteral("BrowseItem"));
     SetCaption(QStringLiteral("浏览选项设置"));
@@ -19,27 +19,20 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TForm1* MainForm)
     // The group and its boxes show the dialog's colour.
     GroupBox1->SetParentColor(true);
 
-    auto check = [this](const char* name, const QString& caption, int x, int y, int w, int h) {
-        auto* box = new TCheckBox(GroupBox1, this);
-        box->SetName(QString::fromLatin1(name));
-        box->SetCaption(caption);
-        box->SetBounds(x, y, w, h);
-        box->SetParentColor(true);
-        return box;
-    };
     // Created in tab order.
-    ExeChk = check("ExeChk", QStringLiteral(".exe可执行程序"), 20, 30, 139, 20);
-    DllChk = check("DllChk", QStringLiteral(".dll动态链接库"), 20, 69, 139, 21);
-    OcxChk = check("OcxChk", QStringLiteral(".ocx对象控件程序"), 20, 108, 158, 21);
-    IclChk = check("IclChk", QStringLiteral(".icl 图标库"), 20, 148, 119, 21);
-    CplChk = check("CplChk", QStringLiteral(".cpl 控制面板程序"), 177, 30, 169, 20);
-    BplChk = check("BplChk", QStringLiteral(".bpl Borland 包库"), 177, 69, 169, 21);
-    ScrChk = check("ScrChk", QStringLiteral(".scr 屏幕保护程序"), 177, 108, 169, 21);
-    DrvChk = check("DrvChk", QStringLiteral(".drv 驱动程序"), 177, 148, 139, 21);
-    BmpChk = check("BmpChk", QStringLiteral(".bmp 位图文件"), 364, 30, 130, 20);
-    JpgChk = check("JpgChk", QStringLiteral(".jpg|.jpeg 压缩文件"), 364, 108, 189, 21);
-    JpgChk->SetVisible(false);
-    IcoChk = check("IcoChk", QStringLiteral(".ico 图标文件"), 364, 69, 130, 21);
+    const TWindowFileKind* byTab[std::size(kWindowFileKinds)] = {};
+    for (const TWindowFileKind& kind : kWindowFileKinds)
+        byTab[kind.TabIndex] = &kind;
+    for (const TWindowFileKind* kind : byTab) {
+        auto* box = new TCheckBox(GroupBox1, this);
+        box->SetName(QString::fromLatin1(kind->CheckBoxName));
+        box->SetCaption(QString::fromUtf8(kind->Caption));
+        box->SetBounds(kind->Left, kind->Top, kind->Width, kind->Height);
+        box->SetParentColor(true);
+        if (kind->Kind < 0)
+            box->SetVisible(false);
+        this->*kind->CheckBox = box;
+    }
 
     Button1 = new TButton(this, this);
     Button1->SetName(QStringLiteral("Button1"));
@@ -56,10 +49,12 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TForm1* MainForm)
     Button2->OnClick = [this](TObject* Sender) { Button2Click(Sender); };
 
     // Tab order: the two buttons, then the group box's check boxes.
-    QWidget* order[] = {Button1, Button2, ExeChk, DllChk, OcxChk, IclChk, CplChk,
-                        BplChk,  ScrChk,  DrvChk, BmpChk, JpgChk, IcoChk};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    setTabOrder(Button1, Button2);
+    QWidget* previous = Button2;
+    for (const TWindowFileKind* kind : byTab) {
+        setTabOrder(previous, this->*kind->CheckBox);
+        previous = this->*kind->CheckBox;
+    }
     Button1->setFocus();
 
     // The last component of the layout, so that it finds every other one; switched
@@ -74,17 +69,8 @@ void TBrowseItem::FormCreate(TObject* Sender)
 {
     (void)Sender;
     if (FMainForm) {
-        ExeChk->SetChecked(FMainForm->FShowExe);
-        DllChk->SetChecked(FMainForm->FShowDll);
-        OcxChk->SetChecked(FMainForm->FShowOcx);
-        BplChk->SetChecked(FMainForm->FShowBpl);
-        CplChk->SetChecked(FMainForm->FShowCpl);
-        IclChk->SetChecked(FMainForm->FShowIcl);
-        DrvChk->SetChecked(FMainForm->FShowDrv);
-        ScrChk->SetChecked(FMainForm->FShowScr);
-        BmpChk->SetChecked(FMainForm->FShowBmp);
-        JpgChk->SetChecked(FMainForm->FShowJpg);
-        IcoChk->SetChecked(FMainForm->FShowIco);
+        for (const TWindowFileKind& kind : kWindowFileKinds)
+            (this->*kind.CheckBox)->SetChecked(FMainForm->*kind.Flag);
     }
     SetSizeable(false);
     MaxImage->SetVisible(false);
@@ -95,21 +81,12 @@ void TBrowseItem::Button1Click(TObject* Sender)
 {
     (void)Sender;
     if (FMainForm) {
-        FMainForm->FShowExe = ExeChk->Checked();
-        FMainForm->FShowDll = DllChk->Checked();
-        FMainForm->FShowOcx = OcxChk->Checked();
-        FMainForm->FShowBpl = BplChk->Checked();
-        FMainForm->FShowCpl = CplChk->Checked();
-        FMainForm->FShowIcl = IclChk->Checked();
-        FMainForm->FShowDrv = DrvChk->Checked();
-        FMainForm->FShowScr = ScrChk->Checked();
-        FMainForm->FShowBmp = BmpChk->Checked();
-        FMainForm->FShowJpg = JpgChk->Checked();
-        FMainForm->FShowIco = IcoChk->Checked();
+        for (const TWindowFileKind& kind : kWindowFileKinds)
+            FMainForm->*kind.Flag = (this->*kind.CheckBox)->Checked();
     }
     Close();
     if (FMainForm)
-        FMainForm->RefreshFileList();
+        FMainForm->ListedKindsChanged();
 }
 
 void TBrowseItem::Button2Click(TObject* Sender)

@@ -5,16 +5,16 @@
 #include "skin/Neowin.h"
 #include "xpmenu/Xpmenu.h"
 
-class TForm1;
+class TListedKindsOwner;
 
 class TBrowseItem : public TNeoForm {
     Q_OBJECT
 public:
-    // The dialog edits the flags of `MainForm` (by default the program's main window).
-    explicit TBrowseItem(TComponent* Owner, TForm1* MainForm = nullptr);
+    // The dialog edits the listed kinds of `MainForm` (the main window).
+    TBrowseItem(TComponent* Owner, TListedKindsOwner* MainForm);
 
     void FormCreate(TObject* Sender);
-    // Apply: copies the check boxes into the main window's flags, closes, refills the list.
+    // Apply: copies the check boxes into the listed kinds, closes, tells their owner.
     void Button1Click(TObject* Sender);
     // Cancel: closes; nothing changes.
     void Button2Click(TObject* Sender);
@@ -36,5 +36,5 @@ public:
     TXPMenu* XPMenu1;
 
 private:
-    TForm1* FMainForm;
+    TListedKindsOwner* FMainForm;
 };

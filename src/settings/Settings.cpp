@@ -1,12 +1,8 @@
-// The main window's settings: reading at creation, writing at close, the options and
-// remember-last-folder commands.
-#include "browser/Mainform.h"
-#include "framework/FileNames.h"
-#include "platform/Profile.h"
-#include "settings/Option.h"
+// The main window's settings over the settings file, and the table of file kinds.
+#include "settings/Settings.h"
 
-#include <QDir>
-#include <QFile>
+#include "core/FileKinds.h"
+#include "settings/Option.h"
 
 namespace {
 
@@ -14,121 +10,62 @@ const char kAccess[] = "Access";
 const char kInit[] = "Init";
 const char kView[] = "View";
 
-std::string Native(const QString& path)
-{
-    return EncodeFileName(path).toStdString();
-}
-
-QString FromNative(const std::string& path)
-{
-    return DecodeFileName(QByteArray::fromStdString(path));
-}
-
-// The folder above `path`; "/" above a top-level folder or a relative name.
-QString ParentFolder(const QString& path)
-{
-    const QString clean = QDir::cleanPath(path);
-    const int slash = clean.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : clean.left(slash);
-}
-
 } // namespace
 
-void TForm1::FormCreate(TObject* Sender)
+// clang-format off
+const TWindowFileKind kWindowFileKinds[11] = {
+    {gw::kExeKind, &TListedKinds::FShowExe, "ExeFile", &TBrowseItem::ExeChk, "ExeChk", ".exe可执行程序", 20, 30, 139, 20, 0, 1, false},
+    {gw::kDllKind, &TListedKinds::FShowDll, "DllFile", &TBrowseItem::DllChk, "DllChk", ".dll动态链接库", 20, 69, 139, 21, 1, 2, false},
+    {gw::kBplKind, &TListedKinds::FShowBpl, "BplFile", &TBrowseItem::BplChk, "BplChk", ".bpl Borland 包库", 177, 69, 169, 21, 5, 6, false},
+    {gw::kOcxKind, &TListedKinds::FShowOcx, "OcxFile", &TBrowseItem::OcxChk, "OcxChk", ".ocx对象控件程序", 20, 108, 158, 21, 2, 5, false},
+    {gw::kIclKind, &TListedKinds::FShowIcl, "IclFile", &TBrowseItem::IclChk, "IclChk", ".icl 图标库", 20, 148, 119, 21, 3, 8, false},
+    {gw::kCplKind, &TListedKinds::FShowCpl, "CplFile", &TBrowseItem::CplChk, "CplChk", ".cpl 控制面板程序", 177, 30, 169, 20, 4, 7, false},
+    {gw::kScrKind, &TListedKinds::FShowScr, "ScrFile", &TBrowseItem::ScrChk, "ScrChk", ".scr 屏幕保护程序", 177, 108, 169, 21, 6, 9, false},
+    {gw::kDrvKind, &TListedKinds::FShowDrv, "DrvFile", &TBrowseItem::DrvChk, "DrvChk", ".drv 驱动程序", 177, 148, 139, 21, 7, 10, false},
+    {gw::kBmpKind, &TListedKinds::FShowBmp, "BmpFile", &TBrowseItem::BmpChk, "BmpChk", ".bmp 位图文件", 364, 30, 130, 20, 8, 3, true},
+    // Never listed: the setting is kept, its check box hidden.
+    {-1,           &TListedKinds::FShowJpg, "JpgFile", &TBrowseItem::JpgChk, "JpgChk", ".jpg|.jpeg 压缩文件", 364, 108, 189, 21, 9, 0, false},
+    {gw::kIcoKind, &TListedKinds::FShowIco, "IcoFile", &TBrowseItem::IcoChk, "IcoChk", ".ico 图标文件", 364, 69, 130, 21, 10, 4, true},
+};
+// clang-format on
+
+const TWindowFileKind* FindListedKind(const TListedKinds& kinds, std::string_view fileName)
 {
-    (void)Sender;
-    StatusBar1->Panels()->Items(0)->SetWidth(PreView->Width() + 1);
-    try {
-        const TIniFile ini(SettingsLocation().ReadFrom);
-        const bool last = ini.ReadBool(kAccess, "Last", true);
-        LastAccess->SetChecked(last);
-        LastAccessed->SetChecked(last);
-        if (!StartFolder.isEmpty()) {
-            // A folder named on the command line is browsed instead of the remembered one.
-            DirectoryListBox1->SetDirectory(DecodeFileName(StartFolder));
-        } else if (last) {
-            // A remembered folder that can no longer be entered gives way to its
-            // nearest ancestor that can, at worst the root.
-            QString folder = FromNative(ini.ReadString(kInit, "Directory", "/"));
-            if (folder.isEmpty() || !folder.startsWith(QLatin1Char('/')))
-                folder = QStringLiteral("/");
-            for (;;) {
-                try {
-                    DirectoryListBox1->SetDirectory(folder);
-                    break;
-                } catch (const std::exception&) {
-                    if (folder == QLatin1String("/"))
-                        throw;
-                    folder = ParentFolder(folder);
-                }
-            }
+    const int kind = gw::FindFileKindIndex(fileName);
+    if (kind < 0)
+        return nullptr;
+    for (const TWindowFileKind& k : kWindowFileKinds)
+        if (k.Kind == kind)
+            return kinds.*k.Flag ? &k : nullptr;
+    return nullptr;
+}
+
+TSettings TSettings::Load(const std::string& fileName)
+{
+    const TIniFile ini(fileName);
+    TSettings settings;
+    settings.LastAccess = ini.ReadBool(kAccess, "Last", true);
+    settings.Directory = ini.ReadString(kInit, "Directory", "/");
+    for (const TWindowFileKind& k : kWindowFileKinds)
+        settings.Kinds.*k.Flag = ini.ReadBool(kView, k.IniKey, true);
+    settings.KindsRead = true;
+    return settings;
+}
+
+void TSettings::Save(const TSettingsLocation& location) const
+{
+    TMemIniFile ini(location.ReadFrom, location.WriteTo);
+    auto store = [&ini](const char* section, const char* key, const std::string& value) {
+        try {
+            ini.WriteString(section, key, value);
+        } catch (const EIniFileException&) {
         }
-        FShowExe = ini.ReadBool(kView, "ExeFile", true);
-        FShowDll = ini.ReadBool(kView, "DllFile", true);
-        FShowOcx = ini.ReadBool(kView, "OcxFile", true);
-        FShowBpl = ini.ReadBool(kView, "BplFile", true);
-        FShowIcl = ini.ReadBool(kView, "IclFile", true);
-        FShowCpl = ini.ReadBool(kView, "CplFile", true);
-        FShowScr = ini.ReadBool(kView, "ScrFile", true);
-        FShowDrv = ini.ReadBool(kView, "DrvFile", true);
-        FShowBmp = ini.ReadBool(kView, "BmpFile", true);
-        FShowJpg = ini.ReadBool(kView, "JpgFile", true);
-        FShowIco = ini.ReadBool(kView, "IcoFile", true);
-        FKindsRead = true;
-
-        if (last || !StartFolder.isEmpty())
-            Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
-        FCurrentDir = DirectoryListBox1->Directory();
-        PathLable->SetCaption(DisplayFileName(FCurrentDir));
-        RefreshFileList();
-    } catch (const std::exception&) {
-        // Reading the settings fails silently; the window starts with what it has.
+    };
+    store(kAccess, "Last", LastAccess ? "1" : "0");
+    store(kInit, "Directory", Directory);
+    if (KindsRead) {
+        for (const TWindowFileKind& k : kWindowFileKinds)
+            store(kView, k.IniKey, Kinds.*k.Flag ? "1" : "0");
     }
-}
-
-void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
-{
-    (void)Sender;
-    (void)Action;
-    try {
-        const TSettingsLocation& location = SettingsLocation();
-        TMemIniFile ini(location.ReadFrom, location.WriteTo);
-        // A value that cannot be stored (a folder name with a line break) is skipped;
-        // the others are written all the same.
-        auto store = [&ini](const char* section, const char* key, const std::string& value) {
-            try {
-                ini.WriteString(section, key, value);
-            } catch (const EIniFileException&) {
-            }
-        };
-        store(kAccess, "Last", LastAccess->Checked() ? "1" : "0");
-        store(kInit, "Directory", Native(DirectoryListBox1->Directory()));
-        // Kinds that were never read are not written: they would overwrite the
-        // stored ones with the initial "off".
-        if (FKindsRead) {
-            const std::pair<const char*, bool> kinds[] = {
-                {"ExeFile", FShowExe}, {"DllFile", FShowDll}, {"BplFile", FShowBpl}, {"OcxFile", FShowOcx},
-                {"IclFile", FShowIcl}, {"CplFile", FShowCpl}, {"ScrFile", FShowScr}, {"DrvFile", FShowDrv},
-                {"BmpFile", FShowBmp}, {"JpgFile", FShowJpg}, {"IcoFile", FShowIco}};
-            for (const auto& [key, on] : kinds)
-                store(kView, key, on ? "1" : "0");
-        }
-        ini.UpdateFile();
-    } catch (const std::exception&) {
-        // An unwritable settings file is not reported; the window closes anyway.
-    }
-}
-
-void TForm1::OptionsClick(TObject* Sender)
-{
-    (void)Sender;
-    TBrowseItem dialog(nullptr, this);
-    dialog.ShowModal();
-}
-
-void TForm1::LastAccessClick(TObject* Sender)
-{
-    (void)Sender;
-    LastAccess->SetChecked(!LastAccess->Checked());
-    LastAccessed->SetChecked(!LastAccessed->Checked());
+    ini.UpdateFile();
 }

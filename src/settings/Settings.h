@@ -1,0 +1,78 @@
+// The main window's settings as a value, read from and written to the settings file,
+// and the one table of what the window knows of each file kind.
+#pragma once
+
+#include "platform/Profile.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class TBrowseItem;
+class TCheckBox;
+
+// Which file kinds the window lists: the main window holds them under these names,
+// and the options dialog edits them.
+struct TListedKinds {
+    bool FShowExe = false;
+    bool FShowDll = false;
+    bool FShowOcx = false;
+    bool FShowBpl = false;
+    bool FShowCpl = false;
+    bool FShowIcl = false;
+    bool FShowDrv = false;
+    bool FShowScr = false;
+    bool FShowBmp = false;
+    bool FShowJpg = false;
+    bool FShowIco = false;
+};
+
+// The holder of listed kinds that the options dialog edits; told when they have been set.
+class TListedKindsOwner : public TListedKinds {
+public:
+    virtual void ListedKindsChanged() = 0;
+
+protected:
+    ~TListedKindsOwner() = default;
+};
+
+// One file kind as the window knows it.
+struct TWindowFileKind {
+    int Kind;  // its index in gw::kFileKinds; -1 for a kind never listed
+    bool TListedKinds::*Flag;
+    const char* IniKey;  // in the settings file's [View] section
+    // The options dialog's check box: the member, its name, its caption (UTF-8), its
+    // bounds in the group box and its place in the tab order.
+    TCheckBox* TBrowseItem::*CheckBox;
+    const char* CheckBoxName;
+    const char* Caption;
+    int Left, Top, Width, Height;
+    int TabIndex;
+    int ImageIndex;  // the list's image for a row of the kind
+    bool OneRow;     // listed as one row (icon 0) whatever the file holds
+};
+
+// In the order the settings file gets new keys.
+extern const TWindowFileKind kWindowFileKinds[11];
+
+// The kind of the file of raw name `fileName` among those `kinds` lists, or null.
+const TWindowFileKind* FindListedKind(const TListedKinds& kinds, std::string_view fileName);
+
+// The main window's settings.
+struct TSettings {
+    // Whether the folder shown at the end is shown again at the next start.
+    bool LastAccess = true;
+    // That folder, raw bytes.
+    std::string Directory = "/";
+    TListedKinds Kinds;
+    // Whether Kinds hold what was read: kinds never read are not written, so that the
+    // stored ones are not replaced by the initial "off".
+    bool KindsRead = false;
+
+    // Reads the file `fileName`; what it lacks keeps its default (every kind listed).
+    static TSettings Load(const std::string& fileName);
+    // Writes the settings to `location`. A value that cannot be stored (a folder name
+    // with a line break) is skipped and the others are written all the same; throws
+    // when the file cannot be written.
+    void Save(const TSettingsLocation& location) const;
+};
