@@ -88,11 +88,106 @@ private:
 
 namespace {
 
+// The COFF file header, after the "PE\0\0" signature.
+struct CoffHeader {
+    static constexpr std::uint64_t kSize = 20;
+    std::uint16_t NumberOfSections;
+    std::uint16_t SizeOfOptionalHeader;
+
+    static std::optional<CoffHeader> Read(SourceView file, std::uint64_t at)
+    {
+        auto sections = file.ReadU16LE(at + 2), optionalSize = file.ReadU16LE(at + 16);
+        if (!sections || !optionalSize)
+            return std::nullopt;
+        return CoffHeader{*sections, *optionalSize};
+    }
+};
+
+// The optional header, as far as the resource directory: PE32 (magic 0x10B) and PE32+
+// (0x20B) differ in where the data directories start.
+struct OptionalHeader {
+    static constexpr std::uint16_t kPe32Magic = 0x10B;
+    static constexpr std::uint16_t kPe32PlusMagic = 0x20B;
+    static constexpr std::uint64_t kDataDirectorySize = 8;
+    static constexpr std::uint32_t kResourceDirectory = 2;
+    bool Pe64;
+    std::optional<std::uint32_t> NumberOfRvaAndSizes;  // nothing when cut off
+    std::uint64_t DataDirectories;                     // offset in the file
+
+    // Nothing for another magic.
+    static std::optional<OptionalHeader> Read(SourceView file, std::uint64_t at)
+    {
+        auto magic = file.ReadU16LE(at);
+        if (!magic || (*magic != kPe32Magic && *magic != kPe32PlusMagic))
+            return std::nullopt;
+        const bool pe64 = *magic == kPe32PlusMagic;
+        const std::uint64_t countAt = at + (pe64 ? 108 : 92);
+        return OptionalHeader{pe64, file.ReadU32LE(countAt), countAt + 4};
+    }
+};
+
+// One entry of the section table.
 struct Section {
+    static constexpr std::uint64_t kSize = 40;
     std::uint32_t VirtualAddress;
     std::uint32_t VirtualSize;
     std::uint32_t RawSize;
     std::uint32_t RawOffset;
+
+    static std::optional<Section> Read(SourceView file, std::uint64_t at)
+    {
+        auto vsize = file.ReadU32LE(at + 8), va = file.ReadU32LE(at + 12);
+        auto rawSize = file.ReadU32LE(at + 16), rawOff = file.ReadU32LE(at + 20);
+        if (!vsize || !va || !rawSize || !rawOff)
+            return std::nullopt;
+        return Section{*va, *vsize, *rawSize, *rawOff};
+    }
+};
+
+// The NE header's fields that lead to the resource table.
+struct NeHeader {
+    std::uint16_t ResourceTable;       // offset from the NE header
+    std::uint16_t ResidentNameTable;   // the same; equal to ResourceTable when there are no resources
+
+    static std::optional<NeHeader> Read(SourceView file, std::uint64_t at)
+    {
+        auto resources = file.ReadU16LE(at + 0x24), residentNames = file.ReadU16LE(at + 0x26);
+        if (!resources || !residentNames)
+            return std::nullopt;
+        return NeHeader{*resources, *residentNames};
+    }
+};
+
+// The NE resource table: an alignment shift, then per type a TYPEINFO followed by its
+// resources' NAMEINFO entries, ended by a type ID of 0.
+struct NeTypeInfo {
+    static constexpr std::uint64_t kSize = 8;
+    std::uint16_t TypeId;
+    std::uint16_t Count;
+
+    // Nothing at the end of the table or where it is cut off.
+    static std::optional<NeTypeInfo> Read(SourceView table, std::uint64_t at)
+    {
+        auto typeId = table.ReadU16LE(at), count = table.ReadU16LE(at + 2);
+        if (!typeId || *typeId == 0 || !count)
+            return std::nullopt;
+        return NeTypeInfo{*typeId, *count};
+    }
+};
+
+struct NeNameInfo {
+    static constexpr std::uint64_t kSize = 12;
+    std::uint16_t Offset;  // in alignment units
+    std::uint16_t Length;  // in alignment units
+    std::uint16_t Id;      // high bit: an ID, else the offset of a name in the table
+
+    static std::optional<NeNameInfo> Read(SourceView table, std::uint64_t at)
+    {
+        auto offset = table.ReadU16LE(at), length = table.ReadU16LE(at + 2), id = table.ReadU16LE(at + 6);
+        if (!offset || !length || !id)
+            return std::nullopt;
+        return NeNameInfo{*offset, *length, *id};
+    }
 };
 
 // Maps a relative virtual address of a PE image to its file extent.
@@ -320,43 +415,35 @@ void IconCatalog::AddGroup(std::vector<IconGroup>& groups, ResourceName name, Ex
 
 void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits& limits)
 {
-    const std::uint64_t coff = std::uint64_t(pe) + 4;
-    auto sectionCount = file.ReadU16LE(coff + 2);
-    auto optionalSize = file.ReadU16LE(coff + 16);
-    const std::uint64_t opt = coff + 20;
-    auto magic = file.ReadU16LE(opt);
-    if (!sectionCount || !optionalSize || !magic)
+    const std::uint64_t coffAt = std::uint64_t(pe) + 4;
+    const auto coff = CoffHeader::Read(file, coffAt);
+    const std::uint64_t optAt = coffAt + CoffHeader::kSize;
+    if (!coff)
         return;
-    std::uint64_t dirCountAt, dirsAt;
-    if (*magic == 0x10B) {
-        dirCountAt = opt + 92;
-        dirsAt = opt + 96;
-    } else if (*magic == 0x20B) {
-        FPe64 = true;
-        dirCountAt = opt + 108;
-        dirsAt = opt + 112;
-    } else {
+    const auto opt = OptionalHeader::Read(file, optAt);
+    if (!opt)
         return;
-    }
-    auto dirCount = file.ReadU32LE(dirCountAt);
-    if (!dirCount || *dirCount < 3 || dirsAt + 24 > opt + *optionalSize)
+    FPe64 = opt->Pe64;
+    // The resource directory must lie inside the optional header.
+    const std::uint32_t resource = OptionalHeader::kResourceDirectory;
+    const std::uint64_t resourceAt = opt->DataDirectories + resource * OptionalHeader::kDataDirectorySize;
+    if (!opt->NumberOfRvaAndSizes || *opt->NumberOfRvaAndSizes <= resource ||
+        resourceAt + OptionalHeader::kDataDirectorySize > optAt + coff->SizeOfOptionalHeader)
         return;
-    auto resRva = file.ReadU32LE(dirsAt + 16);
+    auto resRva = file.ReadU32LE(resourceAt);
     if (!resRva || *resRva == 0)
         return;
 
     std::vector<Section> sections;
-    const std::uint64_t table = opt + *optionalSize;
+    const std::uint64_t table = optAt + coff->SizeOfOptionalHeader;
     // Every lookup walks the section table; the format's own limit of 96 sections keeps
     // that walk short.
     const std::uint32_t kMaxSections = 96;
-    for (std::uint32_t i = 0; i < std::min<std::uint32_t>(*sectionCount, kMaxSections); ++i) {
-        std::uint64_t at = table + std::uint64_t(i) * 40;
-        auto vsize = file.ReadU32LE(at + 8), va = file.ReadU32LE(at + 12);
-        auto rawSize = file.ReadU32LE(at + 16), rawOff = file.ReadU32LE(at + 20);
-        if (!vsize || !va || !rawSize || !rawOff)
+    for (std::uint32_t i = 0; i < std::min<std::uint32_t>(coff->NumberOfSections, kMaxSections); ++i) {
+        auto section = Section::Read(file, table + std::uint64_t(i) * Section::kSize);
+        if (!section)
             break;
-        sections.push_back({*va, *vsize, *rawSize, *rawOff});
+        sections.push_back(*section);
     }
     RvaMap map(file, std::move(sections));
     auto rootOffset = map.Offset(*resRva);
@@ -445,11 +532,10 @@ void IconCatalog::ParsePe(SourceView file, std::uint32_t pe, const CatalogLimits
 
 void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits& limits)
 {
-    auto tableRel = file.ReadU16LE(std::uint64_t(ne) + 0x24);
-    auto residentRel = file.ReadU16LE(std::uint64_t(ne) + 0x26);
-    if (!tableRel || !residentRel || *tableRel == *residentRel)
+    const auto header = NeHeader::Read(file, ne);
+    if (!header || header->ResourceTable == header->ResidentNameTable)
         return;  // no resource table
-    const std::uint64_t tableAt = std::uint64_t(ne) + *tableRel;
+    const std::uint64_t tableAt = std::uint64_t(ne) + header->ResourceTable;
     SourceView table(file.Tail(tableAt));
     auto shift = table.ReadU16LE(0);
     if (!shift || *shift > 24)
@@ -464,29 +550,29 @@ void IconCatalog::ParseNe(SourceView file, std::uint32_t ne, const CatalogLimits
     std::vector<Pending> groups, cursorGroups;
     std::uint64_t at = 2;
     while (true) {
-        auto typeId = table.ReadU16LE(at), count = table.ReadU16LE(at + 2);
-        if (!typeId || *typeId == 0 || !count)
+        const auto type = NeTypeInfo::Read(table, at);
+        if (!type)
             break;
-        at += 8;
-        for (std::uint32_t i = 0; i < *count; ++i, at += 12) {
-            auto offset = table.ReadU16LE(at), length = table.ReadU16LE(at + 2), id = table.ReadU16LE(at + 6);
-            if (!offset || !length || !id)
+        at += NeTypeInfo::kSize;
+        for (std::uint32_t i = 0; i < type->Count; ++i, at += NeNameInfo::kSize) {
+            const auto entry = NeNameInfo::Read(table, at);
+            if (!entry)
                 break;
-            if ((*typeId == kNeTypeIcon || *typeId == kNeTypeCursor) && (*id & 0x8000)) {
-                (*typeId == kNeTypeIcon ? FIcons : FCursors)
-                    .push_back({std::uint32_t(*id & 0x7FFF), extent(*offset, *length)});
-            } else if (*typeId == kNeTypeGroupIcon || *typeId == kNeTypeGroupCursor) {
-                auto& pending = *typeId == kNeTypeGroupIcon ? groups : cursorGroups;
+            if ((type->TypeId == kNeTypeIcon || type->TypeId == kNeTypeCursor) && (entry->Id & 0x8000)) {
+                (type->TypeId == kNeTypeIcon ? FIcons : FCursors)
+                    .push_back({std::uint32_t(entry->Id & 0x7FFF), extent(entry->Offset, entry->Length)});
+            } else if (type->TypeId == kNeTypeGroupIcon || type->TypeId == kNeTypeGroupCursor) {
+                auto& pending = type->TypeId == kNeTypeGroupIcon ? groups : cursorGroups;
                 if (pending.size() >= limits.MaxGroups)
                     continue;
                 ResourceName name;
-                if (*id & 0x8000) {
-                    name.Id = *id & 0x7FFF;
+                if (entry->Id & 0x8000) {
+                    name.Id = entry->Id & 0x7FFF;
                 } else {
                     name.IsId = false;
-                    name.Text = NeName(table, *id);
+                    name.Text = NeName(table, entry->Id);
                 }
-                pending.push_back({std::move(name), extent(*offset, *length)});
+                pending.push_back({std::move(name), extent(entry->Offset, entry->Length)});
             }
         }
         if (!table.Has(at, 2))
