@@ -120,6 +120,8 @@ int main(int argc, char** argv)
         const QString out = QString::fromLocal8Bit(argv[3]);
         TForm1* form = OpenMainWindow(folder, home);
         ShellIconCache::Clear();
+        MessageBoxSeam::TRecorder boxes;
+        MessageBoxSeam::Install(&boxes);
         MessageBoxSeam::SetNextAnswer(IDOK);
         auto* timer = new QTimer(&app);
         QObject::connect(timer, &QTimer::timeout, timer, [timer, out] {

@@ -11,11 +11,18 @@
 #include <unistd.h>
 
 #include <deque>
+#include <stdexcept>
 
 namespace {
 
-std::deque<int> gAnswers;
-std::vector<MessageBoxSeam::TShownBox> gShown;
+MessageBoxSeam::TRecorder* gRecorder = nullptr;
+
+MessageBoxSeam::TRecorder& Recorder()
+{
+    if (!gRecorder)
+        throw std::logic_error("no message box recorder is installed");
+    return *gRecorder;
+}
 struct SaveResult {
     std::optional<QString> FileName;
     int FilterIndex;
@@ -28,11 +35,13 @@ QString gLastFileName;
 
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
 {
-    gShown.push_back({caption, text, flags});
-    if (!gAnswers.empty()) {
-        const int answer = gAnswers.front();
-        gAnswers.pop_front();
-        return answer;
+    if (gRecorder) {
+        gRecorder->Shown.push_back({caption, text, flags});
+        if (!gRecorder->Answers.empty()) {
+            const int answer = gRecorder->Answers.front();
+            gRecorder->Answers.pop_front();
+            return answer;
+        }
     }
     QMessageBox box(owner);
     box.setWindowTitle(caption);
@@ -65,11 +74,12 @@ void ShowMessage(const QString& text)
 }
 
 namespace MessageBoxSeam {
-void SetNextAnswer(int id) { gAnswers.push_back(id); }
-void ClearAnswers() { gAnswers.clear(); }
-int PendingAnswers() { return static_cast<int>(gAnswers.size()); }
-const std::vector<TShownBox>& Shown() { return gShown; }
-void ClearShown() { gShown.clear(); }
+void Install(TRecorder* recorder) { gRecorder = recorder; }
+void SetNextAnswer(int id) { Recorder().Answers.push_back(id); }
+void ClearAnswers() { Recorder().Answers.clear(); }
+int PendingAnswers() { return static_cast<int>(Recorder().Answers.size()); }
+const std::vector<TShownBox>& Shown() { return Recorder().Shown; }
+void ClearShown() { Recorder().Shown.clear(); }
 } // namespace MessageBoxSeam
 
 TSaveDialog::TSaveDialog(TComponent* owner)

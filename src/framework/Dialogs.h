@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <deque>
 #include <optional>
 #include <vector>
 
@@ -39,12 +40,24 @@ struct TShownBox {
     unsigned Flags = 0;
 };
 
-// Queues the answer for the next box: it is recorded and answered without being
-// shown. Without a queued answer a real box is shown.
+// What a test puts in place of the real boxes: answers for the next boxes, and every
+// box asked for, answered or shown.
+struct TRecorder {
+    std::deque<int> Answers;
+    std::vector<TShownBox> Shown;
+};
+
+// Puts `recorder` in place until Install(nullptr). Without one, every box is shown and
+// nothing is kept.
+void Install(TRecorder* recorder);
+
+// On the installed recorder (std::logic_error without one). A box with an answer
+// queued is recorded and answered without being shown; without one a real box is
+// shown and recorded.
 void SetNextAnswer(int id);
 void ClearAnswers();
 int PendingAnswers();
-// Every box asked for since the last Clear, answered or shown.
+// Every box asked for since the last ClearShown.
 const std::vector<TShownBox>& Shown();
 void ClearShown();
 

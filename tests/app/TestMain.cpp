@@ -1,4 +1,6 @@
 // Test entry: one QApplication for every test of the application's forms.
+#include "framework/Dialogs.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -7,6 +9,9 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Message boxes are answered by the tests and recorded for them.
+    MessageBoxSeam::TRecorder boxes;
+    MessageBoxSeam::Install(&boxes);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 // Test entry: one QApplication for every framework test. With --shutdown-probe the
 // program instead makes application-owned forms and ends, so that a test can watch
 // the teardown in a process of its own.
+#include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -40,6 +41,9 @@ int main(int argc, char** argv)
     if (argc > 1 && std::strcmp(argv[1], "--shutdown-probe") == 0)
         return ShutdownProbe(argc, argv);
     QApplication app(argc, argv);
+    // Message boxes are answered by the tests and recorded for them.
+    MessageBoxSeam::TRecorder boxes;
+    MessageBoxSeam::Install(&boxes);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
