@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev googletest
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   icoutils python3
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-arphic-uming fonts-wine
   clang-14 libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick libgdk-pixbuf2.0-bin
   tumbler dbus-daemon libglib2.0-bin

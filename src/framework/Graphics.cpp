@@ -2,13 +2,16 @@
 #include "framework/Graphics.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cstdlib>
@@ -78,10 +81,51 @@ TColor FromQColor(const QColor& color)
     return RGB(color.red(), color.green(), color.blue());
 }
 
+namespace {
+
+// The installed fonts that stand in for the forms' fonts. One font holds Chinese and
+// Latin for "宋体", as on the platform; it is also where every other font finds its
+// Chinese glyphs, as the platform links its Latin fonts to it.
+const QString kSongStandIn = QStringLiteral("AR PL UMing CN");
+// The largest pixel size for which the Song stand-in carries bitmaps of its own.
+constexpr int kSongBitmapsUpTo = 16;
+// fonts-wine keeps its Tahoma out of the font path: it is registered for this process.
+constexpr const char* kWineFontDir = "/usr/share/wine/fonts/";
+
+void RegisterStandIns()
+{
+    static bool done = false;
+    if (done || !QGuiApplication::instance())
+        return;
+    done = true;
+    QFont::insertSubstitution(QStringLiteral("宋体"), kSongStandIn);
+    QFont::insertSubstitution(QStringLiteral("SimSun"), kSongStandIn);
+    // The main window's "MS Serif" is a 13-pixel bitmap serif that takes its Chinese
+    // from the Song face: the same face, at the same cell height, stands in for both.
+    QFont::insertSubstitution(QStringLiteral("MS Serif"), kSongStandIn);
+    if (!QFontDatabase::families().contains(QStringLiteral("Tahoma")))
+        for (const char* file : {"tahoma.ttf", "tahomabd.ttf"})
+            QFontDatabase::addApplicationFont(QString::fromLatin1(kWineFontDir) + QLatin1String(file));
+}
+
+} // namespace
+
 QFont MakeFont(const QString& name, int height)
 {
+    RegisterStandIns();
     QFont font(name);
+    // A family that is not installed is the one the desktop chooses for it; either way
+    // its Chinese comes from the Song stand-in.
+    static QHash<QString, QString> primary;
+    auto known = primary.find(name);
+    if (known == primary.end())
+        known = primary.insert(name, QFontDatabase::hasFamily(QFont::substitute(name)) ? name : QFontInfo(font).family());
+    font.setFamilies(*known == name ? QStringList{name, kSongStandIn} : QStringList{name, *known, kSongStandIn});
     font.setPixelSize(std::max(1, std::abs(height)));
+    // The Song face is drawn from its own bitmaps at menu and dialog sizes, crisp as the
+    // original's bitmaps; its outlines there smear every stroke into grey.
+    if (QFont::substitute(name).compare(kSongStandIn, Qt::CaseInsensitive) == 0 && std::abs(height) <= kSongBitmapsUpTo)
+        font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }
 
@@ -375,77 +419,136 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text)
     FPainter->restore();
 }
 
+namespace {
+
+// One line as drawn: its characters without prefix marks, and the characters that a
+// single "&" before them underlines.
+struct TTextLine {
+    QString Text;
+    std::vector<int> Underlined;
+};
+
+TTextLine StripPrefixes(const QString& text, bool prefix, bool hideUnderlines)
+{
+    TTextLine line;
+    if (!prefix) {
+        line.Text = text;
+        return line;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (++i >= text.size())
+                break;
+            if (text[i] != QLatin1Char('&') && !hideUnderlines)
+                line.Underlined.push_back(static_cast<int>(line.Text.size()));
+        }
+        line.Text += text[i];
+    }
+    return line;
+}
+
+// The lines DrawText shows: one for DT_SINGLELINE, else one per line break, each
+// broken at words to fit `width` with DT_WORDBREAK.
+std::vector<TTextLine> BreakLines(const QString& text, const QFont& font, int width, unsigned flags)
+{
+    const bool prefix = !(flags & DT_NOPREFIX);
+    const bool hide = flags & DT_HIDEPREFIX;
+    if (flags & DT_SINGLELINE)
+        return {StripPrefixes(text, prefix, hide)};
+    std::vector<TTextLine> lines;
+    QString normalised = text;
+    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QString& paragraph : normalised.split(QLatin1Char('\n'))) {
+        TTextLine whole = StripPrefixes(paragraph, prefix, hide);
+        if (!(flags & DT_WORDBREAK) || whole.Text.isEmpty()) {
+            lines.push_back(std::move(whole));
+            continue;
+        }
+        QTextLayout layout(whole.Text, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(std::max(0, width));
+            TTextLine part;
+            const int from = l.textStart(), count = l.textLength();
+            part.Text = whole.Text.mid(from, count);
+            while (part.Text.endsWith(QLatin1Char(' ')))
+                part.Text.chop(1);
+            for (int u : whole.Underlined)
+                if (u >= from && u < from + count)
+                    part.Underlined.push_back(u - from);
+            lines.push_back(std::move(part));
+        }
+        layout.endLayout();
+    }
+    return lines;
+}
+
+} // namespace
+
+// Every line is drawn on the baseline the font's own ascent gives below the line's
+// top, whatever fonts its glyphs come from: Qt's own layout would take the line's
+// ascent from the tallest fallback font and move mixed Chinese and Latin text down.
 int TCanvas::DrawText(const QString& text, TRect& r, unsigned flags)
 {
     const QFont font = Font.ToQFont();
     const QFontMetrics fm(font);
-    int qtFlags = 0;
-    if (flags & DT_SINGLELINE)
-        qtFlags |= Qt::TextSingleLine;
-    if (flags & DT_WORDBREAK)
-        qtFlags |= Qt::TextWordWrap;
-    if (flags & DT_EXPANDTABS)
-        qtFlags |= Qt::TextExpandTabs;
-    if (!(flags & DT_NOPREFIX))
-        qtFlags |= Qt::TextShowMnemonic;
-    if (flags & DT_CENTER)
-        qtFlags |= Qt::AlignHCenter;
-    else if (flags & DT_RIGHT)
-        qtFlags |= Qt::AlignRight;
-    else
-        qtFlags |= Qt::AlignLeft;
-    // Vertical placement only applies to a single line, as with the platform.
-    if ((flags & DT_SINGLELINE) && (flags & DT_VCENTER))
-        qtFlags |= Qt::AlignVCenter;
-    else if ((flags & DT_SINGLELINE) && (flags & DT_BOTTOM))
-        qtFlags |= Qt::AlignBottom;
-    else
-        qtFlags |= Qt::AlignTop;
-
     QString shown = text;
     if (flags & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS)) {
         const Qt::TextElideMode mode = (flags & DT_PATH_ELLIPSIS) ? Qt::ElideMiddle : Qt::ElideRight;
-        shown = fm.elidedText(text, mode, r.Width(), qtFlags & Qt::TextShowMnemonic);
+        shown = fm.elidedText(text, mode, r.Width(), (flags & DT_NOPREFIX) ? 0 : int(Qt::TextShowMnemonic));
     }
-
-    QRect bound = fm.boundingRect(r.ToQRect(), qtFlags, shown);
-    if (flags & DT_SINGLELINE) {
-        // One line is as high as the font, as the platform measures it.
-        QString visible = shown;
-        if (qtFlags & Qt::TextShowMnemonic)
-            visible.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(QStringLiteral("\x01"), QStringLiteral("&"));
-        const int w = fm.horizontalAdvance(visible);
-        const int h = fm.height();
+    const std::vector<TTextLine> lines = BreakLines(shown, font, r.Width(), flags);
+    const int lineHeight = fm.height();
+    const int height = lineHeight * static_cast<int>(lines.size());
+    std::vector<int> widths;
+    int widest = 0;
+    for (const TTextLine& line : lines) {
+        widths.push_back(fm.horizontalAdvance(line.Text));
+        widest = std::max(widest, widths.back());
+    }
+    if (flags & DT_CALCRECT) {
+        r.Right = r.Left + widest;
+        r.Bottom = r.Top + height;
+        return height;
+    }
+    if (!FPainter)
+        return height;
+    int top = r.Top;
+    // Vertical placement only applies to a single line, as with the platform.
+    if ((flags & DT_SINGLELINE) && (flags & DT_VCENTER))
+        top = r.Top + (r.Height() - lineHeight) / 2;
+    else if ((flags & DT_SINGLELINE) && (flags & DT_BOTTOM))
+        top = r.Bottom - lineHeight;
+    FPainter->save();
+    if (!(flags & DT_NOCLIP))
+        FPainter->setClipRect(r.ToQRect(), Qt::IntersectClip);
+    ApplyFont();
+    if (flags & DT_RTLREADING)
+        FPainter->setLayoutDirection(Qt::RightToLeft);
+    const QColor ink = ToQColor(Font.Color);
+    for (std::size_t i = 0; i < lines.size(); ++i, top += lineHeight) {
+        const TTextLine& line = lines[i];
+        const int w = widths[i];
         int x = r.Left;
         if (flags & DT_CENTER)
             x = r.Left + (r.Width() - w) / 2;
         else if (flags & DT_RIGHT)
             x = r.Right - w;
-        int y = r.Top;
-        if (flags & DT_VCENTER)
-            y = r.Top + (r.Height() - h) / 2;
-        else if (flags & DT_BOTTOM)
-            y = r.Bottom - h;
-        bound = QRect(x, y, w, h);
+        if (Brush.Style != bsClear && BkMode != TRANSPARENT)
+            SpanFill(QRect(x, top, w, lineHeight), Brush.Color);
+        const int baseline = top + fm.ascent();
+        FPainter->drawText(QPoint(x, baseline), line.Text);
+        for (int u : line.Underlined) {
+            const int from = x + fm.horizontalAdvance(line.Text.left(u));
+            const int width = fm.horizontalAdvance(line.Text.mid(u, 1));
+            FPainter->fillRect(QRect(from, baseline + fm.underlinePos(), width, std::max(1, fm.lineWidth())), ink);
+        }
     }
-    if (flags & DT_CALCRECT) {
-        r.Right = r.Left + bound.width();
-        r.Bottom = r.Top + bound.height();
-        return bound.height();
-    }
-    if (!FPainter)
-        return bound.height();
-    FPainter->save();
-    if (!(flags & DT_NOCLIP))
-        FPainter->setClipRect(r.ToQRect(), Qt::IntersectClip);
-    if (Brush.Style != bsClear && BkMode != TRANSPARENT)
-        SpanFill(bound, Brush.Color);
-    ApplyFont();
-    if (flags & DT_RTLREADING)
-        FPainter->setLayoutDirection(Qt::RightToLeft);
-    FPainter->drawText(r.ToQRect(), qtFlags, shown);
     FPainter->restore();
-    return bound.height();
+    return height;
 }
 
 int DrawText(TCanvas* canvas, const QString& text, TRect& r, unsigned flags)

@@ -147,6 +147,8 @@ inline constexpr unsigned DT_NOPREFIX = 0x800;
 inline constexpr unsigned DT_PATH_ELLIPSIS = 0x4000;
 inline constexpr unsigned DT_END_ELLIPSIS = 0x8000;
 inline constexpr unsigned DT_RTLREADING = 0x20000;
+// Prefix marks are removed without underlining the characters after them.
+inline constexpr unsigned DT_HIDEPREFIX = 0x100000;
 
 inline constexpr unsigned ETO_RTLREADING = 0x80;
 

@@ -73,6 +73,25 @@ void TCustomLabel::AdjustBounds()
     resize(w, FLayout == tlTop ? fm.height() : height());
 }
 
+// The caption goes through the canvas, so that it stands on its font's baseline as
+// every other text does.
+void TCustomLabel::paintEvent(QPaintEvent*)
+{
+    TCanvas canvas(static_cast<QPaintDevice*>(this));
+    const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+    canvas.Font = TFont::FromQFont(font(), FromQColor(palette().color(group, QPalette::WindowText)));
+    canvas.Brush.Style = bsClear;
+    unsigned flags = DT_NOPREFIX | (wordWrap() ? DT_WORDBREAK : 0u);
+    flags |= FAlignment == taCenter ? DT_CENTER : FAlignment == taRightJustify ? DT_RIGHT : DT_LEFT;
+    TRect r(rect());
+    if (FLayout != tlTop) {
+        TRect measured = r;
+        canvas.DrawText(text(), measured, flags | DT_CALCRECT);
+        r.Top += FLayout == tlCenter ? (r.Height() - measured.Height()) / 2 : r.Height() - measured.Height();
+    }
+    canvas.DrawText(text(), r, flags);
+}
+
 void TCustomLabel::mousePressEvent(QMouseEvent* event)
 {
     QLabel::mousePressEvent(event);
