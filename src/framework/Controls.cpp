@@ -4,7 +4,11 @@
 #include "framework/Menus.h"
 #include "framework/Messages.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QScreen>
 #include <QEvent>
 #include <QStyle>
 #include <QMouseEvent>
@@ -67,6 +71,20 @@ protected:
         }
         case QEvent::Resize:
             SafeFire(FControl->OnResize, watched);
+            break;
+        case QEvent::KeyPress: {
+            auto* ke = static_cast<QKeyEvent*>(event);
+            const bool menuKey = (ke->key() == Qt::Key_Menu && ke->modifiers() == Qt::NoModifier) ||
+                                 (ke->key() == Qt::Key_F10 && ke->modifiers() == Qt::ShiftModifier);
+            if (menuKey && FControl->PopupFromKeyboard())
+                return true;
+            break;
+        }
+        case QEvent::ContextMenu:
+            // The window system's own event for the Menu key comes at the pointer; the
+            // key press has already opened the menu where the keyboard user is.
+            if (static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard && FControl->PopupMenu())
+                return true;
             break;
         default:
             break;
@@ -158,10 +176,15 @@ TControl::~TControl()
 
 int GetSystemMetrics(int index)
 {
+    // The platform's figures at 96 dpi. Qt's coordinates already follow the screen's
+    // device pixel ratio; a desktop that asks for larger fonts through its logical dpi
+    // scales them as the platform does.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double scale = screen ? screen->logicalDotsPerInch() / 96.0 : 1.0;
     switch (index) {
     case SM_CXVSCROLL:
     case SM_CXHTHUMB:
-        return QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        return static_cast<int>(16 * scale + 0.5);
     default:
         return 0;
     }
@@ -324,13 +347,37 @@ void TControl::SetPopupMenu(TPopupMenu* menu)
         FPopupConnection = QObject::connect(FWidget, &QWidget::customContextMenuRequested, menu,
                                             [this, w = FWidget](const QPoint& pos) {
             if (TPopupMenu* popup = PopupMenu(); popup && popup->AutoPopup) {
+                // A scrolled control reports the point in its viewport.
+                const auto* area = qobject_cast<QAbstractScrollArea*>(w);
                 popup->SetPopupComponent(w);
-                popup->Popup(w->mapToGlobal(pos));
+                popup->Popup((area ? area->viewport() : w)->mapToGlobal(pos));
             }
         });
     } else {
         FWidget->setContextMenuPolicy(Qt::DefaultContextMenu);
     }
+}
+
+bool TControl::PopupFromKeyboard()
+{
+    TPopupMenu* popup = PopupMenu();
+    if (!popup || !popup->AutoPopup)
+        return false;
+    // A list opens it at its selected row (at the middle of the row's first square),
+    // any other control at its client origin.
+    QPoint at = FWidget->mapToGlobal(QPoint(0, 0));
+    if (auto* view = qobject_cast<QAbstractItemView*>(FWidget)) {
+        const QModelIndexList selected = view->selectionModel() ? view->selectionModel()->selectedIndexes() : QModelIndexList();
+        const QModelIndex row = (selected.isEmpty() ? view->currentIndex() : selected.first()).siblingAtColumn(0);
+        const QRect r = row.isValid() ? view->visualRect(row) : QRect();
+        const QPoint inside = r.isValid() && view->viewport()->rect().intersects(r)
+                                  ? QPoint(r.left() + r.height() / 2, r.top() + r.height() / 2)
+                                  : QPoint(0, 0);
+        at = view->viewport()->mapToGlobal(inside);
+    }
+    popup->SetPopupComponent(FWidget);
+    popup->Popup(at);
+    return true;
 }
 
 namespace {

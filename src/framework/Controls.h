@@ -28,7 +28,7 @@ QString GetLongHint(const QString& hint);
 // GetSystemMetrics indices in use.
 inline constexpr int SM_CXVSCROLL = 2;
 inline constexpr int SM_CXHTHUMB = 10;
-// The style's measures: SM_CXHTHUMB and SM_CXVSCROLL are the scroll bar extent.
+// The platform's measures (16 for the scroll bar and its thumb), never a Qt style's.
 int GetSystemMetrics(int index);
 
 class TControl : public TComponent {
@@ -81,6 +81,8 @@ public:
 
     TPopupMenu* PopupMenu() const { return FPopupGuard ? FPopupMenu : nullptr; }
     void SetPopupMenu(TPopupMenu* menu);
+    // Opens the popup menu as Shift+F10 or the Menu key do; false without one.
+    bool PopupFromKeyboard();
 
     // Windowless controls of the platform (labels, images, speed buttons) answer true.
     virtual bool IsGraphicControl() const { return false; }

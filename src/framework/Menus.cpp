@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QStyleOptionMenuItem>
 
 namespace {
@@ -382,6 +383,31 @@ TMenuWidget::TMenuWidget(TMenuItem* item)
     });
 }
 
+QPoint TMenuWidget::PlaceAt(const QPoint& anchor, const QSize& size, const QRect& screen)
+{
+    QPoint at = anchor;
+    if (at.x() + size.width() > screen.left() + screen.width())
+        at.rx() -= size.width();
+    if (at.y() + size.height() > screen.top() + screen.height())
+        at.ry() -= size.height();
+    return QPoint(std::max(at.x(), screen.left()), std::max(at.y(), screen.top()));
+}
+
+void TMenuWidget::showEvent(QShowEvent* event)
+{
+    // Qt slides a menu that does not fit back onto the screen; the platform flips it
+    // to the other side of the point it was opened at.
+    if (FAnchored) {
+        FAnchored = false;
+        const QScreen* screen = QGuiApplication::screenAt(FAnchor);
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen)
+            move(PlaceAt(FAnchor, size(), screen->geometry()));
+    }
+    QMenu::showEvent(event);
+}
+
 void TMenuWidget::initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const
 {
     QMenu::initStyleOption(option, action);
@@ -436,6 +462,8 @@ void TPopupMenu::Popup(const QPoint& globalPos)
 {
     Fire(OnPopup, this);
     QMenu* menu = MenuWidget();
+    if (auto* widget = qobject_cast<TMenuWidget*>(menu))
+        widget->SetAnchor(globalPos);
     menu->popup(globalPos);
 }
 
@@ -444,6 +472,8 @@ TMenuItem* TPopupMenu::PopupModal(const QPoint& globalPos)
     Fire(OnPopup, this);
     FModal = true;
     FChosen = nullptr;
+    if (auto* widget = qobject_cast<TMenuWidget*>(MenuWidget()))
+        widget->SetAnchor(globalPos);
     MenuWidget()->exec(globalPos);
     FModal = false;
     TMenuItem* chosen = FChosen;

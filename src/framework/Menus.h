@@ -185,10 +185,20 @@ public:
     // The item that the style is measuring or painting right now.
     TMenuItem* StyledItem() const { return FStyledItem; }
     void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override;
+    // The next show puts the menu's top-left corner at `globalPos`, opening it upward
+    // and leftward from there where it would leave the screen.
+    void SetAnchor(const QPoint& globalPos) { FAnchor = globalPos; FAnchored = true; }
+    // The platform's place for a menu of `size` at `anchor` on a screen of `screen`.
+    static QPoint PlaceAt(const QPoint& anchor, const QSize& size, const QRect& screen);
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     TMenuItem* FItem;
     mutable TMenuItem* FStyledItem = nullptr;
+    QPoint FAnchor;
+    bool FAnchored = false;
 };
 
 TMenuItem* MenuItemOf(const QAction* action);
