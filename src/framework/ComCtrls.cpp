@@ -1,5 +1,6 @@
 // Status bar, tool bar and the report-style list view.
 #include "framework/ComCtrls.h"
+#include "framework/PlainStyle.h"
 
 #include "framework/Forms.h"
 #include "framework/Messages.h"
@@ -578,6 +579,7 @@ TCustomListView::TCustomListView(QWidget* parent, TComponent* owner)
     setIconSize(QSize(16, 16));
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    UsePlainStyle(this);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
                 auto rows = [](const QItemSelection& selection) {

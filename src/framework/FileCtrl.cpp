@@ -89,13 +89,14 @@ public:
         icon.paint(painter, iconRect);
         const QString text = index.data(Qt::DisplayRole).toString();
         const QRect textRect(iconRect.right() + 4, r.top(), painter->fontMetrics().horizontalAdvance(text) + 4, r.height());
-        if (opt.state & QStyle::State_Selected) {
+        const bool selected = opt.state & QStyle::State_Selected;
+        if (selected)
             painter->fillRect(textRect, opt.palette.color(QPalette::Highlight));
-            painter->setPen(opt.palette.color(QPalette::HighlightedText));
-        } else {
-            painter->setPen(opt.palette.color(QPalette::Text));
-        }
-        painter->drawText(textRect.adjusted(2, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, text);
+        TCanvas canvas(painter);
+        canvas.Font = TFont::FromQFont(opt.font, FromQColor(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text)));
+        canvas.Brush.Style = bsClear;
+        TRect textArea(textRect.adjusted(2, 0, 0, 0));
+        canvas.DrawText(text, textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 };
 
@@ -163,6 +164,7 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent, TComponent* owner)
     , TControl(this, OwnerOr(owner, parent))
 {
     setItemDelegate(new TDirectoryDelegate(this));
+    UsePlainStyle(this);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -329,6 +331,9 @@ TCustomCombo::TCustomCombo(QWidget* parent, TComponent* owner)
     , TControl(this, OwnerOr(owner, parent))
 {
     setStyle(TPlainStyle::Instance());
+    setItemDelegate(new TFlatItemDelegate(this));
+    if (auto* list = qobject_cast<QAbstractScrollArea*>(view()))
+        UsePlainStyle(list);
     SetColor(clWindow);
 }
 

@@ -55,10 +55,16 @@ protected:
             return false;
         if (OwnPopupFocusChange(static_cast<QWidget*>(watched), event))
             return false;
+        if (event->type() == QEvent::MouseMove)
+            return DragCrossing(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event));
         TMessage message;
         TMessage extra; // a second message some events carry (focus out also means exit)
         if (!Translate(event, message, extra))
             return false;
+        if (message.Msg == CM_MOUSEENTER || message.Msg == WM_LBUTTONDOWN)
+            FPointerInside = true;
+        else if (message.Msg == CM_MOUSELEAVE)
+            FPointerInside = false;
         QPointer<QObject> alive(watched);
         bool suppress = false;
         if (message.Msg == WM_PAINT)
@@ -78,6 +84,25 @@ protected:
     }
 
 private:
+    // Qt sends no enter or leave while a button is held on the control; the platform
+    // does, so a pressed button dragged off looks raised until the pointer is back.
+    bool DragCrossing(QWidget* control, QMouseEvent* event)
+    {
+        if (!(event->buttons() & Qt::LeftButton))
+            return false;
+        const bool inside = control->rect().contains(event->position().toPoint());
+        if (inside == FPointerInside)
+            return false;
+        FPointerInside = inside;
+        QPointer<QObject> alive(control);
+        static_cast<QObject*>(control)->event(event);
+        if (!alive)
+            return true;
+        TMessage message{inside ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, 0, 0};
+        Dispatch(message);
+        return true;
+    }
+
     // The list a control drops down (a combo box's) takes Qt's focus while it shows and
     // gives it back when it closes; the control keeps the focus on the platform, so
     // neither change is a message.
@@ -141,6 +166,7 @@ private:
     }
 
     bool FFocusInOwnPopup = false;
+    bool FPointerInside = false;
 };
 
 } // namespace

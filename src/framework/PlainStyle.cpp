@@ -2,8 +2,13 @@
 #include "framework/PlainStyle.h"
 
 #include "framework/Controls.h"
+#include "framework/Graphics.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QTreeView>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOption>
@@ -79,7 +84,95 @@ void DrawGroupBox(const QStyleOptionGroupBox* gb, QPainter* p, const QRect& fram
     }
 }
 
+QColor Mix(const QColor& a, const QColor& b)
+{
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
+}
+
+// A solid arrow of four rows (7, 5, 3, 1 pixels) pointing along `direction`, centred
+// in `r`.
+void Arrow(QPainter* p, const QRect& r, Qt::ArrowType direction, const QColor& colour)
+{
+    const QPoint c = r.center();
+    for (int i = 0; i < 4; ++i) {
+        const int half = 3 - i;
+        switch (direction) {
+        case Qt::UpArrow: p->fillRect(c.x() - half, c.y() - 2 + i, 2 * half + 1, 1, colour); break;
+        case Qt::DownArrow: p->fillRect(c.x() - half, c.y() - 1 + i, 2 * half + 1, 1, colour); break;
+        case Qt::LeftArrow: p->fillRect(c.x() - 2 + i, c.y() - half, 1, 2 * half + 1, colour); break;
+        default: p->fillRect(c.x() - 1 + i, c.y() - half, 1, 2 * half + 1, colour); break;
+        }
+    }
+}
+
+// A flat face with a one-pixel raised edge, or a flat shadow edge while pressed.
+void Face(QPainter* p, const QRect& r, const QPalette& pal, bool pressed)
+{
+    if (r.isEmpty())
+        return;
+    p->fillRect(r, pal.color(QPalette::Button));
+    if (pressed)
+        Edge(p, r, pal.color(QPalette::Dark), pal.color(QPalette::Dark));
+    else
+        Edge(p, r, pal.color(QPalette::Light), pal.color(QPalette::Dark));
+}
+
+void DrawScrollBar(const QStyleOptionSlider* sb, QPainter* p, const QStyle* style, const QWidget* widget)
+{
+    const QPalette& pal = sb->palette;
+    // The track: button face and white mixed, as the platform dithers them.
+    p->fillRect(sb->rect, Mix(pal.color(QPalette::Button), pal.color(QPalette::Light)));
+    const bool horizontal = sb->orientation == Qt::Horizontal;
+    const bool enabled = (sb->state & QStyle::State_Enabled) && sb->maximum > sb->minimum;
+    const QColor ink = pal.color(enabled ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText);
+    const struct {
+        QStyle::SubControl Sub;
+        Qt::ArrowType Arrow;
+    } lines[] = {{QStyle::SC_ScrollBarSubLine, horizontal ? Qt::LeftArrow : Qt::UpArrow},
+                 {QStyle::SC_ScrollBarAddLine, horizontal ? Qt::RightArrow : Qt::DownArrow}};
+    for (const auto& line : lines) {
+        const QRect r = style->subControlRect(QStyle::CC_ScrollBar, sb, line.Sub, widget);
+        const bool pressed = (sb->activeSubControls & line.Sub) && (sb->state & QStyle::State_Sunken);
+        Face(p, r, pal, pressed);
+        Arrow(p, r.translated(pressed ? 1 : 0, pressed ? 1 : 0), line.Arrow, ink);
+    }
+    if (enabled)
+        Face(p, style->subControlRect(QStyle::CC_ScrollBar, sb, QStyle::SC_ScrollBarSlider, widget), pal, false);
+}
+
 } // namespace
+
+void UsePlainStyle(QAbstractScrollArea* area)
+{
+    area->setStyle(TPlainStyle::Instance());
+    area->verticalScrollBar()->setStyle(TPlainStyle::Instance());
+    area->horizontalScrollBar()->setStyle(TPlainStyle::Instance());
+    if (auto* tree = qobject_cast<QTreeView*>(area))
+        tree->header()->setStyle(TPlainStyle::Instance());
+}
+
+void TFlatItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt(option);
+    initStyleOption(&opt, index);
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QRect r = opt.rect;
+    painter->fillRect(r, opt.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+    int x = r.left() + 2;
+    if (!opt.icon.isNull()) {
+        const QSize s = opt.decorationSize;
+        opt.icon.paint(painter, QRect(x, r.top() + (r.height() - s.height()) / 2, s.width(), s.height()),
+                       Qt::AlignCenter, QIcon::Normal);
+        x += s.width() + 4;
+    }
+    TCanvas canvas(painter);
+    const QPalette::ColorGroup group = (opt.state & QStyle::State_Enabled) ? QPalette::Active : QPalette::Disabled;
+    canvas.Font = TFont::FromQFont(opt.font, FromQColor(opt.palette.color(group, selected ? QPalette::HighlightedText
+                                                                                            : QPalette::Text)));
+    canvas.Brush.Style = bsClear;
+    TRect text(x, r.top(), r.left() + r.width(), r.top() + r.height());
+    canvas.DrawText(opt.text, text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
 
 TPlainStyle* TPlainStyle::Instance()
 {
@@ -114,6 +207,10 @@ int TPlainStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, con
         return GetSystemMetrics(SM_CXHTHUMB) + 1 - IndicatorSide();
     case PM_ComboBoxFrameWidth:
         return kComboEdge;
+    case PM_ScrollBarExtent:
+        return GetSystemMetrics(SM_CXVSCROLL);
+    case PM_ScrollBarSliderMin:
+        return 8;
     default:
         return QProxyStyle::pixelMetric(metric, option, widget);
     }
@@ -183,9 +280,17 @@ QRect TPlainStyle::subElementRect(SubElement element, const QStyleOption* option
         return visualRect(option->direction, r, QRect(r.left(), r.top() + (r.height() - n) / 2, n, n));
     }
     case SE_CheckBoxFocusRect:
-    case SE_RadioButtonFocusRect:
-        return subElementRect(element == SE_CheckBoxFocusRect ? SE_CheckBoxContents : SE_RadioButtonContents, option,
-                              widget);
+    case SE_RadioButtonFocusRect: {
+        // Around the caption, one pixel out.
+        const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+        const QRect contents =
+            subElementRect(element == SE_CheckBoxFocusRect ? SE_CheckBoxContents : SE_RadioButtonContents, option, widget);
+        if (!button || button->text.isEmpty())
+            return contents;
+        const QRect text = itemTextRect(option->fontMetrics, contents, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
+                                        option->state & State_Enabled, button->text);
+        return text.adjusted(-1, -1, 1, 1).intersected(option->rect);
+    }
     default:
         return QProxyStyle::subElementRect(element, option, widget);
     }
@@ -212,12 +317,49 @@ void TPlainStyle::drawComplexControl(ComplexControl control, const QStyleOptionC
             return;
         }
     }
+    if (control == CC_ScrollBar) {
+        if (const auto* sb = qstyleoption_cast<const QStyleOptionSlider*>(option)) {
+            painter->save();
+            DrawScrollBar(sb, painter, this, widget);
+            painter->restore();
+            return;
+        }
+    }
     QProxyStyle::drawComplexControl(control, option, painter, widget);
+}
+
+void TPlainStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                              const QWidget* widget) const
+{
+    switch (element) {
+    case CE_HeaderSection:
+        Face(painter, option->rect, option->palette, option->state & State_Sunken);
+        return;
+    case CE_HeaderEmptyArea:
+        painter->fillRect(option->rect, option->palette.color(QPalette::Button));
+        return;
+    default:
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
 }
 
 void TPlainStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
 {
+    if (element == PE_FrameFocusRect) {
+        // The platform's dotted focus rectangle: every other pixel of the outline.
+        const QRect r = option->rect;
+        const QColor ink = option->palette.color(QPalette::WindowText);
+        for (int x = r.left(); x <= r.right(); ++x)
+            for (int y : {r.top(), r.bottom()})
+                if ((x + y) % 2 == 0)
+                    painter->fillRect(x, y, 1, 1, ink);
+        for (int y = r.top() + 1; y < r.bottom(); ++y)
+            for (int x : {r.left(), r.right()})
+                if ((x + y) % 2 == 0)
+                    painter->fillRect(x, y, 1, 1, ink);
+        return;
+    }
     if (element != PE_IndicatorCheckBox && element != PE_IndicatorRadioButton)
         return QProxyStyle::drawPrimitive(element, option, painter, widget);
     // A white box in a one-pixel shadow frame with a solid tick or dot.
@@ -249,4 +391,27 @@ void TPlainStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
         }
     }
     painter->restore();
+}
+
+void TPlainStyle::drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& pal, bool enabled,
+                               const QString& text, QPalette::ColorRole textRole) const
+{
+    if (text.isEmpty())
+        return;
+    TCanvas canvas(painter);
+    const QColor ink = pal.color(enabled ? QPalette::Active : QPalette::Disabled,
+                                 textRole == QPalette::NoRole ? QPalette::WindowText : textRole);
+    canvas.Font = TFont::FromQFont(painter->font(), FromQColor(ink));
+    canvas.Brush.Style = bsClear;
+    unsigned dt = (flags & Qt::AlignHCenter) ? DT_CENTER : (flags & Qt::AlignRight) ? DT_RIGHT : DT_LEFT;
+    if (!(flags & (Qt::TextShowMnemonic | Qt::TextHideMnemonic)))
+        dt |= DT_NOPREFIX;
+    if (flags & Qt::TextHideMnemonic)
+        dt |= DT_HIDEPREFIX;
+    if (flags & Qt::TextWordWrap)
+        dt |= DT_WORDBREAK;
+    else if (!text.contains(QLatin1Char('\n')))
+        dt |= DT_SINGLELINE | ((flags & Qt::AlignVCenter) ? DT_VCENTER : (flags & Qt::AlignBottom) ? DT_BOTTOM : 0u);
+    TRect r(rect);
+    canvas.DrawText(text, r, dt);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QProxyStyle>
+#include <QStyledItemDelegate>
 
 // Over the application's style: no gradients, a combo box button SM_CXHTHUMB + 1 wide
 // inside a two-pixel edge, its list dropping below the box, check and radio boxes
@@ -24,7 +25,24 @@ public:
                             const QWidget* widget) const override;
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget) const override;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
+    // Captions go through the canvas: one baseline per font, whatever the script.
+    void drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& pal, bool enabled,
+                      const QString& text, QPalette::ColorRole textRole) const override;
 
 private:
     TPlainStyle() : QProxyStyle(nullptr) {}
+};
+
+class QAbstractScrollArea;
+// Gives `area`, its scroll bars and its header (a tree view's) the plain style.
+void UsePlainStyle(QAbstractScrollArea* area);
+
+// Rows of a dropped-down list: a flat fill in the selection colours, the icon as it
+// is, the text on its font's baseline.
+class TFlatItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 };

@@ -16,6 +16,8 @@ namespace {
 
 // The skin's background colour, RGB 207,207,207.
 constexpr TColor kNeoFormColor = 13619151;
+// The colour of texts drawn on the caption bitmap (the title has its own white).
+constexpr TColor kSkinTextColor = clBlack;
 constexpr int kMinWidth = 200;
 constexpr int kMinHeight = 60;
 
@@ -103,6 +105,12 @@ void TNeoForm::CreateFrame()
         b->SetFlat(true);
         b->SetAllowAllUp(true);
         b->SetBounds(81 + 52 * i, 25, 52, 16);
+        // The captions stand on the caption bitmap: they keep the skin's text colour
+        // under any desktop theme.
+        QPalette pal = b->palette();
+        pal.setColor(QPalette::WindowText, ToQColor(kSkinTextColor));
+        pal.setColor(QPalette::ButtonText, ToQColor(kSkinTextColor));
+        b->setPalette(pal);
         b->SetVisible(false);
         b->OnClick = [this](TObject* Sender) { MenuButtonClick(Sender); };
         MenuButtons[std::size_t(i)] = b;

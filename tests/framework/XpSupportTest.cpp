@@ -115,10 +115,10 @@ TEST(Messages, HooksHearWmDestroyWhileTheControlStillExists)
     EXPECT_EQ(seenText, QStringLiteral("OK"));
 }
 
-TEST(Controls, SystemMetricsThumbIsTheScrollBarExtent)
+TEST(Controls, SystemMetricsAreThePlatformsFiguresNotTheStyles)
 {
-    EXPECT_EQ(GetSystemMetrics(SM_CXHTHUMB), QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-    EXPECT_GT(GetSystemMetrics(SM_CXHTHUMB), 0);
+    EXPECT_EQ(GetSystemMetrics(SM_CXHTHUMB), 16);
+    EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), 16);
 }
 
 TEST(ControlBar, EachBandIsPaintedThroughOnBandPaint)

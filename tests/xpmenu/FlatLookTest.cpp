@@ -1,0 +1,309 @@
+// The flat look on the program's real forms, driven by real mouse and key events: one
+// baseline for mixed text, popups at the pointer and flipped at screen edges, the
+// platform's check box, the plain style's focus, list, header and scroll bar, a button
+// dragged off while held, and the skin's texts under a dark desktop palette.
+#include "../app/AppTestSupport.h"
+
+#include "skin/About.h"
+#include "settings/Option.h"
+#include "PixelSupport.h"
+#include "XpTestSupport.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Rows and columns of the pixels of `image` inside `area` that `ink` accepts.
+QRect InkBox(const QImage& image, const std::function<bool(QRgb)>& ink, QRect area = QRect())
+{
+    if (area.isNull())
+        area = image.rect();
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (ink(image.pixel(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Text, however its edges are smoothed, against the lighter faces behind it.
+bool Dark(QRgb p) { return qRed(p) + qGreen(p) + qBlue(p) < 450; }
+bool White(QRgb p) { return qRed(p) > 230 && qGreen(p) > 230 && qBlue(p) > 230; }
+
+// The longest run of `ink` pixels in row `y`.
+int LongestRun(const QImage& image, int y, const std::function<bool(QRgb)>& ink)
+{
+    int best = 0, run = 0;
+    for (int x = 0; x < image.width(); ++x)
+        best = std::max(best, run = ink(image.pixel(x, y)) ? run + 1 : 0);
+    return best;
+}
+
+// Runs `inside` once the modal loop that the next call starts (a menu, a dialog) runs.
+void WhenShowing(std::function<void()> inside)
+{
+    QTimer::singleShot(0, qApp, [inside = std::move(inside)] { inside(); });
+}
+
+QMenu* OpenPopup()
+{
+    QMenu* menu = nullptr;
+    (void)QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) != nullptr; });
+    return menu;
+}
+
+class FlatLookTest : public AppTest {
+protected:
+    // The main window on a folder of `files` icon files, shown at (x, y).
+    TForm1* ShowMainFormOn(int files, QPoint at = QPoint(20, 20))
+    {
+        const QString folder = MakeFolder(QStringLiteral("icons"));
+        for (int i = 0; i < files; ++i)
+            QFile::copy(QStringLiteral(GW_TEST_DATA_DIR "/multi.ico"), folder + QStringLiteral("/i%1.ico").arg(i, 2, 10, QLatin1Char('0')));
+        WriteIni("[Init]\nDirectory=" + folder.toStdString() + "\n");
+        TForm1* f = CreateMainForm();
+        ShowMainForm();
+        f->move(at);
+        QTest::qWait(20);
+        return f;
+    }
+
+    TSystemColoursScope FColours;
+};
+
+TEST_F(FlatLookTest, MixedChineseAndLatinTextSharesOneBaselineAndIsNotClipped)
+{
+    TForm1* f = ShowMainFormOn(1);
+    // The File menu: the "S" of "保存(S)" and the "S" of its shortcut "Ctrl+S".
+    QImage menuShot;
+    QRect item;
+    WhenShowing([&] {
+        QMenu* menu = f->FileMenu->MenuWidget();
+        QAction* save = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(QStringLiteral("保存")))
+                save = a;
+        ASSERT_NE(save, nullptr);
+        QTest::mouseMove(menu, menu->actionGeometry(save).center());
+        QTest::qWait(50);
+        item = menu->actionGeometry(save);
+        menuShot = menu->grab().toImage();
+        menu->close();
+    });
+    QTest::mouseClick(f->MenuButtons[0], Qt::LeftButton, {}, QPoint(10, 8));
+    ASSERT_FALSE(menuShot.isNull());
+    const QFontMetrics fm(f->XPMenu1->Font().ToQFont());
+    const int captionS = item.left() + 24 + 3 + fm.horizontalAdvance(QStringLiteral(" 保存("));
+    const int shortcutS = item.right() + 1 - 10 - fm.horizontalAdvance(QStringLiteral("S "));
+    const auto rows = [&](int x) {
+        const QRect box = InkBox(menuShot, Dark, QRect(x, item.top(), fm.horizontalAdvance(QLatin1Char('S')), item.height()));
+        return std::pair(box.top(), box.bottom());
+    };
+    EXPECT_EQ(rows(captionS), rows(shortcutS));
+
+    // The caption buttons: the Alt-key underline shows, resting and hot, clear of the
+    // button's edges and of the hot frame.
+    for (bool hot : {false, true}) {
+        QCursor::setPos(hot ? f->MenuButtons[0]->mapToGlobal(QPoint(30, 8)) : f->mapToGlobal(QPoint(300, 200)));
+        QTest::mouseMove(f->MenuButtons[0], hot ? QPoint(30, 8) : QPoint(-200, 100));
+        QTest::qWait(50);
+        const QImage button = f->TopPanel->grab(f->MenuButtons[0]->geometry()).toImage();
+        const QRect ink = InkBox(button, [](QRgb p) { return qRed(p) < 40 && qGreen(p) < 40 && qBlue(p) < 40; });
+        EXPECT_GE(ink.top(), 1) << hot;
+        EXPECT_LE(ink.bottom(), button.height() - 3) << hot;
+        EXPECT_GE(LongestRun(button, ink.bottom(), Dark), 5) << "underline, hot " << hot;
+    }
+
+    // The titles stand in the caption band as far from its bottom as "Glimmerwick".
+    const auto titleBottom = [](TNeoForm* form) {
+        const QImage shot = form->TopPanel->grab(form->CaptionLabel->geometry()).toImage();
+        return InkBox(shot, White).bottom();
+    };
+    TAboutBox about(nullptr);
+    TBrowseItem options(nullptr, f);
+    for (TNeoForm* dialog : std::initializer_list<TNeoForm*>{&about, &options}) {
+        dialog->Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        EXPECT_NEAR(titleBottom(dialog), titleBottom(f), 1) << dialog->Caption().toStdString();
+    }
+}
+
+TEST_F(FlatLookTest, PopupsOpenAtThePointerAndFlipAtTheScreenEdges)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const struct {
+        const char* Case;
+        QPoint Window;
+        bool List; // the file list, else the folder tree
+        bool Up, Left;
+    } cases[] = {
+        {"list", {20, 20}, true, false, false},
+        {"tree", {20, 20}, false, false, false},
+        {"list at the bottom edge", {20, screen.bottom() - 300}, true, true, false},
+        {"list at the right edge", {screen.right() - 500, 20}, true, false, true},
+    };
+    for (const auto& c : cases) {
+        TForm1* f = ShowMainFormOn(30, c.Window);
+        auto* view = c.List ? static_cast<QAbstractItemView*>(f->ListView1) : f->DirectoryListBox1;
+        const QRect row = view->visualRect(view->model()->index(view->model()->rowCount() > 2 ? 2 : 0, 0));
+        const QPoint click = view->viewport()->mapTo(f, row.center() + QPoint(7, 0));
+        QTest::mouseClick(f->windowHandle(), Qt::RightButton, {}, click);
+        QMenu* menu = OpenPopup();
+        ASSERT_NE(menu, nullptr) << c.Case;
+        const QPoint pointer = f->mapToGlobal(click);
+        const QRect r = menu->geometry();
+        EXPECT_EQ(c.Left ? r.right() + 1 : r.left(), pointer.x()) << c.Case;
+        EXPECT_EQ(c.Up ? r.bottom() + 1 : r.top(), pointer.y()) << c.Case;
+        menu->close();
+        delete FForm;
+        FForm = nullptr;
+    }
+
+    // Shift+F10 and the Menu key open the list's popup at the selected row.
+    TForm1* f = ShowMainFormOn(30);
+    QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, f->ListView1->visualRect(f->ListView1->model()->index(3, 0)).center());
+    const QRect row = f->ListView1->visualRect(f->ListView1->model()->index(3, 0));
+    const QRect globalRow(f->ListView1->viewport()->mapToGlobal(row.topLeft()), row.size());
+    for (auto [key, modifiers] : {std::pair(Qt::Key_F10, Qt::ShiftModifier), std::pair(Qt::Key_Menu, Qt::NoModifier)}) {
+        QTest::keyClick(f->ListView1, key, modifiers);
+        QMenu* menu = OpenPopup();
+        ASSERT_NE(menu, nullptr) << key;
+        EXPECT_EQ(menu, f->PopupMenu1->MenuWidget());
+        EXPECT_TRUE(globalRow.contains(menu->pos())) << key;
+        menu->close();
+    }
+
+    // A caption menu near the bottom edge opens upward from below its button.
+    f->move(20, screen.bottom() - 60);
+    QTest::qWait(20);
+    QRect shown;
+    WhenShowing([&] {
+        shown = f->FileMenu->MenuWidget()->geometry();
+        f->FileMenu->CloseMenu();
+    });
+    QTest::mouseClick(f->MenuButtons[0], Qt::LeftButton, {}, QPoint(10, 8));
+    const QPoint anchor = f->MenuButtons[0]->mapToGlobal(QPoint(0, f->MenuButtons[0]->height() + 2));
+    EXPECT_EQ(shown.bottomLeft() + QPoint(0, 1), anchor);
+}
+
+TEST_F(FlatLookTest, OptionsDialogCheckBoxesAndButtonsLookAsThePlatformDraws)
+{
+    TForm1* f = CreateMainForm();
+    TBrowseItem d(nullptr, f);
+    d.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    TCheckBox* box = d.ExeChk;
+    box->SetChecked(true);
+    // The box is 11 x 12 inside its frame, the tick inside it at rest, hot and pressed.
+    const TColor shadow = RGB(128, 128, 128), highlight = RGB(49, 106, 197);
+    const struct {
+        const char* State;
+        TColor Frame, Tick;
+    } states[] = {{"rest", shadow, highlight}, {"hot", highlight, highlight}, {"pressed", highlight, RGB(255, 255, 255)}};
+    for (const auto& s : states) {
+        if (s.State == std::string("hot"))
+            QTest::mouseMove(box, QPoint(30, 10));
+        if (s.State == std::string("pressed"))
+            QTest::mousePress(box, Qt::LeftButton, {}, QPoint(30, 10));
+        QTest::qWait(20);
+        const QImage shot = box->grab().toImage();
+        const QRect frame = InkBox(shot, [&](QRgb p) { return RGB(qRed(p), qGreen(p), qBlue(p)) == s.Frame; });
+        const QRect outline = InkBox(shot, [&](QRgb p) {
+            const TColor c = RGB(qRed(p), qGreen(p), qBlue(p));
+            return c == s.Frame || c == s.Tick;
+        }, QRect(0, 0, 30, shot.height()));
+        EXPECT_EQ(outline.size(), QSize(11, 12)) << s.State;
+        for (int x = outline.left(); x <= outline.right(); ++x)
+            for (int y : {outline.top(), outline.bottom()})
+                EXPECT_EQ(PixelAt(shot, x, y), s.Frame) << s.State << " " << x << "," << y;
+        EXPECT_TRUE(frame.isValid()) << s.State;
+    }
+    QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(30, 10));
+
+    // Tabbing to a box draws the dotted focus rectangle around its caption.
+    d.Button2->setFocus();
+    QTest::keyClick(&d, Qt::Key_Tab);
+    QTest::qWait(20);
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_TRUE(qobject_cast<TCheckBox*>(focused));
+    const QImage shot = focused->grab().toImage();
+    const QRect dots = InkBox(shot, Dark, QRect(20, 0, shot.width() - 20, shot.height()));
+    int alternations = 0;
+    for (int x = dots.left() + 1; x <= dots.right(); ++x)
+        alternations += Dark(shot.pixel(x, dots.top())) != Dark(shot.pixel(x - 1, dots.top()));
+    EXPECT_GE(alternations, dots.width() - 2);
+
+    // A pressed push button dragged off looks raised, pressed again when back, and a
+    // release outside does not click.
+    TButton* button = d.Button1;
+    const auto edge = [button] { return PixelAt(button->grab().toImage(), 0, button->height() / 2); };
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
+    const TColor pressed = edge();
+    QTest::mouseMove(button, QPoint(-30, 10));
+    const TColor draggedOff = edge();
+    QTest::mouseMove(button, QPoint(12, 10));
+    EXPECT_EQ(edge(), pressed);
+    QTest::mouseMove(button, QPoint(-30, 10));
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(-30, 10));
+    QTest::qWait(20);
+    EXPECT_EQ(draggedOff, edge());
+    EXPECT_NE(pressed, draggedOff);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(d.ModalResult(), 0);
+}
+
+TEST_F(FlatLookTest, DriveListHeaderAndScrollBarAreFlat)
+{
+    TForm1* f = ShowMainFormOn(40);
+    // The dropped drive list: the selected row is one flat selection colour.
+    QTest::mouseClick(f->Drive1, Qt::LeftButton, {}, QPoint(f->Drive1->width() - 5, 5));
+    QAbstractItemView* list = f->Drive1->view();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }));
+    const QRect row = list->visualRect(list->currentIndex());
+    const QImage popup = list->viewport()->grab().toImage();
+    for (int x = row.right() - 6; x <= row.right() - 2; ++x)
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            EXPECT_EQ(PixelAt(popup, x, y), RGB(49, 106, 197)) << x << "," << y;
+    f->Drive1->hidePopup();
+
+    // Header sections and the scroll bar's thumb and buttons: one face colour top to bottom.
+    QHeaderView* header = f->ListView1->header();
+    QScrollBar* bar = f->ListView1->verticalScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    const QImage head = header->grab().toImage();
+    const QImage scroll = bar->grab().toImage();
+    EXPECT_EQ(scroll.width(), 16);
+    const int x = header->sectionSize(0) - 4;
+    for (int y = 2; y < head.height() - 2; ++y)
+        EXPECT_EQ(PixelAt(head, x, y), RGB(212, 208, 200)) << y;
+    for (int y = 2; y < 14; ++y)
+        EXPECT_EQ(PixelAt(scroll, 3, y), RGB(212, 208, 200)) << y;
+}
+
+TEST_F(FlatLookTest, CaptionButtonTextsKeepTheSkinColoursUnderADarkPalette)
+{
+    // qt6ct's "darker" scheme: light text on dark faces.
+    QPalette dark = QApplication::palette();
+    for (auto [role, colour] : {std::pair(QPalette::Window, QColor(66, 66, 66)), std::pair(QPalette::WindowText, QColor(240, 240, 240)),
+                                std::pair(QPalette::Button, QColor(72, 72, 72)), std::pair(QPalette::ButtonText, QColor(240, 240, 240)),
+                                std::pair(QPalette::Base, QColor(48, 48, 48)), std::pair(QPalette::Text, QColor(240, 240, 240))})
+        dark.setColor(role, colour);
+    QApplication::setPalette(dark);
+    TForm1* f = ShowMainFormOn(1);
+    for (TSpeedButton* b : {f->MenuButtons[0], f->MenuButtons[1], f->MenuButtons[2], f->MenuButtons[3]}) {
+        const QImage shot = f->TopPanel->grab(b->geometry()).toImage();
+        EXPECT_GT(InkBox(shot, [](QRgb p) { return qRed(p) + qGreen(p) + qBlue(p) < 200; }).width(), 20)
+            << b->Name().toStdString();
+    }
+}
+
+} // namespace
