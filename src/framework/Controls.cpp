@@ -301,6 +301,15 @@ void TControl::ApplyColor(TColor color)
     // Buttons, check boxes and radio buttons fill their background from the button
     // role, not the window role.
     pal.setColor(FWidget->backgroundRole(), ToQColor(color));
+    // A control in a system colour writes in that colour's own text colour, whatever a
+    // fixed colour around it (a skin's) asked its children to write in.
+    const struct {
+        TColor Face, Text;
+    } systemText[] = {{clBtnFace, clBtnText}, {clWindow, clWindowText}, {clMenu, clMenuText},
+                      {clHighlight, clHighlightText}, {clInfoBk, clInfoText}};
+    for (const auto& pair : systemText)
+        if (pair.Face == color && !FOwnFontColor)
+            pal.setColor(QPalette::WindowText, ToQColor(pair.Text));
     FWidget->setPalette(pal);
     FWidget->setAutoFillBackground(true);
     // Children that follow this control's colour follow it now; every child hears of it.
@@ -320,6 +329,7 @@ TFont TControl::Font() const
 
 void TControl::SetFont(const TFont& font)
 {
+    FOwnFontColor = true;
     FWidget->setFont(font.ToQFont());
     QPalette pal = FWidget->palette();
     pal.setColor(QPalette::WindowText, ToQColor(font.Color));

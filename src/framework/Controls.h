@@ -110,6 +110,7 @@ private:
 
     TColor FColor = clBtnFace;
     bool FParentColor = false;
+    bool FOwnFontColor = false; // the font's colour was given, not inherited
     bool FShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;
     QMetaObject::Connection FPopupConnection;

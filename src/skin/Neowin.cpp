@@ -16,7 +16,7 @@ namespace {
 
 // The skin's background colour, RGB 207,207,207.
 constexpr TColor kNeoFormColor = 13619151;
-// The colour of texts drawn on the caption bitmap (the title has its own white).
+// The colour of texts drawn on the skin (the title has its own white).
 constexpr TColor kSkinTextColor = clBlack;
 constexpr int kMinWidth = 200;
 constexpr int kMinHeight = 60;
@@ -53,6 +53,11 @@ TNeoForm::TNeoForm(TComponent* Owner)
     FSizing = false;
     FMoving = false;
     SetColor(kNeoFormColor);
+    // What stands on the skin's own background writes in the skin's text colour: a dark
+    // desktop palette must not put light text on it.
+    QPalette pal = palette();
+    pal.setColor(QPalette::WindowText, ToQColor(kSkinTextColor));
+    setPalette(pal);
     CaptionLabel->SetCaption(Caption());
     MinImage->SetVisible(BorderIcons() & biMinimize);
     MaxImage->SetVisible(BorderIcons() & biMaximize);

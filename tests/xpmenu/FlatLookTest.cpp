@@ -299,11 +299,16 @@ TEST_F(FlatLookTest, CaptionButtonTextsKeepTheSkinColoursUnderADarkPalette)
         dark.setColor(role, colour);
     QApplication::setPalette(dark);
     TForm1* f = ShowMainFormOn(1);
-    for (TSpeedButton* b : {f->MenuButtons[0], f->MenuButtons[1], f->MenuButtons[2], f->MenuButtons[3]}) {
-        const QImage shot = f->TopPanel->grab(b->geometry()).toImage();
-        EXPECT_GT(InkBox(shot, [](QRgb p) { return qRed(p) + qGreen(p) + qBlue(p) < 200; }).width(), 20)
-            << b->Name().toStdString();
-    }
+    const auto black = [](QRgb p) { return qRed(p) + qGreen(p) + qBlue(p) < 200; };
+    for (TSpeedButton* b : {f->MenuButtons[0], f->MenuButtons[1], f->MenuButtons[2], f->MenuButtons[3]})
+        EXPECT_GT(InkBox(f->TopPanel->grab(b->geometry()).toImage(), black).width(), 20) << b->Name().toStdString();
+    // The options dialog's captions stand on the skin's grey; the status bar keeps the
+    // palette's own light text on its dark face.
+    TBrowseItem d(nullptr, f);
+    d.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    EXPECT_GT(InkBox(d.ExeChk->grab().toImage(), black).width(), 40);
+    EXPECT_GT(InkBox(f->StatusBar1->grab().toImage(), [](QRgb p) { return qGray(p) > 200; }).width(), 40);
 }
 
 } // namespace
