@@ -23,13 +23,14 @@ MessageBoxSeam::TRecorder& Recorder()
         throw std::logic_error("no message box recorder is installed");
     return *gRecorder;
 }
-struct SaveResult {
-    std::optional<QString> FileName;
-    int FilterIndex;
-};
-std::deque<SaveResult> gSaveResults;
-QString gLastFilter;
-QString gLastFileName;
+TSaveDialog::TRecorder* gSaveRecorder = nullptr;
+
+TSaveDialog::TRecorder& SaveRecorder()
+{
+    if (!gSaveRecorder)
+        throw std::logic_error("no save dialog recorder is installed");
+    return *gSaveRecorder;
+}
 
 } // namespace
 
@@ -88,18 +89,16 @@ TSaveDialog::TSaveDialog(TComponent* owner)
 {
 }
 
+void TSaveDialog::Install(TRecorder* recorder) { gSaveRecorder = recorder; }
+
 void TSaveDialog::SetNextResult(std::optional<QString> fileName, int filterIndex)
 {
-    gSaveResults.push_back({std::move(fileName), filterIndex});
+    SaveRecorder().Results.emplace_back(std::move(fileName), filterIndex);
 }
 
-void TSaveDialog::ClearResults()
-{
-    gSaveResults.clear();
-}
-
-QString TSaveDialog::LastFilter() { return gLastFilter; }
-QString TSaveDialog::LastFileName() { return gLastFileName; }
+void TSaveDialog::ClearResults() { SaveRecorder().Results.clear(); }
+QString TSaveDialog::LastFilter() { return SaveRecorder().LastFilter; }
+QString TSaveDialog::LastFileName() { return SaveRecorder().LastFileName; }
 
 QStringList TSaveDialog::NameFilters(const QString& filter)
 {
@@ -125,12 +124,13 @@ QStringList TSaveDialog::NameFilters(const QString& filter)
 
 bool TSaveDialog::Execute(QWidget* owner)
 {
-    gLastFilter = Filter;
-    gLastFileName = FileName;
-    if (!gSaveResults.empty()) {
-        const std::optional<QString> result = gSaveResults.front().FileName;
-        const int filterIndex = gSaveResults.front().FilterIndex;
-        gSaveResults.pop_front();
+    if (gSaveRecorder) {
+        gSaveRecorder->LastFilter = Filter;
+        gSaveRecorder->LastFileName = FileName;
+    }
+    if (gSaveRecorder && !gSaveRecorder->Results.empty()) {
+        const auto [result, filterIndex] = gSaveRecorder->Results.front();
+        gSaveRecorder->Results.pop_front();
         if (!result)
             return false;
         const QString chosen = RecoverFileName(*result);

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 #include <vector>
 
 inline constexpr unsigned MB_OK = 0x0;
@@ -83,17 +84,28 @@ public:
     // True when the user chose a file (FileName then holds it).
     bool Execute(QWidget* owner = nullptr);
 
-    // Tests queue the file name the next Execute returns (nullopt: cancelled) and the
-    // filter chosen with it (0: the one shown first). With ofOverwritePrompt and an
+    // What a test puts in place of the real dialog: the results of the next Executes
+    // (file name, nullopt when cancelled; filter chosen with it, 0: the one shown
+    // first), and the filter and initial name the last Execute received.
+    struct TRecorder {
+        std::deque<std::pair<std::optional<QString>, int>> Results;
+        QString LastFilter;
+        QString LastFileName;
+    };
+    // Puts `recorder` in place until Install(nullptr). Without one every Execute shows
+    // the real dialog and nothing is kept.
+    static void Install(TRecorder* recorder);
+
+    // On the installed recorder (std::logic_error without one). An Execute with a
+    // result queued returns it without showing a dialog; with ofOverwritePrompt and an
     // existing file the question goes through the message box seam: Yes keeps the
     // name, No cancels.
     static void SetNextResult(std::optional<QString> fileName, int filterIndex = 0);
     static void ClearResults();
-    // The name filters of a Qt file dialog for `filter` ("description|pattern|...").
-    static QStringList NameFilters(const QString& filter);
-    // The last Execute's filter, initial name and options, as the dialog received them.
     static QString LastFilter();
     static QString LastFileName();
+    // The name filters of a Qt file dialog for `filter` ("description|pattern|...").
+    static QStringList NameFilters(const QString& filter);
 };
 
 class TSavePictureDialog : public TSaveDialog {

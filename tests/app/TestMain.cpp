@@ -9,9 +9,11 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // Message boxes are answered by the tests and recorded for them.
+    // Message boxes and save dialogs are answered by the tests and recorded for them.
     MessageBoxSeam::TRecorder boxes;
     MessageBoxSeam::Install(&boxes);
+    TSaveDialog::TRecorder saves;
+    TSaveDialog::Install(&saves);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

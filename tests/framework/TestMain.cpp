@@ -41,9 +41,11 @@ int main(int argc, char** argv)
     if (argc > 1 && std::strcmp(argv[1], "--shutdown-probe") == 0)
         return ShutdownProbe(argc, argv);
     QApplication app(argc, argv);
-    // Message boxes are answered by the tests and recorded for them.
+    // Message boxes and save dialogs are answered by the tests and recorded for them.
     MessageBoxSeam::TRecorder boxes;
     MessageBoxSeam::Install(&boxes);
+    TSaveDialog::TRecorder saves;
+    TSaveDialog::Install(&saves);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
