@@ -914,6 +914,22 @@ TEST(CliLimits, AGroupsIcoHoldsEachImageOnceAndNoMoreThanTheBudget)
     }
     // wrestool's own listing agrees on what the library holds.
     EXPECT_EQ(Sh(std::string(GW_WRESTOOL) + " -l --type=14 '" + DataPath("repeat256.dll") + "' | wc -l"), "1\n");
+
+    // As many groups as a file may hold: all listed, the last one written as wrestool
+    // writes it.
+    const std::string many = DataPath("groups65535.dll");
+    EXPECT_EQ(Sh(std::string(GW_WRESTOOL) + " -l --type=14 '" + many + "' | wc -l"), "65535\n");
+    const Ran list = Cli({"list", many});
+    EXPECT_EQ(list.Out.substr(0, list.Out.find('\n')), many + ": PE32+, 65535 groups");
+    TempDir ours, theirs;
+    ASSERT_EQ(Cli({"extract", "--index", "65534", "-o", ours.Path(), many}).Code, 0);
+    Sh(std::string(GW_WRESTOOL) + " -x --type=14 --name=65535 -o '" + theirs.Path() + "' '" + many + "'");
+    ASSERT_EQ(theirs.List().size(), 1u);
+    // wrestool adds 20 bytes after the image that its directory does not count.
+    const auto a = ReadBytes(ours / "groups65535.dll_65534.ico"), b = ReadBytes(theirs / theirs.List()[0]);
+    ASSERT_EQ(a.size(), 766u);
+    ASSERT_GE(b.size(), a.size());
+    EXPECT_TRUE(std::equal(a.begin(), a.end(), b.begin()));
 }
 
 // Another user's link in a shared folder (/tmp) is followed by nobody's writes, as the
