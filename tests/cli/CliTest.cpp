@@ -743,22 +743,26 @@ TEST(CliThumbnailer, TumblerMakesThumbnailsOfLibrariesAndIconFiles)
     WriteBytes(dir / "thumbnailers/glimmerwick.thumbnailer", std::vector<std::uint8_t>(text.begin(), text.end()));
     WriteBytes(dir / "x.dll", ReadBytes(DataPath("groups32.dll")));
     WriteBytes(dir / "y.ico", ReadBytes(DataPath("png256.ico")));
+    // Each thumbnail is named after the MD5 of its file's URI, as the thumbnail
+    // specification has it.
+    auto thumbnail = [&](const char* file) {
+        const std::string md5 = Sh("printf '%s' 'file://" + dir / file + "' | md5sum | cut -c1-32");
+        return dir / ("cache/thumbnails/normal/" + md5.substr(0, 32) + ".png");
+    };
     // tumblerd is started by the bus when first called, with the bus's environment.
     const std::string script =
         "gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 --object-path "
         "/org/freedesktop/thumbnails/Thumbnailer1 --method org.freedesktop.thumbnails.Thumbnailer1.Queue "
         "\"['file://" + dir / "x.dll" + "','file://" + dir / "y.ico" + "']\" "
-        "\"['application/x-msdownload','image/vnd.microsoft.icon']\" normal default 0 >/dev/null\n"
-        "for i in $(seq 100); do [ $(ls '" + dir / "cache/thumbnails/normal" + "' 2>/dev/null | wc -l) = 2 ] && break; "
-        "sleep 0.1; done\n";
+        "\"['application/x-msdownload','image/vnd.microsoft.icon']\" normal default \"uint32 0\" >/dev/null\n"
+        "for i in $(seq 300); do [ -e '" + thumbnail("x.dll") + "' ] && [ -e '" + thumbnail("y.ico") +
+        "' ] && break; sleep 0.1; done\n";
     const Ran session = Exec({"/usr/bin/env", "XDG_DATA_DIRS=" + dir.Path() + ":/usr/share",
                               "XDG_CACHE_HOME=" + dir / "cache", "HOME=" + dir.Path(), "/usr/bin/timeout", "60",
                               "dbus-run-session", "--", "/bin/sh", "-c", script});
-    // Named after the MD5 of the file's URI, as the thumbnail specification has it.
     struct Case { const char* File; int Side; };
     for (const Case& c : {Case{"x.dll", 32}, Case{"y.ico", 128}}) {
-        const std::string md5 = Sh("printf '%s' 'file://" + dir / c.File + "' | md5sum | cut -c1-32");
-        const std::string png = dir / ("cache/thumbnails/normal/" + md5.substr(0, 32) + ".png");
+        const std::string png = thumbnail(c.File);
         ASSERT_TRUE(Exists(png)) << c.File << ":\n" << session.Out << session.Err;
         EXPECT_EQ(LoadPng(png).Width, c.Side) << c.File;
     }
