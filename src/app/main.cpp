@@ -22,10 +22,45 @@ namespace {
 // says so in one line and exits with status 1 instead.
 QStringList gPlatformMessages;
 QtMessageHandler gDefaultHandler = nullptr;
+std::vector<std::string> gOwnArguments;
+
+std::string WorkingFolder();
+
+// The program's arguments without Qt's own options (a single dash; some take a value),
+// which the application object takes out only once it has a display.
+std::vector<std::string> OwnArguments(int argc, char** argv)
+{
+    static const char* const kQtValueOptions[] = {
+        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qmljsdebugger", "-qwindowgeometry",
+        "-qwindowicon", "-qwindowtitle", "-session", "-display", "-geometry", "-style", "-stylesheet",
+        "-title", "-visual", "-name", "-ncols", "-cmap"};
+    std::vector<std::string> own;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--") {
+            own.insert(own.end(), argv + i, argv + argc);
+            break;
+        }
+        if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-') {
+            for (const char* option : kQtValueOptions)
+                if (arg == option)
+                    ++i;
+            continue;
+        }
+        own.push_back(arg);
+    }
+    return own;
+}
 
 void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg) {
+        // A usage error is one whether there is a display or not.
+        const TCommandLine commandLine = ParseCommandLine(gOwnArguments, WorkingFolder());
+        if (commandLine.Action == TCommandLine::caError) {
+            std::fprintf(stderr, "glimmerwick: %s\nTry 'glimmerwick --help'.\n", commandLine.Message.c_str());
+            std::_Exit(2);
+        }
         const char* display = std::getenv("DISPLAY");
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         std::string line = "glimmerwick: cannot open a display";
@@ -64,6 +99,7 @@ int main(int argc, char** argv)
     default: break;
     }
 
+    gOwnArguments = OwnArguments(argc, argv);
     gDefaultHandler = qInstallMessageHandler(StartupMessageHandler);
     // Takes Qt's own options (-platform ...) out of argv.
     QApplication qtApplication(argc, argv);

@@ -104,6 +104,14 @@ TEST_F(CommandLineTest, TheProgramAnswersItsArgumentsWithAndWithoutADisplay)
     EXPECT_EQ(none.Status, 1);
     EXPECT_EQ(none.Err, "glimmerwick: cannot open a display (neither DISPLAY nor WAYLAND_DISPLAY is set)\n");
 
+    // A usage error is one also without a display; Qt's own options are not the program's.
+    for (const QStringList& args : {QStringList{"--frobnicate"}, QStringList{"-style", "fusion", "a", "b"}}) {
+        TRun usage = RunProgram(args, false, FFolder);
+        EXPECT_EQ(usage.Status, 2) << args.join(' ').toStdString();
+    }
+    TRun qtOnly = RunProgram({"-style", "fusion"}, false, FFolder);
+    EXPECT_EQ(qtOnly.Status, 1);
+
     TRun wrong = RunProgram({"--frobnicate"}, true, FFolder);
     EXPECT_EQ(wrong.Status, 2);
     EXPECT_TRUE(wrong.Err.contains("glimmerwick: unknown option --frobnicate\n")) << wrong.Err.toStdString();
