@@ -577,9 +577,13 @@ TEST_F(ExtractTest, TheUserIsAskedOnceBeforeIconFilesAreReplaced)
     std::ofstream((FOut + QStringLiteral("/a2.ico")).toStdString()) << "mine too";
     // A folder of such a name cannot be replaced and is not asked about.
     ASSERT_TRUE(QDir(FOut).mkdir(QStringLiteral("a3.ico")));
+    // A link out of the output folder is never followed by an extraction.
+    const QString outside = MakeFolder(QStringLiteral("elsewhere")) + QStringLiteral("/precious");
+    std::ofstream(outside.toStdString()) << "precious";
+    ASSERT_EQ(::symlink(QFile::encodeName(outside).constData(), QFile::encodeName(FOut + QStringLiteral("/a4.ico")).constData()), 0);
     TForm1* f = Open(FSource);
     ShowMainForm();
-    const QString question = QStringLiteral("2个同名图标文件已存在。\n要替换它们吗？");
+    const QString question = QStringLiteral("3个同名图标文件已存在。\n要替换它们吗？");
 
     // Escape answers No: the user's files stay and count as not extracted.
     AnswerDialog(FOut);
@@ -590,7 +594,7 @@ TEST_F(ExtractTest, TheUserIsAskedOnceBeforeIconFilesAreReplaced)
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Caption, FSource + QStringLiteral("/a.dll"));
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, unsigned(MB_YESNO | MB_ICONINFORMATION));
     EXPECT_EQ(MessageBoxSeam::Shown()[1].Text,
-              QStringLiteral("一共%1个图标，成功提取%2个，3个提取失败！").arg(FGroups).arg(FGroups - 3));
+              QStringLiteral("一共%1个图标，成功提取%2个，4个提取失败！").arg(FGroups).arg(FGroups - 4));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a0.ico")), QByteArray("mine"));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a2.ico")), QByteArray("mine too"));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a1.ico")), Encoded(FLibrary, 1));
@@ -605,7 +609,8 @@ TEST_F(ExtractTest, TheUserIsAskedOnceBeforeIconFilesAreReplaced)
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a0.ico")), Encoded(FLibrary, 0));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a2.ico")), Encoded(FLibrary, 2));
     EXPECT_EQ(MessageBoxSeam::Shown()[1].Text,
-              QStringLiteral("一共%1个图标，成功提取%2个，1个提取失败！").arg(FGroups).arg(FGroups - 1));
+              QStringLiteral("一共%1个图标，成功提取%2个，2个提取失败！").arg(FGroups).arg(FGroups - 2));
+    EXPECT_EQ(ReadAll(outside), QByteArray("precious"));
 }
 
 TEST_F(ExtractTest, ALongExtractionKeepsTheWindowAnsweringAndShowsItsProgress)
