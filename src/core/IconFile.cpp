@@ -61,6 +61,17 @@ std::optional<ErrorCode> ReadImages(const IconFile& file, const std::vector<Grou
     return std::nullopt;
 }
 
+// Bits per pixel of a PNG image from its IHDR (bit depth times channels): what the image
+// holds, where the reader counts every PNG as 32 bits; 0 when the header is cut short.
+int PngBitsPerPixel(Bytes png)
+{
+    if (png.size() < 26)
+        return 0;
+    static const int kChannels[] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
+    const int depth = png[24], type = png[25];
+    return type < 7 ? depth * kChannels[type] : 0;
+}
+
 } // namespace
 
 bool IsPng(Bytes bytes)
@@ -172,7 +183,7 @@ std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<Grou
             if (auto info = PeekIconImage(head)) {
                 s.Width = info->Width;
                 s.Height = info->Height;
-                s.BitCount = info->BitCount;
+                s.BitCount = s.Png ? PngBitsPerPixel(head) : info->BitCount;
             }
         }
         first = last;
@@ -287,7 +298,7 @@ std::vector<PngImage> GroupPngs(const IconFile& file, std::size_t group, bool cu
             ++failed;
             continue;
         }
-        PngImage png{image->Width, image->Height, info->BitCount, IsPng(data), {}};
+        PngImage png{image->Width, image->Height, IsPng(data) ? PngBitsPerPixel(data) : info->BitCount, IsPng(data), {}};
         if (png.Stored) {
             png.Png.assign(data.begin(), data.end());
         } else if (auto encoded = EncodePng(*image)) {

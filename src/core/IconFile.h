@@ -67,7 +67,7 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
 struct PngImage {
     int Width = 0;
     int Height = 0;
-    int BitCount = 0;     // of the stored image (PNG images count as 32)
+    int BitCount = 0;     // of the stored image (a PNG's bit depth times its channels)
     bool Stored = false;  // the stored PNG as it is; else encoded from the decoded pixels
     std::vector<std::uint8_t> Png;
 };

@@ -217,7 +217,8 @@ TEST(CliPng, StoredSizeEqualsIcotoolPixelForPixel)
 TEST(CliPng, AllImagesAreTheSetIcotoolWrites)
 {
     struct Case { std::string File; std::vector<std::string> Options; };
-    for (const Case& c : {Case{DataPath("sizes.ico"), {}}, Case{DataPath("groups64.dll"), {"--index=2"}},
+    for (const Case& c : {Case{DataPath("sizes.ico"), {}}, Case{DataPath("twins.ico"), {}},
+                          Case{DataPath("groups64.dll"), {"--index=2"}},
                           Case{DataPath("groups32.dll"), {"-i", "4", "-n", "STARLIGHT"}},
                           Case{DataPath("cursors32.dll"), {"-c"}}, Case{DataPath("cursors.icl"), {"--cursors"}},
                           Case{DataPath("anim.ani"), {"-c"}}}) {
