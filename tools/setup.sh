@@ -17,7 +17,8 @@ packages=(
   xvfb xauth x11-utils imagemagick libgdk-pixbuf2.0-bin
   tumbler dbus-daemon libglib2.0-bin
   fuse fusefat dosfstools
-  qt6-translations-l10n xdg-utils
+  qt6-translations-l10n qt6-l10n-tools qt6-tools-dev xdg-utils
+  python3-pyatspi at-spi2-core
   desktop-file-utils appstream libchm-bin groff-base
   dpkg-dev file fakeroot lintian devscripts
 )

@@ -1,4 +1,4 @@
-// The program's command line: a folder or file to browse, --help and --version.
+// The program's command line: a folder or file to browse, --lang, --help and --version.
 #include "app/CommandLine.h"
 
 #include <cerrno>
@@ -49,18 +49,29 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
         return result;
     }
     std::vector<std::string> paths;
+    std::string language;
     bool options = true;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (options && arg == "--") {
             options = false;
+        } else if (options && (arg == "--lang" || arg.rfind("--lang=", 0) == 0)) {
+            if (arg == "--lang" && i + 1 == args.size())
+                return Error("--lang needs zh or en");
+            language = arg == "--lang" ? args[++i] : arg.substr(7);
+            if (language != "zh" && language != "en")
+                return Error("--lang takes zh or en, not '" + language + "'");
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             return Error("unknown option " + arg);
         } else if (!arg.empty()) {
             paths.push_back(arg);
         }
     }
-    if (paths.empty())
-        return {};
+    if (paths.empty()) {
+        TCommandLine result;
+        result.Language = language;
+        return result;
+    }
     if (paths.size() > 1)
         return Error("give one folder or file, not " + std::to_string(paths.size()));
 
@@ -85,18 +96,21 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
     }
     if (result.Folder.empty())
         return Error(paths.front() + ": " + std::strerror(errno));
+    result.Language = language;
     return result;
 }
 
 std::string UsageText()
 {
-    return "Usage: glimmerwick [FOLDER | FILE]\n"
+    return "Usage: glimmerwick [--lang zh|en] [FOLDER | FILE]\n"
            "Browse and extract the icons of Windows programs, libraries and icon files.\n"
            "\n"
-           "  FOLDER      browse this folder\n"
-           "  FILE        browse the file's folder with the file's first icon selected\n"
-           "  --help      print this text and exit\n"
-           "  --version   print the version and exit\n"
+           "  FOLDER        browse this folder\n"
+           "  FILE          browse the file's folder with the file's first icon selected\n"
+           "  --lang zh|en  show the window in Chinese or English (default: the settings'\n"
+           "                [Init] Language, else the desktop's language)\n"
+           "  --help        print this text and exit\n"
+           "  --version     print the version and exit\n"
            "\n"
            "Without an argument the folder remembered in the settings is browsed.\n";
 }

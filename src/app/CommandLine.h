@@ -1,4 +1,4 @@
-// The program's command line: a folder or file to browse, --help and --version.
+// The program's command line: a folder or file to browse, --lang, --help and --version.
 #pragma once
 
 #include <string>
@@ -11,6 +11,9 @@ struct TCommandLine {
     // when a file was named, its name in that folder. Raw bytes: names need not be UTF-8.
     std::string Folder;
     std::string FileName;
+    // --lang: "zh" or "en", the language of the window's texts; empty: the settings' or
+    // the desktop's.
+    std::string Language;
     // caError: one line saying what is wrong.
     std::string Message;
 };

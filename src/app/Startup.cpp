@@ -2,36 +2,34 @@
 #include "app/Startup.h"
 
 #include "browser/Mainform.h"
+#include "framework/Language.h"
 #include "platform/Profile.h"
+#include "settings/Settings.h"
 
-#include <QCoreApplication>
-#include <QLibraryInfo>
-#include <QPointer>
-#include <QTranslator>
+#include <cstdlib>
 
 bool InstallQtTranslations()
 {
-    static QPointer<QTranslator> translator;
-    if (translator)
-        return true;
-    auto* candidate = new QTranslator(QCoreApplication::instance());
-    // The program speaks Chinese whatever the user's locale: so do Qt's buttons and dialogs.
-    if (!candidate->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete candidate;
-        return false;
-    }
-    QCoreApplication::installTranslator(candidate);
-    translator = candidate;
-    return true;
+    return InstallUiLanguage(UiLanguage());
 }
 
-TNeoForm* CreateApplicationForms(const QByteArray& folder, const QByteArray& fileName)
+TUiLanguage ChooseUiLanguage(const std::string& commandLine, const std::string& setting)
+{
+    if (const auto language = ParseUiLanguage(commandLine))
+        return *language;
+    if (const auto language = ParseUiLanguage(setting))
+        return *language;
+    return DesktopUiLanguage(std::getenv);
+}
+
+TNeoForm* CreateApplicationForms(const QByteArray& folder, const QByteArray& fileName, const std::string& language)
 {
     // Where the settings live is settled now: the executable may be replaced (by an
     // upgrade) before the program closes.
     SettingsLocation();
     Application->Initialize();
-    InstallQtTranslations();
+    // Every text is set as the forms are made: the language is settled before them.
+    InstallUiLanguage(ChooseUiLanguage(language, TSettings::Load(SettingsLocation().ReadFrom).Language));
     Application->SetTitle(QStringLiteral("Glimmerwick"));
     TForm1::StartFolder = folder;
     Application->CreateForm(Form1);

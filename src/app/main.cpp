@@ -116,7 +116,7 @@ int main(int argc, char** argv)
     }
     try {
         CreateApplicationForms(QByteArray::fromStdString(commandLine.Folder),
-                               QByteArray::fromStdString(commandLine.FileName));
+                               QByteArray::fromStdString(commandLine.FileName), commandLine.Language);
         WatchFirstPaint(Form1);
         Application->Run();
     } catch (const std::exception& e) {

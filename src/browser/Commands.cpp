@@ -146,8 +146,8 @@ void TForm1::SaveMenuClick(TObject* Sender)
         target += extension;
     const QByteArray targetPath = EncodeFileName(target);
     if ((options & ofOverwritePrompt) && access(targetPath.constData(), F_OK) == 0) {
-        const QString question = DisplayFileName(target) + QStringLiteral(" 已存在。\n要替换它吗？");
-        if (MessageBox(this, question, QStringLiteral("确认另存为"), MB_YESNO | MB_ICONWARNING) != IDYES)
+        const QString question = tr("%1 已存在。\n要替换它吗？").arg(DisplayFileName(target));
+        if (MessageBox(this, question, tr("确认另存为"), MB_YESNO | MB_ICONWARNING) != IDYES)
             return;
     }
     bool saved = false;
@@ -164,7 +164,7 @@ void TForm1::SaveMenuClick(TObject* Sender)
     } catch (...) {
     }
     if (!saved)
-        MessageBox(this, QStringLiteral("不支持这种格式的图标文件！"), QStringLiteral("Glimmerwick:"),
+        MessageBox(this, tr("不支持这种格式的图标文件！"), QStringLiteral("Glimmerwick:"),
                    MB_OK | MB_ICONINFORMATION);
 }
 
@@ -175,7 +175,7 @@ void TForm1::DeleteMenuClick(TObject* Sender)
     if (!item)
         return;
     ShowRowIcon(item);
-    const QString text = QStringLiteral("确定要删除") + RowDisplayPath(item) + QStringLiteral("，这会删除整个文件？");
+    const QString text = tr("确定要删除%1，这会删除整个文件？").arg(RowDisplayPath(item));
     if (MessageBox(this, text, QStringLiteral("Glimmerwick:"), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
     // Not reported when it fails: the rebuilt list still shows the file then.

@@ -6,6 +6,7 @@
 #include "core/IconFile.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
+#include "framework/Language.h"
 #include "framework/ShellApi.h"
 #include "platform/Icon.h"
 #include "platform/Profile.h"
@@ -63,13 +64,15 @@ void TForm1::BindDesktopCommands()
 
 void TForm1::OpenHelp()
 {
-    const QString chm = CompanionPath("help.chm");
+    // The help in the window's language.
+    const std::string name = UiLanguage() == ulEnglish ? "help-en" : "help";
+    const QString chm = CompanionPath((name + ".chm").c_str());
     if (QFile::exists(chm) && !DefaultHandlerFor(QStringLiteral("application/vnd.ms-htmlhelp")).isEmpty() &&
         ShellOpen(chm))
         return;
-    const QString index = CompanionPath("help/index.html");
+    const QString index = CompanionPath((name + "/index.html").c_str());
     if (!QFile::exists(index)) {
-        MessageBox(this, QStringLiteral("找不到帮助文件：") + chm, QStringLiteral("Glimmerwick:"),
+        MessageBox(this, tr("找不到帮助文件：") + chm, QStringLiteral("Glimmerwick:"),
                    MB_OK | MB_ICONWARNING);
         return;
     }
@@ -81,7 +84,7 @@ void TForm1::OpenHelp()
         browser->setWindowFlag(Qt::Window);
         browser->setAttribute(Qt::WA_DeleteOnClose);
         browser->setObjectName(QStringLiteral("HelpWindow"));
-        browser->setWindowTitle(QStringLiteral("Glimmerwick 使用说明"));
+        browser->setWindowTitle(tr("Glimmerwick 使用说明"));
         browser->setOpenExternalLinks(true);
         browser->resize(640, 480);
         browser->setSource(QUrl::fromLocalFile(index));

@@ -18,7 +18,7 @@
 
 QString ListStatusText(int count)
 {
-    return QStringLiteral("一共%1个图标可供浏览！").arg(count);
+    return TForm1::tr("一共%1个图标可供浏览！").arg(count);
 }
 
 QByteArray TForm1::FolderPath() const
@@ -80,7 +80,7 @@ void TForm1::RefreshFileList()
 bool TForm1::ScanFolder()
 {
     const std::uint64_t generation = FScanGeneration;
-    StatusBar1->Panels()->Items(1)->SetText(QStringLiteral("正在查找可显示的图标资源..."));
+    StatusBar1->Panels()->Items(1)->SetText(tr("正在查找可显示的图标资源..."));
 
     QByteArray folder = FolderPath();
     std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.constData()), closedir);

@@ -74,17 +74,17 @@ void TForm1::CreateLayout()
         b->SetWidth(8);
         return b;
     };
-    UpButton = button("UpButton", 13, QStringLiteral("向上"), QStringLiteral("浏览上一级文件夹"));
-    SaveButton = button("SaveButton", 1, QStringLiteral("保存"), QStringLiteral("保存当前正在浏览的图标为文件"));
-    ExitButton = button("ExitButton", 2, QStringLiteral("退出"), QStringLiteral("退出Glimmerwick"));
+    UpButton = button("UpButton", 13, tr("向上"), tr("浏览上一级文件夹"));
+    SaveButton = button("SaveButton", 1, tr("保存"), tr("保存当前正在浏览的图标为文件"));
+    ExitButton = button("ExitButton", 2, tr("退出"), tr("退出Glimmerwick"));
     ToolButton1 = separator("ToolButton1");
-    FirstButton = button("FirstButton", 6, QStringLiteral("第一个"), QStringLiteral("浏览在列表中显示的第一个图标"));
-    BackButton = button("BackButton", 7, QStringLiteral("上一个"), QStringLiteral("浏览上一个图标"));
-    ForwardButton = button("ForwardButton", 8, QStringLiteral("下一个"), QStringLiteral("浏览下一个图标"));
-    LastButton = button("LastButton", 9, QStringLiteral("最后一个"), QStringLiteral("浏览在列表中显示的最后一个图标"));
+    FirstButton = button("FirstButton", 6, tr("第一个"), tr("浏览在列表中显示的第一个图标"));
+    BackButton = button("BackButton", 7, tr("上一个"), tr("浏览上一个图标"));
+    ForwardButton = button("ForwardButton", 8, tr("下一个"), tr("浏览下一个图标"));
+    LastButton = button("LastButton", 9, tr("最后一个"), tr("浏览在列表中显示的最后一个图标"));
     ToolButton2 = separator("ToolButton2");
-    HelpButton = button("HelpButton", 11, QStringLiteral("帮助"), QStringLiteral("使用说明帮助"));
-    AboutButton = button("AboutButton", 12, QStringLiteral("关于"), QStringLiteral("关于Glimmerwick"));
+    HelpButton = button("HelpButton", 11, tr("帮助"), tr("使用说明帮助"));
+    AboutButton = button("AboutButton", 12, tr("关于"), tr("关于Glimmerwick"));
     ToolButton3 = separator("ToolButton3");
 
     PathLable = new TLabel(ToolBar1, this);
@@ -159,19 +159,19 @@ void TForm1::CreateLayout()
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->SetSmallImages(ImageList1);
     ListView1->SetFont(QStringLiteral("宋体"), -16);
-    ListView1->SetHint(QStringLiteral("双击保存"));
+    ListView1->SetHint(tr("双击保存"));
     ListView1->SetPopupMenu(PopupMenu1);
-    const std::pair<const char*, int> columns[] = {{"文件名", 308}, {"文件大小", 90}, {"图标序号", 80}};
+    const std::pair<const char*, int> columns[] = {{QT_TR_NOOP("文件名"), 308}, {QT_TR_NOOP("文件大小"), 90}, {QT_TR_NOOP("图标序号"), 80}};
     for (const auto& [caption, width] : columns) {
         TListColumn* column = ListView1->Columns()->Add();
-        column->SetCaption(QString::fromUtf8(caption));
+        column->SetCaption(tr(caption));
         column->SetWidth(width);
     }
 
     SavePictureDialog1 = new TSavePictureDialog(this);
     SavePictureDialog1->SetName(QStringLiteral("SavePictureDialog1"));
     SavePictureDialog1->Filter =
-        QStringLiteral("图标文件(*.ico)|*.ico|原始图标(*.ico)|*.ico|PNG 图像(*.png)|*.png");
+        tr("图标文件(*.ico)|*.ico|原始图标(*.ico)|*.ico|PNG 图像(*.png)|*.png");
     SavePictureDialog1->Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
 
     Timer1 = new TTimer(this);
@@ -221,24 +221,24 @@ void TForm1::CreateMenus()
     MainMenu1->SetImages(ImageList2);
     MainMenu1->SetOwnerDraw(true);
     TMenuItem* root = MainMenu1->Items();
-    N1 = item(root, "N1", QStringLiteral("文件(&F)"), -1, kNone);
-    N7 = item(N1, "N7", QStringLiteral("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl));
-    N16 = item(N1, "N16", QStringLiteral("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl));
+    N1 = item(root, "N1", tr("文件(&F)"), -1, kNone);
+    N7 = item(N1, "N7", tr("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl));
+    N16 = item(N1, "N16", tr("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl));
     N8 = line(N1, "N8");
-    N9 = item(N1, "N9", QStringLiteral("退出(&X)"), 2, ShortCut(Qt::Key_X, ctrl));
-    V1 = item(root, "V1", QStringLiteral("浏览(&V)"), -1, kNone);
-    N10 = item(V1, "N10", QStringLiteral("第一个(&F)"), 6, kNone);
-    N11 = item(V1, "N11", QStringLiteral("上一个(&B)"), 7, kNone);
-    N12 = item(V1, "N12", QStringLiteral("下一个(&N)"), 8, kNone);
-    N13 = item(V1, "N13", QStringLiteral("最后一个(&L)"), 9, kNone);
-    O1 = item(root, "O1", QStringLiteral("设置(&S)"), -1, kNone);
-    Options = item(O1, "Options", QStringLiteral("浏览选项(&O)..."), 14, kNone);
-    LastAccess = item(O1, "LastAccess", QStringLiteral("最后一次访问路径记忆(&L)"), 15, kNone);
+    N9 = item(N1, "N9", tr("退出(&X)"), 2, ShortCut(Qt::Key_X, ctrl));
+    V1 = item(root, "V1", tr("浏览(&V)"), -1, kNone);
+    N10 = item(V1, "N10", tr("第一个(&F)"), 6, kNone);
+    N11 = item(V1, "N11", tr("上一个(&B)"), 7, kNone);
+    N12 = item(V1, "N12", tr("下一个(&N)"), 8, kNone);
+    N13 = item(V1, "N13", tr("最后一个(&L)"), 9, kNone);
+    O1 = item(root, "O1", tr("设置(&S)"), -1, kNone);
+    Options = item(O1, "Options", tr("浏览选项(&O)..."), 14, kNone);
+    LastAccess = item(O1, "LastAccess", tr("最后一次访问路径记忆(&L)"), 15, kNone);
     LastAccess->SetChecked(true);
-    H1 = item(root, "H1", QStringLiteral("帮助(&H)"), -1, kNone);
-    N2 = item(H1, "N2", QStringLiteral("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
+    H1 = item(root, "H1", tr("帮助(&H)"), -1, kNone);
+    N2 = item(H1, "N2", tr("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
     N3 = line(H1, "N3");
-    Glimmerwick1 = item(H1, "Glimmerwick1", QStringLiteral("关于&Glimmerwick..."), 12, kNone);
+    Glimmerwick1 = item(H1, "Glimmerwick1", tr("关于&Glimmerwick..."), 12, kNone);
     // No menu bar: the top items are invisible, their items stay enabled and their
     // shortcuts in force.
     for (TMenuItem* top : {N1, V1, O1, H1})
@@ -246,50 +246,50 @@ void TForm1::CreateMenus()
     SetMenu(MainMenu1);
 
     FileMenu = popup("FileMenu", ImageList2);
-    Save = item(FileMenu->Items(), "Save", QStringLiteral("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl));
-    Delete = item(FileMenu->Items(), "Delete", QStringLiteral("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl));
+    Save = item(FileMenu->Items(), "Save", tr("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl));
+    Delete = item(FileMenu->Items(), "Delete", tr("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl));
     N19 = line(FileMenu->Items(), "N19");
-    Exit = item(FileMenu->Items(), "Exit", QStringLiteral("退出(&X)"), 2, ShortCut(Qt::Key_X, ctrl));
+    Exit = item(FileMenu->Items(), "Exit", tr("退出(&X)"), 2, ShortCut(Qt::Key_X, ctrl));
 
     ViewMenu = popup("ViewMenu", ImageList2);
-    First = item(ViewMenu->Items(), "First", QStringLiteral("第一个(&F)"), 6, kNone);
-    Back = item(ViewMenu->Items(), "Back", QStringLiteral("上一个(&B)"), 7, kNone);
-    Next = item(ViewMenu->Items(), "Next", QStringLiteral("下一个(&N)"), 8, kNone);
-    Last = item(ViewMenu->Items(), "Last", QStringLiteral("最后一个(&L)"), 9, kNone);
+    First = item(ViewMenu->Items(), "First", tr("第一个(&F)"), 6, kNone);
+    Back = item(ViewMenu->Items(), "Back", tr("上一个(&B)"), 7, kNone);
+    Next = item(ViewMenu->Items(), "Next", tr("下一个(&N)"), 8, kNone);
+    Last = item(ViewMenu->Items(), "Last", tr("最后一个(&L)"), 9, kNone);
 
     SettingMenu = popup("SettingMenu", ImageList2);
-    Option = item(SettingMenu->Items(), "Option", QStringLiteral("浏览选项(&O)..."), 14, kNone);
-    LastAccessed = item(SettingMenu->Items(), "LastAccessed", QStringLiteral("最后一次访问记忆(&L)"), 15, kNone);
+    Option = item(SettingMenu->Items(), "Option", tr("浏览选项(&O)..."), 14, kNone);
+    LastAccessed = item(SettingMenu->Items(), "LastAccessed", tr("最后一次访问记忆(&L)"), 15, kNone);
     LastAccessed->SetChecked(true);
 
     Help = popup("Help", ImageList2);
-    HelpMenu = item(Help->Items(), "HelpMenu", QStringLiteral("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
-    AboutMenu = item(Help->Items(), "AboutMenu", QStringLiteral("关于Glimmerwick..."), 12, kNone);
+    HelpMenu = item(Help->Items(), "HelpMenu", tr("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
+    AboutMenu = item(Help->Items(), "AboutMenu", tr("关于Glimmerwick..."), 12, kNone);
 
     PopupMenu1 = popup("PopupMenu1", ImageList2);
     TMenuItem* p1 = PopupMenu1->Items();
-    PreviewMenu = item(p1, "PreviewMenu", QStringLiteral("预览(&V)"), 2, ShortCut(Qt::Key_V, ctrlAlt),
-                       QStringLiteral("浏览该图标资源。"));
-    SaveMenu = item(p1, "SaveMenu", QStringLiteral("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl),
-                    QStringLiteral("将该图标保存为文件。"));
-    DeleteMenu = item(p1, "DeleteMenu", QStringLiteral("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl),
-                      QStringLiteral("删除这个文件。"));
-    ExtractFromFile = item(p1, "ExtractFromFile", QStringLiteral("提取所有图标(&A)"), 0, ShortCut(Qt::Key_S, ctrlAlt),
-                           QStringLiteral("提取所选文件中包含的所有图标。"));
+    PreviewMenu = item(p1, "PreviewMenu", tr("预览(&V)"), 2, ShortCut(Qt::Key_V, ctrlAlt),
+                       tr("浏览该图标资源。"));
+    SaveMenu = item(p1, "SaveMenu", tr("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl),
+                    tr("将该图标保存为文件。"));
+    DeleteMenu = item(p1, "DeleteMenu", tr("删除(&D)"), 16, ShortCut(Qt::Key_D, ctrl),
+                      tr("删除这个文件。"));
+    ExtractFromFile = item(p1, "ExtractFromFile", tr("提取所有图标(&A)"), 0, ShortCut(Qt::Key_S, ctrlAlt),
+                           tr("提取所选文件中包含的所有图标。"));
     N4 = line(p1, "N4");
-    N5 = item(p1, "N5", QStringLiteral("第一个(&F)"), 6, ShortCut(Qt::Key_F, ctrl), QStringLiteral("在列表中显示的第一个图标。"));
-    N14 = item(p1, "N14", QStringLiteral("上一个(&B)"), 7, ShortCut(Qt::Key_B, ctrl), QStringLiteral("显示上一个图标。"));
-    N15 = item(p1, "N15", QStringLiteral("下一个(&N)"), 8, ShortCut(Qt::Key_N, ctrl), QStringLiteral("显示下一个图标。"));
-    N17 = item(p1, "N17", QStringLiteral("最后一个(&L)"), 9, ShortCut(Qt::Key_L, ctrl),
-               QStringLiteral("在列表中显示的最后一个图标。"));
+    N5 = item(p1, "N5", tr("第一个(&F)"), 6, ShortCut(Qt::Key_F, ctrl), tr("在列表中显示的第一个图标。"));
+    N14 = item(p1, "N14", tr("上一个(&B)"), 7, ShortCut(Qt::Key_B, ctrl), tr("显示上一个图标。"));
+    N15 = item(p1, "N15", tr("下一个(&N)"), 8, ShortCut(Qt::Key_N, ctrl), tr("显示下一个图标。"));
+    N17 = item(p1, "N17", tr("最后一个(&L)"), 9, ShortCut(Qt::Key_L, ctrl),
+               tr("在列表中显示的最后一个图标。"));
     N6 = line(p1, "N6");
-    N18 = item(p1, "N18", QStringLiteral("上一级文件夹(&U)"), 13,
-               ShortCut(Qt::Key_Backspace, Qt::ShiftModifier | Qt::AltModifier), QStringLiteral("返回上一级文件夹进行浏览。"));
+    N18 = item(p1, "N18", tr("上一级文件夹(&U)"), 13,
+               ShortCut(Qt::Key_Backspace, Qt::ShiftModifier | Qt::AltModifier), tr("返回上一级文件夹进行浏览。"));
 
     PopupMenu2 = popup("PopupMenu2", nullptr);
-    ExtractFromFolder = item(PopupMenu2->Items(), "ExtractFromFolder", QStringLiteral("从文件夹中提取"), -1, kNone,
-                             QStringLiteral("从该文件夹中提取所有exe文件和dll文件中包含的图标。(不包含子文件夹)"));
+    ExtractFromFolder = item(PopupMenu2->Items(), "ExtractFromFolder", tr("从文件夹中提取"), -1, kNone,
+                             tr("从该文件夹中提取所有exe文件和dll文件中包含的图标。(不包含子文件夹)"));
     ExtractFromMultiFolder =
-        item(PopupMenu2->Items(), "ExtractFromMultiFolder", QStringLiteral("从多级文件夹中提取(包含子文件夹)"), -1, kNone,
-             QStringLiteral("从该文件夹中提取所有exe文件和dll文件中包含的图标。(包含子文件夹)"));
+        item(PopupMenu2->Items(), "ExtractFromMultiFolder", tr("从多级文件夹中提取(包含子文件夹)"), -1, kNone,
+             tr("从该文件夹中提取所有exe文件和dll文件中包含的图标。(包含子文件夹)"));
 }

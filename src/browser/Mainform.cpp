@@ -42,10 +42,10 @@ TForm1::TForm1(TComponent* Owner)
     FCurrentDir.clear();
     FActiveWalks = 0;
     SetSizeable(true);
-    SetMenuButton(0, FileMenu, QStringLiteral("文件(&F)"));
-    SetMenuButton(1, ViewMenu, QStringLiteral("浏览(&V)"));
-    SetMenuButton(2, SettingMenu, QStringLiteral("设置(&S)"));
-    SetMenuButton(3, Help, QStringLiteral("帮助(&H)"));
+    SetMenuButton(0, FileMenu, tr("文件(&F)"));
+    SetMenuButton(1, ViewMenu, tr("浏览(&V)"));
+    SetMenuButton(2, SettingMenu, tr("设置(&S)"));
+    SetMenuButton(3, Help, tr("帮助(&H)"));
 }
 
 TForm1::~TForm1()

@@ -122,7 +122,7 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(window);
     const int count = int(host.FExtractIcon(instance, source.constData(), -1));
     if (count == 0) {
-        MessageBox(window, QStringLiteral("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
+        MessageBox(window, TExtractionTexts::tr("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
         return;
     }
     const QByteArray name = source.mid(source.lastIndexOf('/') + 1);
@@ -138,10 +138,10 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
     for (int i = 0; i < count; ++i)
         existing += taken(target(i));
     const bool replace = existing == 0 ||
-                         MessageBox(window, QStringLiteral("%1个同名图标文件已存在。\n要替换它们吗？").arg(existing),
+                         MessageBox(window, TExtractionTexts::tr("%1个同名图标文件已存在。\n要替换它们吗？").arg(existing),
                                     caption, MB_YESNO | MB_ICONINFORMATION) == IDYES;
 
-    host.ShowStatusText(QStringLiteral("正在从文件中提取图标..."));
+    host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标..."));
     const QPointer<QWidget> alive(window);
     int written = 0;
     {
@@ -162,7 +162,7 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
             }
             // A file of many icons takes a while: the window keeps answering, as
             // during a folder walk, and shows how far the extraction has come.
-            host.ShowStatusText(QStringLiteral("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
+            host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
             Application->ProcessMessages();
             if (!alive)
                 return;
@@ -170,8 +170,8 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
     }
     // Success is reported only when every icon was written.
     const QString text = written == count
-                             ? QStringLiteral("一共%1个图标，全部提取成功！").arg(count)
-                             : QStringLiteral("一共%1个图标，成功提取%2个，%3个提取失败！")
+                             ? TExtractionTexts::tr("一共%1个图标，全部提取成功！").arg(count)
+                             : TExtractionTexts::tr("一共%1个图标，成功提取%2个，%3个提取失败！")
                                    .arg(count)
                                    .arg(written)
                                    .arg(count - written);
@@ -191,7 +191,7 @@ bool IsSourceFolder(const QString& output, const QString& source)
 
 void RefuseSourceFolder(QWidget* window)
 {
-    MessageBox(window, QStringLiteral("请不要选择被提取文件夹存放图标，请重新选择另外一个文件夹来存放图标！"),
+    MessageBox(window, TExtractionTexts::tr("请不要选择被提取文件夹存放图标，请重新选择另外一个文件夹来存放图标！"),
                QStringLiteral("Glimmerwick:"), MB_OK | MB_ICONWARNING);
 }
 
@@ -205,13 +205,13 @@ void ExtractFolderIcons(TExtractionHost& host, bool recursive)
     const QString folder = host.ShownFolder();
     // The folder command shows what it extracts before it looks at the output folder.
     if (!recursive)
-        host.ShowStatusText(QStringLiteral("正在从文件夹") + DisplayFileName(folder) + QStringLiteral("中提取图标..."));
+        host.ShowStatusText(TExtractionTexts::tr("正在从文件夹%1中提取图标...").arg(DisplayFileName(folder)));
     if (IsSourceFolder(*output, folder)) {
         RefuseSourceFolder(host.ExtractionWindow());
         return;
     }
     if (recursive)
-        host.ShowStatusText(QStringLiteral("正在从多级文件夹中提取图标..."));
+        host.ShowStatusText(TExtractionTexts::tr("正在从多级文件夹中提取图标..."));
     host.FExtractedCount = 0;
     host.FFailedCount = 0;
     new ExtractThread(host, EncodeFileName(folder), EncodeFileName(*output), recursive, false);

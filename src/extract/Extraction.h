@@ -2,10 +2,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 
 #include <optional>
+
+// The context of the extraction's window texts, for their translation.
+struct TExtractionTexts {
+    Q_DECLARE_TR_FUNCTIONS(TExtractionTexts)
+};
 
 class TExtractionHost;
 class TIcon;

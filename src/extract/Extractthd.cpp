@@ -140,10 +140,10 @@ void ShowExtractStatus(TExtractionHost& host)
 {
     QString text;
     if (host.FActiveWalks > 0)
-        text = QStringLiteral("已提取%1个图标...").arg(host.FExtractedCount);
+        text = TExtractionTexts::tr("已提取%1个图标...").arg(host.FExtractedCount);
     else if (host.FFailedCount > 0)
-        text = QStringLiteral("一共提取%1个图标，%2个提取失败！").arg(host.FExtractedCount).arg(host.FFailedCount);
+        text = TExtractionTexts::tr("一共提取%1个图标，%2个提取失败！").arg(host.FExtractedCount).arg(host.FFailedCount);
     else
-        text = QStringLiteral("一共提取%1个图标！").arg(host.FExtractedCount);
+        text = TExtractionTexts::tr("一共提取%1个图标！").arg(host.FExtractedCount);
     host.ShowStatusText(text);
 }

@@ -7,7 +7,7 @@ TOutputFolder::TOutputFolder(TComponent* Owner)
     : TForm(Owner)
 {
     SetName(QStringLiteral("OutputFolder"));
-    SetCaption(QStringLiteral("选择存放图标的文件夹："));
+    SetCaption(tr("选择存放图标的文件夹："));
     SetBorderStyle(bsDialog);
     SetClientSize(311, 317);
     SetPosition(poScreenCenter);
@@ -30,7 +30,7 @@ TOutputFolder::TOutputFolder(TComponent* Owner)
 
     OKBtn = new TButton(this, this);
     OKBtn->SetName(QStringLiteral("OKBtn"));
-    OKBtn->SetCaption(QStringLiteral("确定"));
+    OKBtn->SetCaption(tr("确定"));
     OKBtn->SetBounds(228, 8, 75, 25);
     OKBtn->SetDefault(true);
     OKBtn->SetModalResult(mrOk);
@@ -38,7 +38,7 @@ TOutputFolder::TOutputFolder(TComponent* Owner)
 
     CancelBtn = new TButton(this, this);
     CancelBtn->SetName(QStringLiteral("CancelBtn"));
-    CancelBtn->SetCaption(QStringLiteral("取消"));
+    CancelBtn->SetCaption(tr("取消"));
     CancelBtn->SetBounds(228, 38, 75, 25);
     CancelBtn->SetCancel(true);
     CancelBtn->SetModalResult(mrCancel);

@@ -8,7 +8,7 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TListedKindsOwner* MainForm)
     , FMainForm(MainForm)
 {
     SetName(QStringLiteral("BrowseItem"));
-    SetCaption(QStringLiteral("浏览选项设置"));
+    SetCaption(tr("浏览选项设置"));
     SetClientSize(645, 330);
     SetPosition(poScreenCenter);
     SetFont(QStringLiteral("宋体"), -13);
@@ -26,7 +26,7 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TListedKindsOwner* MainForm)
     for (const TWindowFileKind* kind : byTab) {
         auto* box = new TCheckBox(GroupBox1, this);
         box->SetName(QString::fromLatin1(kind->CheckBoxName));
-        box->SetCaption(QString::fromUtf8(kind->Caption));
+        box->SetCaption(tr(kind->Caption));
         box->SetBounds(kind->Left, kind->Top, kind->Width, kind->Height);
         box->SetParentColor(true);
         if (kind->Kind < 0)
@@ -36,14 +36,14 @@ TBrowseItem::TBrowseItem(TComponent* Owner, TListedKindsOwner* MainForm)
 
     Button1 = new TButton(this, this);
     Button1->SetName(QStringLiteral("Button1"));
-    Button1->SetCaption(QStringLiteral("设置"));
+    Button1->SetCaption(tr("设置"));
     Button1->SetBounds(433, 276, 93, 30);
     Button1->SetDefault(true);
     Button1->OnClick = [this](TObject* Sender) { Button1Click(Sender); };
 
     Button2 = new TButton(this, this);
     Button2->SetName(QStringLiteral("Button2"));
-    Button2->SetCaption(QStringLiteral("取消"));
+    Button2->SetCaption(tr("取消"));
     Button2->SetBounds(542, 276, 92, 30);
     Button2->SetCancel(true);
     Button2->OnClick = [this](TObject* Sender) { Button2Click(Sender); };

@@ -68,6 +68,9 @@ struct TSettings {
     // Whether Kinds hold what was read: kinds never read are not written, so that the
     // stored ones are not replaced by the initial "off".
     bool KindsRead = false;
+    // The language of the window's texts ("zh" or "en"); empty: the desktop's. Set by
+    // hand in [Init] Language and never written: a saved file keeps what it held.
+    std::string Language;
 
     // Reads the file `fileName`; what it lacks keeps its default (every kind listed).
     static TSettings Load(const std::string& fileName);

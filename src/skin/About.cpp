@@ -22,7 +22,7 @@ TAboutBox::TAboutBox(TComponent* Owner)
     : TNeoForm(Owner)
 {
     SetName(QStringLiteral("AboutBox"));
-    SetCaption(QStringLiteral("关于"));
+    SetCaption(tr("关于"));
     SetClientSize(298, 213);
     SetFont(QStringLiteral("宋体"), -13);
     SetPosition(poScreenCenter);
@@ -38,7 +38,7 @@ TAboutBox::TAboutBox(TComponent* Owner)
 
     OKButton = new TButton(this, this);
     OKButton->SetName(QStringLiteral("OKButton"));
-    OKButton->SetCaption(QStringLiteral("确定"));
+    OKButton->SetCaption(tr("确定"));
     OKButton->SetBounds(199, 164, 75, 25);
     OKButton->SetDefault(true);
     OKButton->SetModalResult(mrOk);
@@ -53,7 +53,7 @@ TAboutBox::TAboutBox(TComponent* Owner)
     Version = label("Version", QString(), 112, 88);
     Version->SetAutoSize(false);
     Version->SetBounds(112, 88, 57, 13);
-    Version->SetCaption(QStringLiteral("版本:0.6"));
+    Version->SetCaption(tr("版本:0.6"));
     Copyright = label("Copyright", QString(), 32, 128);
     Copyright->SetAutoSize(false);
     Copyright->SetBounds(32, 128, 241, 13);

@@ -94,7 +94,7 @@ TEST_F(CommandLineTest, TheProgramAnswersItsArgumentsWithAndWithoutADisplay)
     // --help and --version need no display.
     TRun help = RunProgram({"--help"}, false, FFolder);
     EXPECT_EQ(help.Status, 0);
-    EXPECT_TRUE(help.Out.startsWith("Usage: glimmerwick [FOLDER | FILE]\n"));
+    EXPECT_TRUE(help.Out.startsWith("Usage: glimmerwick [--lang zh|en] [FOLDER | FILE]\n"));
     TRun version = RunProgram({"--version"}, false, FFolder);
     EXPECT_EQ(version.Status, 0);
     EXPECT_EQ(version.Out, "glimmerwick " + QString::fromLatin1(GW_VERSION) + "\n");

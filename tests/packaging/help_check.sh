@@ -30,3 +30,11 @@ done
 # The contents list names the pages in Chinese, in the same code page.
 iconv -f CP936 -t UTF-8 "$scratch/chm/toc.hhc" | grep -q '浏览图标' || fail "contents are not in code page 936"
 echo "help check passed: $count pages"
+# The English help: the same pages, ASCII, stored as they are.
+extract_chmLib "$build/help-en.chm" "$scratch/chm-en" >/dev/null
+grep -q '^Language=0x409' "$source/docs/help-en/help.hhp" || fail "the English project does not declare LCID 0x409"
+for page in "$source"/docs/help/*.html; do
+  name=$(basename "$page")
+  cmp -s "$scratch/chm-en/$name" "$build/help-en/$name" || fail "$name in help-en.chm differs from help-en/$name"
+done
+echo "English help check passed"
