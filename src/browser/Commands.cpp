@@ -28,6 +28,7 @@ void TForm1::ShowRowIcon(const TListItem* Item)
     const int iconNumber = Item->SubItems()->Strings(1).toInt();
     const QByteArray path = RowPath(Item);
     PreView->SetIcon(ExtractIconA(reinterpret_cast<HINSTANCE>(this), path.constData(), iconNumber));
+    PreView->setAccessibleDescription(tr("%1，图标%2").arg(Item->Caption()).arg(iconNumber));
 }
 
 void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)

@@ -59,6 +59,7 @@ void TForm1::CreateLayout()
     ToolBar1->SetImages(ImageList2);
     ToolBar1->SetFlat(true);
     ToolBar1->SetFont(QStringLiteral("宋体"), -13);
+    ToolBar1->setAccessibleName(tr("工具栏"));
 
     auto button = [this](const char* name, int image, const QString& tip, const QString& status) {
         auto* b = new TToolButton(ToolBar1, this);
@@ -104,6 +105,7 @@ void TForm1::CreateLayout()
     StatusBar1->Panels()->Add()->SetWidth(171);
     StatusBar1->Panels()->Add()->SetWidth(600);
     StatusBar1->SetAutoHint(true);
+    StatusBar1->setAccessibleName(tr("状态栏"));
 
     Panel10 = panel(Panel13, "Panel10", alClient);
     Panel1 = panel(Panel10, "Panel1", alLeft);
@@ -115,6 +117,7 @@ void TForm1::CreateLayout()
     PreView = new TImage(Panel3, this);
     PreView->SetName(QStringLiteral("PreView"));
     PreView->SetAlign(alClient);
+    PreView->setAccessibleName(tr("预览"));
 
     Splitter2 = new TSplitter(Panel1, this);
     Splitter2->SetName(QStringLiteral("Splitter2"));
@@ -128,10 +131,12 @@ void TForm1::CreateLayout()
     Drive1 = new TDriveComboBox(Panel5, this);
     Drive1->SetName(QStringLiteral("Drive1"));
     Drive1->SetBounds(0, 4, 171, 22);
+    Drive1->setAccessibleName(tr("驱动器"));
 
     DirectoryListBox1 = new TDirectoryListBox(Panel4, this);
     DirectoryListBox1->SetName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->SetAlign(alClient);
+    DirectoryListBox1->setAccessibleName(tr("文件夹"));
     DirectoryListBox1->SetItemHeight(16);
     DirectoryListBox1->SetDirLabel(PathLable);
     DirectoryListBox1->SetPopupMenu(PopupMenu2);
@@ -154,6 +159,7 @@ void TForm1::CreateLayout()
     ListView1 = new TListView(Panel10, this);
     ListView1->SetName(QStringLiteral("ListView1"));
     ListView1->SetAlign(alClient);
+    ListView1->setAccessibleName(tr("图标列表"));
     ListView1->SetGridLines(true);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);

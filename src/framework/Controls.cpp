@@ -4,6 +4,7 @@
 #include "framework/Menus.h"
 #include "framework/Messages.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -259,6 +260,12 @@ void TControl::SetHint(const QString& hint)
 {
     FWidget->setProperty(kHintProperty, hint);
     UpdateToolTip();
+    // A button showing only an image is read by screen readers by its hint: the short
+    // part names it, the long part describes it.
+    if (auto* button = qobject_cast<QAbstractButton*>(FWidget); button && button->text().isEmpty()) {
+        button->setAccessibleName(GetShortHint(hint));
+        button->setAccessibleDescription(GetLongHint(hint));
+    }
 }
 
 void TControl::SetShowHint(bool show)

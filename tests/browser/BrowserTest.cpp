@@ -6,6 +6,8 @@
 #include "framework/Dialogs.h"
 #include "framework/ShellApi.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -588,3 +590,60 @@ TEST_F(BrowserTest, FullFidelitySaveKeepsTheSavePromises)
 }
 
 } // namespace
+
+namespace {
+
+QString AccessibleText(QObject* object, QAccessible::Text text)
+{
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(object);
+    return a ? a->text(text) : QString();
+}
+
+} // namespace
+
+TEST_F(BrowserTest, ScreenReadersFindEveryControlNamedAndReadTheRowsAndThePreview)
+{
+    TForm1* f = Open(FIcons);
+    ShowMainForm();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+
+    // Every control Tab reaches, and every button of the caption and the tool bar.
+    QList<QWidget*> controls;
+    f->ListView1->setFocus();
+    for (int i = 0; i < 12; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        if (!controls.contains(focused))
+            controls << focused;
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    for (QAbstractButton* b : f->findChildren<QAbstractButton*>())
+        if (b->isVisible() && !(qobject_cast<TToolButton*>(b) && qobject_cast<TToolButton*>(b)->Style() == tbsSeparator))
+            controls << b;
+    ASSERT_GE(controls.size(), 4 + 9);
+    for (QWidget* w : controls) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_TRUE(a) << w->objectName().toStdString();
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->metaObject()->className() << " " << w->objectName().toStdString();
+        EXPECT_NE(a->role(), QAccessible::Client) << w->objectName().toStdString();
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(f->ToolButton1)->role(), QAccessible::Separator);
+    EXPECT_EQ(AccessibleText(f->UpButton, QAccessible::Name), QStringLiteral("向上"));
+    EXPECT_EQ(AccessibleText(f->UpButton, QAccessible::Description), QStringLiteral("浏览上一级文件夹"));
+    EXPECT_EQ(AccessibleText(f->ListView1, QAccessible::Name), QStringLiteral("图标列表"));
+
+    // The first row, clicked, is read cell by cell; the preview says what it shows.
+    const QRect row = f->ListView1->visualRect(f->ListView1->model()->index(0, 0));
+    QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, row.center());
+    QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(f->ListView1)->tableInterface();
+    ASSERT_TRUE(table);
+    for (int column = 0; column < 3; ++column) {
+        QAccessibleInterface* cell = table->cellAt(0, column);
+        ASSERT_TRUE(cell);
+        EXPECT_EQ(cell->text(QAccessible::Name), Cell(0, column)) << column;
+    }
+    QTRY_COMPARE(AccessibleText(f->PreView, QAccessible::Description),
+                 QStringLiteral("%1，图标%2").arg(Cell(0, 0), Cell(0, 2)));
+    EXPECT_EQ(AccessibleText(f->PreView, QAccessible::Name), QStringLiteral("预览"));
+}

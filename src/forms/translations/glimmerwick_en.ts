@@ -388,6 +388,34 @@ Do you want to replace it?</translation>
         <source>确定要删除%1，这会删除整个文件？</source>
         <translation>Delete %1? This deletes the whole file.</translation>
     </message>
+    <message>
+        <source>%1，图标%2</source>
+        <translation>%1, icon %2</translation>
+    </message>
+    <message>
+        <source>工具栏</source>
+        <translation>Tool bar</translation>
+    </message>
+    <message>
+        <source>状态栏</source>
+        <translation>Status bar</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>驱动器</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>文件夹</source>
+        <translation>Folders</translation>
+    </message>
+    <message>
+        <source>图标列表</source>
+        <translation>Icons</translation>
+    </message>
 </context>
 <context>
     <name>TOutputFolder</name>
