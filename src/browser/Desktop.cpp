@@ -11,6 +11,7 @@
 #include "platform/Icon.h"
 #include "platform/Profile.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
 #include <QFile>
@@ -60,6 +61,25 @@ void TForm1::BindDesktopCommands()
     copy->setContext(Qt::WidgetShortcut);
     connect(copy, &QShortcut::activated, this, [this] { CopyIcon(); });
     ListView1->OnDragOut = [this](TListItem* Item) { return RowIconData(Item); };
+    // F6 and Shift+F6 step between the window's panes without a mouse, as Tab does
+    // through every control.
+    for (const bool forward : {true, false}) {
+        auto* pane = new QShortcut(QKeySequence(forward ? Qt::Key_F6 : (Qt::SHIFT | Qt::Key_F6)), this);
+        pane->setContext(Qt::WindowShortcut);
+        connect(pane, &QShortcut::activated, this, [this, forward] { FocusNextPane(forward); });
+    }
+}
+
+void TForm1::FocusNextPane(bool forward)
+{
+    QWidget* const panes[] = {DirectoryListBox1, ListView1, Drive1};
+    const int count = int(std::size(panes));
+    int current = -1;
+    for (int i = 0; i < count; ++i)
+        if (panes[i]->isAncestorOf(QApplication::focusWidget()) || panes[i] == QApplication::focusWidget())
+            current = i;
+    const int next = current < 0 ? 0 : (current + (forward ? 1 : count - 1)) % count;
+    panes[next]->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void TForm1::OpenHelp()

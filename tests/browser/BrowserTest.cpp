@@ -646,4 +646,18 @@ TEST_F(BrowserTest, ScreenReadersFindEveryControlNamedAndReadTheRowsAndThePrevie
     QTRY_COMPARE(AccessibleText(f->PreView, QAccessible::Description),
                  QStringLiteral("%1，图标%2").arg(Cell(0, 0), Cell(0, 2)));
     EXPECT_EQ(AccessibleText(f->PreView, QAccessible::Name), QStringLiteral("预览"));
+
+    // F6 steps through the panes and around; Shift+F6 back.
+    const struct {
+        QKeyCombination key;
+        QWidget* focused;
+    } steps[] = {
+        {Qt::Key_F6, f->Drive1}, {Qt::Key_F6, f->DirectoryListBox1}, {Qt::Key_F6, f->ListView1},
+        {Qt::SHIFT | Qt::Key_F6, f->DirectoryListBox1}, {Qt::SHIFT | Qt::Key_F6, f->Drive1},
+    };
+    for (const auto& step : steps) {
+        QTest::keyClick(QApplication::focusWidget(), step.key.key(), step.key.keyboardModifiers());
+        QTRY_VERIFY2(step.focused->isAncestorOf(QApplication::focusWidget()) || step.focused == QApplication::focusWidget(),
+                     qPrintable(step.focused->objectName()));
+    }
 }
