@@ -17,11 +17,13 @@ TOutputFolder::TOutputFolder(TComponent* Owner)
     DriveComboBox1 = new TDriveComboBox(this, this);
     DriveComboBox1->SetName(QStringLiteral("DriveComboBox1"));
     DriveComboBox1->SetBounds(8, 8, 209, 19);
+    DriveComboBox1->setAccessibleName(tr("驱动器"));
 
     DirectoryListBox1 = new TDirectoryListBox(this, this);
     DirectoryListBox1->SetName(QStringLiteral("DirectoryListBox1"));
     DirectoryListBox1->SetBounds(8, 32, 209, 241);
     DirectoryListBox1->SetItemHeight(16);
+    DirectoryListBox1->setAccessibleName(tr("文件夹"));
 
     DirChoose = new TLabel(this, this);
     DirChoose->SetName(QStringLiteral("DirChoose"));

@@ -8,6 +8,7 @@
 #include "settings/Option.h"
 #include "skin/About.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
@@ -53,12 +54,17 @@ TEST(DesktopLanguage, TheFirstVariableSetDecidesAndOnlyEnglishIsTranslated)
 }
 
 // Every text of a shown form's buttons, check boxes and labels of fixed size fits in
-// the widget's width.
+// the widget's width, and every control Tab reaches has a name for screen readers.
 void ExpectTextsFit(QWidget* form)
 {
     for (QWidget* w : form->findChildren<QWidget*>()) {
         if (!w->isVisible())
             continue;
+        if (w->focusPolicy() & Qt::TabFocus) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+            EXPECT_TRUE(a && !a->text(QAccessible::Name).isEmpty())
+                << qPrintable(form->objectName()) << "." << qPrintable(w->objectName()) << " has no name";
+        }
         QString text;
         int needed = 0;
         if (auto* box = qobject_cast<QCheckBox*>(w)) {

@@ -431,5 +431,13 @@ Do you want to replace it?</translation>
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>驱动器</source>
+        <translation>Drive</translation>
+    </message>
+    <message>
+        <source>文件夹</source>
+        <translation>Folders</translation>
+    </message>
 </context>
 </TS>
