@@ -527,7 +527,13 @@ struct ExtractRun {
         // Below an output folder that has gone nothing is made again.
         if (StopWhenOutputGone())
             return false;
-        if (const int err = ExtractRules::MakeFolders(folder)) {
+        // Once made, the output folder is never made again, so one that goes between
+        // the check above and the mkdir below still stops the run.
+        const int err = OutputMade ? ExtractRules::MakeFoldersBelow(Rules.OutputFolder(), folder)
+                                   : ExtractRules::MakeFolders(folder);
+        if (err) {
+            if (StopWhenOutputGone())
+                return false;
             Say(folder, std::string("cannot make the folder: ") + std::strerror(err));
             Outcome.WriteFailed = true;
             Stopped = !OutputMade;

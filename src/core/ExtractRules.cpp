@@ -82,7 +82,12 @@ std::string ExtractRules::ClaimName(const std::string& path)
 
 int ExtractRules::MakeFolders(const std::string& folder)
 {
-    for (std::size_t i = 1; i <= folder.size(); ++i) {
+    return MakeFoldersBelow("", folder);
+}
+
+int ExtractRules::MakeFoldersBelow(const std::string& root, const std::string& folder)
+{
+    for (std::size_t i = root.size() + 1; i <= folder.size(); ++i) {
         if (i != folder.size() && folder[i] != '/')
             continue;
         const std::string part = folder.substr(0, i);

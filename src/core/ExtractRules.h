@@ -55,6 +55,9 @@ public:
 
     // Makes `folder` and every missing folder above it. 0 or the errno.
     static int MakeFolders(const std::string& folder);
+    // Makes the missing folders between `root` and `folder` (which lies below it or is
+    // it), never `root` itself: a root that has gone stays gone. 0 or the errno.
+    static int MakeFoldersBelow(const std::string& root, const std::string& folder);
 
 private:
     std::string FOutput;
