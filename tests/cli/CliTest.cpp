@@ -744,8 +744,8 @@ TEST(CliThumbnailer, TumblerMakesThumbnailsOfLibrariesAndIconFiles)
     WriteBytes(dir / "thumbnailers/glimmerwick.thumbnailer", std::vector<std::uint8_t>(text.begin(), text.end()));
     WriteBytes(dir / "x.dll", ReadBytes(DataPath("groups32.dll")));
     WriteBytes(dir / "y.ico", ReadBytes(DataPath("png256.ico")));
-    // Each thumbnail is named after the MD5 of its file's URI, as the thumbnail
-    // specification has it.
+    // Each thumbnail is named after the MD5 of its file's file:// URI, in the cache's
+    // normal (128 px) folder.
     auto thumbnail = [&](const char* file) {
         const std::string md5 = Sh("printf '%s' 'file://" + dir / file + "' | md5sum | cut -c1-32");
         return dir / ("cache/thumbnails/normal/" + md5.substr(0, 32) + ".png");
