@@ -390,14 +390,20 @@ void ListGroups(const IconFile& f, const std::vector<IconGroup>& groups, bool cu
     }
 }
 
+// The option handler of a command whose one option is a flag.
+auto SetsFlag(bool& flag)
+{
+    return [&flag](const OptionSpec&, const char*) -> const char* {
+        flag = true;
+        return nullptr;
+    };
+}
+
 int List(const CommandSpec& command, int argc, char** argv)
 {
     bool json = false;
     std::vector<std::string> files;
-    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec&, const char*) -> const char* {
-        json = true;
-        return nullptr;
-    }, files);
+    const int code = ParseOptions(command, argc, argv, SetsFlag(json), files);
     if (code >= 0)
         return code;
     if (files.empty())
@@ -772,10 +778,7 @@ int Legacy(const CommandSpec& command, int argc, char** argv)
 {
     bool force = false;
     std::vector<std::string> rest;
-    const int code = ParseOptions(command, argc, argv, [&](const OptionSpec&, const char*) -> const char* {
-        force = true;
-        return nullptr;
-    }, rest);
+    const int code = ParseOptions(command, argc, argv, SetsFlag(force), rest);
     if (code >= 0)
         return code;
     long index;
