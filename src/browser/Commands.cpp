@@ -113,9 +113,7 @@ std::vector<std::uint8_t> TForm1::FullFidelityBytes(const gw::IconFile& f, const
         auto ico = gw::GroupIco(f, std::size_t(icon));
         return ico ? std::move(*ico) : std::vector<std::uint8_t>();
     }
-    auto image = gw::GroupImageAt(f, std::size_t(icon), 0);
-    auto png = image ? gw::EncodePng(*image) : std::nullopt;
-    return png.value_or(std::vector<std::uint8_t>());
+    return gw::GroupPng(f, std::size_t(icon)).value_or(std::vector<std::uint8_t>());
 }
 
 void TForm1::SaveMenuClick(TObject* Sender)
@@ -229,6 +227,12 @@ void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
 {
     (void)Sender;
     ExtractFolderIcons(*this, true);
+}
+
+void TForm1::CancelExtractClick(TObject* Sender)
+{
+    (void)Sender;
+    CancelExtraction();
 }
 
 QWidget* TForm1::ExtractionWindow() { return this; }

@@ -57,6 +57,7 @@ void TForm1::BindDesktopCommands()
     };
     shortcut(QKeySequence(Qt::Key_F1), this, Qt::WindowShortcut, "HelpClick", &TForm1::HelpClick);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this, Qt::WindowShortcut, "CloseClick", &TForm1::CloseClick);
+    shortcut(QKeySequence(Qt::Key_Escape), this, Qt::WindowShortcut, "CancelExtractClick", &TForm1::CancelExtractClick);
     auto* copy = new QShortcut(QKeySequence::Copy, ListView1);
     copy->setContext(Qt::WidgetShortcut);
     connect(copy, &QShortcut::activated, this, [this] { CopyIcon(); });

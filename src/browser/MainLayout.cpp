@@ -241,6 +241,7 @@ void TForm1::CreateMenus()
     Options = item(O1, "Options", tr("浏览选项(&O)..."), 14, kNone);
     LastAccess = item(O1, "LastAccess", tr("最后一次访问路径记忆(&L)"), 15, kNone);
     LastAccess->SetChecked(true);
+    FormatMenu = FFormatMenus.AddTo(this, O1, QStringLiteral("FormatMenu"));
     H1 = item(root, "H1", tr("帮助(&H)"), -1, kNone);
     N2 = item(H1, "N2", tr("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
     N3 = line(H1, "N3");
@@ -267,6 +268,7 @@ void TForm1::CreateMenus()
     Option = item(SettingMenu->Items(), "Option", tr("浏览选项(&O)..."), 14, kNone);
     LastAccessed = item(SettingMenu->Items(), "LastAccessed", tr("最后一次访问记忆(&L)"), 15, kNone);
     LastAccessed->SetChecked(true);
+    FormatSetting = FFormatMenus.AddTo(this, SettingMenu->Items(), QStringLiteral("FormatSetting"));
 
     Help = popup("Help", ImageList2);
     HelpMenu = item(Help->Items(), "HelpMenu", tr("使用说明(&H)"), 11, ShortCut(Qt::Key_H, ctrl));
@@ -298,4 +300,6 @@ void TForm1::CreateMenus()
     ExtractFromMultiFolder =
         item(PopupMenu2->Items(), "ExtractFromMultiFolder", tr("从多级文件夹中提取(包含子文件夹)"), -1, kNone,
              tr("从该文件夹中提取所有exe文件和dll文件中包含的图标。(包含子文件夹)"));
+    CancelExtract = item(PopupMenu2->Items(), "CancelExtract", tr("取消提取(&C)"), -1, kNone);
+    CancelExtract->SetVisible(false);
 }

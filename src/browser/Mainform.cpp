@@ -108,6 +108,8 @@ void TForm1::BindCommands()
     BIND(N18->OnClick, &TForm1::UpClick);
     BIND(ExtractFromFolder->OnClick, &TForm1::ExtractFromFolderClick);
     BIND(ExtractFromMultiFolder->OnClick, &TForm1::ExtractFromMultiFolderClick);
+    BIND(CancelExtract->OnClick, &TForm1::CancelExtractClick);
+    PopupMenu2->OnPopup = [this](TObject*) { CancelExtract->SetVisible(FActiveWalks > 0); };
 
     BIND(Drive1->OnChange, &TForm1::DriveChange);
     BIND(DirectoryListBox1->OnChange, &TForm1::DirectorySelected);
@@ -166,6 +168,9 @@ void TForm1::FormCreate(TObject* Sender)
         }
         static_cast<TListedKinds&>(*this) = settings.Kinds;
         FKindsRead = true;
+        FExtractFormat = ExtractFormatFromValue(settings.ExtractFormat);
+        FFormatMenus.Sync();
+        FIconFileType = TIconFileType(settings.SaveFileType);
 
         if (last || !StartFolder.isEmpty())
             Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
@@ -187,6 +192,8 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
         settings.Directory = Native(DirectoryListBox1->Directory());
         settings.Kinds = *this;
         settings.KindsRead = FKindsRead;
+        settings.ExtractFormat = int(FExtractFormat);
+        settings.SaveFileType = FIconFileType;
         settings.Save(SettingsLocation());
     } catch (const std::exception&) {
         // An unwritable settings file is not reported; the window closes anyway.

@@ -86,6 +86,7 @@ public:
     TMenuItem* O1;
     TMenuItem* Options;
     TMenuItem* LastAccess;
+    TMenuItem* FormatMenu;
     TMenuItem* H1;
     TMenuItem* N2;
     TMenuItem* N3;
@@ -104,6 +105,7 @@ public:
     TPopupMenu* SettingMenu;
     TMenuItem* Option;
     TMenuItem* LastAccessed;
+    TMenuItem* FormatSetting;
     TPopupMenu* Help;
     TMenuItem* HelpMenu;
     TMenuItem* AboutMenu;
@@ -123,6 +125,8 @@ public:
     TPopupMenu* PopupMenu2;
     TMenuItem* ExtractFromFolder;
     TMenuItem* ExtractFromMultiFolder;
+    // Shown while folder walks run.
+    TMenuItem* CancelExtract;
 
     TSavePictureDialog* SavePictureDialog1;
     TTimer* Timer1;
@@ -167,6 +171,8 @@ public:
     void ExtractFromFileClick(TObject* Sender);
     void ExtractFromFolderClick(TObject* Sender);
     void ExtractFromMultiFolderClick(TObject* Sender);
+    // Escape, or the folder list's cancel item: every running walk stops.
+    void CancelExtractClick(TObject* Sender);
     // Writes every icon of the file `Source` into `OutputFolder` and reports the result.
     void ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder);
     // What the extraction commands need of the window.
@@ -239,6 +245,8 @@ private:
     std::vector<std::uint8_t> FullFidelityBytes(const TListItem* Item, TIconFileType type) const;
     static std::vector<std::uint8_t> FullFidelityBytes(const gw::IconFile& file, const TListItem* Item,
                                                        TIconFileType type);
+    // The two extraction-format submenus of the settings menus.
+    TExtractFormatMenus FFormatMenus{*this};
     // Where dragged and copied icons are written; made on first use, removed at exit.
     std::unique_ptr<QTemporaryDir> FScratchFolder;
 };

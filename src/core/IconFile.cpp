@@ -312,4 +312,15 @@ std::vector<PngImage> GroupPngs(const IconFile& file, std::size_t group, bool cu
     return out;
 }
 
+std::optional<std::vector<std::uint8_t>> GroupPng(const IconFile& file, std::size_t group, int size)
+{
+    std::vector<std::uint8_t> stored;
+    auto image = GroupImageAt(file, group, size, false, &stored);
+    if (!image)
+        return std::nullopt;
+    if (IsIntactPng(Bytes(stored.data(), stored.size())))
+        return stored;
+    return EncodePng(*image);
+}
+
 } // namespace gw

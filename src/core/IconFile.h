@@ -63,6 +63,11 @@ Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t gro
 std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge = true,
                                       std::vector<std::uint8_t>* stored = nullptr, bool cursors = false);
 
+// The group's image at `size` (the largest stored when 0, never enlarged) as a PNG file:
+// the stored PNG as it is when it is intact, else encoded from its pixels; nothing when
+// no image of the group can be read.
+std::optional<std::vector<std::uint8_t>> GroupPng(const IconFile& file, std::size_t group, int size = 0);
+
 // One image of a group as a PNG file.
 struct PngImage {
     int Width = 0;

@@ -1,6 +1,7 @@
 // Extraction of all icons of one file, and the two folder commands.
 #include "extract/Extraction.h"
 
+#include "core/FileWrite.h"
 #include "core/Paths.h"
 
 #include "extract/ExtractionHost.h"
@@ -15,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 
@@ -80,30 +82,30 @@ bool IsFolder(const QByteArray& path)
 
 long long FreeNameLookups() { return gNameLookups; }
 
-bool ExtractIntoFreeNames(TExtractionHost& host, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
+bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const QByteArray& fileName,
                           const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree)
 {
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(host.ExtractionWindow());
-    const int count = int(host.FExtractIcon(instance, source.constData(), -1));
+    TFileIcons icons(host, source, host.FExtractFormat);
+    const QByteArray extension(ExtractFormatExtension(host.FExtractFormat));
     const QByteArray base = JoinPath(outputFolder, OutputBaseName(fileName));
-    for (int i = 0; i < count; ++i) {
-        try {
-            holder.SetHandle(host.FExtractIcon(instance, source.constData(), i));
-            holder.Encoded();
-            int n = nextFree.value(base, 0);
-            while (true) {
-                const QByteArray target = base + QByteArray::number(n) + ".ico";
-                ++gNameLookups;
-                // A cheap look first; the exclusive creation settles races with other programs.
-                if (::access(target.constData(), F_OK) == 0 || !holder.SaveToNewFile(target.toStdString())) {
-                    ++n;
-                    continue;
-                }
-                break;
-            }
+    for (int i = 0; i < icons.Count(); ++i) {
+        const std::vector<std::uint8_t> bytes = icons.Bytes(i);
+        int err = bytes.empty() ? EINVAL : EEXIST;
+        int n = nextFree.value(base, 0);
+        while (err == EEXIST) {
+            const QByteArray target = base + QByteArray::number(n) + extension;
+            ++gNameLookups;
+            // A cheap look first; the exclusive creation settles races with other programs.
+            err = ::access(target.constData(), F_OK) == 0
+                      ? EEXIST
+                      : FileWrite::WriteNew(target.toStdString(), bytes.data(), bytes.size());
+            if (err == EEXIST)
+                ++n;
+        }
+        if (err == 0) {
             nextFree.insert(base, n + 1);
             ++host.FExtractedCount;
-        } catch (...) {
+        } else {
             // One icon that cannot be written does not stop the others, unless the
             // folder they go to has gone.
             ++host.FFailedCount;
@@ -119,15 +121,17 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
 {
     QWidget* const window = host.ExtractionWindow();
     const QString caption = DisplayFileName(DecodeFileName(source));
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(window);
-    const int count = int(host.FExtractIcon(instance, source.constData(), -1));
+    TFileIcons icons(host, source, host.FExtractFormat);
+    const int count = icons.Count();
     if (count == 0) {
         MessageBox(window, TExtractionTexts::tr("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
         return;
     }
     const QByteArray name = source.mid(source.lastIndexOf('/') + 1);
-    const QByteArray base = JoinPath(EncodeFileName(outputFolder), OutputBaseName(name));
-    auto target = [&base](int i) { return base + QByteArray::number(i) + ".ico"; };
+    const QByteArray folder = EncodeFileName(outputFolder);
+    const QByteArray base = JoinPath(folder, OutputBaseName(name));
+    const QByteArray extension(ExtractFormatExtension(host.FExtractFormat));
+    auto target = [&](int i) { return base + QByteArray::number(i) + extension; };
     auto taken = [](const QByteArray& path) {
         struct stat st;
         return ::lstat(path.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -144,29 +148,24 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
     host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标..."));
     const QPointer<QWidget> alive(window);
     int written = 0;
-    {
-        TIcon holder;
-        for (int i = 0; i < count; ++i) {
-            const QByteArray path = target(i);
-            try {
-                if (replace || !taken(path)) {
-                    holder.SetHandle(host.FExtractIcon(instance, source.constData(), i));
-                    // An existing file is replaced only once the icon is encoded and
-                    // written: a failure leaves it as it was.
-                    // Never through a link to a file out of the output folder.
-                    if (replace)
-                        holder.SaveToFile(path.toStdString(), EncodeFileName(outputFolder).toStdString());
-                    written += replace || holder.SaveToNewFile(path.toStdString());
-                }
-            } catch (...) {
-            }
-            // A file of many icons takes a while: the window keeps answering, as
-            // during a folder walk, and shows how far the extraction has come.
-            host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
-            Application->ProcessMessages();
-            if (!alive)
-                return;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray path = target(i);
+        if (replace || !taken(path)) {
+            const std::vector<std::uint8_t> bytes = icons.Bytes(i);
+            // An existing file is replaced only once the icon is encoded and written:
+            // a failure leaves it as it was. Never through a link to a file out of
+            // the output folder.
+            if (!bytes.empty())
+                written += (replace ? FileWrite::Replace(path.toStdString(), bytes.data(), bytes.size(),
+                                                         folder.toStdString())
+                                    : FileWrite::WriteNew(path.toStdString(), bytes.data(), bytes.size())) == 0;
         }
+        // A file of many icons takes a while: the window keeps answering, as
+        // during a folder walk, and shows how far the extraction has come.
+        host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
+        Application->ProcessMessages();
+        if (!alive)
+            return;
     }
     // Success is reported only when every icon was written.
     const QString text = written == count
@@ -214,5 +213,8 @@ void ExtractFolderIcons(TExtractionHost& host, bool recursive)
         host.ShowStatusText(TExtractionTexts::tr("正在从多级文件夹中提取图标..."));
     host.FExtractedCount = 0;
     host.FFailedCount = 0;
+    host.FProcessedFiles = 0;
+    host.FCancelRequested = false;
+    host.FProgressShownAt = 0;
     new ExtractThread(host, EncodeFileName(folder), EncodeFileName(*output), recursive, false);
 }

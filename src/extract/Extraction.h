@@ -14,7 +14,6 @@ struct TExtractionTexts {
 };
 
 class TExtractionHost;
-class TIcon;
 
 // gw::JoinPath for raw file names.
 QByteArray JoinPath(const QByteArray& folder, const QByteArray& name);
@@ -26,14 +25,14 @@ QByteArray CanonicalPath(const QByteArray& path);
 // characters (the dot and extension of every listed kind); shorter names stay whole.
 QByteArray OutputBaseName(const QByteArray& fileName);
 
-// Writes every icon of `source` into `outputFolder` under names that are free: base
-// name + n + ".ico", n counting over the names taken. A name is taken with exclusive
+// Writes every icon of `source` in the host's format into `outputFolder` under names
+// that are free: base name + n + the format's extension, n counting over the names taken. A name is taken with exclusive
 // creation, so no file is ever replaced. `nextFree` remembers per base name the number
 // after the last one taken, so a command that meets many files of one name looks at
 // each taken name once. Each icon written raises the host's FExtractedCount, each
 // that cannot be read or written its FFailedCount, and the progress is shown.
 // Returns false when the output folder has gone: the walk should stop.
-bool ExtractIntoFreeNames(TExtractionHost& host, TIcon& holder, const QByteArray& source, const QByteArray& fileName,
+bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const QByteArray& fileName,
                           const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree);
 
 // Output names looked at by ExtractIntoFreeNames since the program started.
@@ -42,7 +41,8 @@ long long FreeNameLookups();
 // Shows the output-folder dialog; the chosen folder, or nothing when cancelled.
 std::optional<QString> ChooseOutputFolder(const TExtractionHost& host);
 
-// Writes every icon of the file `source` into `outputFolder` as base name + n + ".ico",
+// Writes every icon of the file `source` in the host's format into `outputFolder` as
+// base name + n + the format's extension,
 // replacing existing files only when the user agrees, and reports the result.
 void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QString& outputFolder);
 

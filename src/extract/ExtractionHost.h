@@ -1,6 +1,7 @@
 // TExtractionHost: what the extraction commands need of the window that runs them.
 #pragma once
 
+#include "extract/ExtractFormat.h"
 #include "platform/ShellIcons.h"
 
 #include <QByteArray>
@@ -18,6 +19,15 @@ public:
     // folder command started.
     std::int32_t FExtractedCount = 0;
     std::int32_t FFailedCount = 0;
+    // Files of the listed kinds the folder walks have looked at since then.
+    std::int32_t FProcessedFiles = 0;
+    // Set when the user cancels: every running walk stops before its next file.
+    bool FCancelRequested = false;
+    // When the walks' progress was last shown (steady clock, ms); it is shown at most
+    // every 100 ms.
+    std::int64_t FProgressShownAt = 0;
+    // The format every extraction command writes.
+    TExtractFormat FExtractFormat = TExtractFormat::Icon16;
     // Folder walks requested and not yet ended; the one value worker threads change too.
     std::atomic<std::int32_t> FActiveWalks{0};
     // How icons are obtained; tests replace it to inject failures.
@@ -33,6 +43,13 @@ public:
     virtual void ShowStatusText(const QString& text) = 0;
     // Shows the list's own status text again.
     virtual void ShowListStatus() = 0;
+
+    // Stops every running folder walk at its next file; nothing when none runs.
+    void CancelExtraction()
+    {
+        if (FActiveWalks > 0)
+            FCancelRequested = true;
+    }
 
 protected:
     TExtractionHost() = default;

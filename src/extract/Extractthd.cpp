@@ -6,6 +6,7 @@
 #include "framework/Forms.h"
 #include "platform/Icon.h"
 
+#include <chrono>
 #include <memory>
 #include <tuple>
 
@@ -107,7 +108,16 @@ void ExtractThread::WalkFolder()
         return;
     TExtractionHost& host = *FHost;
     TWalkEnd end(host, window);
-    TIcon holder;
+    // The user has cancelled: neither this folder nor those queued are walked.
+    auto cancelled = [this, &host] {
+        if (!host.FCancelRequested)
+            return false;
+        host.FActiveWalks -= int(FPending.size());
+        FPending.clear();
+        return true;
+    };
+    if (cancelled())
+        return;
     // A folder that cannot be read gives a walk without entries.
     std::vector<gw::ExtractRules::Entry> entries;
     const int stops = FRules.DepthStops();
@@ -123,12 +133,17 @@ void ExtractThread::WalkFolder()
                 ++host.FActiveWalks;
                 FPending.emplace_back(path, FDepth + 1);
             }
-        } else if (host.ExtractsFile(name) &&
-                   !ExtractIntoFreeNames(host, holder, path, name, FOutputFolder, FNextFree)) {
-            // The output folder has gone: nothing more of this command can be written.
-            host.FActiveWalks -= int(FPending.size());
-            FPending.clear();
-            return;
+        } else if (host.ExtractsFile(name)) {
+            if (cancelled())
+                return;
+            if (!ExtractIntoFreeNames(host, path, name, FOutputFolder, FNextFree)) {
+                // The output folder has gone: nothing more of this command can be written.
+                host.FActiveWalks -= int(FPending.size());
+                FPending.clear();
+                return;
+            }
+            ++host.FProcessedFiles;
+            ShowExtractStatus(host);
         }
         Application->ProcessMessages();
         if (!FWindow)
@@ -139,11 +154,20 @@ void ExtractThread::WalkFolder()
 void ShowExtractStatus(TExtractionHost& host)
 {
     QString text;
-    if (host.FActiveWalks > 0)
-        text = TExtractionTexts::tr("已提取%1个图标...").arg(host.FExtractedCount);
-    else if (host.FFailedCount > 0)
+    if (host.FActiveWalks > 0) {
+        const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count();
+        if (host.FProgressShownAt != 0 && now - host.FProgressShownAt < 100)
+            return;
+        host.FProgressShownAt = now;
+        text = TExtractionTexts::tr("正在提取：已处理%1个文件，提取%2个图标……").arg(host.FProcessedFiles).arg(host.FExtractedCount);
+    } else if (host.FCancelRequested) {
+        text = TExtractionTexts::tr("提取已取消：一共提取%1个图标，%2个提取失败！").arg(host.FExtractedCount).arg(host.FFailedCount);
+    } else if (host.FFailedCount > 0) {
         text = TExtractionTexts::tr("一共提取%1个图标，%2个提取失败！").arg(host.FExtractedCount).arg(host.FFailedCount);
-    else
+    } else {
         text = TExtractionTexts::tr("一共提取%1个图标！").arg(host.FExtractedCount);
+    }
     host.ShowStatusText(text);
 }

@@ -55,5 +55,6 @@ private:
     QPointer<QWidget> FWindow;
 };
 
-// Shows the progress text while walks are active and the total when none is.
+// Shows the progress while walks are active (at most every 100 ms), and the total, or
+// that the user cancelled, when none is.
 void ShowExtractStatus(TExtractionHost& host);

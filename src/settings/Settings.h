@@ -71,6 +71,12 @@ struct TSettings {
     // The language of the window's texts ("zh" or "en"); empty: the desktop's. Set by
     // hand in [Init] Language and never written: a saved file keeps what it held.
     std::string Language;
+    // The format the extraction commands write, and the type chosen last in the save
+    // dialog (which dragged and copied icons take too), each as 1, 2 or 3 (16-colour
+    // icon, icon as stored, PNG); kept in a section of their own that older copies pass
+    // over.
+    int ExtractFormat = 1;
+    int SaveFileType = 1;
 
     // Reads the file `fileName`; what it lacks keeps its default (every kind listed).
     static TSettings Load(const std::string& fileName);

@@ -88,7 +88,7 @@ inline std::string AllKeysFile(const std::string& last, const std::string& folde
     for (const char* key : {"ExeFile", "DllFile", "BplFile", "OcxFile", "IclFile", "CplFile", "ScrFile",
                             "DrvFile", "BmpFile", "JpgFile", "IcoFile"})
         text += std::string(key) + "=" + kinds + "\n";
-    return text;
+    return text + "[Extract]\nFormat=1\nSaveType=1\n";
 }
 
 // Double-clicks the entry of a folder list that reads `shown`, as a user enters it.

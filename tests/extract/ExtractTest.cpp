@@ -17,6 +17,8 @@
 #include <QRegularExpression>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
+#include <QProcess>
 #include <QThread>
 #include <QTimer>
 
@@ -640,6 +642,148 @@ TEST_F(ExtractTest, ALongExtractionKeepsTheWindowAnsweringAndShowsItsProgress)
         midway += match.hasMatch() && match.captured(1).toInt() < 1000;
     }
     EXPECT_GT(midway, 0) << "the window did not answer during the extraction";
+}
+
+// Runs `program` with `args`; its exit code.
+int RunTool(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+// The contents of every file of `folder`, sorted: what was written, whatever the names.
+QList<QByteArray> Contents(const QString& folder)
+{
+    QList<QByteArray> all;
+    for (const QString& name : QDir(folder).entryList(QDir::Files))
+        all << ReadAll(folder + QLatin1Char('/') + name);
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+// Each format chosen in the settings menu writes, for a folder of a library with a
+// 256-pixel PNG image and a group whose image is missing: the 16-colour icons; the
+// groups byte for byte as glimmerwick-cli extract writes them; each group's largest
+// image as icotool finds it in the group. The choice is kept across starts.
+TEST_F(ExtractTest, EachFormatWritesWhatTheIndependentToolsFind)
+{
+    Put(FBroken, QStringLiteral("lib.dll"));
+    const QString cliOut = MakeFolder(QStringLiteral("cli"));
+    ASSERT_EQ(RunTool(QStringLiteral(GW_CLI), {QStringLiteral("extract"), QStringLiteral("-o"), cliOut, FBroken}), 1);
+    const QList<QByteArray> stored = Contents(cliOut);
+    ASSERT_EQ(stored.size(), 6);
+
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+    const struct {
+        const char* Item;
+        const char* Extension;
+    } formats[] = {{"Icon16", ".ico"}, {"Original", ".ico"}, {"Png", ".png"}};
+    QString originals;
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.Item);
+        auto* item = f->findChild<TMenuItem*>(QStringLiteral("FormatSetting") + QLatin1String(format.Item));
+        ASSERT_NE(item, nullptr);
+        item->Click();
+        for (const char* menu : {"FormatMenu", "FormatSetting"})
+            EXPECT_TRUE(f->findChild<TMenuItem*>(QLatin1String(menu) + QLatin1String(format.Item))->Checked());
+        FOut = MakeFolder(QLatin1String(format.Item));
+        AnswerDialog(FOut);
+        ChooseFolderCommand(f, QStringLiteral("从文件夹中提取"));
+        ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+        EXPECT_EQ(Status(), QStringLiteral("一共提取6个图标，1个提取失败！"));
+        QStringList expected;
+        for (int i = 0; i < 6; ++i)
+            expected << QStringLiteral("lib%1%2").arg(i).arg(QLatin1String(format.Extension));
+        ASSERT_EQ(OutFiles(), expected);
+        if (QLatin1String(format.Item) == QLatin1String("Icon16")) {
+            for (int i = 0; i < 6; ++i)
+                EXPECT_EQ(ReadAll(FOut + QLatin1Char('/') + expected[i]), Encoded(FBroken, i)) << i;
+        } else if (QLatin1String(format.Item) == QLatin1String("Original")) {
+            EXPECT_EQ(Contents(FOut), stored);
+            originals = FOut;
+        } else {
+            for (int i = 0; i < 6; ++i) {
+                // The largest image as icotool extracts it from the stored group.
+                const QString ico = originals + QStringLiteral("/lib%1.ico").arg(i);
+                const QString dir = MakeFolder(QStringLiteral("icotool%1").arg(i));
+                ASSERT_EQ(RunTool(QStringLiteral(GW_ICOTOOL), {QStringLiteral("-x"), QStringLiteral("-o"), dir, ico}), 0);
+                QImage largest;
+                for (const QString& name : QDir(dir).entryList(QDir::Files)) {
+                    const QImage image(dir + QLatin1Char('/') + name);
+                    if (image.width() > largest.width() ||
+                        (image.width() == largest.width() && image.depth() > largest.depth()))
+                        largest = image;
+                }
+                const QImage ours(FOut + QLatin1Char('/') + expected[i]);
+                ASSERT_FALSE(ours.isNull()) << i;
+                EXPECT_EQ(ours.size(), largest.size()) << i;
+                EXPECT_EQ(ours.convertToFormat(QImage::Format_ARGB32), largest.convertToFormat(QImage::Format_ARGB32))
+                    << i;
+            }
+            // Group 42's 256-pixel image is stored as PNG: it is written as it is stored.
+            const QByteArray png = ReadAll(FOut + QStringLiteral("/lib3.png"));
+            EXPECT_EQ(QImage::fromData(png).width(), 256);
+            EXPECT_TRUE(ReadAll(originals + QStringLiteral("/lib3.ico")).contains(png));
+        }
+    }
+
+    // A PNG saved: the type chosen last in the save dialog is kept too.
+    TSaveDialog::SetNextResult(FOut + QStringLiteral("/saved"), 3);
+    QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_TRUE(QFile::exists(FOut + QStringLiteral("/saved.png")));
+    CloseMainForm();
+    EXPECT_NE(ReadIni().find("[Extract]\nFormat=3\nSaveType=3\n"), std::string::npos) << ReadIni();
+    delete FForm;
+    FForm = nullptr;
+    f = CreateMainForm();
+    EXPECT_TRUE(f->findChild<TMenuItem*>(QStringLiteral("FormatMenuPng"))->Checked());
+    EXPECT_FALSE(f->findChild<TMenuItem*>(QStringLiteral("FormatSettingIcon16"))->Checked());
+    EXPECT_EQ(f->FIconFileType, TForm1::iftPng);
+}
+
+// A folder tree extraction shows its progress and stops when the user cancels it, by
+// Escape in the window or by the folder list's cancel item, and says so.
+TEST_F(ExtractTest, ATreeExtractionShowsItsProgressAndStopsWhenCancelled)
+{
+    for (int i = 0; i < 20; ++i)
+        Put(kData + QStringLiteral("/shared1000.dll"), QStringLiteral("d%1/many.dll").arg(i));
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+    const std::function<void()> cancels[] = {
+        [f] { QTest::keyClick(f, Qt::Key_Escape); },
+        [f] { ChooseFolderCommand(f, QStringLiteral("取消提取(C)")); },
+    };
+    int run = 0;
+    for (const auto& cancel : cancels) {
+        SCOPED_TRACE(run);
+        FOut = MakeFolder(QStringLiteral("out%1").arg(run++));
+        EXPECT_FALSE(f->CancelExtract->Visible());
+        AnswerDialog(FOut);
+        ChooseFolderCommand(f, QStringLiteral("从多级文件夹中提取(包含子文件夹)"));
+        const QRegularExpression progress(QStringLiteral("^正在提取：已处理(\\d+)个文件，提取(\\d+)个图标……$"));
+        ASSERT_TRUE(WaitUntil([&] {
+            const auto m = progress.match(Status());
+            return m.hasMatch() && m.captured(1).toInt() >= 1;
+        })) << Status().toStdString();
+        // The user comes back to the window once the output-folder dialog has closed.
+        f->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+        cancel();
+        ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
+        const QRegularExpression end(QStringLiteral("^提取已取消：一共提取(\\d+)个图标，0个提取失败！$"));
+        const auto m = end.match(Status());
+        ASSERT_TRUE(m.hasMatch()) << Status().toStdString();
+        const int written = m.captured(1).toInt();
+        EXPECT_EQ(OutFiles().size(), written);
+        EXPECT_GE(written, 1000);
+        EXPECT_LT(written, 20000);
+        EXPECT_EQ(written % 1000, 0) << "a file is finished before the walk stops";
+    }
+    // Escape with nothing running changes nothing.
+    QTest::keyClick(f, Qt::Key_Escape);
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("提取已取消")));
 }
 
 } // namespace

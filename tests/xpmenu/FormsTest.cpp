@@ -128,7 +128,7 @@ TEST_F(FormsWalkTest, SwitchedOnEachFormIsWalkedAndGivenBack)
         int Menus, Items, ToolBars;
         QStringList Subclassed;
     } forms[] = {
-        {main, main->XPMenu1, 7, 42, 1,
+        {main, main->XPMenu1, 7, 51, 1,
          WithCaptionButtons(Names("Drive1 Panel1 Panel2 Panel3 Panel4 Panel5 Panel10 Panel11 Panel13"))},
         {&options, options.XPMenu1, 0, 0, 0,
          WithCaptionButtons(Names("GroupBox1 Button1 Button2 ExeChk DllChk OcxChk IclChk CplChk BplChk ScrChk DrvChk "

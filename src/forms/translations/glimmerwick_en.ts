@@ -116,16 +116,36 @@ Do you want to replace them?</translation>
         <translation>Extracting icons from the folder tree...</translation>
     </message>
     <message>
-        <source>已提取%1个图标...</source>
-        <translation>%1 icons extracted...</translation>
-    </message>
-    <message>
         <source>一共提取%1个图标，%2个提取失败！</source>
         <translation>%1 icons extracted, %2 failed.</translation>
     </message>
     <message>
         <source>一共提取%1个图标！</source>
         <translation>%1 icons extracted.</translation>
+    </message>
+    <message>
+        <source>提取格式(&amp;E)</source>
+        <translation>&amp;Extraction Format</translation>
+    </message>
+    <message>
+        <source>16色图标(&amp;1)</source>
+        <translation>&amp;1 16-Colour Icon</translation>
+    </message>
+    <message>
+        <source>原始图标(&amp;2)</source>
+        <translation>&amp;2 Original Icon</translation>
+    </message>
+    <message>
+        <source>PNG 图像(&amp;3)</source>
+        <translation>&amp;3 PNG Image</translation>
+    </message>
+    <message>
+        <source>正在提取：已处理%1个文件，提取%2个图标……</source>
+        <translation>Extracting: %1 files read, %2 icons extracted...</translation>
+    </message>
+    <message>
+        <source>提取已取消：一共提取%1个图标，%2个提取失败！</source>
+        <translation>Extraction cancelled: %1 icons extracted, %2 failed.</translation>
     </message>
 </context>
 <context>
@@ -415,6 +435,10 @@ Do you want to replace it?</translation>
     <message>
         <source>图标列表</source>
         <translation>Icons</translation>
+    </message>
+    <message>
+        <source>取消提取(&amp;C)</source>
+        <translation>&amp;Cancel Extraction</translation>
     </message>
 </context>
 <context>
