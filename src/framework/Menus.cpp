@@ -126,10 +126,26 @@ public:
                 painter->setClipping(false);
                 painter->drawImage(0, 0, image);
                 painter->restore();
+                // The handler draws no mark for an item that opens a submenu: the
+                // platform adds its arrow over what the handler painted.
+                const auto* menuOption = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+                if (menuOption && menuOption->menuItemType == QStyleOptionMenuItem::SubMenu)
+                    DrawSubMenuArrow(painter, r, option->state & State_Enabled);
                 return;
             }
         }
         QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    // A right-pointing triangle of columns 7, 5, 3 and 1 pixels high, its point 8
+    // pixels in from the item's right edge and its middle row on the item's middle row.
+    static void DrawSubMenuArrow(QPainter* painter, const QRect& item, bool enabled)
+    {
+        const QColor colour = enabled ? QColor(0, 0, 0) : QColor(128, 128, 128);
+        const int middle = item.top() + item.height() / 2;
+        const int left = item.right() - 8 - 3;
+        for (int column = 0; column < 4; ++column)
+            painter->fillRect(left + column, middle - 3 + column, 1, 7 - 2 * column, colour);
     }
 
     static constexpr int kOwnerDrawFrame = 3;

@@ -312,3 +312,41 @@ TEST_F(FlatLookTest, CaptionButtonTextsKeepTheSkinColoursUnderADarkPalette)
 }
 
 } // namespace
+
+TEST_F(FlatLookTest, AnItemThatOpensASubmenuShowsItsArrowAndOpensItUnderThePointer)
+{
+    TForm1* f = ShowMainFormOn(1);
+    QImage shot;
+    QRect item;
+    WhenShowing([&] {
+        QMenu* menu = OpenPopup();
+        ASSERT_NE(menu, nullptr);
+        QAction* format = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->menu())
+                format = a;
+        ASSERT_NE(format, nullptr);
+        item = menu->actionGeometry(format);
+        shot = menu->grab().toImage();
+        QTest::mouseMove(menu, item.center());
+        QMenu* sub = format->menu();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return sub->isVisible(); }));
+        QAction* png = sub->actions().back();
+        QTest::mouseMove(sub, sub->actionGeometry(png).center());
+        QTest::qWait(50);
+        QTest::mouseClick(sub, Qt::LeftButton, {}, sub->actionGeometry(png).center());
+    });
+    QTest::mouseClick(f->MenuButtons[2], Qt::LeftButton, {}, QPoint(10, 8));
+    ASSERT_FALSE(shot.isNull());
+    // Black columns 7, 5, 3 and 1 pixels high, the point 8 pixels in from the right.
+    const auto black = [](QRgb p) { return (p & 0xffffff) == 0x000000; };
+    const int middle = item.top() + item.height() / 2;
+    for (int column = 0; column < 4; ++column) {
+        const QRect ink = InkBox(shot, black, QRect(item.right() - 11 + column, item.top(), 1, item.height()));
+        EXPECT_EQ(ink.height(), 7 - 2 * column) << column;
+        EXPECT_EQ(ink.top(), middle - 3 + column) << column;
+    }
+    EXPECT_TRUE(InkBox(shot, black, QRect(item.right() - 7, item.top(), 7, item.height())).isNull());
+    // The chosen item is clicked once the menu has closed.
+    EXPECT_TRUE(QTest::qWaitFor([f] { return f->FExtractFormat == TExtractFormat::Png; }));
+}
