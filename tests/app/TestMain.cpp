@@ -1,4 +1,5 @@
 // Test entry: one QApplication for every test of the application's forms.
+#include "TestLocale.h"
 #include "framework/Dialogs.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestLocale();
     QApplication app(argc, argv);
     // Message boxes and save dialogs are answered by the tests and recorded for them.
     MessageBoxSeam::TRecorder boxes;

@@ -1,6 +1,7 @@
 // Test entry: one QApplication for every framework test. With --shutdown-probe the
 // program instead makes application-owned forms and ends, so that a test can watch
 // the teardown in a process of its own.
+#include "TestLocale.h"
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
@@ -38,6 +39,7 @@ int ShutdownProbe(int argc, char** argv)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    UseTestLocale();
     if (argc > 1 && std::strcmp(argv[1], "--shutdown-probe") == 0)
         return ShutdownProbe(argc, argv);
     QApplication app(argc, argv);
