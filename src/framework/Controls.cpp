@@ -338,10 +338,16 @@ void TControl::SetFont(const TFont& font)
 {
     FOwnFontColor = true;
     FWidget->setFont(font.ToQFont());
+    // The window text colour is the one of the surface the control stands on: a form
+    // that paints its own background sets it, and a dark desktop palette must not put
+    // light text there.
+    QWidget* const parent = FWidget->parentWidget();
+    const QColor colour = font.Color == clWindowText && parent ? parent->palette().color(QPalette::WindowText)
+                                                               : ToQColor(font.Color);
     QPalette pal = FWidget->palette();
-    pal.setColor(QPalette::WindowText, ToQColor(font.Color));
-    pal.setColor(QPalette::Text, ToQColor(font.Color));
-    pal.setColor(QPalette::ButtonText, ToQColor(font.Color));
+    pal.setColor(QPalette::WindowText, colour);
+    pal.setColor(QPalette::Text, colour);
+    pal.setColor(QPalette::ButtonText, colour);
     FWidget->setPalette(pal);
 }
 

@@ -309,9 +309,23 @@ TEST_F(FlatLookTest, CaptionButtonTextsKeepTheSkinColoursUnderADarkPalette)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     EXPECT_GT(InkBox(d.ExeChk->grab().toImage(), black).width(), 40);
     EXPECT_GT(InkBox(f->StatusBar1->grab().toImage(), [](QRgb p) { return qGray(p) > 200; }).width(), 40);
+    // The About box's links turn blue under the pointer and back to the skin's text
+    // colour when it leaves them.
+    // (The pointer finds the top-level window under it: no other may stand there.)
+    d.hide();
+    f->hide();
+    TAboutBox about(nullptr);
+    about.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    for (TLabel* link : {about.Url, about.Email}) {
+        QTest::mouseMove(link, QPoint(5, 5));
+        QTest::qWait(20);
+        EXPECT_GT(InkBox(link->grab().toImage(), [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60; }).width(), 20);
+        QTest::mouseMove(&about, QPoint(about.width() - 20, about.height() / 2));
+        QTest::qWait(20);
+        EXPECT_GT(InkBox(link->grab().toImage(), black).width(), 40) << link->Name().toStdString();
+    }
 }
-
-} // namespace
 
 TEST_F(FlatLookTest, AnItemThatOpensASubmenuShowsItsArrowAndOpensItUnderThePointer)
 {
@@ -350,3 +364,5 @@ TEST_F(FlatLookTest, AnItemThatOpensASubmenuShowsItsArrowAndOpensItUnderThePoint
     // The chosen item is clicked once the menu has closed.
     EXPECT_TRUE(QTest::qWaitFor([f] { return f->FExtractFormat == TExtractFormat::Png; }));
 }
+
+} // namespace
