@@ -1,7 +1,9 @@
 // Preview, navigation, file and extraction commands of the main window.
 #include "browser/Mainform.h"
 
-#include "core/FileWrite.h"
+#include "browser/Inspector.h"
+#include "browser/SaveFile.h"
+
 #include "core/IcoEncoder.h"
 #include "core/IconFile.h"
 #include "extract/Extraction.h"
@@ -53,6 +55,16 @@ void TForm1::PreviewMenuClick(TObject* Sender)
     if (!item)
         return;
     ShowRowIcon(item);
+}
+
+void TForm1::InspectMenuClick(TObject* Sender)
+{
+    (void)Sender;
+    TListItem* item = SelectRow(FCurrentIndex);
+    if (!item)
+        return;
+    TIconInspector inspector(nullptr, RowPath(item), item->Caption(), item->SubItems()->Strings(1).toInt());
+    inspector.ShowModal();
 }
 
 void TForm1::ListViewDblClick(TObject* Sender) { SaveMenuClick(Sender); }
@@ -127,44 +139,27 @@ void TForm1::SaveMenuClick(TObject* Sender)
     SavePictureDialog1->FileName = caption.left(caption.size() - 4) + item->SubItems()->Strings(1);
     // The 16-colour icon is the choice offered first every time.
     SavePictureDialog1->FilterIndex = iftIcon16;
-    // The dialog must not ask about the name it returns: the file written may be that
-    // name with the extension added, and the question belongs to that file.
-    const unsigned options = SavePictureDialog1->Options;
-    SavePictureDialog1->Options &= ~unsigned(ofOverwritePrompt);
-    const bool chosen = SavePictureDialog1->Execute(this);
-    SavePictureDialog1->Options = options;
-    if (!chosen)
+    const auto target = TSaveFile::Choose(this, *SavePictureDialog1, [](int type) {
+        return QLatin1String(type == iftPng ? ".png" : ".ico");
+    });
+    if (!target)
         return;
-
     const int chosenType = SavePictureDialog1->FilterIndex;
     const TIconFileType format = chosenType == iftOriginal ? iftOriginal : chosenType == iftPng ? iftPng : iftIcon16;
     FIconFileType = format;
-    const QLatin1String extension(format == iftPng ? ".png" : ".ico");
-    QString target = SavePictureDialog1->FileName;
-    if (!target.endsWith(extension, Qt::CaseInsensitive))
-        target += extension;
-    const QByteArray targetPath = EncodeFileName(target);
-    if ((options & ofOverwritePrompt) && access(targetPath.constData(), F_OK) == 0) {
-        const QString question = tr("%1 已存在。\n要替换它吗？").arg(DisplayFileName(target));
-        if (MessageBox(this, question, tr("确认另存为"), MB_YESNO | MB_ICONWARNING) != IDYES)
-            return;
-    }
     bool saved = false;
     try {
         if (format == iftIcon16) {
-            PreView->Picture()->Icon()->SaveToFile(targetPath.toStdString());
+            PreView->Picture()->Icon()->SaveToFile(target->toStdString());
             saved = true;
         } else {
-            // Written as the 16-colour icon is: through links, keeping the file, and
-            // never over a file its owner made read-only.
-            const auto bytes = FullFidelityBytes(item, format);
-            saved = !bytes.empty() && FileWrite::Replace(targetPath.toStdString(), bytes.data(), bytes.size()) == 0;
+            saved = TSaveFile::Write(*target, FullFidelityBytes(item, format));
         }
     } catch (...) {
+        // The 16-colour writer throws when it cannot write: reported below like the rest.
     }
     if (!saved)
-        MessageBox(this, tr("不支持这种格式的图标文件！"), QStringLiteral("Glimmerwick:"),
-                   MB_OK | MB_ICONINFORMATION);
+        TSaveFile::ReportFailure(this);
 }
 
 void TForm1::DeleteMenuClick(TObject* Sender)

@@ -104,6 +104,7 @@ void TForm1::BindCommands()
     for (TMenuItem* i : {Glimmerwick1, AboutMenu})
         BIND(i->OnClick, &TForm1::AboutClick);
     BIND(PreviewMenu->OnClick, &TForm1::PreviewMenuClick);
+    BIND(InspectMenu->OnClick, &TForm1::InspectMenuClick);
     BIND(ExtractFromFile->OnClick, &TForm1::ExtractFromFileClick);
     BIND(N18->OnClick, &TForm1::UpClick);
     BIND(ExtractFromFolder->OnClick, &TForm1::ExtractFromFolderClick);
@@ -126,7 +127,7 @@ void TForm1::UpdateCommandAvailability()
 {
     const bool any = ListView1->Items()->Count() > 0;
     SaveButton->SetEnabled(any);
-    for (TMenuItem* i : {PreviewMenu, SaveMenu, DeleteMenu, ExtractFromFile, Save, Delete})
+    for (TMenuItem* i : {PreviewMenu, InspectMenu, SaveMenu, DeleteMenu, ExtractFromFile, Save, Delete})
         i->SetEnabled(any);
 }
 

@@ -112,6 +112,7 @@ public:
 
     TPopupMenu* PopupMenu1;
     TMenuItem* PreviewMenu;
+    TMenuItem* InspectMenu;
     TMenuItem* SaveMenu;
     TMenuItem* DeleteMenu;
     TMenuItem* ExtractFromFile;
@@ -155,6 +156,8 @@ public:
     // ---- Preview, navigation and file commands
     void ListViewSelect(TObject* Sender, TListItem* Item, bool Selected);
     void PreviewMenuClick(TObject* Sender);
+    // Shows every stored image of the current row's icon in the inspector.
+    void InspectMenuClick(TObject* Sender);
     void ListViewDblClick(TObject* Sender);
     void TopClick(TObject* Sender);
     void BackClick(TObject* Sender);

@@ -72,6 +72,53 @@ int PngBitsPerPixel(Bytes png)
     return type < 7 ? depth * kChannels[type] : 0;
 }
 
+// An image described from its own header (`head`: its first bytes, or none when they
+// could not be read), else from its directory entry.
+ImageSummary SummaryOf(const GroupEntry& e, Bytes head)
+{
+    ImageSummary s;
+    s.Bytes = e.Image.Size;
+    s.Width = e.Width ? e.Width : 256;
+    s.Height = e.Height ? e.Height : 256;
+    s.BitCount = e.BitCount;
+    s.Png = IsPng(head);
+    if (auto info = PeekIconImage(head)) {
+        s.Width = info->Width;
+        s.Height = info->Height;
+        s.BitCount = s.Png ? PngBitsPerPixel(head) : info->BitCount;
+    }
+    return s;
+}
+
+// `image` scaled, keeping its shape, to `side` pixels on its longer side.
+IconImage ScaledToSide(const IconImage& image, int side)
+{
+    const double f = double(side) / std::max(image.Width, image.Height);
+    return ScaleIcon(image, std::max(1, int(std::lround(image.Width * f))),
+                     std::max(1, int(std::lround(image.Height * f))));
+}
+
+// A stored image, decoded to `pixels`, as a PNG file: the stored PNG as it is when it
+// is intact, else encoded from the pixels.
+std::optional<std::vector<std::uint8_t>> PngFile(Bytes stored, const IconImage& pixels)
+{
+    if (IsIntactPng(stored))
+        return std::vector<std::uint8_t>(stored.begin(), stored.end());
+    return EncodePng(pixels);
+}
+
+// The directory of a group in language `lang` (the first one when -1).
+std::optional<Extent> LanguageDirectory(const IconGroup& group, int lang)
+{
+    if (lang < 0)
+        return group.Directory;
+    auto it = std::find_if(group.Languages.begin(), group.Languages.end(),
+                           [&](const GroupLanguage& l) { return l.Id == lang; });
+    if (it == group.Languages.end())
+        return std::nullopt;
+    return it->Directory;
+}
+
 } // namespace
 
 bool IsPng(Bytes bytes)
@@ -171,20 +218,8 @@ std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<Grou
         const bool read = file.Source.ReadAt(start, buffer.data(), buffer.size());
         for (std::size_t k = first; k < last; ++k) {
             const GroupEntry& e = entries[order[k]];
-            ImageSummary& s = out[order[k]];
-            s.Bytes = e.Image.Size;
-            s.Width = e.Width ? e.Width : 256;
-            s.Height = e.Height ? e.Height : 256;
-            s.BitCount = e.BitCount;
-            if (!read)
-                continue;
             const Bytes head(buffer.data() + (e.Image.Offset - start), std::size_t(headEnd(order[k]) - e.Image.Offset));
-            s.Png = IsPng(head);
-            if (auto info = PeekIconImage(head)) {
-                s.Width = info->Width;
-                s.Height = info->Height;
-                s.BitCount = s.Png ? PngBitsPerPixel(head) : info->BitCount;
-            }
+            out[order[k]] = SummaryOf(e, read ? head : Bytes());
         }
         first = last;
     }
@@ -196,17 +231,12 @@ Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t gro
     const auto& groups = file.Catalog.Groups(cursors);
     if (group >= groups.size())
         return Error{ErrorCode::NotFound, 0, "no such group"};
-    Extent directory = groups[group].Directory;
-    if (lang >= 0) {
-        auto it = std::find_if(groups[group].Languages.begin(), groups[group].Languages.end(),
-                               [&](const GroupLanguage& l) { return l.Id == lang; });
-        if (it == groups[group].Languages.end())
-            return Error{ErrorCode::NotFound, 0, "no such language"};
-        directory = it->Directory;
-    }
-    auto entries = file.Catalog.ReadGroupEntries(directory, file.Reader, cursors);
+    const auto directory = LanguageDirectory(groups[group], lang);
+    if (!directory)
+        return Error{ErrorCode::NotFound, 0, "no such language"};
+    auto entries = file.Catalog.ReadGroupEntries(*directory, file.Reader, cursors);
     if (entries.empty())
-        return Error{ErrorCode::NotFound, directory.Offset, "no image can be read"};
+        return Error{ErrorCode::NotFound, directory->Offset, "no image can be read"};
     ImageData images;
     if (const auto err = ReadImages(file, entries, images))
         return Error{*err, 0, *err == ErrorCode::TooLarge ? kOverBudget : "no image can be read"};
@@ -271,10 +301,7 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
                 stored->assign(images.Images[c.Index].begin(), images.Images[c.Index].end());
             return std::move(*img);
         }
-        const double f = double(size) / longest;
-        const int w = std::max(1, int(std::lround(img->Width * f)));
-        const int h = std::max(1, int(std::lround(img->Height * f)));
-        return ScaleIcon(*img, w, h);
+        return ScaledToSide(*img, size);
     }
     return std::nullopt;
 }
@@ -318,9 +345,52 @@ std::optional<std::vector<std::uint8_t>> GroupPng(const IconFile& file, std::siz
     auto image = GroupImageAt(file, group, size, false, &stored);
     if (!image)
         return std::nullopt;
-    if (IsIntactPng(Bytes(stored.data(), stored.size())))
-        return stored;
-    return EncodePng(*image);
+    return PngFile(Bytes(stored.data(), stored.size()), *image);
+}
+
+std::optional<std::vector<std::uint8_t>> StoredAsPng(Bytes stored)
+{
+    auto image = DecodeIconImage(stored);
+    if (!image)
+        return std::nullopt;
+    return PngFile(stored, *image);
+}
+
+Result<std::vector<StoredImage>> GroupStoredImages(const IconFile& file, std::size_t group, int lang)
+{
+    const auto& groups = file.Catalog.Groups();
+    if (group >= groups.size())
+        return Error{ErrorCode::NotFound, 0, "no such group"};
+    const auto directory = LanguageDirectory(groups[group], lang);
+    if (!directory)
+        return Error{ErrorCode::NotFound, 0, "no such language"};
+    const auto entries = file.Catalog.ReadGroupEntries(*directory, file.Reader);
+    if (entries.empty())
+        return Error{ErrorCode::NotFound, directory->Offset, "no image can be read"};
+    ImageData images;
+    if (const auto err = ReadImages(file, entries, images))
+        return Error{*err, 0, *err == ErrorCode::TooLarge ? kOverBudget : "no image can be read"};
+    std::vector<StoredImage> out(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Bytes data = images.Images[i];
+        StoredImage& s = out[i];
+        s.Summary = SummaryOf(entries[i], data);
+        s.Data.assign(data.begin(), data.end());
+        auto image = DecodeIconImage(data);
+        if (!image)
+            continue;
+        if (std::max(image->Width, image->Height) <= StoredImage::kMaxShownSide)
+            s.Shown = std::move(*image);
+        else
+            s.Shown = ScaledToSide(*image, StoredImage::kMaxShownSide);
+    }
+    std::stable_sort(out.begin(), out.end(), [](const StoredImage& a, const StoredImage& b) {
+        const auto area = [](const ImageSummary& s) { return std::uint64_t(s.Width) * std::uint64_t(s.Height); };
+        if (area(a.Summary) != area(b.Summary))
+            return area(a.Summary) > area(b.Summary);
+        return a.Summary.BitCount > b.Summary.BitCount;
+    });
+    return out;
 }
 
 } // namespace gw

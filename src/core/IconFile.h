@@ -80,6 +80,25 @@ struct PngImage {
 // order: a stored PNG as it is when it decodes, any other image encoded from its
 // pixels. Images that cannot be read or decoded are left out and counted in `failed`.
 std::vector<PngImage> GroupPngs(const IconFile& file, std::size_t group, bool cursors, int& failed);
+// One stored image as a PNG file: a stored PNG as it is when it is intact, any other
+// image encoded from its pixels; nothing when it cannot be decoded.
+std::optional<std::vector<std::uint8_t>> StoredAsPng(Bytes stored);
+
+// One image of a group as stored, to be looked at: what it is, its bytes, and its
+// pixels made to fit `kMaxShownSide` (none when they cannot be decoded).
+struct StoredImage {
+    ImageSummary Summary;
+    std::vector<std::uint8_t> Data;
+    std::optional<IconImage> Shown;
+
+    // Images larger than this on either side are shown scaled down, so that a group of
+    // many huge images costs no more memory than one of real icons.
+    static constexpr int kMaxShownSide = 256;
+};
+// Every image of a group (in language `lang`, or the first one when -1), largest first,
+// the deeper first within one size, else in directory order; an error when the group
+// names no image the file holds, or its images cannot be read or exceed 64 MiB.
+Result<std::vector<StoredImage>> GroupStoredImages(const IconFile& file, std::size_t group, int lang = -1);
 
 // True when `bytes` begin with the PNG signature.
 bool IsPng(Bytes bytes);

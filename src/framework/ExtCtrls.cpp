@@ -17,15 +17,20 @@ TComponent* OwnerOr(TComponent* owner, QWidget* parent)
 QImage HIconToImage(HICON icon)
 {
     const auto image = IconTable::Get(icon);
-    if (!image || image->Empty())
+    return image ? IconToImage(*image) : QImage();
+}
+
+QImage IconToImage(const gw::IconImage& image)
+{
+    if (image.Empty())
         return QImage();
-    QImage result(image->Width, image->Height, QImage::Format_ARGB32);
-    for (int y = 0; y < image->Height; ++y) {
+    QImage result(image.Width, image.Height, QImage::Format_ARGB32);
+    for (int y = 0; y < image.Height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
-        for (int x = 0; x < image->Width; ++x) {
-            std::uint32_t p = image->Pixel(x, y);
-            if (!image->HasAlpha)
-                p = image->Transparent(x, y) ? 0u : (p | 0xFF000000u);
+        for (int x = 0; x < image.Width; ++x) {
+            std::uint32_t p = image.Pixel(x, y);
+            if (!image.HasAlpha)
+                p = image.Transparent(x, y) ? 0u : (p | 0xFF000000u);
             line[x] = p;
         }
     }

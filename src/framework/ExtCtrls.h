@@ -14,6 +14,8 @@ enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 
 // The image of an icon handle (transparent where the icon is); null for no icon.
 QImage HIconToImage(HICON icon);
+// The same of a decoded icon image.
+QImage IconToImage(const gw::IconImage& image);
 
 class TCustomPanel : public QWidget, public TControl {
     Q_OBJECT

@@ -2,6 +2,7 @@
 // English and in Chinese with its texts inside the widths the layout fixes.
 #include "AppTestSupport.h"
 #include "app/Startup.h"
+#include "browser/Inspector.h"
 #include "extract/OutputFolder.h"
 #include "framework/Buttons.h"
 #include "framework/Language.h"
@@ -93,9 +94,11 @@ TEST_F(LanguageTest, EveryFormSpeaksTheChosenLanguageAndItsTextsFit)
         const char* upHint;
         const char* optionsCaption;
         const char* exeBox;
+        const char* inspectorCaption;
     } cases[] = {
-        {ulChinese, "文件(&F)", "文件名", "向上|浏览上一级文件夹", "浏览选项设置", ".exe可执行程序"},
-        {ulEnglish, "&File", "File name", "Up|Browse the parent folder", "Browsing Options", ".exe programs"},
+        {ulChinese, "文件(&F)", "文件名", "向上|浏览上一级文件夹", "浏览选项设置", ".exe可执行程序", "图标详情"},
+        {ulEnglish, "&File", "File name", "Up|Browse the parent folder", "Browsing Options", ".exe programs",
+         "Icon Details"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.fileMenu);
@@ -118,6 +121,10 @@ TEST_F(LanguageTest, EveryFormSpeaksTheChosenLanguageAndItsTextsFit)
         TOutputFolder output(nullptr);
         output.Show();
         ExpectTextsFit(&output);
+        TIconInspector inspector(nullptr, QByteArrayLiteral(GW_TARNWELL8), QStringLiteral("Tarnwell.dll"), 0);
+        inspector.Show();
+        EXPECT_EQ(inspector.Caption(), QString::fromUtf8(c.inspectorCaption));
+        ExpectTextsFit(&inspector);
         delete FForm;
         FForm = nullptr;
     }

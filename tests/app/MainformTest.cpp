@@ -158,6 +158,7 @@ TEST_F(MainformTest, MenusHoldTheirItemsWithCaptionsImagesShortcutsAndHints)
         {"HelpMenu", "使用说明(&H)", 11, "Ctrl+H", ""},
         {"AboutMenu", "关于Glimmerwick...", 12, "", ""},
         {"PreviewMenu", "预览(&V)", 2, "Ctrl+Alt+V", "浏览该图标资源。"},
+        {"InspectMenu", "详细信息(&I)...", -1, "Ctrl+I", "查看该图标的每一种尺寸和颜色。"},
         {"SaveMenu", "保存(&S)", 1, "Ctrl+S", "将该图标保存为文件。"},
         {"DeleteMenu", "删除(&D)", 16, "Ctrl+D", "删除这个文件。"},
         {"ExtractFromFile", "提取所有图标(&A)", 0, "Ctrl+Alt+S", "提取所选文件中包含的所有图标。"},
@@ -172,8 +173,9 @@ TEST_F(MainformTest, MenusHoldTheirItemsWithCaptionsImagesShortcutsAndHints)
          "从该文件夹中提取所有exe文件和dll文件中包含的图标。(包含子文件夹)"},
     });
     EXPECT_EQ(f->FileMenu->Items()->Count(), 4);
-    EXPECT_EQ(f->PopupMenu1->Items()->Count(), 11);
-    EXPECT_EQ(f->PopupMenu1->Items()->Items(10), f->N18);
+    EXPECT_EQ(f->PopupMenu1->Items()->Count(), 12);
+    EXPECT_EQ(f->PopupMenu1->Items()->Items(1), f->InspectMenu);
+    EXPECT_EQ(f->PopupMenu1->Items()->Items(11), f->N18);
     EXPECT_EQ(f->PopupMenu2->Images(), nullptr);
     for (TMenu* menu : std::initializer_list<TMenu*>{f->MainMenu1, f->FileMenu, f->ViewMenu, f->SettingMenu,
                                                      f->Help, f->PopupMenu1, f->PopupMenu2})
@@ -211,6 +213,7 @@ TEST_F(MainformTest, EveryCommandReachesItsHandler)
         {"Last", "BottomClick"},           {"Option", "OptionsClick"},
         {"LastAccessed", "LastAccessClick"}, {"HelpMenu", "HelpClick"},
         {"AboutMenu", "AboutClick"},       {"PreviewMenu", "PreviewMenuClick"},
+        {"InspectMenu", "InspectMenuClick"},
         {"SaveMenu", "SaveMenuClick"},     {"DeleteMenu", "DeleteMenuClick"},
         {"ExtractFromFile", "ExtractFromFileClick"}, {"N5", "TopClick"},
         {"N14", "BackClick"},              {"N15", "ForwardClick"},
@@ -267,14 +270,15 @@ TEST_F(MainformTest, ShortcutsOfTheInvisibleMainMenuStayInForce)
     QTest::keyClick(f->ListView1, Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(f->ListView1, Qt::Key_Backspace, Qt::ShiftModifier | Qt::AltModifier);
     QTest::keyClick(f->ListView1, Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_EQ(calls, (QStringList{"TopClick", "UpClick", "PreviewMenuClick"}));
+    QTest::keyClick(f->ListView1, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(calls, (QStringList{"TopClick", "UpClick", "PreviewMenuClick", "InspectMenuClick"}));
 }
 
 TEST_F(MainformTest, CommandsThatNeedARowFollowTheList)
 {
     TForm1* f = CreateMainForm();
     ASSERT_EQ(f->ListView1->Items()->Count(), 0);
-    const std::vector<TMenuItem*> needRow = {f->PreviewMenu, f->SaveMenu, f->DeleteMenu, f->ExtractFromFile,
+    const std::vector<TMenuItem*> needRow = {f->PreviewMenu, f->InspectMenu, f->SaveMenu, f->DeleteMenu, f->ExtractFromFile,
                                              f->Save, f->Delete};
     auto check = [&](bool enabled) {
         EXPECT_EQ(f->SaveButton->Enabled(), enabled);

@@ -32,6 +32,19 @@ inline std::vector<std::pair<QByteArray, QByteArray>> IcoImages(const QByteArray
     return out;
 }
 
+// Runs a shell command (the independent tools) and returns its output.
+inline QString ShOut(const QString& command)
+{
+    QByteArray out;
+    if (std::FILE* p = ::popen(command.toLocal8Bit().constData(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;)
+            out.append(buffer, qsizetype(n));
+        ::pclose(p);
+    }
+    return QString::fromLocal8Bit(out);
+}
+
 // Runs a shell command (the independent tools), its output thrown away.
 inline void Sh(const QString& command)
 {

@@ -151,14 +151,6 @@ Do you want to replace them?</translation>
 <context>
     <name>TForm1</name>
     <message>
-        <source>确认另存为</source>
-        <translation>Confirm Save As</translation>
-    </message>
-    <message>
-        <source>不支持这种格式的图标文件！</source>
-        <translation>This icon file format is not supported.</translation>
-    </message>
-    <message>
         <source>找不到帮助文件：</source>
         <translation>Cannot find the help file: </translation>
     </message>
@@ -399,12 +391,6 @@ Do you want to replace them?</translation>
         <translation>Extract the icons of all exe and dll files in this folder. (With subfolders)</translation>
     </message>
     <message>
-        <source>%1 已存在。
-要替换它吗？</source>
-        <translation>%1 already exists.
-Do you want to replace it?</translation>
-    </message>
-    <message>
         <source>确定要删除%1，这会删除整个文件？</source>
         <translation>Delete %1? This deletes the whole file.</translation>
     </message>
@@ -440,6 +426,96 @@ Do you want to replace it?</translation>
         <source>取消提取(&amp;C)</source>
         <translation>&amp;Cancel Extraction</translation>
     </message>
+    <message>
+        <source>详细信息(&amp;I)...</source>
+        <translation>Deta&amp;ils...</translation>
+    </message>
+    <message>
+        <source>查看该图标的每一种尺寸和颜色。</source>
+        <translation>See every size and colour depth of this icon.</translation>
+    </message>
+</context>
+<context>
+    <name>TIconInspector</name>
+    <message>
+        <source>图标详情</source>
+        <translation>Icon Details</translation>
+    </message>
+    <message>
+        <source>图像</source>
+        <translation>Images</translation>
+    </message>
+    <message>
+        <source>无法读取该图标。</source>
+        <translation>This icon cannot be read.</translation>
+    </message>
+    <message>
+        <source>保存为PNG(&amp;P)...</source>
+        <translation>Save as &amp;PNG...</translation>
+    </message>
+    <message>
+        <source>保存原始图标(&amp;O)...</source>
+        <translation>Save &amp;Original Icon...</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>%1，图标%2</source>
+        <translation>%1, icon %2</translation>
+    </message>
+    <message>
+        <source>图标文件</source>
+        <translation>Icon file</translation>
+    </message>
+    <message>
+        <source>图标组：%1</source>
+        <translation>Icon group: %1</translation>
+    </message>
+    <message>
+        <source>语言：%1</source>
+        <translation>Language: %1</translation>
+    </message>
+    <message>
+        <source>（另有%1）</source>
+        <translation> (also %1)</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>PNG 图像(*.png)|*.png</source>
+        <translation>PNG image (*.png)|*.png</translation>
+    </message>
+    <message>
+        <source>原始图标(*.ico)|*.ico</source>
+        <translation>Original icon (*.ico)|*.ico</translation>
+    </message>
+</context>
+<context>
+    <name>TImageEntryList</name>
+    <message>
+        <source>%1 × %2</source>
+        <translation>%1 × %2</translation>
+    </message>
+    <message>
+        <source>%1位 %2</source>
+        <translation>%1-bit %2</translation>
+    </message>
+    <message>
+        <source>%1字节</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>，</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>无法显示该图像。</source>
+        <translation>This image cannot be shown.</translation>
+    </message>
 </context>
 <context>
     <name>TOutputFolder</name>
@@ -462,6 +538,23 @@ Do you want to replace it?</translation>
     <message>
         <source>文件夹</source>
         <translation>Folders</translation>
+    </message>
+</context>
+<context>
+    <name>TSaveFile</name>
+    <message>
+        <source>%1 已存在。
+要替换它吗？</source>
+        <translation>%1 already exists.
+Do you want to replace it?</translation>
+    </message>
+    <message>
+        <source>确认另存为</source>
+        <translation>Confirm Save As</translation>
+    </message>
+    <message>
+        <source>不支持这种格式的图标文件！</source>
+        <translation>This icon file format is not supported.</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,249 @@
+// TIconInspector: every stored image of one icon group, saved as PNG or as the group.
+#include "browser/Inspector.h"
+
+#include "browser/SaveFile.h"
+#include "core/IcoEncoder.h"
+#include "framework/PlainStyle.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace {
+
+// Entry roles: the picture as shown, and the lines of text beside it.
+constexpr int kPictureRole = Qt::UserRole;
+constexpr int kLinesRole = Qt::UserRole + 1;
+// Space around an entry's picture and text, and the picture's column.
+constexpr int kPad = 4;
+constexpr int kPictureColumn = gw::StoredImage::kMaxShownSide + 2 * kPad;
+
+// An entry: the picture at its size on the left, its lines beside it; a flat fill in the
+// selection colours.
+class TImageEntryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QImage picture = index.data(kPictureRole).value<QImage>();
+        const int lines = int(index.data(kLinesRole).toStringList().size());
+        const int text = lines * QFontMetrics(option.font).height();
+        return QSize(kPictureColumn + 120, std::max(picture.height(), text) + 2 * kPad);
+    }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QRect r = option.rect;
+        painter->fillRect(r, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
+        const QImage picture = index.data(kPictureRole).value<QImage>();
+        if (!picture.isNull())
+            painter->drawImage(QPoint(r.left() + kPad, r.top() + (r.height() - picture.height()) / 2), picture);
+        TCanvas canvas(painter);
+        const QPalette::ColorGroup group =
+            (option.state & QStyle::State_Enabled) ? QPalette::Active : QPalette::Disabled;
+        canvas.Font = TFont::FromQFont(
+            option.font, FromQColor(option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text)));
+        canvas.Brush.Style = bsClear;
+        const QStringList lines = index.data(kLinesRole).toStringList();
+        const int lineHeight = QFontMetrics(option.font).height();
+        int y = r.top() + (r.height() - int(lines.size()) * lineHeight) / 2;
+        for (const QString& line : lines) {
+            TRect box(r.left() + kPictureColumn, y, r.right(), y + lineHeight);
+            canvas.DrawText(line, box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            y += lineHeight;
+        }
+    }
+};
+
+// The file name without its extension ("notepad.exe" -> "notepad").
+QString BaseName(const QString& shownName)
+{
+    const qsizetype dot = shownName.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? shownName.left(dot) : shownName;
+}
+
+} // namespace
+
+// ---- TImageEntryList
+
+TImageEntryList::TImageEntryList(QWidget* parent, TComponent* owner)
+    : QListWidget(parent)
+    , TControl(this, owner ? owner : DefaultOwnerFor(parent))
+{
+    setItemDelegate(new TImageEntryDelegate(this));
+    UsePlainStyle(this);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+QStringList TImageEntryList::EntryLines(const gw::ImageSummary& summary)
+{
+    return {tr("%1 × %2").arg(summary.Width).arg(summary.Height),
+            tr("%1位 %2").arg(summary.BitCount).arg(summary.Png ? QStringLiteral("PNG") : QStringLiteral("DIB")),
+            tr("%1字节").arg(summary.Bytes)};
+}
+
+void TImageEntryList::SetImages(const std::vector<gw::StoredImage>& images)
+{
+    clear();
+    for (const gw::StoredImage& image : images) {
+        auto* entry = new QListWidgetItem(this);
+        const QStringList lines = EntryLines(image.Summary);
+        // Screen readers read the entry as one line.
+        entry->setText(lines.join(tr("，")));
+        entry->setData(kLinesRole, image.Shown ? lines : lines + QStringList{tr("无法显示该图像。")});
+        if (image.Shown)
+            entry->setData(kPictureRole, IconToImage(*image.Shown));
+    }
+    setCurrentRow(count() > 0 ? 0 : -1);
+}
+
+void TImageEntryList::keyPressEvent(QKeyEvent* event)
+{
+    // Left and right step through the entries as up and down do.
+    const int step = event->key() == Qt::Key_Left ? -1 : event->key() == Qt::Key_Right ? 1 : 0;
+    if (step != 0 && event->modifiers() == Qt::NoModifier) {
+        setCurrentRow(std::clamp(currentRow() + step, 0, count() - 1));
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+// ---- TIconInspector
+
+TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const QString& ShownName, int IconNumber)
+    : TNeoForm(Owner)
+    , FBaseName(BaseName(ShownName) + QString::number(IconNumber))
+{
+    SetName(QStringLiteral("IconInspector"));
+    SetCaption(tr("图标详情"));
+    SetClientSize(540, 520);
+    SetFont(QStringLiteral("宋体"), -13);
+    SetPosition(poScreenCenter);
+
+    auto label = [this](const char* name, int x, int y, int width) {
+        auto* l = new TLabel(this, this);
+        l->SetName(QString::fromLatin1(name));
+        l->SetAutoSize(false);
+        l->SetBounds(x, y, width, std::max(13, l->fontMetrics().height()));
+        return l;
+    };
+    FileLabel = label("FileLabel", 24, 58, 492);
+    GroupLabel = label("GroupLabel", 24, 80, 240);
+    LanguageLabel = label("LanguageLabel", 276, 80, 240);
+
+    ImageList = new TImageEntryList(this, this);
+    ImageList->SetName(QStringLiteral("ImageList"));
+    ImageList->SetBounds(24, 102, 492, 352);
+    ImageList->setAccessibleName(tr("图像"));
+    MessageLabel = new TLabel(this, this);
+    MessageLabel->SetName(QStringLiteral("MessageLabel"));
+    MessageLabel->SetAutoSize(false);
+    MessageLabel->SetBounds(24, 102, 492, 352);
+    MessageLabel->setAlignment(Qt::AlignCenter);
+    MessageLabel->SetCaption(tr("无法读取该图标。"));
+    MessageLabel->SetVisible(false);
+
+    auto button = [this](const char* name, const QString& caption, int x, int width) {
+        auto* b = new TButton(this, this);
+        b->SetName(QString::fromLatin1(name));
+        b->SetCaption(caption);
+        b->SetBounds(x, 468, width, 25);
+        return b;
+    };
+    SavePngButton = button("SavePngButton", tr("保存为PNG(&P)..."), 24, 156);
+    SaveIcoButton = button("SaveIcoButton", tr("保存原始图标(&O)..."), 188, 156);
+    CloseButton = button("CloseButton", tr("关闭"), 441, 75);
+    CloseButton->SetCancel(true);
+    CloseButton->SetModalResult(mrCancel);
+    SavePngButton->OnClick = [this](TObject* Sender) { SavePngButtonClick(Sender); };
+    SaveIcoButton->OnClick = [this](TObject* Sender) { SaveIcoButtonClick(Sender); };
+    setTabOrder(ImageList, SavePngButton);
+    setTabOrder(SavePngButton, SaveIcoButton);
+    setTabOrder(SaveIcoButton, CloseButton);
+
+    SaveDialog1 = new TSavePictureDialog(this);
+    SaveDialog1->SetName(QStringLiteral("SaveDialog1"));
+    SaveDialog1->Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
+
+    FileLabel->SetCaption(tr("%1，图标%2").arg(ShownName).arg(IconNumber));
+    FFile = std::make_unique<gw::IconFile>(Path.toStdString());
+    if (IconNumber >= 0 && FFile->Ok()) {
+        FGroup = std::size_t(IconNumber);
+        if (auto images = gw::GroupStoredImages(*FFile, FGroup))
+            FImages = std::move(*images);
+    }
+    const auto& groups = FFile->Catalog.Groups();
+    if (!FImages.empty()) {
+        const gw::IconGroup& group = groups[FGroup];
+        if (FFile->Catalog.Kind() == gw::FileKind::Ico)
+            GroupLabel->SetCaption(tr("图标文件"));
+        else
+            GroupLabel->SetCaption(tr("图标组：%1").arg(QString::fromStdString(gw::NameText(FFile->Catalog, group.Name))));
+        if (!group.Languages.empty()) {
+            QString language = tr("语言：%1").arg(group.Languages.front().Id);
+            QStringList others;
+            for (std::size_t i = 1; i < group.Languages.size(); ++i)
+                others << QString::number(group.Languages[i].Id);
+            if (!others.isEmpty())
+                language += tr("（另有%1）").arg(others.join(tr("，")));
+            LanguageLabel->SetCaption(language);
+        }
+    }
+    ImageList->SetImages(FImages);
+    ImageList->SetVisible(!FImages.empty());
+    MessageLabel->SetVisible(FImages.empty());
+    SavePngButton->SetEnabled(!FImages.empty());
+    SaveIcoButton->SetEnabled(!FImages.empty());
+    (FImages.empty() ? static_cast<QWidget*>(CloseButton) : ImageList)->setFocus();
+
+    // The last component of the layout, so that it finds every other one.
+    XPMenu1 = CreateXPMenu1(this, false);
+    XPMenu1->SetActive(true);
+
+    SetSizeable(false);
+    MaxImage->SetVisible(false);
+    MinImage->SetVisible(false);
+}
+
+TIconInspector::~TIconInspector() = default;
+
+void TIconInspector::SavePngButtonClick(TObject* Sender)
+{
+    (void)Sender;
+    const int row = ImageList->currentRow();
+    if (row < 0 || std::size_t(row) >= FImages.size())
+        return;
+    const gw::StoredImage& image = FImages[std::size_t(row)];
+    // notepad.exe, icon 3, its 48 x 48 32-bit image -> notepad3_48x48_32
+    const QString name = QStringLiteral("%1_%2x%3_%4")
+                             .arg(FBaseName)
+                             .arg(image.Summary.Width)
+                             .arg(image.Summary.Height)
+                             .arg(image.Summary.BitCount);
+    const auto png = gw::StoredAsPng(gw::Bytes(image.Data.data(), image.Data.size()));
+    SaveAs(name, tr("PNG 图像(*.png)|*.png"), QLatin1String(".png"), png.value_or(std::vector<std::uint8_t>()));
+}
+
+void TIconInspector::SaveIcoButtonClick(TObject* Sender)
+{
+    (void)Sender;
+    auto ico = gw::GroupIco(*FFile, FGroup);
+    SaveAs(FBaseName, tr("原始图标(*.ico)|*.ico"), QLatin1String(".ico"),
+           ico ? std::move(*ico) : std::vector<std::uint8_t>());
+}
+
+void TIconInspector::SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,
+                            const std::vector<std::uint8_t>& bytes)
+{
+    SaveDialog1->Filter = filter;
+    SaveDialog1->FileName = proposedName;
+    SaveDialog1->FilterIndex = 1;
+    const auto target = TSaveFile::Choose(this, *SaveDialog1, [extension](int) { return extension; });
+    if (target && !TSaveFile::Write(*target, bytes))
+        TSaveFile::ReportFailure(this);
+}
