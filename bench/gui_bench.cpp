@@ -4,6 +4,10 @@
 //
 //   gui_bench list FOLDER         rows, seconds, engine-only count seconds, longest stall
 //   gui_bench extract TREE OUT    icons written, seconds, icons per second, longest stall
+//   gui_bench inspect FILE INDEX  milliseconds from the inspector command to the inspector
+//                                 painted with every image of group INDEX (median, best of
+//                                 RUNS), and of reading and decoding the group alone
+#include "browser/Inspector.h"
 #include "browser/Mainform.h"
 #include "extract/Extractthd.h"
 #include "extract/OutputFolder.h"
@@ -15,13 +19,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include <dirent.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
@@ -144,6 +151,58 @@ int main(int argc, char** argv)
         std::printf("icons %d\nseconds %.4f\nicons_per_second %.1f\nlongest_stall_ms %.2f\nstatus %s\n",
                     form->FExtractedCount, seconds, form->FExtractedCount / seconds, meter.LongestMs(),
                     form->StatusBar1->Panels()->Items(1)->Text().toUtf8().constData());
+        delete form;
+        return 0;
+    }
+    if (mode == QLatin1String("inspect") && argc >= 4) {
+        // The file alone in a folder of its own, so that the window lists it only.
+        const QString file = QString::fromLocal8Bit(argv[2]);
+        const int group = std::atoi(argv[3]);
+        QTemporaryDir folder;
+        const QString copy = folder.path() + QStringLiteral("/") + QFileInfo(file).fileName();
+        if (!QFile::copy(file, copy))
+            return 1;
+        TForm1* form = OpenMainWindow(folder.path(), home);
+        form->Show();
+        int row = -1;
+        for (int i = 0; i < form->ListView1->Items()->Count(); ++i)
+            if (form->ListView1->Items()->Item(i)->SubItems()->Strings(1).toInt() == group)
+                row = i;
+        if (row < 0)
+            return 1;
+        form->SelectRow(row);
+        const int runs = qEnvironmentVariableIsSet("RUNS") ? std::max(1, qEnvironmentVariableIntValue("RUNS")) : 20;
+        std::vector<double> opened, read;
+        int images = 0;
+        QElapsedTimer t;
+        auto* timer = new QTimer(&app);
+        QObject::connect(timer, &QTimer::timeout, timer, [&] {
+            auto* inspector = qobject_cast<TIconInspector*>(QApplication::activeModalWidget());
+            if (!inspector || !inspector->isVisible())
+                return;
+            inspector->grab();  // every entry painted
+            opened.push_back(t.nsecsElapsed() / 1e6);
+            images = inspector->ImageList->count();
+            inspector->Close();
+        });
+        timer->start(0);
+        for (int run = 0; run < runs; ++run) {
+            t.start();
+            form->InspectMenuClick(nullptr);
+        }
+        timer->stop();
+        for (int run = 0; run < runs; ++run) {
+            QElapsedTimer r;
+            r.start();
+            const gw::IconFile f(copy.toStdString());
+            const auto stored = gw::GroupStoredImages(f, std::size_t(group));
+            read.push_back(r.nsecsElapsed() / 1e6);
+        }
+        std::sort(opened.begin(), opened.end());
+        std::sort(read.begin(), read.end());
+        std::printf("images %d\nruns %d\ninspector_open_median_ms %.2f\ninspector_open_best_ms %.2f\n"
+                    "group_read_median_ms %.2f\n",
+                    images, runs, opened[opened.size() / 2], opened.front(), read[read.size() / 2]);
         delete form;
         return 0;
     }
