@@ -3,6 +3,7 @@
 #include "../app/AppTestSupport.h"
 
 #include "XpTestSupport.h"
+#include "browser/Inspector.h"
 #include "extract/OutputFolder.h"
 #include "settings/Option.h"
 #include "skin/About.h"
@@ -87,6 +88,7 @@ TEST_F(FormsWalkTest, EveryFormCarriesXPMenu1LastWithItsValues)
     TBrowseItem options(nullptr, main);
     TAboutBox about(nullptr);
     TOutputFolder output(nullptr);
+    TIconInspector inspector(nullptr, QByteArrayLiteral("/no/such/file.dll"), QStringLiteral("file.dll"), 0);
     const struct {
         TScrollingWinControl* Form;
         TXPMenu* XP;
@@ -122,19 +124,21 @@ TEST_F(FormsWalkTest, SwitchedOnEachFormIsWalkedAndGivenBack)
     TBrowseItem options(nullptr, main);
     TAboutBox about(nullptr);
     TOutputFolder output(nullptr);
+    TIconInspector inspector(nullptr, QByteArrayLiteral("/no/such/file.dll"), QStringLiteral("file.dll"), 0);
     const struct {
         TCustomForm* Form;
         TXPMenu* XP;
         int Menus, Items, ToolBars;
         QStringList Subclassed;
     } forms[] = {
-        {main, main->XPMenu1, 7, 51, 1,
+        {main, main->XPMenu1, 7, 52, 1,
          WithCaptionButtons(Names("Drive1 Panel1 Panel2 Panel3 Panel4 Panel5 Panel10 Panel11 Panel13"))},
         {&options, options.XPMenu1, 0, 0, 0,
          WithCaptionButtons(Names("GroupBox1 Button1 Button2 ExeChk DllChk OcxChk IclChk CplChk BplChk ScrChk DrvChk "
                                   "BmpChk JpgChk IcoChk"))},
         {&about, about.XPMenu1, 0, 0, 0, WithCaptionButtons(Names("OKButton"))},
         {&output, output.XPMenu1, 0, 0, 0, Names("OKBtn CancelBtn DriveComboBox1")},
+        {&inspector, inspector.XPMenu1, 0, 0, 0, WithCaptionButtons(Names("SavePngButton SaveIcoButton CloseButton"))},
     };
     for (const auto& f : forms) {
         SCOPED_TRACE(f.Form->Name().toStdString());
