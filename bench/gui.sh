@@ -13,9 +13,7 @@
 source "$(dirname "$0")/lib.sh"
 
 BenchInstallTools
-BenchBuild
-cmake --build "$BUILD_DIR" -j2 --target gui_bench >/dev/null
-GUI_BENCH=$BUILD_DIR/bench/gui_bench
+BenchGuiBuild
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 folder=${1:-${WINE_DIRS[0]}}

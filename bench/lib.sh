@@ -40,6 +40,13 @@ BenchBuild() {
     EXTRACT_ALL=$BUILD_DIR/bench/extract_all
 }
 
+# BenchBuild, then gui_bench, the driver of the real main window: $GUI_BENCH.
+BenchGuiBuild() {
+    BenchBuild
+    cmake --build "$BUILD_DIR" -j2 --target gui_bench >/dev/null
+    GUI_BENCH=$BUILD_DIR/bench/gui_bench
+}
+
 # Writes the regular files of the given folders (default: the Windows libraries that
 # wine64 installs) to $1, one path a line, sorted; links to files are followed.
 BenchCorpus() {

@@ -14,6 +14,8 @@
 #include <fstream>
 #include <functional>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kData = QStringLiteral(GW_TEST_DATA_DIR);
@@ -201,6 +203,23 @@ TEST_F(InspectorTest, EntriesAreTheStoredImagesAsTheToolsReportThem)
         EXPECT_TRUE(shown);
         first = false;
     }
+
+    // A file whose name is not UTF-8 is read by its own bytes.
+    const QByteArray raw = QFile::encodeName(FIcons) + "/caf\xe9.dll";
+    ASSERT_EQ(::link(QFile::encodeName(FIcons + QStringLiteral("/library.dll")).constData(), raw.constData()), 0);
+    FForm->RefreshFileList();
+    int row = -1;
+    for (int i = 0; i < FForm->ListView1->Items()->Count(); ++i)
+        if (FForm->ListView1->Items()->Item(i)->Caption().startsWith(QStringLiteral("caf")) &&
+            FForm->ListView1->Items()->Item(i)->SubItems()->Strings(1) == QStringLiteral("3"))
+            row = i;
+    ASSERT_GE(row, 0);
+    ClickRow(row);
+    EXPECT_TRUE(WithInspector([&] { QTest::keyClick(FForm->ListView1, Qt::Key_I, Qt::ControlModifier); },
+                              [&](TIconInspector* d) {
+        EXPECT_EQ(d->ImageList->count(), 4);
+        QTest::keyClick(d->ImageList, Qt::Key_Escape);
+    }));
 }
 
 TEST_F(InspectorTest, ThePicturesAreDrawnAtRealSizeAndBothSavesWriteWhatIsStored)
