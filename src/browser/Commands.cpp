@@ -29,7 +29,13 @@ void TForm1::ShowRowIcon(const TListItem* Item)
 {
     const int iconNumber = Item->SubItems()->Strings(1).toInt();
     const QByteArray path = RowPath(Item);
-    PreView->SetIcon(ExtractIconA(reinterpret_cast<HINSTANCE>(this), path.constData(), iconNumber));
+    // On screens with more pixels per point the preview draws the group's image of
+    // that many pixels rather than the 32-pixel icon enlarged.
+    PreView->SetIcon(ExtractIconA(reinterpret_cast<HINSTANCE>(this), path.constData(), iconNumber),
+                     [path, iconNumber](int side) {
+                         const auto image = ExtractIconImageNear(path.constData(), iconNumber, side);
+                         return image ? IconToImage(*image) : QImage();
+                     });
     PreView->setAccessibleDescription(tr("%1，图标%2").arg(Item->Caption()).arg(iconNumber));
 }
 

@@ -31,14 +31,19 @@ void TForm1::CreateLayout()
         icon.addPixmap(QPixmap::fromImage(Artwork(QStringLiteral("glimmerwick%1.png").arg(size))));
     setWindowIcon(icon);
 
-    ImageList1 = new TImageList(this);
-    ImageList1->SetName(QStringLiteral("ImageList1"));
-    for (int i = 0; i < 12; ++i)
-        ImageList1->Add(Artwork(QStringLiteral("list1_%1.png").arg(i, 2, 10, QLatin1Char('0'))));
-    ImageList2 = new TImageList(this);
-    ImageList2->SetName(QStringLiteral("ImageList2"));
-    for (int i = 0; i < 17; ++i)
-        ImageList2->Add(Artwork(QStringLiteral("list2_%1.png").arg(i, 2, 10, QLatin1Char('0'))));
+    // Each image with its drawing for screens of twice the pixel density (name@2x.png).
+    auto imageList = [this](const char* name, const char* prefix, int count) {
+        auto* list = new TImageList(this);
+        list->SetName(QLatin1String(name));
+        for (int i = 0; i < count; ++i) {
+            const QString base = QLatin1String(prefix) + QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+            list->SetDoubleImage(list->Add(Artwork(base + QStringLiteral(".png"))),
+                                 Artwork(base + QStringLiteral("@2x.png")));
+        }
+        return list;
+    };
+    ImageList1 = imageList("ImageList1", "list1_", 12);
+    ImageList2 = imageList("ImageList2", "list2_", 17);
 
     CreateMenus();
 

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 TComponent* OwnerOr(TComponent* owner, QWidget* parent)
 {
@@ -280,14 +282,19 @@ TImage::TImage(QWidget* parent, TComponent* owner)
     FPicture.OnChange = [this] { PictureChanged(); };
 }
 
-void TImage::SetIcon(HICON icon)
+void TImage::SetIcon(HICON icon, TIconRendition sharper)
 {
     FPicture.Icon()->SetHandle(icon);
+    FSharper = std::move(sharper);
+    FSharpSide = 0;
+    FSharpImage = QImage();
     FPicture.Changed();
 }
 
 void TImage::SetBitmap(const QImage& image)
 {
+    FSharper = {};
+    FSharpImage = QImage();
     FPicture.Icon()->SetHandle(0);
     FPicture.Bitmap()->Assign(image);
     FPicture.Changed();
@@ -324,9 +331,37 @@ void TImage::paintEvent(QPaintEvent*)
     if (FStretch) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(rect(), image);
+    } else if (QImage sharp = SharpImage(image); !sharp.isNull()) {
+        // Drawn into the icon's own size: on a 2x screen a 64-pixel drawing of a
+        // 32-pixel icon lands pixel for pixel.
+        const int own = std::max(image.width(), image.height());
+        sharp.setDevicePixelRatio(qreal(std::max(sharp.width(), sharp.height())) / own);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QPoint(0, 0), sharp);
     } else {
         painter.drawImage(QPoint(0, 0), image);
     }
+}
+
+QImage TImage::SharpImage(const QImage& image)
+{
+    const qreal ratio = devicePixelRatioF();
+    if (!FSharper || ratio <= 1)
+        return QImage();
+    const int own = std::max(image.width(), image.height());
+    const int side = qRound(own * ratio);
+    if (side != FSharpSide) {
+        FSharpSide = side;
+        try {
+            FSharpImage = FSharper(side);
+        } catch (...) {
+            // A drawing that cannot be made leaves the icon's own pixels on screen.
+            FSharpImage = QImage();
+        }
+    }
+    if (std::max(FSharpImage.width(), FSharpImage.height()) <= own)
+        return QImage();
+    return FSharpImage;
 }
 
 void TImage::mousePressEvent(QMouseEvent* event)

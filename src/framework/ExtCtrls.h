@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
@@ -16,6 +17,10 @@ enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 QImage HIconToImage(HICON icon);
 // The same of a decoded icon image.
 QImage IconToImage(const gw::IconImage& image);
+
+// The same icon drawn on `side` device pixels, for screens with more pixels than
+// points; a null image when there is no such drawing.
+using TIconRendition = std::function<QImage(int side)>;
 
 class TCustomPanel : public QWidget, public TControl {
     Q_OBJECT
@@ -109,8 +114,11 @@ class TImage : public QWidget, public TControl {
 public:
     explicit TImage(QWidget* parent, TComponent* owner = nullptr);
     TPicture* Picture() { return &FPicture; }
-    // Gives `icon` to the picture (which owns it from then on) and repaints.
-    void SetIcon(HICON icon);
+    // Gives `icon` to the picture (which owns it from then on) and repaints. On a screen
+    // of device pixel ratio above 1, `sharper` is asked once per ratio for the icon on
+    // that many device pixels, and what it gives is drawn in the icon's place when it
+    // has more pixels than the icon itself.
+    void SetIcon(HICON icon, TIconRendition sharper = {});
     // Makes the picture a copy of `image` and repaints.
     void SetBitmap(const QImage& image);
     // With AutoSize the control takes the size of each picture it gets.
@@ -128,8 +136,13 @@ protected:
 
 private:
     void PictureChanged();
+    // The sharper drawing of the icon for this screen, or a null image.
+    QImage SharpImage(const QImage& image);
 
     TPicture FPicture;
+    TIconRendition FSharper;
+    int FSharpSide = 0;
+    QImage FSharpImage;
     bool FAutoSize = false;
     bool FStretch = false;
     bool FPressed = false;

@@ -24,7 +24,19 @@ int TImageList::Add(const QImage& image, const QImage& mask)
                     img.setPixel(x, y, 0);
     }
     FImages.push_back(img);
+    FDoubles.emplace_back();
     return Count() - 1;
+}
+
+void TImageList::SetDoubleImage(int index, const QImage& image)
+{
+    if (index < 0 || index >= Count() || image.isNull())
+        return;
+    QImage img = image.convertToFormat(QImage::Format_ARGB32);
+    if (img.size() != QSize(2 * FWidth, 2 * FHeight))
+        img = img.scaled(2 * FWidth, 2 * FHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    img.setDevicePixelRatio(2);
+    FDoubles[static_cast<std::size_t>(index)] = img;
 }
 
 int TImageList::AddMasked(const QImage& image, TColor maskColor)
@@ -54,7 +66,12 @@ QImage TImageList::GetImage(int index) const
 QIcon TImageList::GetIcon(int index) const
 {
     const QImage image = GetImage(index);
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    if (image.isNull())
+        return QIcon();
+    QIcon icon(QPixmap::fromImage(image));
+    if (const QImage& doubled = FDoubles[static_cast<std::size_t>(index)]; !doubled.isNull())
+        icon.addPixmap(QPixmap::fromImage(doubled));
+    return icon;
 }
 
 void TImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) const
@@ -62,6 +79,10 @@ void TImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) co
     QImage image = GetImage(index);
     if (image.isNull() || !canvas || !canvas->Painter())
         return;
+    const QPaintDevice* device = canvas->Painter()->device();
+    if (const QImage& doubled = FDoubles[static_cast<std::size_t>(index)];
+        !doubled.isNull() && device && device->devicePixelRatio() > 1)
+        image = doubled;
     if (!enabled) {
         for (int yy = 0; yy < image.height(); ++yy)
             for (int xx = 0; xx < image.width(); ++xx) {

@@ -25,16 +25,26 @@ public:
     int AddMasked(const QImage& image, TColor maskColor);
     // Adds every Width-wide cell of a strip.
     void AddStrip(const QImage& strip, TColor maskColor);
-    void Clear() { FImages.clear(); }
+    // Gives image `index` its drawing with twice the pixels, for screens with more
+    // device pixels than points (scaled to twice the list's size when it is not).
+    void SetDoubleImage(int index, const QImage& image);
+    void Clear()
+    {
+        FImages.clear();
+        FDoubles.clear();
+    }
 
     // The image at `index` with transparency; a null image when out of range.
     QImage GetImage(int index) const;
+    // Both drawings of image `index`: views pick the one for their screen.
     QIcon GetIcon(int index) const;
-    // Draws image `index` at its natural size, transparently; nothing when out of range.
+    // Draws image `index` at its natural size, transparently, with the double drawing on
+    // a canvas of more device pixels than points; nothing when out of range.
     void Draw(TCanvas* canvas, int x, int y, int index, bool enabled = true) const;
 
 private:
     int FWidth;
     int FHeight;
     std::vector<QImage> FImages;
+    std::vector<QImage> FDoubles;  // null where an image has none
 };

@@ -3,6 +3,7 @@
 
 #include "core/FileSource.h"
 #include "core/IconCatalog.h"
+#include "core/IconFile.h"
 
 #include <atomic>
 #include <list>
@@ -152,6 +153,20 @@ std::optional<gw::IconImage> ExtractGroup(const std::shared_ptr<const ParsedFile
     return image;
 }
 
+// Cursors are not icons to the shell: a cursor file answers as any other file.
+bool HoldsShellIcons(const gw::IconCatalog& catalog)
+{
+    const gw::FileKind kind = catalog.Kind();
+    return kind != gw::FileKind::NotIcons && kind != gw::FileKind::Cur && kind != gw::FileKind::Ani;
+}
+
+// The group of icon `index` (n: the n-th group, -n: the group with ID n), or -1.
+int ShellGroup(const gw::IconCatalog& catalog, int index)
+{
+    const int group = index < -1 ? catalog.FindGroupById(std::uint32_t(-std::int64_t(index))) : index;
+    return group >= 0 && group < catalog.Count() ? group : -1;
+}
+
 } // namespace
 
 HICON ExtractIconA(HINSTANCE, const char* fileName, int index)
@@ -165,20 +180,28 @@ HICON ExtractIconA(HINSTANCE, const char* fileName, int index)
         return 0;
     auto file = Catalog(fileName, source);
     const gw::IconCatalog& catalog = file->Catalog;
-    // Cursors are not icons to the shell: a cursor file answers as any other file.
-    if (catalog.Kind() == gw::FileKind::NotIcons || catalog.Kind() == gw::FileKind::Cur ||
-        catalog.Kind() == gw::FileKind::Ani)
+    if (!HoldsShellIcons(catalog))
         return 1;
-
-    int group = index;
-    if (index < -1)
-        group = catalog.FindGroupById(std::uint32_t(-std::int64_t(index)));
-    if (group < 0 || group >= catalog.Count())
+    const int group = ShellGroup(catalog, index);
+    if (group < 0)
         return 0;
     auto image = ExtractGroup(file, source, std::size_t(group));
     if (!image)
         return 0;
     return IconTable::Create(std::move(*image));
+}
+
+std::optional<gw::IconImage> ExtractIconImageNear(const char* fileName, int index, int size)
+{
+    if (!fileName || index == -1 || size <= 0)
+        return std::nullopt;
+    const gw::IconFile file(fileName);
+    if (!file.Ok())
+        return std::nullopt;
+    const int group = HoldsShellIcons(file.Catalog) ? ShellGroup(file.Catalog, index) : -1;
+    if (group < 0)
+        return std::nullopt;
+    return gw::GroupImageAt(file, std::size_t(group), size, /*enlarge=*/false);
 }
 
 bool DestroyIcon(HICON icon)

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 using HICON = std::uintptr_t;
 using HINSTANCE = std::uintptr_t;
@@ -19,6 +20,12 @@ inline constexpr int kLargeIconSize = 32;
 // index -n (n >= 2): the icon group whose resource ID is n.
 // `hInst` is not used.
 HICON ExtractIconA(HINSTANCE hInst, const char* fileName, int index);
+
+// Icon `index` of the file, numbered as ExtractIconA numbers them, for a screen that
+// shows it on `size` device pixels: the group's image of that size, else its smallest
+// larger one scaled down, else its largest as it is (never enlarged). Empty where
+// ExtractIconA hands out no icon.
+std::optional<gw::IconImage> ExtractIconImageNear(const char* fileName, int index, int size);
 
 // Frees a handle; false when it is not a live handle.
 bool DestroyIcon(HICON icon);

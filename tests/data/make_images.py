@@ -79,6 +79,12 @@ def main():
     write_png("big_256.png", 256, 256,
               lambda x, y: (0, 0, 0, 0) if x < 16 or y < 16 or x >= 240 or y >= 240
               else opaque(COLOURS16[((y // 32) * 8 + x // 32) % 16]))
+    # One icon at three sizes in colours that tell them apart: 32 red, 48 green, 64 a
+    # 1-pixel blue and white checkerboard (any scaling of it shows as a blend).
+    write_png("hidpi_32.png", 32, 32, lambda x, y: opaque((0xE0, 0x20, 0x20)))
+    write_png("hidpi_48.png", 48, 48, lambda x, y: opaque((0x20, 0xE0, 0x20)))
+    write_png("hidpi_64.png", 64, 64,
+              lambda x, y: opaque((0xF0, 0xF0, 0xF0) if (x + y) % 2 else (0x20, 0x20, 0xE0)))
     return 0
 
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Glimmerwick's own artwork: the eight flame frames of Tarnwell.dll, the
-16 x 16 images of the two image lists and the program's icon at every size the
+16 x 16 images of the two image lists (and their 32 x 32 drawings for screens of twice
+the pixel density) and the program's icon at every size the
 window and the desktop use. Pure Python (zlib only);
 run it from the repository root to regenerate the PNGs under src/forms."""
 
@@ -13,9 +14,13 @@ SS = 4  # samples per pixel side
 
 
 class Canvas:
-    def __init__(self, w, h):
-        self.w, self.h = w, h
-        self.px = [[(0.0, 0.0, 0.0, 0.0) for _ in range(w)] for _ in range(h)]
+    """A w x h drawing surface of k x k pixels per unit: shapes are given in units, so
+    the same drawing comes out at 16 x 16 and, with k = 2, at 32 x 32 for screens of
+    twice the pixel density."""
+    def __init__(self, w, h, k=1):
+        self.k = k
+        self.w, self.h = w * k, h * k
+        self.px = [[(0.0, 0.0, 0.0, 0.0) for _ in range(self.w)] for _ in range(self.h)]
 
     def blend(self, x, y, rgb, a):
         if a <= 0 or not (0 <= x < self.w and 0 <= y < self.h):
@@ -29,18 +34,19 @@ class Canvas:
 
     def shape(self, inside, rgb, alpha=1.0, box=None):
         """Fills the pixels whose samples satisfy inside(x, y), with coverage."""
-        x0, y0, x1, y1 = box or (0, 0, self.w, self.h)
-        x0, y0 = max(0, int(x0)), max(0, int(y0))
-        x1, y1 = min(self.w, int(math.ceil(x1))), min(self.h, int(math.ceil(y1)))
+        k = self.k
+        x0, y0, x1, y1 = box or (0, 0, self.w / k, self.h / k)
+        x0, y0 = max(0, int(x0 * k)), max(0, int(y0 * k))
+        x1, y1 = min(self.w, int(math.ceil(x1 * k))), min(self.h, int(math.ceil(y1 * k)))
         for y in range(y0, y1):
             for x in range(x0, x1):
                 hits = 0
                 for sy in range(SS):
                     for sx in range(SS):
-                        if inside(x + (sx + 0.5) / SS, y + (sy + 0.5) / SS):
+                        if inside((x + (sx + 0.5) / SS) / k, (y + (sy + 0.5) / SS) / k):
                             hits += 1
                 if hits:
-                    c = rgb(x + 0.5, y + 0.5) if callable(rgb) else rgb
+                    c = rgb((x + 0.5) / k, (y + 0.5) / k) if callable(rgb) else rgb
                     self.blend(x, y, c, alpha * hits / (SS * SS))
 
     def rect(self, x0, y0, x1, y1, rgb, alpha=1.0):
@@ -185,21 +191,26 @@ def page(c, band):
     c.rect(3.5, 11.5, 13.5, 14.5, band)
 
 
-def list1_images(out):
-    def save(i, c):
-        c.save(os.path.join(out, "images", "list1_%02d.png" % i))
+def suffix(density):
+    """Qt's name for an image drawn for `density` times the pixel density: list1_01@2x.png."""
+    return "" if density == 1 else "@%dx" % density
 
-    c = Canvas(16, 16)
+
+def list1_images(out, density=1):
+    def save(i, c):
+        c.save(os.path.join(out, "images", "list1_%02d%s.png" % (i, suffix(density))))
+
+    c = Canvas(16, 16, density)
     page(c, hexrgb("#b0b6c4"))
     save(0, c)
 
-    c = Canvas(16, 16)  # 1 .exe: a program window
+    c = Canvas(16, 16, density)  # 1 .exe: a program window
     page(c, hexrgb("#2f6fd8"))
     c.rect(4.5, 4.5, 11.5, 10.5, hexrgb("#2f6fd8"))
     c.rect(5.5, 6.5, 10.5, 9.5, hexrgb("#dbe7ff"))
     save(1, c)
 
-    c = Canvas(16, 16)  # 2 .dll: a cog
+    c = Canvas(16, 16, density)  # 2 .dll: a cog
     page(c, hexrgb("#6c7a89"))
     for k in range(6):
         a = k * math.pi / 3
@@ -208,14 +219,14 @@ def list1_images(out):
     c.circle(8.5, 7.5, 1.0, hexrgb("#ffffff"))
     save(2, c)
 
-    c = Canvas(16, 16)  # 3 .bmp: a landscape
+    c = Canvas(16, 16, density)  # 3 .bmp: a landscape
     c.rect(0.5, 2.5, 15.5, 13.5, hexrgb("#5b6475"))
     c.rect(1.5, 3.5, 14.5, 12.5, hexrgb("#9fd3ff"))
     c.circle(11, 6, 1.7, hexrgb("#ffd23f"))
     c.poly([(1.5, 12.5), (6, 6.5), (9.5, 10), (11.5, 8.5), (14.5, 12.5)], hexrgb("#3f9b4b"))
     save(3, c)
 
-    c = Canvas(16, 16)  # 4 .ico: a star in a tile
+    c = Canvas(16, 16, density)  # 4 .ico: a star in a tile
     c.rect(1.5, 1.5, 14.5, 14.5, hexrgb("#f4f1e6"))
     c.frame(1.5, 1.5, 14.5, 14.5, hexrgb("#9a8c5c"))
     pts = []
@@ -226,35 +237,35 @@ def list1_images(out):
     c.poly(pts, hexrgb("#f0a202"))
     save(4, c)
 
-    c = Canvas(16, 16)  # 5 .ocx: a control, a purple block with a knob
+    c = Canvas(16, 16, density)  # 5 .ocx: a control, a purple block with a knob
     page(c, hexrgb("#7d4cc2"))
     c.rect(5, 4, 12, 10, hexrgb("#7d4cc2"))
     c.circle(8.5, 4, 1.6, hexrgb("#7d4cc2"))
     c.circle(12, 7, 1.6, hexrgb("#7d4cc2"))
     save(5, c)
 
-    c = Canvas(16, 16)  # 6 .bpl: a package
+    c = Canvas(16, 16, density)  # 6 .bpl: a package
     c.poly([(8, 1), (15, 4.5), (8, 8), (1, 4.5)], hexrgb("#e07a5f"))
     c.poly([(1, 4.5), (8, 8), (8, 15.5), (1, 12)], hexrgb("#c0523a"))
     c.poly([(15, 4.5), (8, 8), (8, 15.5), (15, 12)], hexrgb("#a2402c"))
     c.line(4.5, 2.75, 11.5, 6.25, 1.2, hexrgb("#f7d1c4"))
     save(6, c)
 
-    c = Canvas(16, 16)  # 7 .cpl: sliders
+    c = Canvas(16, 16, density)  # 7 .cpl: sliders
     page(c, hexrgb("#1b998b"))
     for x, knob in ((5.5, 5), (8.5, 8.5), (11.5, 4)):
         c.line(x, 2.5, x, 10.5, 0.9, hexrgb("#5c6677"))
         c.rect(x - 1.5, knob - 1, x + 1.5, knob + 1, hexrgb("#1b998b"))
     save(7, c)
 
-    c = Canvas(16, 16)  # 8 .icl: a stack of tiles
+    c = Canvas(16, 16, density)  # 8 .icl: a stack of tiles
     for off, col in ((4, "#f6c177"), (2, "#f39c34"), (0, "#e06c00")):
         c.rect(1.5 + off, 5.5 - off, 10.5 + off, 14.5 - off, hexrgb(col))
         c.frame(1.5 + off, 5.5 - off, 10.5 + off, 14.5 - off, hexrgb("#8a4b08"))
     c.circle(6, 10, 2, hexrgb("#ffffff"))
     save(8, c)
 
-    c = Canvas(16, 16)  # 9 .scr: a monitor with a starry screen
+    c = Canvas(16, 16, density)  # 9 .scr: a monitor with a starry screen
     c.rect(0.5, 1.5, 15.5, 12.5, hexrgb("#4a5061"))
     c.rect(1.5, 2.5, 14.5, 11.5, hexrgb("#10163a"))
     for x, y in ((4, 5), (10, 4), (7, 8), (12, 9), (3, 10)):
@@ -263,7 +274,7 @@ def list1_images(out):
     c.rect(3.5, 14, 12.5, 15.5, hexrgb("#4a5061"))
     save(9, c)
 
-    c = Canvas(16, 16)  # 10 .drv: a chip
+    c = Canvas(16, 16, density)  # 10 .drv: a chip
     c.rect(3.5, 3.5, 12.5, 12.5, hexrgb("#2e3440"))
     for k in range(4):
         p = 4.5 + k * 2
@@ -274,7 +285,7 @@ def list1_images(out):
     c.circle(5.5, 5.5, 0.8, hexrgb("#a3acb9"))
     save(10, c)
 
-    c = Canvas(16, 16)
+    c = Canvas(16, 16, density)
     page(c, hexrgb("#d9dde5"))
     save(11, c)
 
@@ -296,11 +307,11 @@ def folder(c, rgb=hexrgb("#f2c14e"), dark=hexrgb("#c9962a")):
     c.rect(1.5, 6.5, 14.5, 13.5, rgb)
 
 
-def list2_images(out):
+def list2_images(out, density=1):
     images = {}
     blue, green, red = hexrgb("#2f6fd8"), hexrgb("#2e9e57"), hexrgb("#d64545")
 
-    c = Canvas(16, 16)  # 0 extract all: tiles leaving a box
+    c = Canvas(16, 16, density)  # 0 extract all: tiles leaving a box
     c.rect(1.5, 9.5, 14.5, 15.5, hexrgb("#8a6a43"))
     c.rect(2.5, 10.5, 13.5, 14.5, hexrgb("#c79a63"))
     c.rect(2.5, 1.5, 6.5, 5.5, hexrgb("#f0a202"))
@@ -309,7 +320,7 @@ def list2_images(out):
     arrow(c, 8, 4, "up", 2.6, green)
     images[0] = c
 
-    c = Canvas(16, 16)  # 1 save: a disk
+    c = Canvas(16, 16, density)  # 1 save: a disk
     c.rect(1.5, 1.5, 14.5, 14.5, hexrgb("#3b5b92"))
     c.rect(4, 1.5, 12, 6, hexrgb("#e8edf5"))
     c.rect(9.5, 2.5, 11, 5, hexrgb("#3b5b92"))
@@ -318,7 +329,7 @@ def list2_images(out):
     c.rect(4.5, 12, 11.5, 13, hexrgb("#9aa5b8"))
     images[1] = c
 
-    c = Canvas(16, 16)  # 2 exit: a door and an arrow
+    c = Canvas(16, 16, density)  # 2 exit: a door and an arrow
     c.rect(1.5, 1.5, 9.5, 15.5, hexrgb("#7a4e2d"))
     c.rect(2.5, 2.5, 8.5, 15.5, hexrgb("#b07a4f"))
     c.circle(7, 9, 0.8, hexrgb("#f2d27a"))
@@ -326,67 +337,67 @@ def list2_images(out):
     arrow(c, 13.5, 8.5, "right", 2.6, red)
     images[2] = c
 
-    c = Canvas(16, 16)  # 3 (unused): a folder
+    c = Canvas(16, 16, density)  # 3 (unused): a folder
     folder(c)
     images[3] = c
 
-    c = Canvas(16, 16)  # 4 (unused): refresh
+    c = Canvas(16, 16, density)  # 4 (unused): refresh
     c.ring(8, 8, 6, 1.8, green)
     c.rect(8, 0, 16, 8, (0, 0, 0), 0)
     arrow(c, 13.2, 6.5, "down", 2.6, green)
     images[4] = c
 
-    c = Canvas(16, 16)  # 5 (unused): a magnifier
+    c = Canvas(16, 16, density)  # 5 (unused): a magnifier
     c.ring(6.5, 6.5, 5, 1.6, INK)
     c.circle(6.5, 6.5, 3.4, hexrgb("#cfe6ff"))
     c.line(10, 10, 14.5, 14.5, 2.2, INK)
     images[5] = c
 
-    c = Canvas(16, 16)  # 6 first
+    c = Canvas(16, 16, density)  # 6 first
     c.rect(2.5, 3, 4.5, 13, blue)
     arrow(c, 9, 8, "left", 5, blue)
     images[6] = c
 
-    c = Canvas(16, 16)  # 7 previous
+    c = Canvas(16, 16, density)  # 7 previous
     arrow(c, 8, 8, "left", 5.5, blue)
     images[7] = c
 
-    c = Canvas(16, 16)  # 8 next
+    c = Canvas(16, 16, density)  # 8 next
     arrow(c, 8, 8, "right", 5.5, blue)
     images[8] = c
 
-    c = Canvas(16, 16)  # 9 last
+    c = Canvas(16, 16, density)  # 9 last
     arrow(c, 7, 8, "right", 5, blue)
     c.rect(11.5, 3, 13.5, 13, blue)
     images[9] = c
 
-    c = Canvas(16, 16)  # 10 (unused): a list
+    c = Canvas(16, 16, density)  # 10 (unused): a list
     for y in (3, 7, 11):
         c.rect(1.5, y, 3.5, y + 2, blue)
         c.rect(5, y + 0.5, 14.5, y + 1.5, INK)
     images[10] = c
 
-    c = Canvas(16, 16)  # 11 help: a question mark in a circle
+    c = Canvas(16, 16, density)  # 11 help: a question mark in a circle
     c.circle(8, 8, 7.3, hexrgb("#2f6fd8"))
     c.polyline([(5.4, 6.0), (5.8, 4.3), (8, 3.4), (10.2, 4.3), (10.5, 6.2), (8, 8.2), (8, 9.6)],
                1.9, hexrgb("#ffffff"))
     c.circle(8, 12.2, 1.1, hexrgb("#ffffff"))
     images[11] = c
 
-    c = Canvas(16, 16)  # 12 about: an "i" in a circle
+    c = Canvas(16, 16, density)  # 12 about: an "i" in a circle
     c.circle(8, 8, 7.3, hexrgb("#1b998b"))
     c.circle(8, 4.5, 1.2, hexrgb("#ffffff"))
     c.rect(7, 6.8, 9, 12.5, hexrgb("#ffffff"))
     c.rect(6, 11.5, 10, 12.7, hexrgb("#ffffff"))
     images[12] = c
 
-    c = Canvas(16, 16)  # 13 up: a folder with an up arrow
+    c = Canvas(16, 16, density)  # 13 up: a folder with an up arrow
     folder(c)
     c.line(8, 12.5, 8, 8, 1.8, green)
     arrow(c, 8, 7.5, "up", 3, green)
     images[13] = c
 
-    c = Canvas(16, 16)  # 14 options: a check list
+    c = Canvas(16, 16, density)  # 14 options: a check list
     c.rect(1.5, 0.5, 14.5, 15.5, hexrgb("#7b8294"))
     c.rect(2.5, 1.5, 13.5, 14.5, hexrgb("#ffffff"))
     for y in (3.5, 7.5, 11.5):
@@ -396,24 +407,25 @@ def list2_images(out):
     c.polyline([(3.8, 12.6), (4.9, 13.8), (7.2, 10.4)], 1.1, green)
     images[14] = c
 
-    c = Canvas(16, 16)  # 15 remember last folder: a folder with a pin
+    c = Canvas(16, 16, density)  # 15 remember last folder: a folder with a pin
     folder(c)
     c.line(11, 2, 11, 9, 1.0, INK)
     c.circle(11, 3, 2.4, red)
     images[15] = c
 
-    c = Canvas(16, 16)  # 16 delete: a red cross
+    c = Canvas(16, 16, density)  # 16 delete: a red cross
     c.line(3, 3, 13, 13, 2.6, red)
     c.line(13, 3, 3, 13, 2.6, red)
     images[16] = c
 
     for i, canvas in images.items():
-        canvas.save(os.path.join(out, "images", "list2_%02d.png" % i))
+        canvas.save(os.path.join(out, "images", "list2_%02d%s.png" % (i, suffix(density))))
 
 
 if __name__ == "__main__":
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src", "forms")
     tarnwell_frames(out)
     window_icon(out)
-    list1_images(out)
-    list2_images(out)
+    for density in (1, 2):
+        list1_images(out, density)
+        list2_images(out, density)
