@@ -1,22 +1,11 @@
 // The program's command line: a folder or file to browse, --lang, --help and --version.
 #include "app/CommandLine.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
+#include "core/Paths.h"
 
-#include <sys/stat.h>
+#include <cstring>
 
 namespace {
-
-// The canonical form of an existing folder, or empty.
-std::string RealFolder(const std::string& path)
-{
-    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    return real ? std::string(real.get()) : std::string();
-}
 
 TCommandLine Error(const std::string& message)
 {
@@ -78,24 +67,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
     std::string path = paths.front();
     if (path[0] != '/')
         path = workingFolder + (workingFolder.empty() || workingFolder.back() != '/' ? "/" : "") + path;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0)
-        return Error(paths.front() + ": " + std::strerror(errno));
-
+    gw::BrowseTarget target;
+    if (const int err = gw::ResolveBrowseTarget(path, target))
+        return Error(paths.front() + ": " + std::strerror(err));
     TCommandLine result;
-    if (S_ISDIR(st.st_mode)) {
-        result.Folder = RealFolder(path);
-    } else {
-        // The file is shown in the folder it was named in: a link is not followed to
-        // its target's folder.
-        while (path.size() > 1 && path.back() == '/')
-            path.pop_back();
-        const std::size_t slash = path.rfind('/');
-        result.FileName = path.substr(slash + 1);
-        result.Folder = RealFolder(slash == 0 ? "/" : path.substr(0, slash));
-    }
-    if (result.Folder.empty())
-        return Error(paths.front() + ": " + std::strerror(errno));
+    result.Folder = target.Folder;
+    result.FileName = target.FileName;
     result.Language = language;
     return result;
 }

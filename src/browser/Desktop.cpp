@@ -4,6 +4,7 @@
 
 #include "core/FileWrite.h"
 #include "core/IconFile.h"
+#include "core/Paths.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
 #include "framework/Language.h"
@@ -19,6 +20,9 @@
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
+
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -43,6 +47,38 @@ bool TForm1::SelectFileRow(const QByteArray& name)
     return false;
 }
 
+int TForm1::BrowsePath(const QByteArray& path)
+{
+    gw::BrowseTarget target;
+    if (const int err = gw::ResolveBrowseTarget(path.toStdString(), target))
+        return err;
+    try {
+        DirectoryListBox1->SetDirectory(DecodeFileName(QByteArray::fromStdString(target.Folder)));
+    } catch (const std::exception&) {
+        return EACCES;
+    }
+    if (!target.FileName.empty())
+        SelectFileRow(QByteArray::fromStdString(target.FileName));
+    return 0;
+}
+
+void TForm1::FilesDropped(TObject* Sender, const QList<QByteArray>& Files)
+{
+    (void)Sender;
+    int firstError = 0;
+    for (const QByteArray& path : Files) {
+        const int err = BrowsePath(path);
+        if (err == 0)
+            return;
+        if (firstError == 0)
+            firstError = err;
+    }
+    if (firstError)
+        ShowStatusText(tr("无法浏览%1：%2")
+                           .arg(DisplayFileName(DecodeFileName(Files.constFirst())),
+                                QString::fromLocal8Bit(std::strerror(firstError))));
+}
+
 void TForm1::BindDesktopCommands()
 {
     auto shortcut = [this](const QKeySequence& keys, QWidget* scope, Qt::ShortcutContext context, const char* name,
@@ -62,6 +98,8 @@ void TForm1::BindDesktopCommands()
     copy->setContext(Qt::WidgetShortcut);
     connect(copy, &QShortcut::activated, this, [this] { CopyIcon(); });
     ListView1->OnDragOut = [this](TListItem* Item) { return RowIconData(Item); };
+    DragAcceptFiles(true);
+    OnDropFiles = [this](TObject* Sender, const QList<QByteArray>& Files) { FilesDropped(Sender, Files); };
     // F6 and Shift+F6 step between the window's panes without a mouse, as Tab does
     // through every control.
     for (const bool forward : {true, false}) {

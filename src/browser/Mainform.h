@@ -211,6 +211,12 @@ public:
     // Selects and shows the first row of the file whose raw name is `name`; false when
     // the list has none.
     bool SelectFileRow(const QByteArray& name);
+    // Browses `path` (raw bytes, absolute) as `glimmerwick PATH` does: a folder, or a
+    // file's folder with the file's first row selected. 0 or the errno of the failure.
+    int BrowsePath(const QByteArray& path);
+    // Files dropped on the window: the first that can be browsed is; when none can, the
+    // status bar says why.
+    void FilesDropped(TObject* Sender, const QList<QByteArray>& Files);
     // The help: help.chm where the desktop has a viewer for it, otherwise the same pages
     // as HTML in the desktop's browser or, without one, in the program's help window.
     void OpenHelp();

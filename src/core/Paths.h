@@ -1,5 +1,6 @@
 // Path and ASCII helpers shared by the readers, the writers and the programs: joining a
-// folder and a name, the folder of a path, comparing names without regard to ASCII case.
+// folder and a name, the folder of a path, what browsing a path shows, comparing names
+// without regard to ASCII case.
 #pragma once
 
 #include <string>
@@ -26,6 +27,16 @@ inline std::string FolderOf(std::string_view path)
         return ".";
     return slash == 0 ? std::string("/") : std::string(path.substr(0, slash));
 }
+
+// What browsing an absolute path shows: a folder itself, or the folder a file was named
+// in (a link is not followed to its target's folder) with the file's name. `Folder` is
+// canonical; both are raw bytes.
+struct BrowseTarget {
+    std::string Folder;
+    std::string FileName;
+};
+// 0, or the errno that makes `path` unusable (gone, unreadable folder ...).
+[[nodiscard]] int ResolveBrowseTarget(const std::string& path, BrowseTarget& target);
 
 // `c` with A-Z made lower case; every other byte (UTF-8 included) unchanged.
 constexpr char AsciiLower(char c)

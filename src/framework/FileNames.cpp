@@ -2,6 +2,7 @@
 #include "framework/FileNames.h"
 
 #include <QStringList>
+#include <QUrl>
 
 #include <dirent.h>
 #include <iconv.h>
@@ -198,4 +199,14 @@ QString RecoverFileName(const QString& path)
         recovered = next;
     }
     return recovered.isEmpty() ? QStringLiteral("/") : recovered;
+}
+
+QByteArray LocalFileBytes(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return QByteArray();
+    const QString host = url.host();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+        return QByteArray();
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
 }

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QUrl;
+
 // The text of native path bytes. Valid UTF-8 decodes as usual; each byte that is not
 // part of a valid sequence (a GB2312 name from an old disk) becomes the lone
 // surrogate U+DC80..U+DCFF, so that EncodeFileName gives the very same bytes back.
@@ -25,3 +27,8 @@ bool IsFolder(const QString& path);
 // them, which names no file. Each such part is matched to the one entry of its folder
 // that reads the same that way; parts that match none or several are left as they are.
 QString RecoverFileName(const QString& path);
+
+// The path a file: URL names, as raw bytes (a file manager percent-encodes each byte
+// of a name that is not UTF-8); empty for any other URL, and for one naming another
+// host.
+QByteArray LocalFileBytes(const QUrl& url);

@@ -3,12 +3,15 @@
 
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
+#include "framework/FileNames.h"
 #include "framework/StdCtrls.h"
 #include "framework/Thread.h"
 #include "platform/Icon.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QAbstractButton>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -254,6 +257,46 @@ void TCustomForm::keyPressEvent(QKeyEvent* event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+namespace {
+
+QList<QByteArray> DroppedFiles(const QMimeData* data)
+{
+    QList<QByteArray> files;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (const QByteArray path = LocalFileBytes(url); !path.isEmpty())
+                files.append(path);
+    return files;
+}
+
+} // namespace
+
+void TCustomForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
+
+void TCustomForm::dragMoveEvent(QDragMoveEvent* event)
+{
+    // A drag that the program started itself (a row dragged out of the list) passes
+    // over its own windows without being taken back.
+    if (OnDropFiles && !event->source() && !DroppedFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TCustomForm::dropEvent(QDropEvent* event)
+{
+    const QList<QByteArray> files = event->source() ? QList<QByteArray>() : DroppedFiles(event->mimeData());
+    if (files.isEmpty() || !OnDropFiles) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    SafeFire(OnDropFiles, this, files);
 }
 
 void TCustomForm::SetClientSize(int width, int height)

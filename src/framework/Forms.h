@@ -17,6 +17,8 @@ class TIcon;
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+// Paths of files dropped on a window, raw bytes (names need not be UTF-8).
+using TDropFilesEvent = TEvent<void(TObject* Sender, const QList<QByteArray>& Files)>;
 
 using TModalResult = int;
 inline constexpr TModalResult mrNone = 0;
@@ -97,6 +99,10 @@ public:
     TNotifyEvent OnDestroy;
     // Asked before every size change of the window; may refuse it or change the size.
     TCanResizeEvent OnCanResize;
+    // Whether the window takes files dragged onto it from a file manager: local files
+    // only, which OnDropFiles gets in the order given.
+    void DragAcceptFiles(bool accept) { setAcceptDrops(accept); }
+    TDropFilesEvent OnDropFiles;
 
     // Alt+letter: clicks the visible, enabled button whose caption marks that letter
     // with "&". True when one did.
@@ -108,6 +114,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CenterOnScreen();

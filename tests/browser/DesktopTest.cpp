@@ -17,6 +17,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDrag>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -655,6 +656,95 @@ TEST_F(DesktopTest, TheWindowIconComesInEverySizeOfTheDesktop)
     const QList<QSize> sizes = f->windowIcon().availableSizes();
     for (int size : {16, 24, 32, 48, 64, 128, 256})
         EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+}
+
+
+// Files dragged from a file manager onto the window: each event posted to the window and
+// dispatched by the event loop, as the window system's events are.
+class DropTest : public DesktopTest {
+protected:
+    // Drags `urls` over the widget `over` and drops them there; whether the window
+    // took the drag when it entered.
+    bool Drop(const QList<QUrl>& urls, QWidget* over)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QWindow* window = FForm->windowHandle();
+        const QPoint at = over->mapTo(FForm, over->rect().center());
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window, &enter);
+        const bool taken = enter.isAccepted();
+        if (taken) {
+            QCoreApplication::postEvent(window, new QDragMoveEvent(at, Qt::CopyAction, &data, Qt::LeftButton, {}));
+            QCoreApplication::postEvent(window, new QDropEvent(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, {}));
+        } else {
+            QCoreApplication::postEvent(window, new QDragLeaveEvent);
+        }
+        QTest::qWait(100);
+        return taken;
+    }
+
+    QString Status() const { return FForm->StatusBar1->Panels()->Items(1)->Text(); }
+    QString SelectedCaption() const
+    {
+        const TListItem* item = FForm->ListView1->Selected();
+        return item ? item->Caption() : QString();
+    }
+};
+
+TEST_F(DropTest, AFolderIsBrowsedAndAFileSelectedInItsFolder)
+{
+    TForm1* f = OpenShown();
+    const QString other = MakeFolder(QStringLiteral("other"));
+    ASSERT_TRUE(QFile::copy(kData + QStringLiteral("/depth4.ico"), other + QStringLiteral("/one.ico")));
+    // A GB2312 name, as a file manager percent-encodes its bytes.
+    const QByteArray gbName("\xB2\xE2\xCA\xD4.dll");
+    const QByteArray gbPath = QFile::encodeName(other) + '/' + gbName;
+    ASSERT_EQ(::link(QFile::encodeName(kData + QStringLiteral("/groups64.dll")).constData(), gbPath.constData()), 0);
+
+    EXPECT_TRUE(Drop({QUrl::fromLocalFile(other)}, f->ListView1));
+    EXPECT_EQ(f->FCurrentDir, other);
+    EXPECT_EQ(f->DirectoryListBox1->Directory(), other);
+
+    EXPECT_TRUE(Drop({QUrl::fromLocalFile(FIcons + QStringLiteral("/lib.dll"))}, f->DirectoryListBox1));
+    EXPECT_EQ(f->FCurrentDir, FIcons);
+    EXPECT_EQ(SelectedCaption(), QStringLiteral("lib.dll"));
+    EXPECT_EQ(f->ListView1->Selected()->SubItems()->Strings(1), QStringLiteral("0")) << "the file's first row";
+    EXPECT_FALSE(f->PreView->Picture()->Icon()->Empty());
+
+    EXPECT_TRUE(Drop({QUrl::fromEncoded("file://" + QFile::encodeName(other).toPercentEncoding("/") + "/%B2%E2%CA%D4.dll")},
+                     f->PreView));
+    EXPECT_EQ(f->FCurrentDir, other);
+    ASSERT_NE(f->ListView1->Selected(), nullptr);
+    EXPECT_EQ(*static_cast<const QByteArray*>(f->ListView1->Selected()->Data), gbName);
+}
+
+TEST_F(DropTest, OnlyLocalFilesAreTakenAndTheFirstThatCanBeBrowsedIs)
+{
+    TForm1* f = OpenShown();
+    const QString gone = FIcons + QStringLiteral("/gone");
+    const QString other = MakeFolder(QStringLiteral("other"));
+    // Nothing local: the drag is refused.
+    EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.org/x.dll")),
+                       QUrl(QStringLiteral("file://elsewhere/srv/x.dll"))}, f->ListView1));
+    EXPECT_EQ(f->FCurrentDir, FIcons);
+    // A vanished path, then a usable one: the usable one is browsed.
+    EXPECT_TRUE(Drop({QUrl(QStringLiteral("https://example.org/x.dll")), QUrl::fromLocalFile(gone),
+                      QUrl::fromLocalFile(other)}, f->ListView1));
+    EXPECT_EQ(f->FCurrentDir, other);
+    // Only a vanished path: the view stays and the status bar says why.
+    EXPECT_TRUE(Drop({QUrl::fromLocalFile(gone)}, f->ListView1));
+    EXPECT_EQ(f->FCurrentDir, other);
+    EXPECT_EQ(Status(), QStringLiteral("无法浏览%1：No such file or directory").arg(gone));
+    // A folder that cannot be entered.
+    if (::geteuid() != 0) {
+        const QString locked = MakeFolder(QStringLiteral("locked"));
+        ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+        EXPECT_TRUE(Drop({QUrl::fromLocalFile(locked)}, f->ListView1));
+        EXPECT_EQ(f->FCurrentDir, other);
+        EXPECT_TRUE(Status().startsWith(QStringLiteral("无法浏览%1：").arg(locked)));
+        ::chmod(QFile::encodeName(locked).constData(), 0700);
+    }
 }
 
 } // namespace

@@ -155,6 +155,10 @@ Do you want to replace them?</translation>
         <translation>Cannot find the help file: </translation>
     </message>
     <message>
+        <source>无法浏览%1：%2</source>
+        <translation>Cannot browse %1: %2</translation>
+    </message>
+    <message>
         <source>Glimmerwick 使用说明</source>
         <translation>Glimmerwick Help</translation>
     </message>
