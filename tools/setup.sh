@@ -14,7 +14,7 @@ packages=(
   icoutils python3
   fonts-noto-cjk fonts-arphic-uming fonts-wine
   clang-14 libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick libgdk-pixbuf2.0-bin
+  xvfb xauth x11-utils xdotool imagemagick libgdk-pixbuf2.0-bin
   tumbler dbus-daemon libglib2.0-bin
   fuse fusefat dosfstools
   qt6-translations-l10n qt6-l10n-tools qt6-tools-dev xdg-utils

@@ -6,23 +6,12 @@ set -uo pipefail
 program=$1
 here=$2
 launcher=/usr/libexec/at-spi-bus-launcher
-skip() { echo "SKIPPED: $*"; exit 0; }
-command -v Xvfb >/dev/null || skip "Xvfb missing"
+# shellcheck source=tests/xvfb.sh
+source "$here/../xvfb.sh"
 command -v dbus-daemon >/dev/null || skip "dbus-daemon missing"
 [ -x "$launcher" ] || skip "at-spi2-core missing"
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || skip "python3-pyatspi missing"
 
-scratch=$(mktemp -d)
-pids=()
-cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$scratch"; }
-trap cleanup EXIT
-
-exec 3>"$scratch/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$scratch/display" ] && break; sleep 0.1; done
-[ -s "$scratch/display" ] || skip "Xvfb did not start"
-export DISPLAY=:$(head -1 "$scratch/display")
 read -r address pid < <(dbus-daemon --session --fork --print-address=1 --print-pid=1 | paste -sd' ')
 [ -n "${pid:-}" ] || skip "no session bus"
 pids+=("$pid")
