@@ -24,6 +24,8 @@ kill -0 "${pids[-1]}" 2>/dev/null || skip "the accessibility bus did not start"
 unset QT_QPA_PLATFORM
 export HOME=$scratch XDG_CONFIG_HOME=$scratch QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 cp "$program" "$scratch/glimmerwick"
+# A library of icons to list and inspect: the program's own flames.
+cp "$(dirname "$program")/Tarnwell.dll" "$scratch/"
 "$scratch/glimmerwick" --lang en "$scratch" >/dev/null 2>&1 &
 pids+=($!)
 /usr/bin/python3 "$here/atspi_check.py" File View Setup Help Up Save Exit First Previous Next Last About Folders Icons
