@@ -16,6 +16,9 @@
 #undef QTRY_COMPARE
 #undef QTRY_VERIFY_WITH_TIMEOUT
 #undef QTRY_COMPARE_WITH_TIMEOUT
+#undef QVERIFY2
+#undef QTRY_VERIFY2
+#undef QTRY_VERIFY2_WITH_TIMEOUT
 
 #define QVERIFY(expr)                                   \
     do {                                                \
@@ -23,6 +26,14 @@
             ADD_FAILURE() << "QVERIFY(" #expr ")";      \
             return;                                     \
         }                                               \
+    } while (false)
+
+#define QVERIFY2(expr, message)                                     \
+    do {                                                            \
+        if (!static_cast<bool>(expr)) {                             \
+            ADD_FAILURE() << "QVERIFY2(" #expr "): " << (message); \
+            return;                                                 \
+        }                                                           \
     } while (false)
 
 #define QCOMPARE(actual, expected)                                  \
@@ -41,6 +52,14 @@
         }                                                                                    \
     } while (false)
 
+#define QTRY_VERIFY2_WITH_TIMEOUT(expr, message, timeout)                                                \
+    do {                                                                                                 \
+        if (!QTest::qWaitFor([&] { return static_cast<bool>(expr); }, timeout)) {                        \
+            ADD_FAILURE() << "timed out after " << (timeout) << " ms waiting for " #expr ": " << (message); \
+            return;                                                                                      \
+        }                                                                                                \
+    } while (false)
+
 #define QTRY_COMPARE_WITH_TIMEOUT(actual, expected, timeout)                                 \
     do {                                                                                     \
         if (!QTest::qWaitFor([&] { return (actual) == (expected); }, timeout)) {             \
@@ -50,4 +69,5 @@
     } while (false)
 
 #define QTRY_VERIFY(expr) QTRY_VERIFY_WITH_TIMEOUT(expr, 5000)
+#define QTRY_VERIFY2(expr, message) QTRY_VERIFY2_WITH_TIMEOUT(expr, message, 5000)
 #define QTRY_COMPARE(actual, expected) QTRY_COMPARE_WITH_TIMEOUT(actual, expected, 5000)

@@ -111,7 +111,7 @@ void TForm1::BindDesktopCommands()
 
 void TForm1::FocusNextPane(bool forward)
 {
-    QWidget* const panes[] = {DirectoryListBox1, ListView1, Drive1};
+    QWidget* const panes[] = {DirectoryListBox1, ListView1, ToolBar1, Drive1};
     const int count = int(std::size(panes));
     int current = -1;
     for (int i = 0; i < count; ++i)

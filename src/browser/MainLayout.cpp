@@ -191,6 +191,9 @@ void TForm1::CreateLayout()
     Timer1->SetEnabled(true);
 
     ToolBar1->ArrangeControls();
+    // Tab goes from the tool bar to the drive box, the folder list and the icon list;
+    // the window opens with the focus in the drive box.
+    Drive1->setFocus();
     BindCommands();
     BindDesktopCommands();
 

@@ -220,8 +220,8 @@ public:
     // The help: help.chm where the desktop has a viewer for it, otherwise the same pages
     // as HTML in the desktop's browser or, without one, in the program's help window.
     void OpenHelp();
-    // Moves the focus to the next (or previous) of the folder list, the icon list and the
-    // drive box.
+    // Moves the focus to the next (or previous) of the folder list, the icon list, the
+    // tool bar and the drive box.
     void FocusNextPane(bool forward);
     // The file types of the save dialog, in the order of its filter.
     enum TIconFileType { iftIcon16 = 1, iftOriginal = 2, iftPng = 3 };

@@ -91,7 +91,10 @@ class TToolButton;
 using TTBCustomDrawBtnEvent =
     TEvent<void(TToolBar* Sender, TToolButton* Button, TCustomDrawState State, bool& DefaultDraw)>;
 
-// A button of a tool bar. The tool bar paints it on its own canvas.
+// A button of a tool bar. The tool bar paints it on its own canvas. The keyboard reaches
+// the tool bar through one of its buttons (Tab, or F6 where the form offers it); the
+// arrow keys then move between the buttons, and Space or Enter presses the one that
+// has the focus. A click leaves the focus where it was.
 class TToolButton : public QAbstractButton, public TControl {
     Q_OBJECT
 public:
@@ -117,6 +120,8 @@ public:
     bool Hot() const { return FHot; }
     // As a click by the user.
     void Click();
+    // Whether the keyboard can stop on this button: a shown, enabled button, not a gap.
+    bool TakesFocus() const;
 
     TCustomDrawState DrawState() const;
 
@@ -125,6 +130,9 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     TToolBar* FToolBar;
@@ -166,6 +174,9 @@ public:
     // The tool bar's canvas while it paints (custom-draw handlers paint on it); null
     // at other times.
     TCanvas* Canvas() const { return FCanvas; }
+    // The button that Tab stops on: the one that had the focus last, else the first that
+    // can take it. Null when no button can. Focusing the tool bar focuses this button.
+    TToolButton* FocusButton() const;
 
     TTBCustomDrawBtnEvent OnCustomDrawButton;
 
@@ -173,12 +184,18 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void childEvent(QChildEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     friend class TToolButton;
     void DefaultDrawButton(TCanvas& canvas, TToolButton* button, TCustomDrawState state);
+    // Only the button Tab stops on is in the window's tab chain.
+    void UpdateTabStop();
+    // The next button after `from` (or before it) that can take the focus, going round.
+    TToolButton* NextFocusButton(const TToolButton* from, bool forward) const;
 
     std::vector<TToolButton*> FButtons;
+    QPointer<TToolButton> FLastFocus;
     TCanvas* FCanvas = nullptr;
     QPointer<TImageList> FImages;
     QPointer<TImageList> FHotImages;

@@ -609,6 +609,27 @@ void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int
     r.Right += 1;
 }
 
+void DrawFocusRect(TCanvas* canvas, const TRect& r, TColor color)
+{
+    if (r.Width() <= 0 || r.Height() <= 0)
+        return;
+    const int right = r.Right - 1, bottom = r.Bottom - 1;
+    auto dot = [&](int x, int y) {
+        if ((x + y) % 2 == 0)
+            canvas->SetPixel(x, y, color);
+    };
+    for (int x = r.Left; x <= right; ++x) {
+        dot(x, r.Top);
+        if (bottom != r.Top)
+            dot(x, bottom);
+    }
+    for (int y = r.Top + 1; y < bottom; ++y) {
+        dot(r.Left, y);
+        if (right != r.Left)
+            dot(right, y);
+    }
+}
+
 // ---- TBitmap
 
 void TBitmap::SetSize(int width, int height)

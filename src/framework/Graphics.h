@@ -231,6 +231,9 @@ private:
 };
 
 void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int width);
+// The platform's dotted focus rectangle: every other pixel of `r`'s outline, those whose
+// x + y is even, so that neighbouring rectangles keep one pattern.
+void DrawFocusRect(TCanvas* canvas, const TRect& r, TColor color = clWindowText);
 int DrawText(TCanvas* canvas, const QString& text, TRect& r, unsigned flags);
 // Sets the text background mode; returns the previous one.
 int SetBkMode(TCanvas* canvas, int mode);

@@ -347,17 +347,8 @@ void TPlainStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
                                 const QWidget* widget) const
 {
     if (element == PE_FrameFocusRect) {
-        // The platform's dotted focus rectangle: every other pixel of the outline.
-        const QRect r = option->rect;
-        const QColor ink = option->palette.color(QPalette::WindowText);
-        for (int x = r.left(); x <= r.right(); ++x)
-            for (int y : {r.top(), r.bottom()})
-                if ((x + y) % 2 == 0)
-                    painter->fillRect(x, y, 1, 1, ink);
-        for (int y = r.top() + 1; y < r.bottom(); ++y)
-            for (int x : {r.left(), r.right()})
-                if ((x + y) % 2 == 0)
-                    painter->fillRect(x, y, 1, 1, ink);
+        TCanvas canvas(painter);
+        DrawFocusRect(&canvas, TRect(option->rect), FromQColor(option->palette.color(QPalette::WindowText)));
         return;
     }
     if (element != PE_IndicatorCheckBox && element != PE_IndicatorRadioButton)

@@ -3,6 +3,8 @@
 
 #include <QAccessibleWidget>
 #include <QChildEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -92,7 +94,14 @@ TCustomDrawState TToolButton::DrawState() const
         state |= cdsChecked;
     if (FHot && isEnabled() && FStyle != tbsSeparator && FStyle != tbsDivider)
         state |= cdsHot;
+    if (hasFocus())
+        state |= cdsFocused;
     return state;
+}
+
+bool TToolButton::TakesFocus() const
+{
+    return FStyle != tbsSeparator && FStyle != tbsDivider && isEnabled() && !isHidden();
 }
 
 void TToolButton::enterEvent(QEnterEvent* event)
@@ -112,9 +121,69 @@ void TToolButton::leaveEvent(QEvent* event)
 
 bool TToolButton::event(QEvent* event)
 {
-    if (event->type() == QEvent::EnabledChange)
+    switch (event->type()) {
+    case QEvent::EnabledChange:
         FToolBar->update(geometry());
+        [[fallthrough]];
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        FToolBar->UpdateTabStop();
+        break;
+    default:
+        break;
+    }
     return QAbstractButton::event(event);
+}
+
+void TToolButton::focusInEvent(QFocusEvent* event)
+{
+    FToolBar->FLastFocus = this;
+    FToolBar->UpdateTabStop();
+    FToolBar->update(geometry());
+    QAbstractButton::focusInEvent(event);
+}
+
+void TToolButton::focusOutEvent(QFocusEvent* event)
+{
+    FToolBar->update(geometry());
+    QAbstractButton::focusOutEvent(event);
+}
+
+void TToolButton::keyPressEvent(QKeyEvent* event)
+{
+    TToolButton* next = nullptr;
+    bool forward = true;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        forward = false;
+        next = FToolBar->NextFocusButton(this, false);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        next = FToolBar->NextFocusButton(this, true);
+        break;
+    case Qt::Key_Home:
+        next = FToolBar->NextFocusButton(nullptr, true);
+        break;
+    case Qt::Key_End:
+        forward = false;
+        next = FToolBar->NextFocusButton(nullptr, false);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (event->modifiers() & ~Qt::KeypadModifier)
+            break;
+        Click();
+        return;
+    default:
+        break;
+    }
+    if (!next) {
+        QAbstractButton::keyPressEvent(event);
+        return;
+    }
+    next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 // ---- Tool bar
@@ -153,6 +222,40 @@ void TToolBar::SetTransparent(bool transparent)
     update();
 }
 
+TToolButton* TToolBar::FocusButton() const
+{
+    if (FLastFocus && FLastFocus->ToolBar() == this && FLastFocus->TakesFocus())
+        return FLastFocus;
+    return NextFocusButton(nullptr, true);
+}
+
+TToolButton* TToolBar::NextFocusButton(const TToolButton* from, bool forward) const
+{
+    const int count = ButtonCount();
+    const int start = from ? from->Index() : (forward ? -1 : count);
+    for (int step = 1; step <= count; ++step) {
+        const int i = ((start + (forward ? step : -step)) % count + count) % count;
+        if (FButtons[static_cast<std::size_t>(i)]->TakesFocus())
+            return FButtons[static_cast<std::size_t>(i)];
+    }
+    return nullptr;
+}
+
+void TToolBar::UpdateTabStop()
+{
+    const TToolButton* stop = FocusButton();
+    for (TToolButton* button : FButtons)
+        button->setFocusPolicy(button == stop ? Qt::TabFocus : Qt::NoFocus);
+}
+
+void TToolBar::focusInEvent(QFocusEvent* event)
+{
+    if (TToolButton* button = FocusButton())
+        button->setFocus(event->reason());
+    else
+        QWidget::focusInEvent(event);
+}
+
 void TToolBar::ArrangeControls()
 {
     int x = 0;
@@ -172,6 +275,7 @@ void TToolBar::ArrangeControls()
             x += w->width();
         }
     }
+    UpdateTabStop();
     update();
 }
 
@@ -208,6 +312,13 @@ void TToolBar::paintEvent(QPaintEvent*)
         SafeFire(OnCustomDrawButton, this, button, state, defaultDraw);
         if (defaultDraw)
             DefaultDrawButton(canvas, button, state);
+        // The focus shows however the button was drawn: two pixels inside its edge,
+        // clear of a 16-pixel glyph.
+        if (state & cdsFocused) {
+            TRect r = button->BoundsRect();
+            InflateRect(r, -2, -2);
+            DrawFocusRect(&canvas, r);
+        }
     }
     FCanvas = nullptr;
 }

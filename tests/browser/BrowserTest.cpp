@@ -108,6 +108,24 @@ protected:
         return Pixels(FForm->PreView->Picture()->Icon()->GetHandle());
     }
 
+    // A key pressed on the focused control, and the control that has the focus after it
+    // (itself or a part of it).
+    struct TKeyStep {
+        QKeyCombination Key;
+        QWidget* Focused;
+    };
+
+    template <std::size_t N>
+    static void PressKeys(const TKeyStep (&steps)[N])
+    {
+        for (const TKeyStep& step : steps) {
+            QTest::keyClick(QApplication::focusWidget(), step.Key.key(), step.Key.keyboardModifiers());
+            QTRY_VERIFY2(step.Focused->isAncestorOf(QApplication::focusWidget()) || step.Focused == QApplication::focusWidget(),
+                         qPrintable(step.Focused->objectName() + QLatin1String(" after ") +
+                                    QKeySequence(step.Key).toString()));
+        }
+    }
+
     QString FIcons;
     QString FLibrary;
     int FGroups = 0;
@@ -648,16 +666,64 @@ TEST_F(BrowserTest, ScreenReadersFindEveryControlNamedAndReadTheRowsAndThePrevie
     EXPECT_EQ(AccessibleText(f->PreView, QAccessible::Name), QStringLiteral("预览"));
 
     // F6 steps through the panes and around; Shift+F6 back.
-    const struct {
-        QKeyCombination key;
-        QWidget* focused;
-    } steps[] = {
-        {Qt::Key_F6, f->Drive1}, {Qt::Key_F6, f->DirectoryListBox1}, {Qt::Key_F6, f->ListView1},
-        {Qt::SHIFT | Qt::Key_F6, f->DirectoryListBox1}, {Qt::SHIFT | Qt::Key_F6, f->Drive1},
+    const TKeyStep steps[] = {
+        {Qt::Key_F6, f->UpButton},  {Qt::Key_F6, f->Drive1},    {Qt::Key_F6, f->DirectoryListBox1},
+        {Qt::Key_F6, f->ListView1}, {Qt::SHIFT | Qt::Key_F6, f->DirectoryListBox1},
+        {Qt::SHIFT | Qt::Key_F6, f->Drive1}, {Qt::SHIFT | Qt::Key_F6, f->UpButton},
     };
-    for (const auto& step : steps) {
-        QTest::keyClick(QApplication::focusWidget(), step.key.key(), step.key.keyboardModifiers());
-        QTRY_VERIFY2(step.focused->isAncestorOf(QApplication::focusWidget()) || step.focused == QApplication::focusWidget(),
-                     qPrintable(step.focused->objectName()));
-    }
+    PressKeys(steps);
+}
+
+TEST_F(BrowserTest, TheKeyboardReachesTheToolBarMovesAlongItAndPressesItsButtons)
+{
+    TForm1* f = Open(FIcons);
+    ShowMainForm();
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    const int n = f->ListView1->Items()->Count();
+    ASSERT_GE(n, 5);
+    // The window opens with the focus in the drive box.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f->Drive1));
+    QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {},
+                      f->ListView1->visualRect(f->ListView1->model()->index(0, 0)).center());
+    ASSERT_EQ(f->ListView1->ItemIndex(), 0);
+
+    // Tab stops once in the tool bar; the arrows go along it, over the separators and
+    // round its ends; Tab leaves it and Shift+Tab comes back to the button it left; F6
+    // comes back there too.
+    const TKeyStep steps[] = {
+        {Qt::Key_Tab, f->UpButton},     {Qt::Key_Right, f->SaveButton},  {Qt::Key_Right, f->ExitButton},
+        {Qt::Key_Right, f->FirstButton}, {Qt::Key_End, f->AboutButton},  {Qt::Key_Right, f->UpButton},
+        {Qt::Key_Left, f->AboutButton},  {Qt::Key_Home, f->UpButton},    {Qt::Key_Down, f->SaveButton},
+        {Qt::Key_Tab, f->Drive1},        {Qt::SHIFT | Qt::Key_Tab, f->SaveButton},
+        {Qt::Key_F6, f->Drive1},         {Qt::Key_F6, f->DirectoryListBox1}, {Qt::Key_F6, f->ListView1},
+        {Qt::Key_F6, f->SaveButton},     {Qt::Key_Right, f->ExitButton}, {Qt::Key_Right, f->FirstButton},
+        {Qt::Key_Right, f->BackButton},  {Qt::Key_Right, f->ForwardButton},
+    };
+    PressKeys(steps);
+
+    // Space and Enter press the focused button, which keeps the focus.
+    QTest::keyClick(f->ForwardButton, Qt::Key_Space);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 1);
+    QTest::keyClick(f->ForwardButton, Qt::Key_Return);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 2);
+    EXPECT_EQ(QApplication::focusWidget(), f->ForwardButton);
+    QTest::keyClick(f->ForwardButton, Qt::Key_Right);
+    QTest::keyClick(f->LastButton, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(f->ListView1->ItemIndex(), n - 1);
+    // A click presses a button without taking the focus.
+    f->ListView1->setFocus();
+    QTest::mouseClick(f->FirstButton, Qt::LeftButton);
+    EXPECT_EQ(f->ListView1->ItemIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), f->ListView1);
+
+    // In a folder without icons Save is disabled, and the keys pass over it.
+    const TKeyStep up[] = {{Qt::SHIFT | Qt::Key_F6, f->DirectoryListBox1}, {Qt::SHIFT | Qt::Key_F6, f->Drive1},
+                           {Qt::SHIFT | Qt::Key_F6, f->LastButton},        {Qt::Key_Home, f->UpButton}};
+    PressKeys(up);
+    QTest::keyClick(f->UpButton, Qt::Key_Space);
+    QTRY_COMPARE(f->ListView1->Items()->Count(), 0);
+    ASSERT_FALSE(f->SaveButton->isEnabled());
+    const TKeyStep past[] = {{Qt::Key_Right, f->ExitButton}, {Qt::Key_Left, f->UpButton}};
+    PressKeys(past);
 }

@@ -8,6 +8,7 @@
 #include "xpmenu/XpColors.h"
 #include "xpmenu/Xpmenu.h"
 
+#include <QLineEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -19,10 +20,12 @@ constexpr TColor kSel = RGB(189, 207, 236);
 constexpr TColor kBorder = RGB(49, 106, 197);
 
 // A shown tool bar of four buttons (plain, separator tagged 1, drop-down, check) with
-// one 16 x 16 glyph: a black pixel at (0, 0) on a transparent ground.
+// one 16 x 16 glyph: a black pixel at (0, 0) on a transparent ground; below it a field
+// that has the focus when the window opens.
 struct TToolBarBench {
     TSystemColoursScope Colours;
     TForm Form{nullptr};
+    QLineEdit* Field = new QLineEdit(&Form);
     TImageList* Images = new TImageList(&Form, 16, 16);
     TToolBar* Bar = new TToolBar(&Form, &Form);
     TToolButton* Plain = new TToolButton(Bar, &Form);
@@ -46,6 +49,7 @@ struct TToolBarBench {
         for (TToolButton* b : {Plain, Drop, Check})
             b->SetImageIndex(0);
         Form.resize(220, 60);
+        Field->setGeometry(0, 35, 100, 20);
         QCursor::setPos(600, 400); // away from the window
         XP = new TXPMenu(&Form);
         Bar->OnCustomDrawButton = TTBCustomDrawBtnEvent::Bind(XP, &TXPMenu::ToolBarDrawButton);
@@ -102,6 +106,32 @@ TEST(XpToolBar, ButtonsAtRestHotPressedAndChecked)
     shot = bench.Shot();
     const int cx = bench.Check->x();
     EXPECT_EQ(PixelMap(shot, legend, QRect(cx, 2, 3, 3)), "bbb\nBBB\nBCC\n");
+}
+
+TEST(XpToolBar, TheButtonWithTheFocusShowsTheDottedFocusRectangle)
+{
+    TToolBarBench bench;
+    const std::vector<std::pair<char, TColor>> legend = {{'b', kBar}, {'k', RGB(0, 0, 0)}, {'d', RGB(76, 76, 76)}};
+    // Tab from the field reaches the first button: dots on the pixels whose x + y is even along the
+    // outline of (2, 4) to (20, 21), two inside the button at (0, 2), 23 x 22; the
+    // painting under it as at rest, the dimmed glyph pixel at (4, 5).
+    GW_TRY_TRUE(bench.Field->hasFocus());
+    QTest::keyClick(bench.Field, Qt::Key_Tab);
+    GW_TRY_TRUE(bench.Plain->hasFocus());
+    GW_TRY_TRUE(PixelAt(bench.Shot(), 2, 4) == RGB(0, 0, 0));
+    QImage shot = bench.Shot();
+    EXPECT_EQ(PixelMap(shot, legend, QRect(0, 2, 8, 6)),
+              "bbbbbbbb\nbbbbbbbb\nbbkbkbkb\nbbbbdbbb\nbbkbbbbb\nbbbbbbbb\n");
+    EXPECT_EQ(PixelMap(shot, legend, QRect(15, 18, 8, 6)),
+              "bbbbbkbb\nbbbbbbbb\nbbbbbkbb\nkbkbkbbb\nbbbbbbbb\nbbbbbbbb\n");
+    // The arrow key takes the focus, and the rectangle, over the separator to the
+    // drop-down button at 31.
+    QTest::keyClick(bench.Plain, Qt::Key_Right);
+    GW_TRY_TRUE(bench.Drop->hasFocus());
+    GW_TRY_TRUE(PixelAt(bench.Shot(), 2, 4) == kBar);
+    shot = bench.Shot();
+    EXPECT_EQ(PixelMap(shot, legend, QRect(0, 4, 23, 1)), std::string(23, 'b') + "\n");
+    EXPECT_EQ(PixelMap(shot, legend, QRect(31, 4, 8, 2)), "bbbkbkbk\nbbkbbbbb\n");
 }
 
 TEST(XpToolBar, DropDownSeparatorAndDisabledButtons)
