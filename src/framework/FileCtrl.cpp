@@ -97,6 +97,14 @@ public:
         canvas.Brush.Style = bsClear;
         TRect textArea(textRect.adjusted(2, 0, 0, 0));
         canvas.DrawText(text, textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        // The entry the keys act on, while the list has the focus, in the dotted
+        // focus rectangle around its name.
+        if (opt.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(opt);
+            focus.rect = textRect;
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, opt.widget);
+        }
     }
 };
 

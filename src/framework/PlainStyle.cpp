@@ -338,6 +338,25 @@ void TPlainStyle::drawControl(ControlElement element, const QStyleOption* option
     case CE_HeaderEmptyArea:
         painter->fillRect(option->rect, option->palette.color(QPalette::Button));
         return;
+    case CE_ComboBoxLabel:
+        if (const auto* cb = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+            cb && !cb->editable && (cb->state & State_HasFocus)) {
+            // A list-only box with the focus shows its item selected, in the dotted
+            // focus rectangle.
+            const QRect field = subControlRect(CC_ComboBox, cb, SC_ComboBoxEditField, widget);
+            painter->fillRect(field, cb->palette.color(QPalette::Highlight));
+            QStyleOptionComboBox selected(*cb);
+            for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+                selected.palette.setColor(role, cb->palette.color(QPalette::HighlightedText));
+            QProxyStyle::drawControl(element, &selected, painter, widget);
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(*cb);
+            focus.rect = field;
+            drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
     default:
         QProxyStyle::drawControl(element, option, painter, widget);
     }

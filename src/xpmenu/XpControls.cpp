@@ -383,6 +383,17 @@ void PaintButtonFace(TControlSubClass& sc, TCanvas& c)
                     QPoint(r.Left, r.Bottom - 1)});
 }
 
+// The dotted focus rectangle three pixels inside a focused button's edge, over the face
+// and caption painted here.
+void PaintButtonFocus(const TControlSubClass& sc, TCanvas& c)
+{
+    if (!sc.HasFocus || !sc.TargetControl->Enabled())
+        return;
+    TRect r = sc.TargetControl->ClientRect();
+    InflateRect(r, -3, -3);
+    DrawFocusRect(&c, r);
+}
+
 } // namespace
 
 void TControlSubClass::PaintButton()
@@ -399,6 +410,7 @@ void TControlSubClass::PaintButton()
     t.Left = (t.Width() - c.TextWidth(button->Caption())) / 2;
     MenuComponent->DrawTheText(TargetWidget, button->Caption(), QString(), &c, t, false, TargetControl->Enabled(),
                                button->Default(), false, rtl, font, rtl ? DT_RTLREADING : 0);
+    PaintButtonFocus(*this, c);
 }
 
 void TControlSubClass::PaintBitButn()
@@ -422,6 +434,7 @@ void TControlSubClass::PaintBitButn()
     MenuComponent->DrawIcon(TargetWidget, &c, &cell, l.Glyph, Hot, HasFocus, enabled, false, false, rtl);
     MenuComponent->DrawTheText(TargetWidget, caption, QString(), &c, l.Text, false, enabled, button->Default(), false,
                                rtl, font, rtl ? DT_RTLREADING : 0);
+    PaintButtonFocus(*this, c);
 }
 
 void TControlSubClass::PaintSpeedButton()

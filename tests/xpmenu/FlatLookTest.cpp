@@ -54,6 +54,32 @@ void WhenShowing(std::function<void()> inside)
     QTimer::singleShot(0, qApp, [inside = std::move(inside)] { inside(); });
 }
 
+// Rows of `image` that hold a dotted line: five or more black pixels, each two from the
+// last, with no black between them.
+int DottedRows(const QImage& image)
+{
+    const auto black = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0; };
+    int rows = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        int best = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            int dots = 0;
+            while (x + 2 * dots + 1 < image.width() && black(x + 2 * dots, y) && !black(x + 2 * dots + 1, y))
+                ++dots;
+            best = std::max(best, dots);
+        }
+        rows += best >= 5;
+    }
+    return rows;
+}
+
+// The area of `control` as its window shows it (a tool bar paints its own buttons).
+QImage WindowArea(QWidget* control)
+{
+    QWidget* window = control->window();
+    return window->grab(QRect(control->mapTo(window, QPoint(0, 0)), control->size())).toImage();
+}
+
 QMenu* OpenPopup()
 {
     QMenu* menu = nullptr;
@@ -366,3 +392,31 @@ TEST_F(FlatLookTest, AnItemThatOpensASubmenuShowsItsArrowAndOpensItUnderThePoint
 }
 
 } // namespace
+
+TEST_F(FlatLookTest, EveryKindOfControlTheKeyboardReachesShowsTheDottedFocusRectangle)
+{
+    TForm1* f = ShowMainFormOn(3);
+    f->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f));
+    TBrowseItem d(nullptr, f);
+    // Tab until `control` has the focus: its area then shows a dotted line, which goes
+    // when the next Tab takes the focus away.
+    const auto check = [](QWidget* control) {
+        for (int i = 0; i < 12 && QApplication::focusWidget() != control; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), control) << control->objectName().toStdString();
+        QTest::qWait(20);
+        const int focused = DottedRows(WindowArea(control));
+        QTest::keyClick(control, Qt::Key_Tab);
+        QTest::qWait(20);
+        EXPECT_GT(focused, 0) << control->objectName().toStdString();
+        EXPECT_EQ(DottedRows(WindowArea(control)), 0) << control->objectName().toStdString();
+    };
+    for (QWidget* control : std::initializer_list<QWidget*>{f->UpButton, f->Drive1, f->DirectoryListBox1, f->ListView1})
+        check(control);
+    d.Show();
+    d.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+    for (QWidget* control : std::initializer_list<QWidget*>{d.Button1, d.Button2, d.ExeChk})
+        check(control);
+}
