@@ -129,6 +129,12 @@ public:
         gSlotTaken[FSlot] = false;
         FSlot = -1;
     }
+    // The name was never made by this process: nothing is to be removed under it.
+    void Abandon()
+    {
+        Forget();
+        FPath.clear();
+    }
     void Remove()
     {
         ::unlink(FPath.c_str());
@@ -140,25 +146,57 @@ private:
     int FSlot = -1;
 };
 
+// A fresh ending for a temporary file's name.
+std::string TempSuffix()
+{
+    static std::atomic<unsigned> counter{0};
+    const unsigned mix = unsigned(::getpid()) * 2654435761u ^ (counter++ * 40503u) ^
+                         unsigned(std::chrono::steady_clock::now().time_since_epoch().count());
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%06x", mix & 0xFFFFFF);
+    return suffix;
+}
+
+// Both ways of making a temporary file's name tell the signal handler the name before
+// the name exists: a signal that comes while the file system makes it (a slow FUSE
+// request, or one the signal interrupts after the file was made) still finds it. A
+// name that was taken already is forgotten again at once; only a signal in that instant
+// would remove the other writer's temporary file under it.
+
 // Gives the unnamed file `fd` a free name in `folder` starting with `stem`. 0 or the errno.
 int NameUnnamed(int fd, const std::string& stem, TempName& temp)
 {
-    static std::atomic<unsigned> counter{0};
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned mix = unsigned(::getpid()) * 2654435761u ^ (counter++ * 40503u) ^
-                             unsigned(std::chrono::steady_clock::now().time_since_epoch().count());
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, "%06x", mix & 0xFFFFFF);
-        const std::string name = stem + suffix;
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            temp.Set(name);
+        temp.Set(stem + TempSuffix());
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return 0;
-        }
-        if (errno != EEXIST)
-            return errno;
+        const int err = errno;
+        temp.Abandon();
+        if (err != EEXIST)
+            return err;
     }
     return EEXIST;
+}
+
+// Creates a new file named `stem` and a free ending, open for writing. The descriptor,
+// or -1 with errno set.
+int CreateNamed(const std::string& stem, TempName& temp)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp.Set(stem + TempSuffix());
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
+        if (fd >= 0)
+            return fd;
+        const int err = errno;
+        temp.Abandon();
+        if (err != EEXIST) {
+            errno = err;
+            return -1;
+        }
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // A temporary file in `folder` holding the bytes, named `temp`. With `like`, the file
@@ -176,11 +214,9 @@ int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t s
     int fd = gOperations.OpenUnnamed(folder.c_str());
     const bool unnamed = fd >= 0;
     if (!unnamed) {
-        std::string name = stem + "XXXXXX";
-        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        fd = CreateNamed(stem, temp);
         if (fd < 0)
             return errno;
-        temp.Set(name);
     }
     int err = WriteAllAt(fd, data, size, 0);
     if (!err && like) {
