@@ -97,9 +97,9 @@ void Arrow(QPainter* p, const QRect& r, Qt::ArrowType direction, const QColor& c
     for (int i = 0; i < 4; ++i) {
         const int half = 3 - i;
         switch (direction) {
-        case Qt::UpArrow: p->fillRect(c.x() - half, c.y() - 2 + i, 2 * half + 1, 1, colour); break;
+        case Qt::UpArrow: p->fillRect(c.x() - half, c.y() + 1 - i, 2 * half + 1, 1, colour); break;
         case Qt::DownArrow: p->fillRect(c.x() - half, c.y() - 1 + i, 2 * half + 1, 1, colour); break;
-        case Qt::LeftArrow: p->fillRect(c.x() - 2 + i, c.y() - half, 1, 2 * half + 1, colour); break;
+        case Qt::LeftArrow: p->fillRect(c.x() + 1 - i, c.y() - half, 1, 2 * half + 1, colour); break;
         default: p->fillRect(c.x() - 1 + i, c.y() - half, 1, 2 * half + 1, colour); break;
         }
     }

@@ -313,6 +313,21 @@ TEST_F(FlatLookTest, DriveListHeaderAndScrollBarAreFlat)
         EXPECT_EQ(PixelAt(head, x, y), RGB(212, 208, 200)) << y;
     for (int y = 2; y < 14; ++y)
         EXPECT_EQ(PixelAt(scroll, 3, y), RGB(212, 208, 200)) << y;
+    // The buttons' arrows point away from the thumb: the widths of their black rows,
+    // top to bottom, in the top and the bottom 16 pixels.
+    const auto rows = [&](int from) {
+        std::vector<int> widths;
+        for (int y = from; y < from + 16; ++y) {
+            int n = 0;
+            for (int x = 0; x < scroll.width(); ++x)
+                n += PixelAt(scroll, x, y) == RGB(0, 0, 0);
+            if (n)
+                widths.push_back(n);
+        }
+        return widths;
+    };
+    EXPECT_EQ(rows(0), (std::vector<int>{1, 3, 5, 7}));
+    EXPECT_EQ(rows(scroll.height() - 16), (std::vector<int>{7, 5, 3, 1}));
 }
 
 TEST_F(FlatLookTest, CaptionButtonTextsKeepTheSkinColoursUnderADarkPalette)
