@@ -143,14 +143,17 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
         existing += taken(target(i));
     const bool replace = existing == 0 ||
                          MessageBox(window, TExtractionTexts::tr("%1个同名图标文件已存在。\n要替换它们吗？").arg(existing),
-                                    caption, MB_YESNO | MB_ICONINFORMATION) == IDYES;
+                                    caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 
     host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标..."));
     const QPointer<QWidget> alive(window);
     int written = 0;
+    int kept = 0;
     for (int i = 0; i < count; ++i) {
         const QByteArray path = target(i);
-        if (replace || !taken(path)) {
+        if (!replace && taken(path)) {
+            ++kept;
+        } else {
             const std::vector<std::uint8_t> bytes = icons.Bytes(i);
             // An existing file is replaced only once the icon is encoded and written:
             // a failure leaves it as it was. Never through a link to a file out of
@@ -167,13 +170,18 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
         if (!alive)
             return;
     }
-    // Success is reported only when every icon was written.
-    const QString text = written == count
-                             ? TExtractionTexts::tr("一共%1个图标，全部提取成功！").arg(count)
-                             : TExtractionTexts::tr("一共%1个图标，成功提取%2个，%3个提取失败！")
-                                   .arg(count)
-                                   .arg(written)
-                                   .arg(count - written);
+    // Success is reported only when every icon was written; the files the user chose
+    // to keep are neither.
+    const QString text = written == count ? TExtractionTexts::tr("一共%1个图标，全部提取成功！").arg(count)
+                         : kept == 0      ? TExtractionTexts::tr("一共%1个图标，成功提取%2个，%3个提取失败！")
+                                           .arg(count)
+                                           .arg(written)
+                                           .arg(count - written)
+                                     : TExtractionTexts::tr("一共%1个图标，成功提取%2个，保留%3个已有的同名文件，%4个提取失败！")
+                                           .arg(count)
+                                           .arg(written)
+                                           .arg(kept)
+                                           .arg(count - written - kept);
     MessageBox(window, text, caption, MB_OK | MB_ICONINFORMATION);
     if (alive)
         host.ShowListStatus();

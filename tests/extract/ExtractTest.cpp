@@ -587,16 +587,17 @@ TEST_F(ExtractTest, TheUserIsAskedOnceBeforeIconFilesAreReplaced)
     ShowMainForm();
     const QString question = QStringLiteral("3个同名图标文件已存在。\n要替换它们吗？");
 
-    // Escape answers No: the user's files stay and count as not extracted.
+    // Escape answers No: the user's files stay, and are told apart from the failures
+    // (the folder of an icon's name).
     AnswerDialog(FOut);
     AnswerBoxes({[](QMessageBox* b) { PressKey(b, Qt::Key_Escape); }, [](QMessageBox* b) { PressKey(b, Qt::Key_Return); }});
     QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, question);
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Caption, FSource + QStringLiteral("/a.dll"));
-    EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, unsigned(MB_YESNO | MB_ICONINFORMATION));
+    EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, unsigned(MB_YESNO | MB_ICONQUESTION));
     EXPECT_EQ(MessageBoxSeam::Shown()[1].Text,
-              QStringLiteral("一共%1个图标，成功提取%2个，4个提取失败！").arg(FGroups).arg(FGroups - 4));
+              QStringLiteral("一共%1个图标，成功提取%2个，保留3个已有的同名文件，1个提取失败！").arg(FGroups).arg(FGroups - 4));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a0.ico")), QByteArray("mine"));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a2.ico")), QByteArray("mine too"));
     EXPECT_EQ(ReadAll(FOut + QStringLiteral("/a1.ico")), Encoded(FLibrary, 1));

@@ -147,6 +147,10 @@ Do you want to replace them?</translation>
         <source>提取已取消：一共提取%1个图标，%2个提取失败！</source>
         <translation>Extraction cancelled: %1 icons extracted, %2 failed.</translation>
     </message>
+    <message>
+        <source>一共%1个图标，成功提取%2个，保留%3个已有的同名文件，%4个提取失败！</source>
+        <translation>%1 icons: %2 extracted, %3 existing files kept, %4 failed.</translation>
+    </message>
 </context>
 <context>
     <name>TForm1</name>
