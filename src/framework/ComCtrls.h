@@ -59,6 +59,8 @@ public:
     void SetAutoHint(bool autoHint) { FAutoHint = autoHint; }
     // The area of panel `index`; the last panel reaches the right edge.
     TRect PanelRect(int index) const;
+    // The panels' texts that are not empty, in order, separated by a space.
+    QString ShownText() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

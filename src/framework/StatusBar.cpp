@@ -3,12 +3,18 @@
 
 #include "framework/Forms.h"
 
+#include <QAccessible>
+
 void TStatusPanel::SetText(const QString& text)
 {
     if (text == FText)
         return;
     FText = text;
     FBar->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(FBar, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void TStatusPanel::SetWidth(int width)
@@ -59,6 +65,15 @@ TRect TStatusBar::PanelRect(int index) const
         left += FPanels.Items(i)->Width();
     const int right = index == FPanels.Count() - 1 ? width() : left + FPanels.Items(index)->Width();
     return TRect(left, 0, right, height());
+}
+
+QString TStatusBar::ShownText() const
+{
+    QStringList texts;
+    for (int i = 0; i < FPanels.Count(); ++i)
+        if (!FPanels.Items(i)->Text().isEmpty())
+            texts << FPanels.Items(i)->Text();
+    return texts.join(QLatin1Char(' '));
 }
 
 void TStatusBar::paintEvent(QPaintEvent*)

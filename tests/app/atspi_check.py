@@ -68,6 +68,14 @@ if app is None:
 showing = showing_nodes(app)
 failures = []
 check_names(showing, sys.argv[1:], failures)
+# The window is announced as a window, and what the status bar reports can be read.
+windows = [app.getChildAtIndex(i) for i in range(app.childCount)]
+if not any(w is not None and w.getRoleName() == "frame" and w.name == "Glimmerwick" for w in windows):
+    failures.append(f"no frame named Glimmerwick: {[(w.getRoleName(), w.name) for w in windows if w]}")
+status = [n.name for n in showing if n.getRoleName() == "status bar"]
+print("status bar:", status)
+if not any(name.endswith("icons to browse.") for name in status):
+    failures.append("the status bar does not read its count of icons")
 separators = [n for n in showing if n.getRoleName() == "separator"]
 if len(separators) < 3:
     failures.append(f"{len(separators)} separators, not 3")
