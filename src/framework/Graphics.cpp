@@ -123,9 +123,15 @@ QFont MakeFont(const QString& name, int height)
     font.setFamilies(*known == name ? QStringList{name, kSongStandIn} : QStringList{name, *known, kSongStandIn});
     font.setPixelSize(std::max(1, std::abs(height)));
     // The Song face is drawn from its own bitmaps at menu and dialog sizes, crisp as the
-    // original's bitmaps; its outlines there smear every stroke into grey.
+    // original's bitmaps; its outlines there smear every stroke into grey. Smoothed
+    // glyphs stand on whole pixels with whole-pixel advances, as the platform draws
+    // them: under the desktop's light hinting Qt places each glyph at a fraction of a
+    // pixel, and the Chinese glyphs after Latin text came out crisp or smeared over two
+    // columns by the width of the text before them.
     if (QFont::substitute(name).compare(kSongStandIn, Qt::CaseInsensitive) == 0 && std::abs(height) <= kSongBitmapsUpTo)
         font.setStyleStrategy(QFont::NoAntialias);
+    else
+        font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 

@@ -1,5 +1,6 @@
 // Menu items measured and drawn on image canvases: sizes, backgrounds, selection,
-// separators, check marks, gradient and the flat popup frame.
+// separators, check marks, gradient and the flat popup frame; Chinese glyphs in a
+// shown popup.
 #include "PixelSupport.h"
 #include "XpTestSupport.h"
 #include "framework/ImgList.h"
@@ -7,6 +8,9 @@
 #include "xpmenu/Xpmenu.h"
 
 #include <QFontMetrics>
+
+#include <algorithm>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -350,4 +354,57 @@ TEST(XpMenuShown, PopupWithItsFrameItemsAndSelection)
     EXPECT_EQ(Rgb(PixelAt(shot, first.left() + 40, first.top() + 1)), Rgb(RGB(49, 106, 197)));
     EXPECT_EQ(Rgb(PixelAt(shot, first.left() + 40, first.top())), Rgb(RGB(249, 248, 247)));
     menu->CloseMenu();
+}
+
+TEST(XpMenuShown, AChineseGlyphLooksTheSameWhateverTextPrecedesIt)
+{
+    TSystemColoursScope colours;
+    QCursor::setPos(1000, 900);
+    TForm form(nullptr);
+    auto* menu = new TPopupMenu(&form);
+    // Each caption with the text before its "图": in the menus' font (the desktop's menu
+    // font, its Chinese from the Song stand-in) the Latin texts end at fractions of a pixel.
+    const struct {
+        const char* Caption;
+        const char* Before;
+    } cases[] = {
+        {"原始图标(&2)", "原始"},
+        {"16色图标(&1)", "16色"},
+        {"PNG 图像(&3)", "PNG "},
+        {"Ab 图标", "Ab "},
+        {"1图", "1"},
+    };
+    for (const auto& c : cases) {
+        auto* item = new TMenuItem(&form);
+        item->SetCaption(QString::fromUtf8(c.Caption));
+        menu->Items()->Add(item);
+    }
+    auto* xp = new TXPMenu(&form);
+    xp->SetFlatMenu(true);
+    xp->SetActive(true);
+    menu->Popup(100, 100);
+    QMenu* widget = menu->MenuWidget();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
+    const QImage shot = widget->grab().toImage();
+    menu->CloseMenu();
+
+    // The glyph's cell as ink levels: '#' dark, '+' light, ' ' the menu's face.
+    const QFontMetrics fm(xp->Font().ToQFont());
+    const auto glyph = [&](int i) {
+        const QRect item = widget->actionGeometry(menu->Items()->Items(i)->Action());
+        const int x = item.left() + 24 + 3 + fm.horizontalAdvance(QLatin1Char(' ') + QString::fromUtf8(cases[i].Before));
+        std::string s;
+        for (int y = item.top(); y <= item.bottom(); ++y) {
+            for (int dx = 0; dx < fm.horizontalAdvance(QStringLiteral("图")); ++dx) {
+                const int grey = qGray(shot.pixel(x + dx, y));
+                s += grey < 128 ? '#' : grey < 240 ? '+' : ' ';
+            }
+            s += '\n';
+        }
+        return s;
+    };
+    const std::string first = glyph(0);
+    EXPECT_GE(std::count(first.begin(), first.end(), '#'), 30) << first;
+    for (int i = 1; i < int(std::size(cases)); ++i)
+        EXPECT_EQ(glyph(i), first) << cases[i].Caption;
 }
