@@ -750,12 +750,14 @@ TEST(CliThumbnailer, TumblerMakesThumbnailsOfLibrariesAndIconFiles)
         const std::string md5 = Sh("printf '%s' 'file://" + dir / file + "' | md5sum | cut -c1-32");
         return dir / ("cache/thumbnails/normal/" + md5.substr(0, 32) + ".png");
     };
-    // tumblerd is started by the bus when first called, with the bus's environment.
+    // tumblerd is started by the bus when first called, with the bus's environment. On a
+    // busy machine the first call can fail before tumblerd answers: it is made again.
     const std::string script =
-        "gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 --object-path "
+        "for try in 1 2 3 4 5; do gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 --object-path "
         "/org/freedesktop/thumbnails/Thumbnailer1 --method org.freedesktop.thumbnails.Thumbnailer1.Queue "
         "\"['file://" + dir / "x.dll" + "','file://" + dir / "y.ico" + "']\" "
-        "\"['application/x-msdownload','image/vnd.microsoft.icon']\" normal default \"uint32 0\" >/dev/null\n"
+        "\"['application/x-msdownload','image/vnd.microsoft.icon']\" \"'normal'\" \"'default'\" \"uint32 0\" "
+        ">/dev/null && break; sleep 1; done\n"
         "for i in $(seq 300); do [ -e '" + thumbnail("x.dll") + "' ] && [ -e '" + thumbnail("y.ico") +
         "' ] && break; sleep 0.1; done\n";
     const Ran session = Exec({"/usr/bin/env", "XDG_DATA_DIRS=" + dir.Path() + ":/usr/share",

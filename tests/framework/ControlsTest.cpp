@@ -308,8 +308,11 @@ TEST_F(TFolderFixture, DrivesAreMountRootsWithoutPseudoFileSystems)
     EXPECT_FALSE(roots.contains("/proc"));
     EXPECT_FALSE(roots.contains("/sys"));
     EXPECT_EQ(DriveOf("/"), "/");
+    // Other tests mount and unmount FAT images in the temporary folder meanwhile: the
+    // table read again for each root may no longer hold theirs.
     for (const QString& r : roots)
-        EXPECT_EQ(DriveOf(r), r);
+        if (!r.startsWith(QDir::tempPath() + QLatin1Char('/')))
+            EXPECT_EQ(DriveOf(r), r);
 
     QFile table(root + "/mounts");
     ASSERT_TRUE(table.open(QIODevice::WriteOnly));
