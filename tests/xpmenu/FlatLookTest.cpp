@@ -414,8 +414,10 @@ TEST_F(FlatLookTest, EveryKindOfControlTheKeyboardReachesShowsTheDottedFocusRect
     f->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f));
     TBrowseItem d(nullptr, f);
-    // Tab until `control` has the focus: its area then shows a dotted line, which goes
-    // when the next Tab takes the focus away.
+    // Tab until `control` has the focus: its area then shows dotted lines, which go when
+    // the next Tab takes the focus away. Counted against the area without the focus:
+    // text in the bitmap font ("WvNw" in a scratch folder's random name) has dotted rows
+    // of its own.
     const auto check = [](QWidget* control) {
         for (int i = 0; i < 12 && QApplication::focusWidget() != control; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -424,8 +426,7 @@ TEST_F(FlatLookTest, EveryKindOfControlTheKeyboardReachesShowsTheDottedFocusRect
         const int focused = DottedRows(WindowArea(control));
         QTest::keyClick(control, Qt::Key_Tab);
         QTest::qWait(20);
-        EXPECT_GT(focused, 0) << control->objectName().toStdString();
-        EXPECT_EQ(DottedRows(WindowArea(control)), 0) << control->objectName().toStdString();
+        EXPECT_GT(focused, DottedRows(WindowArea(control))) << control->objectName().toStdString();
     };
     for (QWidget* control : std::initializer_list<QWidget*>{f->UpButton, f->Drive1, f->DirectoryListBox1, f->ListView1})
         check(control);
