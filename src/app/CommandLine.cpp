@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include "core/Paths.h"
+#include "framework/Language.h"
 
 #include <cstring>
 
@@ -48,7 +49,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, const std::s
             if (arg == "--lang" && i + 1 == args.size())
                 return Error("--lang needs zh or en");
             language = arg == "--lang" ? args[++i] : arg.substr(7);
-            if (language != "zh" && language != "en")
+            if (!ParseUiLanguage(language))
                 return Error("--lang takes zh or en, not '" + language + "'");
         } else if (options && arg.size() > 1 && arg[0] == '-') {
             return Error("unknown option " + arg);

@@ -140,9 +140,7 @@ void TForm1::SaveMenuClick(TObject* Sender)
     TListItem* item = SelectRow(FCurrentIndex);
     if (!item)
         return;
-    // notepad.exe, icon 0 -> notepad0
-    const QString caption = item->Caption();
-    SavePictureDialog1->FileName = caption.left(caption.size() - 4) + item->SubItems()->Strings(1);
+    SavePictureDialog1->FileName = TSaveFile::ProposedName(item->Caption(), item->SubItems()->Strings(1));
     // The 16-colour icon is the choice offered first every time.
     SavePictureDialog1->FilterIndex = iftIcon16;
     const auto target = TSaveFile::Choose(this, *SavePictureDialog1, [](int type) {

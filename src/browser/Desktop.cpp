@@ -2,6 +2,8 @@
 // file named on the command line, and the keys users expect (F1, Ctrl+Q, Ctrl+C).
 #include "browser/Mainform.h"
 
+#include "browser/SaveFile.h"
+
 #include "core/FileWrite.h"
 #include "core/IconFile.h"
 #include "core/Paths.h"
@@ -200,8 +202,7 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
     if (!FScratchFolder)
         FScratchFolder = std::make_unique<QTemporaryDir>();
     if (!bytes.empty() && FScratchFolder->isValid()) {
-        const QString caption = Item->Caption();
-        const QString name = caption.left(caption.size() - 4) + Item->SubItems()->Strings(1) +
+        const QString name = TSaveFile::ProposedName(Item->Caption(), Item->SubItems()->Strings(1)) +
                              QLatin1String(FIconFileType == iftPng ? ".png" : ".ico");
         const QString file = FScratchFolder->filePath(name);
         if (FileWrite::Replace(EncodeFileName(file).toStdString(), bytes.data(), bytes.size()) == 0)

@@ -58,13 +58,6 @@ public:
     }
 };
 
-// The file name without its extension ("notepad.exe" -> "notepad").
-QString BaseName(const QString& shownName)
-{
-    const qsizetype dot = shownName.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 ? shownName.left(dot) : shownName;
-}
-
 } // namespace
 
 // ---- TImageEntryList
@@ -117,7 +110,7 @@ void TImageEntryList::keyPressEvent(QKeyEvent* event)
 
 TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const QString& ShownName, int IconNumber)
     : TNeoForm(Owner)
-    , FBaseName(BaseName(ShownName) + QString::number(IconNumber))
+    , FBaseName(TSaveFile::ProposedName(ShownName, QString::number(IconNumber)))
 {
     SetName(QStringLiteral("IconInspector"));
     SetCaption(tr("图标详情"));

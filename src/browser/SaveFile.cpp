@@ -35,6 +35,11 @@ bool TSaveFile::Write(const QByteArray& path, const std::vector<std::uint8_t>& b
     return !bytes.empty() && FileWrite::Replace(path.toStdString(), bytes.data(), bytes.size()) == 0;
 }
 
+QString TSaveFile::ProposedName(const QString& caption, const QString& iconNumber)
+{
+    return caption.left(caption.size() - 4) + iconNumber;
+}
+
 void TSaveFile::ReportFailure(QWidget* owner)
 {
     MessageBox(owner, tr("不支持这种格式的图标文件！"), QStringLiteral("Glimmerwick:"), MB_OK | MB_ICONINFORMATION);

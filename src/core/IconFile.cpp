@@ -119,6 +119,26 @@ std::optional<Extent> LanguageDirectory(const IconGroup& group, int lang)
     return it->Directory;
 }
 
+// The entries of group `group` in language `lang` (the first one when -1) and their
+// images; an error when the group names no image the file holds, or its images cannot
+// be read or exceed the budget.
+std::optional<Error> ReadGroup(const IconFile& file, std::size_t group, int lang, bool cursors,
+                               std::vector<GroupEntry>& entries, ImageData& images)
+{
+    const auto& groups = file.Catalog.Groups(cursors);
+    if (group >= groups.size())
+        return Error{ErrorCode::NotFound, 0, "no such group"};
+    const auto directory = LanguageDirectory(groups[group], lang);
+    if (!directory)
+        return Error{ErrorCode::NotFound, 0, "no such language"};
+    entries = file.Catalog.ReadGroupEntries(*directory, file.Reader, cursors);
+    if (entries.empty())
+        return Error{ErrorCode::NotFound, directory->Offset, "no image can be read"};
+    if (const auto err = ReadImages(file, entries, images))
+        return Error{*err, 0, *err == ErrorCode::TooLarge ? kOverBudget : "no image can be read"};
+    return std::nullopt;
+}
+
 } // namespace
 
 bool IsPng(Bytes bytes)
@@ -228,18 +248,10 @@ std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<Grou
 
 Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang, bool cursors)
 {
-    const auto& groups = file.Catalog.Groups(cursors);
-    if (group >= groups.size())
-        return Error{ErrorCode::NotFound, 0, "no such group"};
-    const auto directory = LanguageDirectory(groups[group], lang);
-    if (!directory)
-        return Error{ErrorCode::NotFound, 0, "no such language"};
-    auto entries = file.Catalog.ReadGroupEntries(*directory, file.Reader, cursors);
-    if (entries.empty())
-        return Error{ErrorCode::NotFound, directory->Offset, "no image can be read"};
+    std::vector<GroupEntry> entries;
     ImageData images;
-    if (const auto err = ReadImages(file, entries, images))
-        return Error{*err, 0, *err == ErrorCode::TooLarge ? kOverBudget : "no image can be read"};
+    if (auto err = ReadGroup(file, group, lang, cursors, entries, images))
+        return *err;
     // A cursor resource's entry has no colour count, and resource compilers fill its
     // depth carelessly: both come from the image's own header.
     if (cursors)
@@ -358,18 +370,10 @@ std::optional<std::vector<std::uint8_t>> StoredAsPng(Bytes stored)
 
 Result<std::vector<StoredImage>> GroupStoredImages(const IconFile& file, std::size_t group, int lang)
 {
-    const auto& groups = file.Catalog.Groups();
-    if (group >= groups.size())
-        return Error{ErrorCode::NotFound, 0, "no such group"};
-    const auto directory = LanguageDirectory(groups[group], lang);
-    if (!directory)
-        return Error{ErrorCode::NotFound, 0, "no such language"};
-    const auto entries = file.Catalog.ReadGroupEntries(*directory, file.Reader);
-    if (entries.empty())
-        return Error{ErrorCode::NotFound, directory->Offset, "no image can be read"};
+    std::vector<GroupEntry> entries;
     ImageData images;
-    if (const auto err = ReadImages(file, entries, images))
-        return Error{*err, 0, *err == ErrorCode::TooLarge ? kOverBudget : "no image can be read"};
+    if (auto err = ReadGroup(file, group, lang, false, entries, images))
+        return *err;
     std::vector<StoredImage> out(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const Bytes data = images.Images[i];

@@ -36,7 +36,7 @@ int ResolveBrowseTarget(const std::string& path, BrowseTarget& target)
         if (slash == std::string::npos)
             return EINVAL;
         target.FileName = file.substr(slash + 1);
-        target.Folder = RealFolder(slash == 0 ? "/" : file.substr(0, slash));
+        target.Folder = RealFolder(FolderOf(file));
     }
     if (target.Folder.empty())
         return errno ? errno : ENOENT;

@@ -108,16 +108,16 @@ void ExtractThread::WalkFolder()
         return;
     TExtractionHost& host = *FHost;
     TWalkEnd end(host, window);
-    // The user has cancelled: neither this folder nor those queued are walked.
-    auto cancelled = [this, &host] {
-        if (!host.FCancelRequested)
-            return false;
+    // Neither the rest of this folder nor those queued are walked: the user has
+    // cancelled, or the output folder has gone and nothing more can be written.
+    auto stop = [this, &host] {
         host.FActiveWalks -= int(FPending.size());
         FPending.clear();
-        return true;
     };
-    if (cancelled())
+    if (host.FCancelRequested) {
+        stop();
         return;
+    }
     // A folder that cannot be read gives a walk without entries.
     std::vector<gw::ExtractRules::Entry> entries;
     const int stops = FRules.DepthStops();
@@ -134,12 +134,8 @@ void ExtractThread::WalkFolder()
                 FPending.emplace_back(path, FDepth + 1);
             }
         } else if (host.ExtractsFile(name)) {
-            if (cancelled())
-                return;
-            if (!ExtractIntoFreeNames(host, path, name, FOutputFolder, FNextFree)) {
-                // The output folder has gone: nothing more of this command can be written.
-                host.FActiveWalks -= int(FPending.size());
-                FPending.clear();
+            if (host.FCancelRequested || !ExtractIntoFreeNames(host, path, name, FOutputFolder, FNextFree)) {
+                stop();
                 return;
             }
             ++host.FProcessedFiles;

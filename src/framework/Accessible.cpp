@@ -1,6 +1,7 @@
-// Qt reads a form, a plain widget to it, as a nameless "filler" and a status bar that
-// paints its panels itself as nothing at all: a screen reader finds no window to
-// announce and cannot read what the program reports there.
+// Qt reads a form, a plain widget to it, as a nameless "filler", a status bar that
+// paints its panels itself as nothing at all and a tool bar's separator as a button: a
+// screen reader finds no window to announce, cannot read what the program reports
+// there, and meets buttons without names.
 #include "framework/Accessible.h"
 
 #include "framework/ComCtrls.h"
@@ -35,6 +36,9 @@ public:
 
 QAccessibleInterface* Factory(const QString&, QObject* object)
 {
+    // A separator of a tool bar is a separator, not a button without a name.
+    if (auto* button = qobject_cast<TToolButton*>(object))
+        return button->Style() == tbsSeparator ? new QAccessibleWidget(button, QAccessible::Separator) : nullptr;
     if (auto* bar = qobject_cast<TStatusBar*>(object))
         return new TStatusBarAccessible(bar);
     if (auto* form = qobject_cast<TCustomForm*>(object); form && form->isWindow())

@@ -1,6 +1,7 @@
 // How the framework's own windows and status bar read to assistive technology.
 #pragma once
 
-// Makes forms read as frames (dialogs while modal) and status bars as their panels'
-// texts. Once per process; the application object does it.
+// Makes forms read as frames (dialogs while modal), status bars as their panels' texts
+// and tool-bar separators as separators. Once per process; every control's
+// construction makes sure of it.
 void InstallAccessibleInterfaces();

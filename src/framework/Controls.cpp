@@ -1,6 +1,7 @@
 // Controls: bounds, hints, colours, fonts and the aligner.
 #include "framework/Controls.h"
 
+#include "framework/Accessible.h"
 #include "framework/Menus.h"
 #include "framework/Messages.h"
 
@@ -168,6 +169,7 @@ TControl::TControl(QWidget* self, TComponent* owner)
     self->setAttribute(Qt::WA_NoMousePropagation);
     PrepareWindowProc(self);
     new TControlEvents(this);
+    InstallAccessibleInterfaces();
 }
 
 TControl::~TControl()

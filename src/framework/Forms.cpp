@@ -1,7 +1,6 @@
 // Forms (creation, closing, modal loop, shortcut dispatch) and the application object.
 #include "framework/Forms.h"
 
-#include "framework/Accessible.h"
 #include "framework/Dialogs.h"
 #include "framework/ExtCtrls.h"
 #include "framework/FileNames.h"
@@ -396,7 +395,6 @@ TApplication::TApplication()
 {
     setObjectName(QStringLiteral("Application"));
     gApplication = this;
-    InstallAccessibleInterfaces();
     if (qApp) {
         qApp->installEventFilter(this);
         // Forms must go while the Qt application is still whole; as its child the

@@ -1,34 +1,17 @@
 // TToolBar and TToolButton: the tool bar, its buttons and their custom drawing.
 #include "framework/ComCtrls.h"
 
-#include <QAccessibleWidget>
 #include <QChildEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 
 #include <algorithm>
 
-namespace {
-
-// Screen readers see a separator of the tool bar as a separator, not as a button without
-// a name.
-QAccessibleInterface* ToolBarSeparatorAccessible(const QString& className, QObject* object)
-{
-    if (className != QLatin1String("TToolButton"))
-        return nullptr;
-    auto* button = static_cast<TToolButton*>(object);
-    return button->Style() == tbsSeparator ? new QAccessibleWidget(button, QAccessible::Separator) : nullptr;
-}
-
-} // namespace
-
 TToolButton::TToolButton(TToolBar* toolBar, TComponent* owner)
     : QAbstractButton(toolBar)
     , TControl(this, owner ? owner : DefaultOwnerFor(toolBar))
     , FToolBar(toolBar)
 {
-    static const bool factory = (QAccessible::installFactory(ToolBarSeparatorAccessible), true);
-    (void)factory;
     setFocusPolicy(Qt::NoFocus);
     toolBar->FButtons.push_back(this);
     connect(this, &QAbstractButton::clicked, this, [this] {
