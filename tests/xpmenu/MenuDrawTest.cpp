@@ -295,22 +295,34 @@ TEST(XpMenuDraw, FlatPopupFrame)
     EXPECT_EQ(untouched, FilledImage(34, 12, RGB(1, 1, 1)));
 }
 
-TEST(XpMenuShown, PopupWithItsFrameItemsAndSelection)
+namespace {
+
+// A popup menu of `form` holding `captions`, painted by the form's active flat-look
+// component (`xp`), shown at (100, 100) away from the pointer.
+TPopupMenu* ShowPopup(TForm& form, const QStringList& captions, TXPMenu*& xp)
 {
-    TSystemColoursScope colours;
     QCursor::setPos(1000, 900);
-    TForm form(nullptr);
     auto* menu = new TPopupMenu(&form);
-    const char* captions[] = {"Open", "-", "Save", "Delete"};
-    for (const char* caption : captions) {
+    for (const QString& caption : captions) {
         auto* item = new TMenuItem(&form);
-        item->SetCaption(QString::fromLatin1(caption));
+        item->SetCaption(caption);
         menu->Items()->Add(item);
     }
-    auto* xp = new TXPMenu(&form);
+    xp = new TXPMenu(&form);
     xp->SetFlatMenu(true);
     xp->SetActive(true);
     menu->Popup(100, 100);
+    return menu;
+}
+
+} // namespace
+
+TEST(XpMenuShown, PopupWithItsFrameItemsAndSelection)
+{
+    TSystemColoursScope colours;
+    TForm form(nullptr);
+    TXPMenu* xp = nullptr;
+    TPopupMenu* menu = ShowPopup(form, {"Open", "-", "Save", "Delete"}, xp);
     QMenu* widget = menu->MenuWidget();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
     const int w = widget->width(), h = widget->height();
@@ -359,9 +371,7 @@ TEST(XpMenuShown, PopupWithItsFrameItemsAndSelection)
 TEST(XpMenuShown, AChineseGlyphLooksTheSameWhateverTextPrecedesIt)
 {
     TSystemColoursScope colours;
-    QCursor::setPos(1000, 900);
     TForm form(nullptr);
-    auto* menu = new TPopupMenu(&form);
     // Each caption with the text before its "图": in the menus' font (the desktop's menu
     // font, its Chinese from the Song stand-in) the Latin texts end at fractions of a pixel.
     const struct {
@@ -374,15 +384,11 @@ TEST(XpMenuShown, AChineseGlyphLooksTheSameWhateverTextPrecedesIt)
         {"Ab 图标", "Ab "},
         {"1图", "1"},
     };
-    for (const auto& c : cases) {
-        auto* item = new TMenuItem(&form);
-        item->SetCaption(QString::fromUtf8(c.Caption));
-        menu->Items()->Add(item);
-    }
-    auto* xp = new TXPMenu(&form);
-    xp->SetFlatMenu(true);
-    xp->SetActive(true);
-    menu->Popup(100, 100);
+    QStringList captions;
+    for (const auto& c : cases)
+        captions << QString::fromUtf8(c.Caption);
+    TXPMenu* xp = nullptr;
+    TPopupMenu* menu = ShowPopup(form, captions, xp);
     QMenu* widget = menu->MenuWidget();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(widget));
     const QImage shot = widget->grab().toImage();
