@@ -123,14 +123,16 @@ int Usage(const char* why = nullptr, const CommandSpec* command = nullptr)
 
 // Parses the options of `command` in argv[0..argc) (argv[0] the command's name) as
 // getopt_long does: "--index=3" and "--index 3", clustered short options, options
-// anywhere, "--" ending them. `take(option, value)` returns a message for a value it
+// anywhere (also with POSIXLY_CORRECT set), "--" ending them. `take(option, value)` returns a message for a value it
 // refuses. Returns -1 to go on, else the exit code (after -h or a usage error).
 int ParseOptions(const CommandSpec& command, int argc, char** argv,
                  const std::function<const char*(const OptionSpec&, const char*)>& take,
                  std::vector<std::string>& operands)
 {
     std::vector<option> longs;
-    std::string shorts = ":";
+    // "-": operands come back in their place (code 1) rather than ending the options
+    // where POSIXLY_CORRECT is set; ":": a missing value is told apart.
+    std::string shorts = "-:";
     for (std::size_t i = 0; i < command.Options.size(); ++i) {
         const OptionSpec& o = command.Options[i];
         const int id = o.Short ? o.Short : int(256 + i);
@@ -153,12 +155,23 @@ int ParseOptions(const CommandSpec& command, int argc, char** argv,
     args.push_back(nullptr);
     opterr = 0;
     optind = 0;  // GNU getopt starts afresh
+    std::vector<char*> rest;
     int id;
     while ((id = getopt_long(int(args.size() - 1), args.data(), shorts.c_str(), longs.data(), nullptr)) != -1) {
+        if (id == 1) {
+            rest.push_back(optarg);
+            continue;
+        }
         if (id == '?' || id == ':') {
             const std::string given = args[optind - 1];
-            const std::string name = given.rfind("--", 0) == 0 ? given.substr(0, given.find('='))
-                                                               : "-" + std::string(1, char(optopt));
+            const bool isLong = given.rfind("--", 0) == 0;
+            const std::string name = isLong ? given.substr(0, given.find('=')) : "-" + std::string(1, char(optopt));
+            // getopt_long names the option (optopt) that it knows but refused a value.
+            const auto known = std::find_if(command.Options.begin(), command.Options.end(), [&](const OptionSpec& o) {
+                return optopt != 0 && (o.Short ? o.Short : int(256 + (&o - command.Options.data()))) == optopt;
+            });
+            if (id == '?' && isLong && known != command.Options.end())
+                return Usage(("option --" + std::string(known->Long) + " takes no value").c_str(), &command);
             return Usage(((id == ':' ? "option needs a value: " : "unknown option ") + name).c_str(), &command);
         }
         const auto spec = std::find_if(command.Options.begin(), command.Options.end(), [&](const OptionSpec& o) {
@@ -171,8 +184,9 @@ int ParseOptions(const CommandSpec& command, int argc, char** argv,
         if (const char* refused = take(*spec, optarg))
             return Usage(refused, &command);
     }
-    // Operands in the order they were given (getopt moved the options before them).
-    std::vector<char*> rest(args.begin() + optind, args.end() - 1);
+    // Operands in the order they were given: those met among the options, those after
+    // "--", and the negative numbers kept out of getopt's sight.
+    rest.insert(rest.end(), args.begin() + optind, args.end() - 1);
     for (int i = 1; i < argc; ++i)
         if (std::find(rest.begin(), rest.end(), argv[i]) != rest.end() ||
             std::find(args.begin(), args.end(), argv[i]) == args.end())
@@ -255,6 +269,12 @@ std::string OpenError(OpenStatus s)
     }
 }
 
+// "1 group", "2 groups".
+std::string Count(std::size_t n, const std::string& noun)
+{
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
 std::string BaseName(const std::string& path)
 {
     std::string p = path;
@@ -323,8 +343,8 @@ bool ListFile(const std::string& path, bool json)
     if (json)
         out = "{\"file\":" + Json(path) + ",\"kind\":\"" + f.KindName() + "\",\"groups\":[";
     else
-        out = Printable(path) + ": " + f.KindName() + ", " + std::to_string(icons.size()) + " groups" +
-              (cursors.empty() ? "" : ", " + std::to_string(cursors.size()) + " cursor groups") + "\n";
+        out = Printable(path) + ": " + f.KindName() + ", " + Count(icons.size(), "group") +
+              (cursors.empty() ? "" : ", " + Count(cursors.size(), "cursor group")) + "\n";
     ListGroups(f, icons, false, json, out);
     if (json && !cursors.empty())
         out += "],\"cursors\":[";
@@ -446,7 +466,7 @@ const char* TakeOption(ExtractOptions& o, const OptionSpec& spec, const char* va
         o.OutDir = value;
     } else if (name == "index") {
         if (!ParseInt(value, 0, 65535, n))
-            return "--index needs a number from 0";
+            return "--index needs a number from 0 to 65535";
         o.Indices.push_back(n);
     } else if (name == "name") {
         o.Names.push_back(value);
@@ -616,7 +636,7 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
             }
             if (failed) {
                 run.Found += failed;
-                Say(path, what + std::to_string(i) + ": " + std::to_string(failed) + " images cannot be decoded");
+                Say(path, what + std::to_string(i) + ": " + Count(std::size_t(failed), "image") + " cannot be decoded");
                 run.Outcome.SomeFailed = true;
             }
             continue;
@@ -713,8 +733,9 @@ int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files)
         ExtractFile(run, f, o.OutDir, true);
     }
     if (o.Recursive || files.size() > 1)
-        std::fprintf(stderr, "glimmerwick-cli: %ld %s found: %ld written, %ld not written\n", run.Found,
-                     o.All ? "images" : o.Cursors ? "cursors" : "icons", run.Written, run.Found - run.Written);
+        std::fprintf(stderr, "glimmerwick-cli: %s found: %ld written, %ld not written\n",
+                     Count(std::size_t(run.Found), o.All ? "image" : o.Cursors ? "cursor" : "icon").c_str(), run.Written,
+                     run.Found - run.Written);
     return run.Outcome.Code();
 }
 
@@ -726,6 +747,8 @@ int Extract(const CommandSpec& command, int argc, char** argv)
         return code;
     if (o.OutDir.empty())
         return Usage("extract needs -o DIR", &command);
+    if (o.OutDir == "-")
+        return Usage("extract writes files into a folder: -o - (standard output) is for png and legacy", &command);
     if (files.empty())
         return Usage("extract needs a file", &command);
     return ExtractFiles(o, files);
@@ -742,6 +765,8 @@ int Png(const CommandSpec& command, int argc, char** argv)
     if (o.All) {
         if (o.OutDir.empty() || o.OutDir == "-" || files.empty())
             return Usage("png --all needs -o DIR and a file", &command);
+        if (o.Size)
+            return Usage("png --all writes every image at its own size: --size is for one image", &command);
         return ExtractFiles(o, files);
     }
     if (files.size() != 1 || o.OutDir.empty())
@@ -782,8 +807,10 @@ int Legacy(const CommandSpec& command, int argc, char** argv)
     if (code >= 0)
         return code;
     long index;
-    if (rest.size() != 3 || !ParseInt(rest[1].c_str(), -65535, 65535, index))
+    if (rest.size() != 3)
         return Usage("legacy needs FILE INDEX OUT.ico", &command);
+    if (!ParseInt(rest[1].c_str(), -65535, 65535, index))
+        return Usage(("INDEX '" + Printable(rest[1]) + "' is not a whole number from -65535 to 65535").c_str(), &command);
     IconFile f = IconFile::Open(rest[0]);
     if (!f.Ok()) {
         Say(rest[0], OpenError(f.Status));

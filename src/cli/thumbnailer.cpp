@@ -15,9 +15,11 @@ using namespace gw;
 
 namespace {
 
+constexpr const char* kUsage = "usage: glimmerwick-thumbnailer -s SIZE INPUT OUTPUT.png\n";
+
 int Usage()
 {
-    std::fputs("usage: glimmerwick-thumbnailer -s SIZE INPUT OUTPUT.png\n", stderr);
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -29,6 +31,12 @@ int main(int argc, char** argv)
     const char* in = nullptr;
     const char* out = nullptr;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(kUsage, stdout);
+            std::fputs("Writes the image of INPUT's first icon closest to SIZE as a PNG of at most SIZE\n"
+                       "pixels a side (see glimmerwick-thumbnailer(1)).\n", stdout);
+            return std::fflush(stdout) == 0 ? 0 : 3;
+        }
         if (std::strcmp(argv[i], "-s") == 0 && i + 1 < argc) {
             char* end = nullptr;
             size = std::strtol(argv[++i], &end, 10);

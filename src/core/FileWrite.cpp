@@ -220,10 +220,14 @@ int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t s
     }
     int err = WriteAllAt(fd, data, size, 0);
     if (!err && like) {
-        // Refused by file systems without owners; compared below.
-        (void)::fchown(fd, like->st_uid, like->st_gid);
+        // Refused to a writer that may not give files away and by file systems without
+        // owners: the owners are then compared below. Any other failure (an I/O error,
+        // the other owner's quota) gives the new file up.
+        if (::fchown(fd, like->st_uid, like->st_gid) != 0 && errno != EPERM && errno != EINVAL &&
+            errno != ENOSYS && errno != EOPNOTSUPP)
+            err = errno;
         struct stat now;
-        if (kept)
+        if (kept && !err)
             *kept = ::fstat(fd, &now) == 0 && now.st_uid == like->st_uid && now.st_gid == like->st_gid;
     }
     // File systems without modes (FAT, exFAT) refuse this; the file then has the

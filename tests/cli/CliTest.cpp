@@ -402,6 +402,68 @@ TEST(CliExitCodes, ScriptsCanTellWhatHappened)
     EXPECT_EQ(version.Out, "glimmerwick-cli " GW_VERSION "\n");
 }
 
+// Each usage error says what is wrong with what was given, and nothing is written; options
+// after the files work also where POSIXLY_CORRECT asks getopt to stop at the first file.
+TEST(CliMessages, UsageErrorsSayWhatIsWrongAndOptionsGoAnywhere)
+{
+    TempDir dir;
+    const std::string dll = DataPath("groups32.dll"), ico = DataPath("sizes.ico");
+    const std::string out = dir / "out";
+    struct Case {
+        std::vector<std::string> Args;
+        bool Posix;           // run with POSIXLY_CORRECT set
+        int Code;
+        std::string Message;  // on standard error (or, exit 0, the start of standard output)
+    };
+    const std::vector<Case> cases = {
+        {{"extract", "-o", "-", dll}, false, 2, "-o - (standard output) is for png and legacy"},
+        {{"extract", "-o-", dll}, false, 2, "-o - (standard output) is for png and legacy"},
+        {{"legacy", dll, "65536", dir / "l.ico"}, false, 2, "INDEX '65536' is not a whole number from -65535 to 65535"},
+        {{"legacy", dll, "0x3", dir / "l.ico"}, false, 2, "INDEX '0x3' is not a whole number"},
+        {{"legacy", dll, "abc", dir / "l.ico"}, false, 2, "INDEX 'abc' is not a whole number"},
+        {{"legacy", dll, "3"}, false, 2, "legacy needs FILE INDEX OUT.ico"},
+        {{"extract", "-o", out, "--index", "65536", dll}, false, 2, "--index needs a number from 0 to 65535"},
+        {{"extract", "-o", out, "-i", "-1", dll}, false, 2, "--index needs a number from 0 to 65535"},
+        {{"extract", "--force=yes", "-o", out, dll}, false, 2, "option --force takes no value"},
+        {{"extract", "--forc=yes", "-o", out, dll}, false, 2, "option --force takes no value"},
+        {{"list", "--json=1", dll}, false, 2, "option --json takes no value"},
+        {{"list", "--bogus=1", dll}, false, 2, "unknown option --bogus"},
+        {{"list", "-x", dll}, false, 2, "unknown option -x"},
+        {{"extract", dll, "-o"}, false, 2, "option needs a value: -o"},
+        {{"png", "--all", "--size=16", "-o", out, dll}, false, 2, "--size is for one image"},
+        // Options after the files.
+        {{"extract", dll, "-o", dir / "p1", "--index", "3"}, true, 0, ""},
+        {{"list", dll, "--json"}, true, 0, "{\"file\":"},
+        {{"png", dll, "-o", "-", "-s", "16"}, true, 0, "\x89PNG"},
+        {{"legacy", dll, "3", "-", "--force"}, true, 0, ""},
+        {{"extract", "-o", dir / "p2", "--", dll, "--index"}, true, 1, "--index: no such file"},
+        // Counts read as English.
+        {{"list", ico}, false, 0, ico + ": ICO, 1 group\n"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& a : c.Args)
+            shown += a + " ";
+        if (c.Posix)
+            ::setenv("POSIXLY_CORRECT", "1", 1);
+        const Ran r = Cli(c.Args);
+        ::unsetenv("POSIXLY_CORRECT");
+        EXPECT_EQ(r.Code, c.Code) << shown << "\n" << r.Err;
+        if (c.Code == 0) {
+            EXPECT_EQ(r.Out.rfind(c.Message, 0), 0u) << shown << "\n" << r.Out.substr(0, 80);
+        } else {
+            EXPECT_NE(r.Err.find(c.Message), std::string::npos) << shown << "\n" << r.Err;
+        }
+        if (c.Code == 2)
+            EXPECT_FALSE(Exists("-") || Exists(out) || Exists(dir / "l.ico")) << shown << ": wrote something";
+    }
+    EXPECT_EQ(Tree(dir / "p1"), std::vector<std::string>{"groups32.dll_3.ico"}) << "--index after the file";
+
+    const Ran help = Exec({GW_THUMBNAILER, "--help"});
+    EXPECT_EQ(help.Code, 0);
+    EXPECT_EQ(help.Out.rfind("usage: glimmerwick-thumbnailer -s SIZE INPUT OUTPUT.png\n", 0), 0u) << help.Out;
+}
+
 // Names reach a terminal with their control characters escaped (a title change, a
 // forged line); output that cannot be written is an error, not a cut listing.
 TEST(CliOutput, TextIsSafeForTerminalsAndLostOutputIsAnError)
