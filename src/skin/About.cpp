@@ -3,6 +3,8 @@
 
 #include "framework/ShellApi.h"
 
+#include <QUrl>
+
 #include <algorithm>
 
 const char* const kAboutMailTo = "mailto:gw@example.org";
@@ -62,7 +64,8 @@ TAboutBox::TAboutBox(TComponent* Owner)
     Url->SetAutoSize(false);
     Url->setWordWrap(true);
     Url->SetBounds(32, 152, 161, 13);
-    Url->SetCaption(QStringLiteral("https://gw.example.org/"));
+    // The homepage by its host name, which fits the row; a click opens the page.
+    Url->SetCaption(QUrl(QStringLiteral(GW_HOMEPAGE)).host());
     Url->OnClick = [this](TObject* Sender) { UrlClick(Sender); };
     Url->OnMouseMove = [this](TObject* S, TShiftState Sh, int X, int Y) { UrlMouseMove(S, Sh, X, Y); };
     Email = label("Email", QString(), 32, 176);
@@ -113,7 +116,7 @@ void TAboutBox::UrlMouseLeave(TObject* Sender, TShiftState Shift, int X, int Y)
 void TAboutBox::UrlClick(TObject* Sender)
 {
     (void)Sender;
-    ShellOpen(Url->Caption());
+    ShellOpen(QStringLiteral(GW_HOMEPAGE));
 }
 
 void TAboutBox::EmailClick(TObject* Sender)

@@ -31,8 +31,40 @@ grep -q '^MimeType=.*application/x-ms-dos-executable;.*image/vnd.microsoft.icon;
   "$prefix/share/applications/$id.desktop" || fail "MimeType line"
 # Folders stay with the file manager: the program takes one as argument, but claims none.
 ! grep -q 'inode/directory' "$prefix/share/applications/$id.desktop" || fail "the desktop entry claims folders"
-appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+# --no-net: the URLs cannot be reached from a machine without a network.
+report=$(appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/$id.metainfo.xml") \
+  || fail "appstreamcli: $report"
+echo "$report"
+! grep -q '^[EW]: ' <<<"$report" || fail "appstreamcli reports errors or warnings"
 grep -q '<project_license>MIT</project_license>' "$prefix/share/metainfo/$id.metainfo.xml" || fail "no licence in the metainfo"
+
+# The program's own ID and homepage in every file that names one; none of the example
+# domain's placeholders.
+grep -q "^Icon=$id\$" "$prefix/share/applications/$id.desktop" || fail "Icon= is not $id"
+grep -q "<id>$id</id>" "$prefix/share/metainfo/$id.metainfo.xml" || fail "the metainfo's ID is not $id"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/share/metainfo/$id.metainfo.xml" \
+  || fail "the metainfo does not launch $id.desktop"
+placeholders=$(grep -rIE 'example\.(org|com|net)|org\.example' "$prefix" | grep -v '<replaces><id>' || true)
+[ -z "$placeholders" ] || fail "placeholders of the example domain in: $placeholders"
+
+# Associations made under the earlier ID stay: the hidden entry of that ID claims no type
+# of its own, but a default a user chose under it still opens the program.
+old_id=$(sed -n 's|.*<replaces><id>\(.*\)</id>.*|\1|p' <(tr -d ' \n' <"$prefix/share/metainfo/$id.metainfo.xml"))
+[ -n "$old_id" ] || fail "the metainfo names no earlier ID"
+desktop-file-validate "$prefix/share/applications/$old_id.desktop"
+grep -q '^NoDisplay=true$' "$prefix/share/applications/$old_id.desktop" || fail "$old_id.desktop is shown in menus"
+! grep -q '^MimeType=' "$prefix/share/applications/$old_id.desktop" || fail "$old_id.desktop claims types"
+update-desktop-database "$prefix/share/applications"
+mkdir -p "$scratch/assoc"
+printf '[Default Applications]\nimage/vnd.microsoft.icon=%s.desktop\n' "$old_id" >"$scratch/assoc/mimeapps.list"
+gio_env=(env -i PATH="$prefix/bin:/usr/bin:/bin" HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/assoc"
+         XDG_DATA_HOME="$scratch/none" XDG_DATA_DIRS="$prefix/share")
+default=$("${gio_env[@]}" gio mime image/vnd.microsoft.icon | sed -n 1p)
+[[ $default == *"$old_id.desktop" ]] || fail "a default chosen under $old_id is lost: $default"
+rm "$scratch/assoc/mimeapps.list"
+default=$("${gio_env[@]}" gio mime image/vnd.microsoft.icon | sed -n 1p)
+[[ $default == *"$id.desktop" ]] || fail "the program is not offered for .ico files: $default"
+rm -f "$prefix/share/applications/mimeinfo.cache"
 
 # Every hicolor size holds a PNG of exactly that size.
 for size in 16 24 32 48 64 128 256; do

@@ -24,10 +24,10 @@ for p in glimmerwick glimmerwick-cli glimmerwick-thumbnailer; do
 done
 for f in usr/lib/glimmerwick/Tarnwell.dll usr/share/glimmerwick/help.chm usr/share/glimmerwick/help/index.html \
          usr/share/doc/glimmerwick/copyright usr/share/doc/glimmerwick/changelog.gz \
-         usr/share/applications/org.example.gw.Glimmerwick.desktop usr/share/man/man1/glimmerwick.1.gz \
+         usr/share/applications/io.github.glimmerwick.Glimmerwick.desktop usr/share/man/man1/glimmerwick.1.gz \
          usr/share/thumbnailers/glimmerwick.thumbnailer usr/share/man/man1/glimmerwick-cli.1.gz \
          usr/share/man/man1/glimmerwick-thumbnailer.1.gz \
-         usr/share/icons/hicolor/256x256/apps/org.example.gw.Glimmerwick.png; do
+         usr/share/icons/hicolor/256x256/apps/io.github.glimmerwick.Glimmerwick.png; do
   [ -f "$scratch/root/$f" ] || fail "$f missing from the package"
 done
 dpkg-deb -c "$deb" | awk '{print $6, $7, $8}'
