@@ -1,6 +1,6 @@
 // glimmerwick-thumbnailer -s SIZE IN OUT: the freedesktop thumbnailer interface. The
-// thumbnail is the image of the file's first icon group closest to SIZE, as a PNG of
-// at most SIZE pixels a side.
+// thumbnail is the image of the file's first icon group (of a file without icons, its
+// first cursor group) closest to SIZE, as a PNG of at most SIZE pixels a side.
 #include "core/FileWrite.h"
 #include "core/IcoEncoder.h"
 #include "core/IconDecoder.h"
@@ -55,7 +55,10 @@ int main(int argc, char** argv)
     size = std::min<long>(size, kMaxIconSide);
 
     IconFile f = IconFile::Open(in);
-    if (!f.Ok() || f.Catalog.Groups().empty()) {
+    // A file without icons shows its first cursor: cursor files (.cur), the first frame
+    // of an animated cursor (.ani), a library that holds only cursors.
+    const bool cursors = f.Ok() && f.Catalog.Groups().empty();
+    if (!f.Ok() || f.Catalog.Groups(cursors).empty()) {
         std::fprintf(stderr, "glimmerwick-thumbnailer: %s: no icons\n", in);
         return 1;
     }
@@ -65,7 +68,7 @@ int main(int argc, char** argv)
     // right: file managers refuse others) is the thumbnail as it is; a damaged one is
     // decoded as far as it can be and encoded anew.
     std::vector<std::uint8_t> stored;
-    auto image = GroupImageAt(f, 0, int(size), false, &stored);
+    auto image = GroupImageAt(f, 0, int(size), false, &stored, cursors);
     auto png = image && IsIntactPng(Bytes(stored.data(), stored.size())) ? std::optional(stored)
                : image                                          ? EncodePng(*image)
                                                                 : std::nullopt;

@@ -454,8 +454,9 @@ TEST(CliMessages, UsageErrorsSayWhatIsWrongAndOptionsGoAnywhere)
         } else {
             EXPECT_NE(r.Err.find(c.Message), std::string::npos) << shown << "\n" << r.Err;
         }
-        if (c.Code == 2)
+        if (c.Code == 2) {
             EXPECT_FALSE(Exists("-") || Exists(out) || Exists(dir / "l.ico")) << shown << ": wrote something";
+        }
     }
     EXPECT_EQ(Tree(dir / "p1"), std::vector<std::string>{"groups32.dll_3.ico"}) << "--index after the file";
 
@@ -715,7 +716,10 @@ TEST(CliThumbnailer, EveryKindOfInputGivesAThumbnailOfAtMostTheSize)
     struct Case { std::string File; const char* Size; int Side; };
     for (const Case& c : {Case{DataPath("groups32.dll"), "128", 32}, Case{DataPath("groups64.dll"), "16", 16},
                           Case{DataPath("library4.icl"), "256", 32}, Case{DataPath("library9.icl"), "16", 16},
-                          Case{DataPath("png256.ico"), "128", 128}, Case{DataPath("png256.ico"), "256", 256}}) {
+                          Case{DataPath("png256.ico"), "128", 128}, Case{DataPath("png256.ico"), "256", 256},
+                          // Cursors: the image nearest the size; of an animated cursor, the first frame's.
+                          Case{DataPath("arrow.cur"), "128", 32}, Case{DataPath("two.cur"), "16", 16},
+                          Case{DataPath("anim.ani"), "16", 16}, Case{DataPath("cursors32.dll"), "48", 32}}) {
         const std::string png = out / "t.png";
         ::unlink(png.c_str());
         ASSERT_EQ(Exec({GW_THUMBNAILER, "-s", c.Size, c.File, png}).Code, 0) << c.File;
@@ -723,6 +727,10 @@ TEST(CliThumbnailer, EveryKindOfInputGivesAThumbnailOfAtMostTheSize)
         EXPECT_EQ(img.Width, c.Side) << c.File << " " << c.Size;
         EXPECT_EQ(img.Height, c.Side) << c.File << " " << c.Size;
     }
+    // The first frame of the animated cursor is arrow.cur, pixel for pixel as icotool reads it.
+    ASSERT_EQ(Exec({GW_THUMBNAILER, "-s", "32", DataPath("anim.ani"), out / "a.png"}).Code, 0);
+    ASSERT_EQ(Exec({GW_ICOTOOL, "-x", "-o", out / "arrow.png", DataPath("arrow.cur")}).Code, 0);
+    ExpectSamePixels(out / "a.png", out / "arrow.png");
     EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "48", DataPath("noicons32.dll"), out / "n.png"}).Code, 1);
     EXPECT_FALSE(Exists(out / "n.png"));
     EXPECT_EQ(Exec({GW_THUMBNAILER, DataPath("groups32.dll")}).Code, 2);
@@ -806,6 +814,7 @@ TEST(CliThumbnailer, TumblerMakesThumbnailsOfLibrariesAndIconFiles)
     WriteBytes(dir / "thumbnailers/glimmerwick.thumbnailer", std::vector<std::uint8_t>(text.begin(), text.end()));
     WriteBytes(dir / "x.dll", ReadBytes(DataPath("groups32.dll")));
     WriteBytes(dir / "y.ico", ReadBytes(DataPath("png256.ico")));
+    WriteBytes(dir / "z.ani", ReadBytes(DataPath("anim.ani")));
     // Each thumbnail is named after the MD5 of its file's file:// URI, in the cache's
     // normal (128 px) folder.
     auto thumbnail = [&](const char* file) {
@@ -817,16 +826,16 @@ TEST(CliThumbnailer, TumblerMakesThumbnailsOfLibrariesAndIconFiles)
     const std::string script =
         "for try in 1 2 3 4 5; do gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 --object-path "
         "/org/freedesktop/thumbnails/Thumbnailer1 --method org.freedesktop.thumbnails.Thumbnailer1.Queue "
-        "\"['file://" + dir / "x.dll" + "','file://" + dir / "y.ico" + "']\" "
-        "\"['application/x-msdownload','image/vnd.microsoft.icon']\" \"'normal'\" \"'default'\" \"uint32 0\" "
-        ">/dev/null && break; sleep 1; done\n"
-        "for i in $(seq 300); do [ -e '" + thumbnail("x.dll") + "' ] && [ -e '" + thumbnail("y.ico") +
-        "' ] && break; sleep 0.1; done\n";
+        "\"['file://" + dir / "x.dll" + "','file://" + dir / "y.ico" + "','file://" + dir / "z.ani" + "']\" "
+        "\"['application/x-msdownload','image/vnd.microsoft.icon','application/x-navi-animation']\" \"'normal'\" "
+        "\"'default'\" \"uint32 0\" >/dev/null && break; sleep 1; done\n"
+        "for i in $(seq 300); do [ -e '" + thumbnail("x.dll") + "' ] && [ -e '" + thumbnail("y.ico") + "' ] && [ -e '" +
+        thumbnail("z.ani") + "' ] && break; sleep 0.1; done\n";
     const Ran session = Exec({"/usr/bin/env", "XDG_DATA_DIRS=" + dir.Path() + ":/usr/share",
                               "XDG_CACHE_HOME=" + dir / "cache", "HOME=" + dir.Path(), "/usr/bin/timeout", "60",
                               "dbus-run-session", "--", "/bin/sh", "-c", script});
     struct Case { const char* File; int Side; };
-    for (const Case& c : {Case{"x.dll", 32}, Case{"y.ico", 128}}) {
+    for (const Case& c : {Case{"x.dll", 32}, Case{"y.ico", 128}, Case{"z.ani", 32}}) {
         const std::string png = thumbnail(c.File);
         ASSERT_TRUE(Exists(png)) << c.File << ":\n" << session.Out << session.Err;
         EXPECT_EQ(LoadPng(png).Width, c.Side) << c.File;

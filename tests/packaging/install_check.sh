@@ -27,7 +27,7 @@ link=$(readlink "$prefix/bin/glimmerwick") || fail "bin/glimmerwick is not a lin
 
 desktop-file-validate "$prefix/share/applications/$id.desktop"
 grep -q '^Exec=glimmerwick %f$' "$prefix/share/applications/$id.desktop" || fail "Exec line"
-grep -q '^MimeType=.*application/x-ms-dos-executable;.*image/vnd.microsoft.icon;' \
+grep -q '^MimeType=application/x-msdownload;application/x-ms-ne-executable;image/vnd.microsoft.icon;$' \
   "$prefix/share/applications/$id.desktop" || fail "MimeType line"
 # Folders stay with the file manager: the program takes one as argument, but claims none.
 ! grep -q 'inode/directory' "$prefix/share/applications/$id.desktop" || fail "the desktop entry claims folders"
@@ -64,6 +64,9 @@ default=$("${gio_env[@]}" gio mime image/vnd.microsoft.icon | sed -n 1p)
 rm "$scratch/assoc/mimeapps.list"
 default=$("${gio_env[@]}" gio mime image/vnd.microsoft.icon | sed -n 1p)
 [[ $default == *"$id.desktop" ]] || fail "the program is not offered for .ico files: $default"
+# Programs stay with what runs them: the program is never the default for .exe files.
+default=$("${gio_env[@]}" gio mime application/x-ms-dos-executable | sed -n 1p)
+[[ $default != *Glimmerwick* ]] || fail "the program became the default for programs: $default"
 rm -f "$prefix/share/applications/mimeinfo.cache"
 
 # Every hicolor size holds a PNG of exactly that size.
@@ -114,6 +117,25 @@ mkdir "$scratch/out"
 (cd "$scratch/work" && "$cli" extract -o "$scratch/out" --index 3 "$data/groups64.dll") \
   || fail "glimmerwick-cli extract failed"
 [ "$(icotool -l "$scratch/out/groups64.dll_3.ico" | wc -l)" -ge 1 ] || fail "the extracted icon does not read"
+
+# Every type that the desktop entry and the thumbnailer claim is known once the MIME
+# package is installed, and files get those types by their names.
+update-mime-database "$prefix/share/mime"
+for t in $(sed -n 's/^MimeType=//p' "$prefix/share/applications/$id.desktop" \
+             "$prefix/share/thumbnailers/glimmerwick.thumbnailer" | tr ';' ' '); do
+  [ -f "$prefix/share/mime/$t.xml" ] || [ -f "/usr/share/mime/$t.xml" ] || fail "no MIME type $t"
+done
+mkdir "$scratch/types"
+for pair in a.dll:application/x-msdownload a.mun:application/x-msdownload a.ocx:application/x-msdownload \
+            a.icl:application/x-ms-ne-executable a.exe:application/x-ms-dos-executable \
+            a.ico:image/vnd.microsoft.icon a.ani:application/x-navi-animation; do
+  file=$scratch/types/${pair%%:*}
+  cp "$data/groups32.dll" "$file"
+  got=$(XDG_DATA_DIRS="$prefix/share:/usr/share" gio info -a standard::content-type "$file" | sed -n 's/.*content-type: //p')
+  [ "$got" = "${pair#*:}" ] || fail "${pair%%:*} is $got, not ${pair#*:}"
+done
+# What update-mime-database made goes again (a package's trigger makes it in /usr).
+find "$prefix/share/mime" -mindepth 1 -maxdepth 1 ! -name packages -exec rm -rf {} +
 
 # The thumbnailer as a file manager starts it: the .thumbnailer file's TryExec and Exec
 # found on a PATH that holds the installed bin/, %s %i %o %u filled in.
