@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds Glimmerwick's Debian package and installs it.
-# The package is built in build-package/ as a distribution builds it: a Release build of
-# the programs alone (no tests, no fuzz targets) with dpkg-buildflags' hardening flags.
+# Sets up a fresh Debian 12 machine, builds Glimmerwick's Debian package from its source
+# package (debian/) as a distribution builds it, and installs it. The source tree is
+# copied to build-package/glimmerwick/ (without build folders), where dpkg-buildpackage
+# makes a build of the programs alone (no tests, no fuzz targets) with dpkg-buildflags'
+# hardening flags; the package and its .changes land in build-package/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
-source tools/buildflags.sh
-cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DGW_TESTS=OFF
-cmake --build build-package
-(cd build-package && cpack -G DEB)
+rm -rf build-package
+mkdir -p build-package/glimmerwick
+tar -c --exclude-vcs --exclude='./build*' --exclude='./obj-*' . | tar -x -C build-package/glimmerwick
+(cd build-package/glimmerwick && dpkg-buildpackage -us -uc -b)
+lintian build-package/glimmerwick_*.changes
 sudo_cmd=""
 [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-$sudo_cmd apt-get install -y "$PWD/build-package/glimmerwick_$(sed -n 's/^project(Glimmerwick VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)_$(dpkg --print-architecture).deb"
+$sudo_cmd apt-get install -y "$PWD/build-package/glimmerwick_$(dpkg-parsechangelog -l debian/changelog -S Version)_$(dpkg --print-architecture).deb"
