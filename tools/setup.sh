@@ -20,6 +20,7 @@ packages=(
   qt6-translations-l10n qt6-l10n-tools qt6-tools-dev xdg-utils
   python3-pyatspi at-spi2-core
   desktop-file-utils appstream libchm-bin groff-base
+  libkf5kio-dev
   dpkg-dev debhelper file fakeroot lintian devscripts
 )
 
