@@ -38,9 +38,12 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 export QT_PLUGIN_PATH=$BUILD_DIR:/usr/lib/x86_64-linux-gnu/qt5/plugins
 
-preview() {  # PLUGIN: prints "previews failed ms"
+preview() {  # PLUGIN [FILE...]: prints "previews failed ms" (default: every file)
+    local plugin=$1
+    shift
+    (($#)) || set -- "$work"/files/*
     rm -rf "$work/cache"
-    XDG_CACHE_HOME=$work/cache dbus-run-session -- "$BUILD_DIR/src/kio/kio_preview" "$1" 256 "$work"/files/* 2>/dev/null |
+    XDG_CACHE_HOME=$work/cache dbus-run-session -- "$BUILD_DIR/src/kio/kio_preview" "$plugin" 256 "$@" 2>/dev/null |
         sed -n 's/^\([0-9]*\) previews, \([0-9]*\) failed, \([0-9]*\) ms$/\1 \2 \3/p'
 }
 thumbnailer() {  # prints "ms"
@@ -52,8 +55,14 @@ thumbnailer() {  # prints "ms"
 }
 
 preview glimmerwickthumbnail >/dev/null
-: >"$work/ours"; : >"$work/kde"; : >"$work/thumb"
+# The job's fixed cost (starting the worker, loading the plugin): one file alone.
+first=$(ls "$work"/files/* | head -n 1)
+: >"$work/ours"; : >"$work/kde"; : >"$work/thumb"; : >"$work/ours1"; : >"$work/kde1"
 for r in $(seq "$runs"); do
+    read -r _ _ ms < <(preview glimmerwickthumbnail "$first")
+    echo "$ms" >>"$work/ours1"
+    read -r _ _ ms < <(preview windowsexethumbnail "$first")
+    echo "$ms" >>"$work/kde1"
     read -r got failed ms < <(preview glimmerwickthumbnail)
     echo "$ms" >>"$work/ours"
     echo "round $r: glimmerwickthumbnail $got previews ($failed failed) in $ms ms"
@@ -66,6 +75,10 @@ for r in $(seq "$runs"); do
 done
 median() { sort -n "$1" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 ours=$(median "$work/ours") kde=$(median "$work/kde") thumb=$(median "$work/thumb")
+ours1=$(median "$work/ours1") kde1=$(median "$work/kde1")
+echo "one file alone (the job's fixed cost): glimmerwickthumbnail $ours1 ms, windowsexethumbnail $kde1 ms"
+echo "each further file: glimmerwickthumbnail $(awk -v a="$ours" -v b="$ours1" -v n="$n" 'BEGIN{printf "%.1f", (a-b)/(n-1)}') ms," \
+     "windowsexethumbnail $(awk -v a="$kde" -v b="$kde1" -v n="$n" 'BEGIN{printf "%.1f", (a-b)/(n-1)}') ms"
 echo "medians for $n files: glimmerwickthumbnail $ours ms ($(awk -v a="$ours" -v n="$n" 'BEGIN{printf "%.1f", a/n}') ms a file)," \
      "windowsexethumbnail $kde ms ($(awk -v a="$kde" -v n="$n" 'BEGIN{printf "%.1f", a/n}') ms a file)," \
      "glimmerwick-thumbnailer $thumb ms ($(awk -v a="$thumb" -v n="$n" 'BEGIN{printf "%.1f", a/n}') ms a file)"
