@@ -14,4 +14,9 @@ tar -c --exclude-vcs --exclude='./build*' --exclude='./obj-*' . | tar -x -C buil
 lintian build-package/glimmerwick_*.changes
 sudo_cmd=""
 [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-$sudo_cmd apt-get install -y "$PWD/build-package/glimmerwick_$(dpkg-parsechangelog -l debian/changelog -S Version)_$(dpkg --print-architecture).deb"
+debs=("$PWD/build-package/glimmerwick_$(dpkg-parsechangelog -l debian/changelog -S Version)_$(dpkg --print-architecture).deb")
+# The KDE thumbnail plugin where KDE's thumbnail worker is installed.
+if dpkg-query -W -f='${Status}' kio-extras 2>/dev/null | grep -q 'install ok installed'; then
+  debs+=("${debs[0]/glimmerwick_/glimmerwick-kio_}")
+fi
+$sudo_cmd apt-get install -y "${debs[@]}"
