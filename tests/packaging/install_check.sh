@@ -84,6 +84,14 @@ for f in glimmerwick-cli glimmerwick-thumbnailer; do
   [ "$link" = "../lib/glimmerwick/$f" ] || fail "bin/$f points to $link"
 done
 
+# The KDE thumbnail plugin, where it was built, in Qt 5's plugin folder below the prefix,
+# under kf5/thumbcreator where KIO's thumbnail worker looks.
+if [ -f "$build/kf5/thumbcreator/glimmerwickthumbnail.so" ]; then
+  plugins=$(qmake -query QT_INSTALL_PLUGINS)
+  [ -f "$prefix${plugins#"$(qmake -query QT_INSTALL_PREFIX)"}/kf5/thumbcreator/glimmerwickthumbnail.so" ] \
+    || fail "the KDE thumbnail plugin is not installed where KIO looks"
+fi
+
 # The man pages render without warnings from groff.
 for page in glimmerwick glimmerwick-cli glimmerwick-thumbnailer; do
   man_page=$prefix/share/man/man1/$page.1.gz
