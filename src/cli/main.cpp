@@ -123,8 +123,9 @@ int Usage(const char* why = nullptr, const CommandSpec* command = nullptr)
 
 // Parses the options of `command` in argv[0..argc) (argv[0] the command's name) as
 // getopt_long does: "--index=3" and "--index 3", clustered short options, options
-// anywhere (also with POSIXLY_CORRECT set), "--" ending them. `take(option, value)` returns a message for a value it
-// refuses. Returns -1 to go on, else the exit code (after -h or a usage error).
+// anywhere (also with POSIXLY_CORRECT set), "--" ending them. `take(option, value)`
+// returns a message for a value it refuses. Returns -1 to go on, else the exit code
+// (after -h or a usage error).
 int ParseOptions(const CommandSpec& command, int argc, char** argv,
                  const std::function<const char*(const OptionSpec&, const char*)>& take,
                  std::vector<std::string>& operands)
