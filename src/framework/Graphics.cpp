@@ -14,6 +14,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -68,6 +69,27 @@ TColor ColorToRGB(TColor color)
     if (color & clSystemColor)
         return GetSysColor(static_cast<int>(color & 0xFF));
     return color & 0xFFFFFF;
+}
+
+double ContrastRatio(TColor a, TColor b)
+{
+    const auto luminance = [](TColor c) {
+        c = ColorToRGB(c);
+        const auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TColor ReadableOn(TColor text, TColor surface)
+{
+    if (ContrastRatio(text, surface) >= 4.5)
+        return text;
+    return ContrastRatio(clBlack, surface) >= ContrastRatio(clWhite, surface) ? clBlack : clWhite;
 }
 
 QColor ToQColor(TColor color)
