@@ -4,6 +4,7 @@
 // dragged off while held, and the skin's texts under a dark desktop palette.
 #include "../app/AppTestSupport.h"
 
+#include "browser/Inspector.h"
 #include "framework/FileCtrl.h"
 #include "skin/About.h"
 #include "settings/Option.h"
@@ -56,11 +57,11 @@ void WhenShowing(std::function<void()> inside)
     QTimer::singleShot(0, qApp, [inside = std::move(inside)] { inside(); });
 }
 
-// Rows of `image` that hold a dotted line: five or more black pixels, each two from the
-// last, with no black between them.
-int DottedRows(const QImage& image)
+// Rows of `image` that hold a dotted line: five or more pixels of `ink` (black unless
+// given), each two from the last, with none of it between them.
+int DottedRows(const QImage& image, QRgb ink = 0)
 {
-    const auto black = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0; };
+    const auto black = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == (ink & 0xFFFFFF); };
     int rows = 0;
     for (int y = 0; y < image.height(); ++y) {
         int best = 0;
@@ -634,4 +635,30 @@ TEST_F(FlatLookTest, EveryKindOfControlTheKeyboardReachesShowsTheDottedFocusRect
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
     for (QWidget* control : std::initializer_list<QWidget*>{d.Button1, d.Button2, d.ExeChk})
         check(control);
+}
+
+TEST_F(FlatLookTest, TheInspectorsImageListShowsTheFocusOnItsCurrentImage)
+{
+    TForm1* f = ShowMainFormOn(1);
+    QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, f->ListView1->visualRect(f->ListView1->model()->index(0, 0)).center());
+    int focused = -1, unfocused = -1;
+    WhenShowing([&] {
+        auto* inspector = qobject_cast<TIconInspector*>(QApplication::activeModalWidget());
+        ASSERT_NE(inspector, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(inspector));
+        QWidget* list = inspector->ImageList;
+        for (int i = 0; i < 12 && QApplication::focusWidget() != list; ++i)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : inspector, Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), list);
+        QTest::qWait(20);
+        // On the selected entry, in the selection's text colour.
+        const QRgb ink = list->palette().color(QPalette::HighlightedText).rgb();
+        focused = DottedRows(WindowArea(list), ink);
+        QTest::keyClick(list, Qt::Key_Tab);
+        QTest::qWait(20);
+        unfocused = DottedRows(WindowArea(list), ink);
+        inspector->Close();
+    });
+    QTest::keyClick(f->ListView1, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_GT(focused, unfocused);
 }
