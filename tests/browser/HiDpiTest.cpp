@@ -2,6 +2,7 @@
 // QT_SCALE_FACTOR 1, 1.5 and 2, and each run checks what its screen should show.
 #include "AppTestSupport.h"
 #include "browser/Inspector.h"
+#include "settings/Option.h"
 
 #include <QFile>
 #include <QScreen>
@@ -151,6 +152,29 @@ TEST_F(HiDpiTest, TheInspectorShowsEachStoredPixelOnOneDevicePixel)
     QTest::keyClick(FForm->ListView1, Qt::Key_I, Qt::ControlModifier);
     EXPECT_TRUE(shown);
     EXPECT_TRUE(found) << "at device pixel ratio " << FCase->Ratio;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HiDpiTest, TheOptionsDialogFitsTheScreenWithItsControlsInsideItsFrame)
+{
+    TBrowseItem d(nullptr, FForm);
+    d.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    const QRect area = d.screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(d.frameGeometry())) << area.width() << "x" << area.height();
+    // The buttons keep their places from the right and bottom edges of the 645 x 330
+    // layout, and the group box its margins, however much smaller the window is.
+    const auto gaps = [&d](QWidget* control) {
+        const QRect g = control->geometry();
+        return std::pair(d.width() - 1 - g.right(), d.height() - 1 - g.bottom());
+    };
+    EXPECT_EQ(gaps(d.Button1), std::pair(645 - 526, 330 - 306)) << FCase->Ratio;
+    EXPECT_EQ(gaps(d.Button2), std::pair(645 - 634, 330 - 306)) << FCase->Ratio;
+    EXPECT_EQ(gaps(d.GroupBox1).first, 645 - 631) << FCase->Ratio;
+    EXPECT_EQ(d.GroupBox1->x(), 10);
 }
 
 } // namespace
