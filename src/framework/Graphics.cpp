@@ -13,6 +13,8 @@
 #include <QPixmap>
 #include <QTextLayout>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -128,6 +130,15 @@ void RegisterStandIns()
     if (!QFontDatabase::families().contains(QStringLiteral("Tahoma")))
         for (const char* file : {"tahoma.ttf", "tahomabd.ttf"})
             QFontDatabase::addApplicationFont(QString::fromLatin1(kWineFontDir) + QLatin1String(file));
+    // The Song face stays crisp at its bitmap sizes also where it gives another font
+    // (the menus') its Chinese: a font's own smoothing cannot reach its fallbacks, but
+    // fontconfig's can, and Qt asks fontconfig for each face it falls back to.
+    static const char kCrispSong[] =
+        "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+        "<match target=\"font\"><test name=\"family\"><string>AR PL UMing CN</string></test>"
+        "<test name=\"pixelsize\" compare=\"less_eq\"><double>16.5</double></test>"
+        "<edit name=\"antialias\" mode=\"assign\"><bool>false</bool></edit></match></fontconfig>";
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(kCrispSong), FcFalse);
 }
 
 } // namespace

@@ -662,3 +662,37 @@ TEST_F(FlatLookTest, TheInspectorsImageListShowsTheFocusOnItsCurrentImage)
     QTest::keyClick(f->ListView1, Qt::Key_I, Qt::ControlModifier);
     EXPECT_GT(focused, unfocused);
 }
+
+TEST_F(FlatLookTest, MenusDrawChineseFromTheSongFacesBitmapsAsTheFormsDo)
+{
+    TForm1* f = ShowMainFormOn(1);
+    int smoothed = -1, ink = 0;
+    WhenShowing([&] {
+        QMenu* menu = f->FileMenu->MenuWidget();
+        QAction* remove = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(QStringLiteral("删除")))
+                remove = a;
+        ASSERT_NE(remove, nullptr);
+        const QImage shot = menu->grab().toImage();
+        const QRect item = menu->actionGeometry(remove);
+        const QFontMetrics fm(menu->font());
+        const QRect glyphs(item.left() + 27 + fm.horizontalAdvance(QLatin1Char(' ')), item.top() + 2,
+                           fm.horizontalAdvance(QStringLiteral("删除")), item.height() - 4);
+        // Each column's surface shows in its top row, above the text; every other pixel
+        // is black ink.
+        smoothed = 0;
+        for (int x = glyphs.left(); x <= glyphs.right(); ++x) {
+            const QRgb surface = shot.pixel(x, glyphs.top());
+            for (int y = glyphs.top(); y <= glyphs.bottom(); ++y) {
+                const QRgb p = shot.pixel(x, y);
+                ink += (p & 0xFFFFFF) == 0;
+                smoothed += p != surface && (p & 0xFFFFFF) != 0;
+            }
+        }
+        f->FileMenu->CloseMenu();
+    });
+    QTest::mouseClick(f->MenuButtons[0], Qt::LeftButton, {}, QPoint(10, 8));
+    EXPECT_GT(ink, 40);
+    EXPECT_EQ(smoothed, 0);
+}
