@@ -7,14 +7,14 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins
   libgl-dev
-  libspng-dev
+  libspng-dev libfontconfig-dev
   zlib1g-dev
   libgtest-dev libgmock-dev googletest
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   icoutils python3
   fonts-noto-cjk fonts-arphic-uming fonts-wine
   clang-14 libclang-rt-14-dev
-  xvfb xauth x11-utils xdotool imagemagick libgdk-pixbuf2.0-bin
+  xvfb xauth x11-utils xdotool imagemagick libgdk-pixbuf2.0-bin qt6ct
   tumbler dbus-daemon libglib2.0-bin
   fuse fusefat dosfstools
   qt6-translations-l10n qt6-l10n-tools qt6-tools-dev xdg-utils

@@ -6,6 +6,7 @@
 #include "framework/PlainStyle.h"
 
 #include <QKeyEvent>
+#include <QtMath>
 #include <QPainter>
 
 #include <algorithm>
@@ -19,18 +20,28 @@ constexpr int kLinesRole = Qt::UserRole + 1;
 constexpr int kPad = 4;
 constexpr int kPictureColumn = gw::StoredImage::kMaxShownSide + 2 * kPad;
 
-// An entry: the picture at its size on the left, its lines beside it; a flat fill in the
-// selection colours.
+// An entry's picture with its stored pixels on as many pixels of the screen: crisp at
+// any device pixel ratio, smaller in points where the ratio is above 1.
+QImage StoredPixels(const QModelIndex& index, const QWidget* view)
+{
+    QImage picture = index.data(kPictureRole).value<QImage>();
+    if (!picture.isNull())
+        picture.setDevicePixelRatio(view ? view->devicePixelRatioF() : 1.0);
+    return picture;
+}
+
+// An entry: the picture on the left, its lines beside it; a flat fill in the selection
+// colours.
 class TImageEntryDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const QImage picture = index.data(kPictureRole).value<QImage>();
+        const QSizeF picture = StoredPixels(index, option.widget).deviceIndependentSize();
         const int lines = int(index.data(kLinesRole).toStringList().size());
         const int text = lines * QFontMetrics(option.font).height();
-        return QSize(kPictureColumn + 120, std::max(picture.height(), text) + 2 * kPad);
+        return QSize(kPictureColumn + 120, std::max(qCeil(picture.height()), text) + 2 * kPad);
     }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -38,9 +49,11 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         const QRect r = option.rect;
         painter->fillRect(r, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-        const QImage picture = index.data(kPictureRole).value<QImage>();
-        if (!picture.isNull())
-            painter->drawImage(QPoint(r.left() + kPad, r.top() + (r.height() - picture.height()) / 2), picture);
+        const QImage picture = StoredPixels(index, option.widget);
+        if (!picture.isNull()) {
+            const int height = qCeil(picture.deviceIndependentSize().height());
+            painter->drawImage(QPoint(r.left() + kPad, r.top() + (r.height() - height) / 2), picture);
+        }
         TCanvas canvas(painter);
         const QPalette::ColorGroup group =
             (option.state & QStyle::State_Enabled) ? QPalette::Active : QPalette::Disabled;
@@ -55,6 +68,9 @@ public:
             canvas.DrawText(line, box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
             y += lineHeight;
         }
+        // The current entry of the focused list: the dotted rectangle in the text's colour.
+        if (option.state & QStyle::State_HasFocus)
+            DrawFocusRect(&canvas, TRect(r), canvas.Font.Color);
     }
 };
 

@@ -43,7 +43,7 @@ void TForm1::CreateLayout()
         return list;
     };
     ImageList1 = imageList("ImageList1", "list1_", 12);
-    ImageList2 = imageList("ImageList2", "list2_", 17);
+    ImageList2 = imageList("ImageList2", "list2_", 18);
 
     CreateMenus();
 
@@ -286,7 +286,7 @@ void TForm1::CreateMenus()
     TMenuItem* p1 = PopupMenu1->Items();
     PreviewMenu = item(p1, "PreviewMenu", tr("预览(&V)"), 2, ShortCut(Qt::Key_V, ctrlAlt),
                        tr("浏览该图标资源。"));
-    InspectMenu = item(p1, "InspectMenu", tr("详细信息(&I)..."), -1, ShortCut(Qt::Key_I, ctrl),
+    InspectMenu = item(p1, "InspectMenu", tr("详细信息(&I)..."), 17, ShortCut(Qt::Key_I, ctrl),
                        tr("查看该图标的每一种尺寸和颜色。"));
     SaveMenu = item(p1, "SaveMenu", tr("保存(&S)"), 1, ShortCut(Qt::Key_S, ctrl),
                     tr("将该图标保存为文件。"));

@@ -1,16 +1,22 @@
 // Message boxes and the save dialog.
 #include "framework/Dialogs.h"
 
+#include "framework/ExtCtrls.h"
 #include "framework/FileNames.h"
 #include "framework/Forms.h"
+#include "framework/StdCtrls.h"
+#include "forms/FormResources.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
+#include <QIcon>
+#include <QLabel>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <deque>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -32,6 +38,101 @@ TSaveDialog::TRecorder& SaveRecorder()
     return *gSaveRecorder;
 }
 
+
+std::function<void(TForm&)> gMessageBoxLook;
+
+// The symbol of a message box's icon flag, empty for none.
+QString SymbolOf(unsigned flags)
+{
+    switch (flags & 0xF0) {
+    case MB_ICONSTOP: return QStringLiteral(":/images/msg_error.png");
+    case MB_ICONQUESTION: return QStringLiteral(":/images/msg_question.png");
+    case MB_ICONWARNING: return QStringLiteral(":/images/msg_warning.png");
+    case MB_ICONINFORMATION: return QStringLiteral(":/images/msg_information.png");
+    default: return QString();
+    }
+}
+
+// Lays out a message box as the platform does: the 32 x 32 symbol at the top left, the
+// text beside it (centred on the symbol when shorter), and the buttons, 75 x 23 and 6
+// apart, centred below, with 12 pixels of margin all round. Buttons answer with their
+// IDs as modal results; the first is the default, the last one that cancels takes Esc.
+void BuildMessageBox(TForm& box, const QString& text, const QString& caption, unsigned flags)
+{
+    constexpr int kMargin = 12, kSymbol = 32, kGap = 12, kButtonWidth = 75, kButtonHeight = 23, kButtonGap = 6;
+    constexpr int kTextWidth = 420;
+    InitFormResources();
+    box.SetName(QStringLiteral("MessageBox"));
+    box.SetCaption(caption);
+    box.SetBorderStyle(bsDialog);
+    box.SetFont(QStringLiteral("宋体"), -12);
+
+    int textLeft = kMargin;
+    int symbolHeight = 0;
+    if (const QString symbol = SymbolOf(flags); !symbol.isEmpty()) {
+        auto* image = new QLabel(&box);
+        image->setObjectName(QStringLiteral("Symbol"));
+        image->setPixmap(QIcon(symbol).pixmap(QSize(kSymbol, kSymbol), box.devicePixelRatioF()));
+        image->setGeometry(kMargin, kMargin, kSymbol, kSymbol);
+        textLeft += kSymbol + kGap;
+        symbolHeight = kSymbol;
+    }
+
+    auto* label = new TLabel(&box, &box);
+    label->SetName(QStringLiteral("Text"));
+    label->SetAutoSize(false);
+    label->setWordWrap(true);
+    label->SetCaption(text);
+    TRect measured(0, 0, kTextWidth, 0);
+    {
+        QImage scratch(1, 1, QImage::Format_RGB32);
+        TCanvas canvas(&scratch);
+        canvas.Font = TFont::FromQFont(box.font(), clWindowText);
+        canvas.DrawText(text, measured, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+    }
+    const int textWidth = std::min(kTextWidth, measured.Width() + 1);
+    const int textHeight = measured.Height();
+    const int textTop = kMargin + std::max(0, (symbolHeight - textHeight) / 2);
+    label->SetBounds(textLeft, textTop, textWidth, textHeight);
+
+    struct TChoice {
+        const char* Text;
+        int Id;
+    };
+    std::vector<TChoice> choices;
+    switch (flags & 0xF) {
+    case MB_OKCANCEL: choices = {{"OK", IDOK}, {"Cancel", IDCANCEL}}; break;
+    case MB_YESNOCANCEL: choices = {{"&Yes", IDYES}, {"&No", IDNO}, {"Cancel", IDCANCEL}}; break;
+    case MB_YESNO: choices = {{"&Yes", IDYES}, {"&No", IDNO}}; break;
+    default: choices = {{"OK", IDOK}}; break;
+    }
+    const int row = static_cast<int>(choices.size()) * kButtonWidth + (static_cast<int>(choices.size()) - 1) * kButtonGap;
+    const int width = std::max(textLeft + textWidth, kMargin + row) + kMargin;
+    const int buttonsTop = kMargin + std::max(symbolHeight, textTop - kMargin + textHeight) + kGap + 2;
+    int x = (width - row) / 2;
+    TButton* first = nullptr;
+    for (const TChoice& choice : choices) {
+        auto* button = new TButton(&box, &box);
+        // Qt's own names of the standard buttons, in the language of its translations.
+        button->SetCaption(QCoreApplication::translate("QPlatformTheme", choice.Text));
+        button->SetModalResult(choice.Id);
+        button->SetBounds(x, buttonsTop, kButtonWidth, kButtonHeight);
+        x += kButtonWidth + kButtonGap;
+        if (!first) {
+            first = button;
+            button->SetDefault(true);
+        }
+        // Esc answers Cancel, No where there is no Cancel, and OK when it stands alone.
+        if (choice.Id == IDCANCEL || (choice.Id == IDNO && (flags & 0xF) == MB_YESNO) || choices.size() == 1)
+            button->SetCancel(true);
+    }
+    box.SetClientSize(width, buttonsTop + kButtonHeight + kMargin);
+    box.SetPosition(poScreenCenter);
+    if (gMessageBoxLook)
+        gMessageBoxLook(box);
+    first->setFocus();
+}
+
 } // namespace
 
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
@@ -44,29 +145,18 @@ int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsi
             return answer;
         }
     }
-    QMessageBox box(owner);
-    box.setWindowTitle(caption);
-    box.setText(text);
-    switch (flags & 0xF0) {
-    case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
-    }
-    std::vector<std::pair<QAbstractButton*, int>> ids;
-    auto add = [&](QMessageBox::StandardButton b, int id) { ids.emplace_back(box.addButton(b), id); };
-    switch (flags & 0xF) {
-    case MB_OKCANCEL: add(QMessageBox::Ok, IDOK); add(QMessageBox::Cancel, IDCANCEL); break;
-    case MB_YESNOCANCEL: add(QMessageBox::Yes, IDYES); add(QMessageBox::No, IDNO); add(QMessageBox::Cancel, IDCANCEL); break;
-    case MB_YESNO: add(QMessageBox::Yes, IDYES); add(QMessageBox::No, IDNO); break;
-    default: add(QMessageBox::Ok, IDOK); break;
-    }
-    box.exec();
-    for (const auto& [button, id] : ids)
-        if (box.clickedButton() == button)
-            return id;
+    TForm box(nullptr);
+    BuildMessageBox(box, text, caption, flags);
+    const int answer = box.ShowModal();
+    for (int i = 0; i < box.ComponentCount(); ++i)
+        if (const auto* button = dynamic_cast<const TButton*>(box.Components(i)); button && button->ModalResult() == answer)
+            return answer;
     return (flags & 0xF) == MB_YESNO ? IDNO : IDCANCEL;
+}
+
+void SetMessageBoxLook(std::function<void(TForm&)> look)
+{
+    gMessageBoxLook = std::move(look);
 }
 
 void ShowMessage(const QString& text)

@@ -3,11 +3,14 @@
 
 #include "framework/Classes.h"
 
+class TForm;
+
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -32,6 +35,9 @@ inline constexpr int IDNO = 7;
 // `flags`; returns the ID of the button chosen.
 int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
 void ShowMessage(const QString& text);
+// Gives every message box the program's look, once its controls are in place and before
+// it is shown (the flat-look component installs one).
+void SetMessageBoxLook(std::function<void(TForm&)> look);
 
 namespace MessageBoxSeam {
 

@@ -316,8 +316,21 @@ void TDirectoryListBox::OpenCurrent()
     }
 }
 
+void TDirectoryListBox::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
 void TDirectoryListBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
     QListWidget::mouseDoubleClickEvent(event);
     OpenCurrent();
     SafeFire(OnDblClick, this);

@@ -53,6 +53,9 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    // Only the left button moves the highlight: a right click leaves it on the current
+    // entry, which the popup menu then acts on.
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 

@@ -18,6 +18,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
+
 TScrollingWinControl::TScrollingWinControl(QWidget* parent, TComponent* owner)
     : QWidget(parent)
     , TControl(this, owner)
@@ -153,6 +155,64 @@ void TCustomForm::CenterOnScreen()
     move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
+namespace {
+
+// After `container` has shrunk from `before`, the controls placed by position in it keep
+// inside it: those in its right (lower) half keep their distance to the right (bottom)
+// edge, those reaching across the middle give up the width (height) lost. Aligned
+// controls are left to their alignment, and what lies in them to their own handlers.
+void KeepControlsInside(QWidget* container, QSize before)
+{
+    const int dx = std::max(0, before.width() - container->width());
+    const int dy = std::max(0, before.height() - container->height());
+    if (dx == 0 && dy == 0)
+        return;
+    for (QObject* child : container->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        TControl* control = widget && !widget->isWindow() ? TControl::Of(widget) : nullptr;
+        if (!control)
+            continue;
+        if (control->Align() != alNone)
+            continue;
+        QRect g = widget->geometry();
+        if (g.left() >= before.width() / 2)
+            g.translate(-dx, 0);
+        else if (g.right() >= before.width() / 2)
+            g.setWidth(std::max(0, g.width() - dx));
+        if (g.top() >= before.height() / 2)
+            g.translate(0, -dy);
+        else if (g.bottom() >= before.height() / 2)
+            g.setHeight(std::max(0, g.height() - dy));
+        widget->setGeometry(g);
+    }
+}
+
+} // namespace
+
+void TCustomForm::FitOnScreen()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    // What the window manager adds around the client area, once known.
+    const QSize decoration = frameGeometry().size() - size();
+    // The layout's controls stand where its size put them, which the window may already
+    // have given up (a skinned window takes no more than the work area).
+    const QSize design = FDesignSize.expandedTo(size());
+    const QSize fitted = size().boundedTo(area.size() - decoration);
+    if (fitted != size())
+        SetGeometryByCode(QRect(pos(), fitted), false);
+    KeepControlsInside(this, design);
+    // Wholly on the screen, its top left corner first.
+    const QSize outer = size() + decoration;
+    QPoint p = pos();
+    p.setX(std::max(area.left(), std::min(p.x(), area.right() + 1 - outer.width())));
+    p.setY(std::max(area.top(), std::min(p.y(), area.bottom() + 1 - outer.height())));
+    if (p != pos())
+        move(p);
+}
+
 void TCustomForm::Show()
 {
     AfterConstruction();
@@ -230,6 +290,7 @@ void TCustomForm::showEvent(QShowEvent* event)
         FShownOnce = true;
         if (FPosition == poScreenCenter)
             CenterOnScreen();
+        FitOnScreen();
     }
     QWidget::showEvent(event);
     SafeFire(OnShow, this);
@@ -301,6 +362,7 @@ void TCustomForm::dropEvent(QDropEvent* event)
 
 void TCustomForm::SetClientSize(int width, int height)
 {
+    FDesignSize = QSize(width, height);
     if (!AllowedSize(width, height))
         return;
     SetGeometryByCode(QRect(0, 0, width, height), false);
@@ -426,8 +488,9 @@ TApplication* TApplication::Instance()
 
 void TApplication::SetTitle(const QString& title)
 {
+    // Kept here only: Qt would append an application display name to every window's
+    // title, and each window's title is exactly its caption.
     FTitle = title;
-    QGuiApplication::setApplicationDisplayName(title);
 }
 
 void TApplication::SetIconHandle(std::uintptr_t handle)

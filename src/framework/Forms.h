@@ -120,6 +120,10 @@ protected:
 
 private:
     void CenterOnScreen();
+    // Makes a window that is larger than the screen's work area as large as that area,
+    // keeps the controls of a layout made smaller than asked inside it, and moves the
+    // window wholly onto the area.
+    void FitOnScreen();
     bool AllowedSize(int& width, int& height);
     // Whether the border style leaves the window without a sizing frame.
     bool FixedSize() const;
@@ -134,6 +138,8 @@ private:
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
     QRect FNormalBounds;
+    // The client size the layout asked for last, which its controls' places assume.
+    QSize FDesignSize;
     QPointer<TMainMenu> FMenu;
     TModalResult FModalResult = mrNone;
     QEventLoop* FModalLoop = nullptr;

@@ -13,7 +13,10 @@
 #include <QPixmap>
 #include <QTextLayout>
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -70,6 +73,27 @@ TColor ColorToRGB(TColor color)
     return color & 0xFFFFFF;
 }
 
+double ContrastRatio(TColor a, TColor b)
+{
+    const auto luminance = [](TColor c) {
+        c = ColorToRGB(c);
+        const auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TColor ReadableOn(TColor text, TColor surface)
+{
+    if (ContrastRatio(text, surface) >= 4.5)
+        return text;
+    return ContrastRatio(clBlack, surface) >= ContrastRatio(clWhite, surface) ? clBlack : clWhite;
+}
+
 QColor ToQColor(TColor color)
 {
     const TColor c = ColorToRGB(color);
@@ -106,6 +130,15 @@ void RegisterStandIns()
     if (!QFontDatabase::families().contains(QStringLiteral("Tahoma")))
         for (const char* file : {"tahoma.ttf", "tahomabd.ttf"})
             QFontDatabase::addApplicationFont(QString::fromLatin1(kWineFontDir) + QLatin1String(file));
+    // The Song face stays crisp at its bitmap sizes also where it gives another font
+    // (the menus') its Chinese: a font's own smoothing cannot reach its fallbacks, but
+    // fontconfig's can, and Qt asks fontconfig for each face it falls back to.
+    static const char kCrispSong[] =
+        "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"fonts.dtd\"><fontconfig>"
+        "<match target=\"font\"><test name=\"family\"><string>AR PL UMing CN</string></test>"
+        "<test name=\"pixelsize\" compare=\"less_eq\"><double>16.5</double></test>"
+        "<edit name=\"antialias\" mode=\"assign\"><bool>false</bool></edit></match></fontconfig>";
+    FcConfigParseAndLoadFromMemory(FcConfigGetCurrent(), reinterpret_cast<const FcChar8*>(kCrispSong), FcFalse);
 }
 
 } // namespace

@@ -77,6 +77,12 @@ inline constexpr int GetBValue(TColor c) { return static_cast<int>((c >> 16) & 0
 TColor GetSysColor(int index);
 // Resolves a system colour; an RGB value is returned unchanged.
 TColor ColorToRGB(TColor color);
+// How far apart two colours read: (L1 + 0.05) / (L2 + 0.05) of their relative sRGB
+// luminances, the lighter one first; 1 (alike) to 21 (black on white).
+double ContrastRatio(TColor a, TColor b);
+// `text` where it reads on `surface` (4.5:1 or more), else black or white, whichever
+// reads better there (one of them always reaches 4.5:1).
+TColor ReadableOn(TColor text, TColor surface);
 QColor ToQColor(TColor color);
 TColor FromQColor(const QColor& color);
 

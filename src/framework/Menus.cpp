@@ -130,7 +130,7 @@ public:
                 // platform adds its arrow over what the handler painted.
                 const auto* menuOption = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
                 if (menuOption && menuOption->menuItemType == QStyleOptionMenuItem::SubMenu)
-                    DrawSubMenuArrow(painter, r, option->state & State_Enabled);
+                    DrawSubMenuArrow(painter, image, r, option->state & State_Enabled);
                 return;
             }
         }
@@ -138,12 +138,15 @@ public:
     }
 
     // A right-pointing triangle of columns 7, 5, 3 and 1 pixels high, its point 8
-    // pixels in from the item's right edge and its middle row on the item's middle row.
-    static void DrawSubMenuArrow(QPainter* painter, const QRect& item, bool enabled)
+    // pixels in from the item's right edge and its middle row on the item's middle row;
+    // black, or white where the handler painted a surface on which black does not read.
+    static void DrawSubMenuArrow(QPainter* painter, const QImage& painted, const QRect& item, bool enabled)
     {
-        const QColor colour = enabled ? QColor(0, 0, 0) : QColor(128, 128, 128);
         const int middle = item.top() + item.height() / 2;
         const int left = item.right() - 8 - 3;
+        const QRgb under = painted.valid(left, middle) ? painted.pixel(left, middle) : qRgb(255, 255, 255);
+        const QColor colour = enabled ? ToQColor(ReadableOn(clBlack, RGB(qRed(under), qGreen(under), qBlue(under))))
+                                      : QColor(128, 128, 128);
         for (int column = 0; column < 4; ++column)
             painter->fillRect(left + column, middle - 3 + column, 1, 7 - 2 * column, colour);
     }

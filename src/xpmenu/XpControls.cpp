@@ -250,7 +250,7 @@ void TControlSubClass::PaintCombo()
 
     const TRect client = TargetControl->ClientRect();
     const int x = rtl ? client.Left + 5 : client.Right - 10;
-    c.Pen.Color = arrow;
+    c.Pen.Color = TargetControl->Enabled() ? ReadableOn(arrow, button) : arrow;
     Line(c, x, client.Top + 10, x + 5, client.Top + 10);
     Line(c, x + 1, client.Top + 11, x + 4, client.Top + 11);
     Line(c, x + 2, client.Top + 12, x + 3, client.Top + 12);
@@ -324,11 +324,11 @@ void TControlSubClass::PaintCheckBox()
         if (!enabled)
             c.Pen.Color = MenuComponent->PaintDisabledColor;
         else if (SpacePressed || LeftButtonDown)
-            c.Pen.Color = clWindow;
+            c.Pen.Color = ReadableOn(clWindow, look.first);
         else if (grayed)
             c.Pen.Color = RGB(128, 128, 128);
         else
-            c.Pen.Color = clHighlight;
+            c.Pen.Color = ReadableOn(clHighlight, look.first);
         DrawCheckMark(&c, r.Left, r.Bottom);
     }
 }
@@ -339,11 +339,12 @@ void TControlSubClass::PaintRadio()
     if (!canvas)
         return;
     TCanvas& c = *canvas;
-    TRect r = PrepareBox(*this, c, radio->Alignment(), 4, GetSystemMetrics(SM_CXHTHUMB) - 1, BoxColours(*this, false));
+    const auto look = BoxColours(*this, false);
+    TRect r = PrepareBox(*this, c, radio->Alignment(), 4, GetSystemMetrics(SM_CXHTHUMB) - 1, look);
     c.Ellipse(r);
     if (radio->Checked()) {
         InflateRect(r, -2, -2);
-        const TColor dot = TargetControl->Enabled() ? clHighlight : MenuComponent->PaintDisabledColor;
+        const TColor dot = TargetControl->Enabled() ? ReadableOn(clHighlight, look.first) : MenuComponent->PaintDisabledColor;
         c.Brush.Color = dot;
         c.Pen.Color = dot;
         c.Ellipse(r);
@@ -391,7 +392,9 @@ void PaintButtonFocus(const TControlSubClass& sc, TCanvas& c)
         return;
     TRect r = sc.TargetControl->ClientRect();
     InflateRect(r, -3, -3);
-    DrawFocusRect(&c, r);
+    // Dots in the window text colour where they show on the face, else black or white.
+    const TColor face = c.Pixel(r.Left, r.Top);
+    DrawFocusRect(&c, r, face == clNone ? clWindowText : ReadableOn(clWindowText, face));
 }
 
 } // namespace

@@ -78,8 +78,16 @@ void TXPMenu::DrawTheText(TObject* Sender, const QString& Text, const QString& S
     }
     if (TopMenu && Selected && FUseSystemColors)
         c = TopMenuFontColor(ACanvas, PaintIconBackColor);
+    const int lineHeight = ACanvas->TextHeight(QStringLiteral("W"));
+    TextRect.Top += (TextRect.Height() - lineHeight) / 2;
+    // The text reads on whatever surface the caller painted under it: the palette's
+    // text colour may be light while the flat surfaces are blended toward white.
+    TColor surface = ACanvas->Pixel(TextRect.Left + 1, TextRect.Top + lineHeight / 2);
+    if (surface == clNone)
+        surface = Selected ? PaintSelectColor : PaintColor;
+    if (Enabled)
+        c = ReadableOn(c, surface);
     ACanvas->Font.Color = c;
-    TextRect.Top += (TextRect.Height() - ACanvas->TextHeight(QStringLiteral("W"))) / 2;
     SetBkMode(ACanvas, TRANSPARENT);
     if (Default && Enabled) {
         // A soft shadow: four passes, each shaded from what lies under its corner.
@@ -109,7 +117,11 @@ void TXPMenu::DrawTheText(TObject* Sender, const QString& Text, const QString& S
     } else {
         shortCutRect.Right -= 10;
     }
-    ACanvas->Font.Color = HighColorDisplay ? GetShadeColor(ACanvas, c, -40) : c;
+    // The shortcut is a lighter shade of the text where that shade still reads.
+    TColor shortCutColor = HighColorDisplay ? GetShadeColor(ACanvas, c, -40) : c;
+    if (Enabled && ContrastRatio(shortCutColor, surface) < 4.5)
+        shortCutColor = c;
+    ACanvas->Font.Color = shortCutColor;
     ACanvas->DrawText(ShortCutText + QLatin1Char(' '), shortCutRect, shortCutFormat);
 }
 

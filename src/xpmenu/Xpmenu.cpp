@@ -1,6 +1,7 @@
 // TXPMenu: construction, properties and the activation walk.
 #include "xpmenu/Xpmenu.h"
 
+#include "framework/Dialogs.h"
 #include "xpmenu/XpSubclass.h"
 
 #include <QAbstractButton>
@@ -87,6 +88,12 @@ void GetSystemMenuFont(TFont& Font)
 
 TXPMenu* CreateXPMenu1(TScrollingWinControl* Form, bool Gradient)
 {
+    // Message boxes look like the forms: each gets a component of its own.
+    static const bool messageBoxes = [] {
+        SetMessageBoxLook([](TForm& box) { CreateXPMenu1(&box, false)->SetActive(true); });
+        return true;
+    }();
+    (void)messageBoxes;
     constexpr int kGB2312Charset = 134;
     auto* menu = new TXPMenu(Form);
     menu->SetName(QStringLiteral("XPMenu1"));

@@ -50,7 +50,7 @@ TEST_F(MainformTest, ComponentTreeClassesAndParents)
         EXPECT_NE(f->FindComponent(QString::fromLatin1(name)), nullptr) << name;
 
     EXPECT_EQ(f->ImageList1->Count(), 12);
-    EXPECT_EQ(f->ImageList2->Count(), 17);
+    EXPECT_EQ(f->ImageList2->Count(), 18);
     EXPECT_EQ(f->ImageList1->Width(), 16);
     EXPECT_EQ(f->ToolBar1->Images(), f->ImageList2);
     EXPECT_EQ(f->ListView1->SmallImages(), f->ImageList1);
@@ -158,7 +158,7 @@ TEST_F(MainformTest, MenusHoldTheirItemsWithCaptionsImagesShortcutsAndHints)
         {"HelpMenu", "使用说明(&H)", 11, "Ctrl+H", ""},
         {"AboutMenu", "关于Glimmerwick...", 12, "", ""},
         {"PreviewMenu", "预览(&V)", 2, "Ctrl+Alt+V", "浏览该图标资源。"},
-        {"InspectMenu", "详细信息(&I)...", -1, "Ctrl+I", "查看该图标的每一种尺寸和颜色。"},
+        {"InspectMenu", "详细信息(&I)...", 17, "Ctrl+I", "查看该图标的每一种尺寸和颜色。"},
         {"SaveMenu", "保存(&S)", 1, "Ctrl+S", "将该图标保存为文件。"},
         {"DeleteMenu", "删除(&D)", 16, "Ctrl+D", "删除这个文件。"},
         {"ExtractFromFile", "提取所有图标(&A)", 0, "Ctrl+Alt+S", "提取所选文件中包含的所有图标。"},

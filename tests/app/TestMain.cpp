@@ -8,7 +8,9 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen, unless a check under Xvfb asks for the X11 platform (xcb_check.sh).
+    if (qgetenv("QT_QPA_PLATFORM") != "xcb")
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     UseTestLocale();
     QApplication app(argc, argv);
     // Message boxes and save dialogs are answered by the tests and recorded for them.

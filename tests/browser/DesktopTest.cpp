@@ -20,7 +20,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
@@ -378,13 +377,17 @@ TEST_F(DesktopTest, QtsOwnButtonsAndTheSaveDialogSpeakChinese)
 
     // A message box: the Delete confirmation, cancelled with its Chinese button.
     QStringList buttons;
-    WhenModal([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        ASSERT_NE(box, nullptr);
+    WhenModal([&](QWidget* box) {
+        ASSERT_EQ(box->objectName(), QStringLiteral("MessageBox"));
         EXPECT_EQ(box->windowHandle()->transientParent(), f->windowHandle());
-        for (QAbstractButton* b : box->buttons())
-            buttons << b->text();
-        QTest::mouseClick(box->button(QMessageBox::Cancel), Qt::LeftButton);
+        TButton* cancel = nullptr;
+        for (TButton* b : box->findChildren<TButton*>()) {
+            buttons << b->Caption();
+            if (b->ModalResult() == IDCANCEL)
+                cancel = b;
+        }
+        ASSERT_NE(cancel, nullptr);
+        QTest::mouseClick(cancel, Qt::LeftButton);
     });
     QTest::keyClick(f->ListView1, Qt::Key_D, Qt::ControlModifier);
     buttons.sort();

@@ -1,9 +1,12 @@
 // The main window on screens with more pixels per point: ctest runs this at
 // QT_SCALE_FACTOR 1, 1.5 and 2, and each run checks what its screen should show.
 #include "AppTestSupport.h"
+#include "browser/Inspector.h"
+#include "settings/Option.h"
 
 #include <QFile>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -119,6 +122,59 @@ TEST_F(HiDpiTest, TheListsRowImagesAreDrawnForTheScreensPixels)
                                .convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(drawing.width(), qRound(16 * ratio));
     EXPECT_TRUE(Contains(rowShown, drawing)) << FCase->ListImage;
+}
+
+TEST_F(HiDpiTest, TheInspectorShowsEachStoredPixelOnOneDevicePixel)
+{
+    // The 64-pixel image: a blue and white checkerboard of single pixels.
+    QImage checker(64, 64, QImage::Format_ARGB32);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            checker.setPixel(x, y, (x + y) % 2 ? 0xFFF0F0F0 : 0xFF2020E0);
+    PreviewOf(QStringLiteral("hidpi.dll"));
+    bool found = false, shown = false;
+    QTimer::singleShot(0, qApp, [&] {
+        auto* inspector = qobject_cast<TIconInspector*>(QApplication::activeModalWidget());
+        if (!inspector)
+            return;
+        shown = true;
+        // Whole on the screen, however small the screen is in points.
+        const QRect area = inspector->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(inspector->frameGeometry())) << area.width() << "x" << area.height();
+        TImageEntryList* list = inspector->ImageList;
+        for (int row = 0; row < list->count() && !found; ++row) {
+            list->scrollToItem(list->item(row));
+            QTest::qWait(20);
+            found = Contains(list->viewport()->grab().toImage().convertToFormat(QImage::Format_ARGB32), checker);
+        }
+        inspector->Close();
+    });
+    QTest::keyClick(FForm->ListView1, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(found) << "at device pixel ratio " << FCase->Ratio;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(HiDpiTest, TheOptionsDialogFitsTheScreenWithItsControlsInsideItsFrame)
+{
+    TBrowseItem d(nullptr, FForm);
+    d.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    const QRect area = d.screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(d.frameGeometry())) << area.width() << "x" << area.height();
+    // The buttons keep their places from the right and bottom edges of the 645 x 330
+    // layout, and the group box its margins, however much smaller the window is.
+    const auto gaps = [&d](QWidget* control) {
+        const QRect g = control->geometry();
+        return std::pair(d.width() - 1 - g.right(), d.height() - 1 - g.bottom());
+    };
+    EXPECT_EQ(gaps(d.Button1), std::pair(645 - 526, 330 - 306)) << FCase->Ratio;
+    EXPECT_EQ(gaps(d.Button2), std::pair(645 - 634, 330 - 306)) << FCase->Ratio;
+    EXPECT_EQ(gaps(d.GroupBox1).first, 645 - 631) << FCase->Ratio;
+    EXPECT_EQ(d.GroupBox1->x(), 10);
 }
 
 } // namespace

@@ -12,7 +12,6 @@
 #include <QAbstractScrollArea>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QElapsedTimer>
@@ -542,14 +541,14 @@ TEST_F(ExtractTest, ManyFilesOfOneNameLookAtEachTakenNameOnce)
 }
 
 // Answers the next message boxes as a user does, one action per box, in order.
-void AnswerBoxes(std::vector<std::function<void(QMessageBox*)>> actions)
+void AnswerBoxes(std::vector<std::function<void(QWidget*)>> actions)
 {
     auto* timer = new QTimer(qApp);
-    auto handled = std::make_shared<QPointer<QMessageBox>>();
-    auto queue = std::make_shared<std::vector<std::function<void(QMessageBox*)>>>(std::move(actions));
+    auto handled = std::make_shared<QPointer<QWidget>>();
+    auto queue = std::make_shared<std::vector<std::function<void(QWidget*)>>>(std::move(actions));
     QObject::connect(timer, &QTimer::timeout, timer, [timer, handled, queue] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box == handled->data() || !box->isVisible())
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || box->objectName() != QLatin1String("MessageBox") || box == handled->data() || !box->isVisible())
             return;
         *handled = box;
         auto action = queue->front();
@@ -563,11 +562,15 @@ void AnswerBoxes(std::vector<std::function<void(QMessageBox*)>> actions)
     timer->start(5);
 }
 
-void PressKey(QMessageBox* box, Qt::Key key) { QTest::keyClick(box, key); }
+void PressKey(QWidget* box, Qt::Key key) { QTest::keyClick(box, key); }
 
-void ClickButton(QMessageBox* box, QMessageBox::StandardButton which)
+// Clicks the button that answers `id` (IDYES ...).
+void ClickButton(QWidget* box, int id)
 {
-    QAbstractButton* button = box->button(which);
+    TButton* button = nullptr;
+    for (TButton* b : box->findChildren<TButton*>())
+        if (b->ModalResult() == id)
+            button = b;
     ASSERT_NE(button, nullptr);
     QTest::mouseClick(button, Qt::LeftButton);
 }
@@ -590,7 +593,7 @@ TEST_F(ExtractTest, TheUserIsAskedOnceBeforeIconFilesAreReplaced)
     // Escape answers No: the user's files stay, and are told apart from the failures
     // (the folder of an icon's name).
     AnswerDialog(FOut);
-    AnswerBoxes({[](QMessageBox* b) { PressKey(b, Qt::Key_Escape); }, [](QMessageBox* b) { PressKey(b, Qt::Key_Return); }});
+    AnswerBoxes({[](QWidget* b) { PressKey(b, Qt::Key_Escape); }, [](QWidget* b) { PressKey(b, Qt::Key_Return); }});
     QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, question);
@@ -605,7 +608,7 @@ TEST_F(ExtractTest, TheUserIsAskedOnceBeforeIconFilesAreReplaced)
     // Yes replaces them.
     MessageBoxSeam::ClearShown();
     AnswerDialog(FOut);
-    AnswerBoxes({[](QMessageBox* b) { ClickButton(b, QMessageBox::Yes); }, [](QMessageBox* b) { PressKey(b, Qt::Key_Return); }});
+    AnswerBoxes({[](QWidget* b) { ClickButton(b, IDYES); }, [](QWidget* b) { PressKey(b, Qt::Key_Return); }});
     QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("%1个同名图标文件已存在。\n要替换它们吗？").arg(FGroups - 1));
@@ -630,7 +633,7 @@ TEST_F(ExtractTest, ALongExtractionKeepsTheWindowAnsweringAndShowsItsProgress)
     });
     watch.start(1);
     AnswerDialog(FOut);
-    AnswerBoxes({[](QMessageBox* b) { PressKey(b, Qt::Key_Return); }});
+    AnswerBoxes({[](QWidget* b) { PressKey(b, Qt::Key_Return); }});
     QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
     watch.stop();
     ASSERT_EQ(MessageBoxSeam::Shown().size(), 1u);

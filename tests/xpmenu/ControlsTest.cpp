@@ -133,9 +133,14 @@ TEST_F(FlatControlsTest, OptionsDialogCheckBoxesAndGroupBox)
     GW_TRY_EQ(boxPixel(5, 5), RGB(152, 180, 226));
     QTest::mouseRelease(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
     GW_TRY_TRUE(box->Checked());
-    // Checked: the tick in the highlight colour, shaped as DrawCheckMark at the box's
-    // bottom left: its lowest pixel of the first stroke at (Left + 3, Bottom - 4).
+    // Checked: the tick shaped as DrawCheckMark at the box's bottom left, its lowest
+    // pixel of the first stroke at (Left + 3, Bottom - 4); black on the fill of a hot or
+    // focused box, where the highlight would not read, and the highlight once the
+    // pointer and the focus have gone.
     const int left = 2, bottom = s - 2;
+    GW_TRY_EQ(boxPixel(left + 3, bottom - 4), RGB(0, 0, 0));
+    options.Button1->setFocus();
+    QTest::mouseMove(&options, QPoint(options.width() - 20, options.height() - 8));
     GW_TRY_EQ(boxPixel(left + 3, bottom - 4), RGB(49, 106, 197));
     EXPECT_EQ(Rgb(boxPixel(left + 2, bottom - 5)), Rgb(RGB(49, 106, 197)));
     EXPECT_EQ(Rgb(boxPixel(left + 8, bottom - 7)), Rgb(RGB(49, 106, 197)));
@@ -241,11 +246,12 @@ void CheckDriveBox(QWidget* window, TDriveComboBox* combo)
     EXPECT_EQ(Rgb(PixelAt(Shot(combo), 0, h / 2)), Rgb(RGB(173, 195, 232)));
     EXPECT_EQ(FieldColours(combo), focusedField);
 
-    // Dropped down by a click: a white arrow on the pressed colour, the list below.
+    // Dropped down by a click: the arrow black on the pressed colour (white would not
+    // read there), the list below.
     QTest::mouseClick(combo, Qt::LeftButton, {}, QPoint(w / 2, h / 2));
     GW_TRY_TRUE(combo->DroppedDown() && QApplication::activePopupWidget());
     GW_TRY_EQ(PixelAt(Shot(combo), w - 3, 4), RGB(152, 180, 226));
-    EXPECT_EQ(ArrowRows(combo, kWhite), std::string(".#####..\n..###...\n...#....\n"));
+    EXPECT_EQ(ArrowRows(combo, RGB(0, 0, 0)), std::string(".#####..\n..###...\n...#....\n"));
     EXPECT_EQ(Rgb(PixelAt(Shot(combo), w / 2, 1)), Rgb(RGB(173, 195, 232))) << "the box keeps the focus";
     EXPECT_EQ(Rgb(PixelAt(Shot(combo), w - 4, 12)), Rgb(RGB(152, 180, 226)));
     EXPECT_GE(QApplication::activePopupWidget()->mapToGlobal(QPoint(0, 0)).y(), combo->mapToGlobal(QPoint(0, h)).y());

@@ -4,6 +4,8 @@
 // dragged off while held, and the skin's texts under a dark desktop palette.
 #include "../app/AppTestSupport.h"
 
+#include "browser/Inspector.h"
+#include "framework/FileCtrl.h"
 #include "skin/About.h"
 #include "settings/Option.h"
 #include "PixelSupport.h"
@@ -13,6 +15,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
@@ -54,11 +57,11 @@ void WhenShowing(std::function<void()> inside)
     QTimer::singleShot(0, qApp, [inside = std::move(inside)] { inside(); });
 }
 
-// Rows of `image` that hold a dotted line: five or more black pixels, each two from the
-// last, with no black between them.
-int DottedRows(const QImage& image)
+// Rows of `image` that hold a dotted line: five or more pixels of `ink` (black unless
+// given), each two from the last, with none of it between them.
+int DottedRows(const QImage& image, QRgb ink = 0)
 {
-    const auto black = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0; };
+    const auto black = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == (ink & 0xFFFFFF); };
     int rows = 0;
     for (int y = 0; y < image.height(); ++y) {
         int best = 0;
@@ -229,12 +232,13 @@ TEST_F(FlatLookTest, OptionsDialogCheckBoxesAndButtonsLookAsThePlatformDraws)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     TCheckBox* box = d.ExeChk;
     box->SetChecked(true);
-    // The box is 11 x 12 inside its frame, the tick inside it at rest, hot and pressed.
+    // The box is 11 x 12 inside its frame, the tick inside it at rest, hot and pressed:
+    // the highlight where it reads on the box's fill, else black.
     const TColor shadow = RGB(128, 128, 128), highlight = RGB(49, 106, 197);
     const struct {
         const char* State;
         TColor Frame, Tick;
-    } states[] = {{"rest", shadow, highlight}, {"hot", highlight, highlight}, {"pressed", highlight, RGB(255, 255, 255)}};
+    } states[] = {{"rest", shadow, highlight}, {"hot", highlight, RGB(0, 0, 0)}, {"pressed", highlight, RGB(0, 0, 0)}};
     for (const auto& s : states) {
         if (s.State == std::string("hot"))
             QTest::mouseMove(box, QPoint(30, 10));
@@ -246,7 +250,7 @@ TEST_F(FlatLookTest, OptionsDialogCheckBoxesAndButtonsLookAsThePlatformDraws)
         const QRect outline = InkBox(shot, [&](QRgb p) {
             const TColor c = RGB(qRed(p), qGreen(p), qBlue(p));
             return c == s.Frame || c == s.Tick;
-        }, QRect(0, 0, 30, shot.height()));
+        }, QRect(0, 2, 16, shot.height() - 4)); // inside the focus rectangle's rows
         EXPECT_EQ(outline.size(), QSize(11, 12)) << s.State;
         for (int x = outline.left(); x <= outline.right(); ++x)
             for (int y : {outline.top(), outline.bottom()})
@@ -368,6 +372,202 @@ TEST_F(FlatLookTest, CaptionButtonTextsKeepTheSkinColoursUnderADarkPalette)
     }
 }
 
+// The weakest of the caption, the shortcut and the submenu arrow of `action`'s item in
+// `shot` of `menu`, each against the surface under it.
+std::pair<double, std::string> WeakestPart(QMenu* menu, const QImage& shot, QAction* action)
+{
+    const TMenuItem* item = MenuItemOf(action);
+    const QRect r = menu->actionGeometry(action);
+    const QRect rows(r.left(), r.top() + 2, r.width(), r.height() - 4);
+    const QFontMetrics fm(menu->font());
+    std::vector<std::pair<std::string, QRect>> parts;
+    const QString caption = QLatin1Char(' ') + QString(item->Caption()).remove(QLatin1Char('&'));
+    parts.emplace_back("caption", QRect(r.left() + 27, rows.top(), fm.horizontalAdvance(caption), rows.height()));
+    if (const QString shortCut = ShortCutToText(item->ShortCut()); !shortCut.isEmpty()) {
+        const int w = fm.horizontalAdvance(shortCut + QLatin1Char(' '));
+        parts.emplace_back("shortcut", QRect(r.right() + 1 - 10 - w, rows.top(), w, rows.height()));
+    }
+    if (action->menu())
+        parts.emplace_back("arrow", QRect(r.right() - 11, rows.top(), 4, rows.height()));
+    std::pair<double, std::string> weakest(21.0, "");
+    for (const auto& [name, area] : parts)
+        if (const double c = InkContrast(shot, area, QRect(area.left(), rows.top(), area.width(), rows.height())); c < weakest.first)
+            weakest = {c, name};
+    return weakest;
+}
+
+// Every enabled item of `menu`, at rest and under the pointer: the weakest contrast, and
+// which item and part of it.
+std::pair<double, std::string> WeakestItem(QMenu* menu, const std::string& name)
+{
+    std::pair<double, std::string> weakest(21.0, "");
+    const QImage rest = menu->grab().toImage();
+    for (QAction* a : menu->actions()) {
+        if (a->isSeparator() || !a->isVisible() || !a->isEnabled())
+            continue;
+        QTest::mouseMove(menu, menu->actionGeometry(a).center());
+        QTest::qWait(30);
+        const QImage hot = menu->grab().toImage();
+        for (const auto& [shot, state] : {std::pair(&rest, "rest"), std::pair(&hot, "hot")}) {
+            const auto [c, part] = WeakestPart(menu, *shot, a);
+            if (c < weakest.first)
+                weakest = {c, name + " / " + a->text().toStdString() + " / " + part + " / " + state};
+        }
+    }
+    return weakest;
+}
+
+TEST_F(FlatLookTest, EveryMenuAndTheOptionsDialogReadUnderALightAndADarkPalette)
+{
+    for (const bool dark : {false, true}) {
+        const TSystemColoursScope light;
+        if (dark)
+            QApplication::setPalette(DarkerPalette());
+        TForm1* f = ShowMainFormOn(3);
+        std::vector<std::pair<double, std::string>> readings;
+        // The caption menus, and the format submenu of the settings menu.
+        TPopupMenu* menus[] = {f->FileMenu, f->ViewMenu, f->SettingMenu, f->Help};
+        for (int i = 0; i < 4; ++i) {
+            WhenShowing([&] {
+                QMenu* menu = menus[i]->MenuWidget();
+                readings.push_back(WeakestItem(menu, menus[i]->Name().toStdString()));
+                for (QAction* a : menu->actions())
+                    if (a->menu()) {
+                        QTest::mouseMove(menu, menu->actionGeometry(a).center());
+                        ASSERT_TRUE(QTest::qWaitFor([&] { return a->menu()->isVisible(); }));
+                        readings.push_back(WeakestItem(a->menu(), "format"));
+                    }
+                menus[i]->CloseMenu();
+            });
+            QTest::mouseClick(f->MenuButtons[i], Qt::LeftButton, {}, QPoint(10, 8));
+        }
+        // The list's and the folder list's popups.
+        for (QAbstractItemView* view : std::initializer_list<QAbstractItemView*>{f->ListView1, f->DirectoryListBox1}) {
+            const QRect row = view->visualRect(view->model()->index(0, 0));
+            QTest::mouseClick(f->windowHandle(), Qt::RightButton, {}, view->viewport()->mapTo(f, row.center()));
+            QMenu* menu = OpenPopup();
+            ASSERT_NE(menu, nullptr);
+            readings.push_back(WeakestItem(menu, view->objectName().toStdString()));
+            menu->close();
+        }
+        ASSERT_EQ(readings.size(), 7u);
+        for (const auto& [c, where] : readings)
+            EXPECT_GE(c, 4.5) << (dark ? "dark: " : "light: ") << where;
+
+        // The options dialog: a box's tick at rest and under the pointer, the buttons'
+        // captions at rest and under the pointer.
+        TBrowseItem d(nullptr, f);
+        d.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        d.ExeChk->SetChecked(true);
+        for (const bool hot : {false, true}) {
+            QTest::mouseMove(hot ? static_cast<QWidget*>(d.ExeChk) : &d, hot ? QPoint(40, 8) : QPoint(5, d.height() - 5));
+            QTest::qWait(30);
+            const QImage box = d.ExeChk->grab().toImage();
+            // The tick inside the box's frame, at the left of the control.
+            const QRgb back = box.pixel(0, 0);
+            const QRect frame = InkBox(box, [&](QRgb p) { return p != back; }, QRect(0, 0, 16, box.height()));
+            ASSERT_EQ(frame.size(), QSize(11, 12));
+            EXPECT_GE(InkContrast(box, frame.adjusted(1, 1, -1, -1)), 4.5) << (dark ? "dark" : "light") << " tick, hot " << hot;
+            for (TButton* b : {d.Button1, d.Button2}) {
+                QTest::mouseMove(hot ? static_cast<QWidget*>(b) : &d, hot ? QPoint(10, 10) : QPoint(5, d.height() - 5));
+                QTest::qWait(30);
+                const QImage shot = b->grab().toImage();
+                EXPECT_GE(InkContrast(shot, shot.rect().adjusted(5, 5, -5, -5)), 4.5)
+                    << (dark ? "dark " : "light ") << b->Caption().toStdString() << ", hot " << hot;
+            }
+        }
+        d.hide();
+        delete FForm;
+        FForm = nullptr;
+    }
+}
+
+TEST_F(FlatLookTest, ARightClickInTheFolderListLeavesTheHighlightOnTheFolderShown)
+{
+    const QString folder = MakeFolder(QStringLiteral("shown"));
+    MakeFolder(QStringLiteral("shown/other"));
+    QFile::copy(QStringLiteral(GW_TEST_DATA_DIR "/multi.ico"), folder + QStringLiteral("/one.ico"));
+    WriteIni("[Init]\nDirectory=" + folder.toStdString() + "\n");
+    TForm1* f = CreateMainForm();
+    ShowMainForm();
+    TDirectoryListBox* list = f->DirectoryListBox1;
+    const int shown = list->currentRow();
+    ASSERT_EQ(list->GetItemPath(shown), folder);
+    const int other = shown + 1;
+    ASSERT_EQ(list->GetItemPath(other), folder + QStringLiteral("/other"));
+    const QRect row = list->visualRect(list->model()->index(other, 0));
+    QTest::mouseClick(f->windowHandle(), Qt::RightButton, {}, list->viewport()->mapTo(f, row.center()));
+    QMenu* menu = OpenPopup();
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu, f->PopupMenu2->MenuWidget());
+    EXPECT_EQ(list->currentRow(), shown);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->row(list->selectedItems().front()), shown);
+    menu->close();
+    EXPECT_EQ(f->FCurrentDir, folder);
+    // The left button still moves it.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(list->currentRow(), other);
+}
+
+TEST_F(FlatLookTest, AMessageBoxHasTheFormsLook)
+{
+    TForm1* f = ShowMainFormOn(2);
+    TBrowseItem options(nullptr, f);
+    const QString file = f->FCurrentDir + QStringLiteral("/i00.ico");
+    QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, f->ListView1->visualRect(f->ListView1->model()->index(0, 0)).center());
+    bool looked = false;
+    WhenShowing([&] {
+        QWidget* box = nullptr;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()) != nullptr; }));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+        QTest::qWait(30);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("Glimmerwick:"));
+        // Symbol, text, buttons: the symbol 32 x 32 at the top left, the text to its right,
+        // the two buttons centred below both.
+        auto* symbol = box->findChild<QLabel*>(QStringLiteral("Symbol"));
+        auto* text = box->findChild<TLabel*>(QStringLiteral("Text"));
+        const QList<TButton*> buttons = box->findChildren<TButton*>();
+        ASSERT_TRUE(symbol && text);
+        ASSERT_EQ(buttons.size(), 2);
+        EXPECT_EQ(symbol->geometry(), QRect(12, 12, 32, 32));
+        EXPECT_TRUE(text->Caption().startsWith(QStringLiteral("确定要删除")));
+        EXPECT_GE(text->x(), symbol->geometry().right() + 1);
+        const QRect row = buttons[0]->geometry() | buttons[1]->geometry();
+        EXPECT_NEAR(row.left(), box->width() - 1 - row.right(), 1);
+        EXPECT_GT(row.top(), std::max(symbol->geometry().bottom(), text->geometry().bottom()));
+        // Qt's names of the buttons (its translations are not installed in these tests).
+        EXPECT_EQ(buttons[0]->Caption(), QStringLiteral("OK"));
+        EXPECT_EQ(buttons[1]->Caption(), QStringLiteral("Cancel"));
+        // The forms' font; flat buttons without icons, as the options dialog paints its
+        // own: the same face at rest, and the dotted focus on the default one.
+        EXPECT_EQ(QFontInfo(text->font()).family(), QFontInfo(options.font()).family());
+        EXPECT_EQ(QFontInfo(text->font()).pixelSize(), 12);
+        options.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&options));
+        const QImage restingOption = options.Button2->grab().toImage();
+        box->activateWindow();
+        QTest::qWait(30);
+        for (TButton* b : buttons) {
+            EXPECT_TRUE(b->icon().isNull());
+            EXPECT_EQ(b->size(), QSize(75, 23));
+        }
+        EXPECT_EQ(QApplication::focusWidget(), buttons[0]);
+        const QImage cancel = buttons[1]->grab().toImage();
+        EXPECT_EQ(PixelAt(cancel, 3, cancel.height() / 2), PixelAt(restingOption, 3, restingOption.height() / 2));
+        EXPECT_EQ(PixelAt(cancel, 3, cancel.height() / 2), RGB(219, 216, 209));
+        EXPECT_GT(DottedRows(buttons[0]->grab().toImage()), DottedRows(cancel));
+        options.hide();
+        looked = true;
+        // Esc answers Cancel: the file stays.
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    QTest::keyClick(f->ListView1, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_TRUE(looked);
+    EXPECT_TRUE(QFile::exists(file));
+}
+
 TEST_F(FlatLookTest, AnItemThatOpensASubmenuShowsItsArrowAndOpensItUnderThePointer)
 {
     TForm1* f = ShowMainFormOn(1);
@@ -435,4 +635,64 @@ TEST_F(FlatLookTest, EveryKindOfControlTheKeyboardReachesShowsTheDottedFocusRect
     ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
     for (QWidget* control : std::initializer_list<QWidget*>{d.Button1, d.Button2, d.ExeChk})
         check(control);
+}
+
+TEST_F(FlatLookTest, TheInspectorsImageListShowsTheFocusOnItsCurrentImage)
+{
+    TForm1* f = ShowMainFormOn(1);
+    QTest::mouseClick(f->ListView1->viewport(), Qt::LeftButton, {}, f->ListView1->visualRect(f->ListView1->model()->index(0, 0)).center());
+    int focused = -1, unfocused = -1;
+    WhenShowing([&] {
+        auto* inspector = qobject_cast<TIconInspector*>(QApplication::activeModalWidget());
+        ASSERT_NE(inspector, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(inspector));
+        QWidget* list = inspector->ImageList;
+        for (int i = 0; i < 12 && QApplication::focusWidget() != list; ++i)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : inspector, Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), list);
+        QTest::qWait(20);
+        // On the selected entry, in the selection's text colour.
+        const QRgb ink = list->palette().color(QPalette::HighlightedText).rgb();
+        focused = DottedRows(WindowArea(list), ink);
+        QTest::keyClick(list, Qt::Key_Tab);
+        QTest::qWait(20);
+        unfocused = DottedRows(WindowArea(list), ink);
+        inspector->Close();
+    });
+    QTest::keyClick(f->ListView1, Qt::Key_I, Qt::ControlModifier);
+    EXPECT_GT(focused, unfocused);
+}
+
+TEST_F(FlatLookTest, MenusDrawChineseFromTheSongFacesBitmapsAsTheFormsDo)
+{
+    TForm1* f = ShowMainFormOn(1);
+    int smoothed = -1, ink = 0;
+    WhenShowing([&] {
+        QMenu* menu = f->FileMenu->MenuWidget();
+        QAction* remove = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(QStringLiteral("删除")))
+                remove = a;
+        ASSERT_NE(remove, nullptr);
+        const QImage shot = menu->grab().toImage();
+        const QRect item = menu->actionGeometry(remove);
+        const QFontMetrics fm(menu->font());
+        const QRect glyphs(item.left() + 27 + fm.horizontalAdvance(QLatin1Char(' ')), item.top() + 2,
+                           fm.horizontalAdvance(QStringLiteral("删除")), item.height() - 4);
+        // Each column's surface shows in its top row, above the text; every other pixel
+        // is black ink.
+        smoothed = 0;
+        for (int x = glyphs.left(); x <= glyphs.right(); ++x) {
+            const QRgb surface = shot.pixel(x, glyphs.top());
+            for (int y = glyphs.top(); y <= glyphs.bottom(); ++y) {
+                const QRgb p = shot.pixel(x, y);
+                ink += (p & 0xFFFFFF) == 0;
+                smoothed += p != surface && (p & 0xFFFFFF) != 0;
+            }
+        }
+        f->FileMenu->CloseMenu();
+    });
+    QTest::mouseClick(f->MenuButtons[0], Qt::LeftButton, {}, QPoint(10, 8));
+    EXPECT_GT(ink, 40);
+    EXPECT_EQ(smoothed, 0);
 }

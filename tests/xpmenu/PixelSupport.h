@@ -8,6 +8,9 @@
 #include <QImage>
 #include <QPalette>
 
+#include <algorithm>
+#include <cmath>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +47,66 @@ public:
 private:
     QPalette FSaved;
 };
+
+// qt6ct's "darker" colour scheme: light text on dark faces, a dark blue selection.
+inline QPalette DarkerPalette()
+{
+    QPalette pal = QApplication::palette();
+    const struct {
+        QPalette::ColorRole Role;
+        QColor Colour;
+    } roles[] = {
+        // /usr/share/qt6ct/colors/darker.conf, active colours.
+        {QPalette::WindowText, QColor(255, 255, 255)}, {QPalette::Button, QColor(66, 66, 69)},
+        {QPalette::Light, QColor(151, 151, 151)},      {QPalette::Midlight, QColor(94, 92, 91)},
+        {QPalette::Dark, QColor(48, 47, 46)},          {QPalette::Mid, QColor(74, 73, 71)},
+        {QPalette::Text, QColor(255, 255, 255)},       {QPalette::BrightText, QColor(255, 255, 255)},
+        {QPalette::ButtonText, QColor(255, 255, 255)}, {QPalette::Base, QColor(61, 61, 61)},
+        {QPalette::Window, QColor(34, 32, 32)},        {QPalette::Shadow, QColor(231, 228, 224)},
+        {QPalette::Highlight, QColor(18, 96, 138)},    {QPalette::HighlightedText, QColor(249, 249, 249)},
+    };
+    for (auto group : {QPalette::Active, QPalette::Inactive})
+        for (const auto& r : roles)
+            pal.setColor(group, r.Role, r.Colour);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
+    return pal;
+}
+
+// How far apart two colours read, by the accessibility guidelines' formula: 1 to 21.
+inline double Contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto linear = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Text, a tick or an arrow in `area` of `image`, against the surface it stands on: the
+// strongest contrast of a pixel there with the commonest colour of its own column in
+// `surfaceRows` (a gradient runs across columns).
+inline double InkContrast(const QImage& image, QRect area, QRect surfaceRows = QRect())
+{
+    if (surfaceRows.isNull())
+        surfaceRows = area;
+    area &= image.rect();
+    double best = 1;
+    for (int x = area.left(); x <= area.right(); ++x) {
+        std::map<QRgb, int> counts;
+        for (int y = surfaceRows.top(); y <= surfaceRows.bottom(); ++y)
+            ++counts[image.pixel(x, y) | 0xFF000000u];
+        const QRgb surface =
+            std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            best = std::max(best, Contrast(image.pixel(x, y), surface));
+    }
+    return best;
+}
 
 inline QImage FilledImage(int w, int h, TColor colour)
 {

@@ -418,8 +418,67 @@ def list2_images(out, density=1):
     c.line(13, 3, 3, 13, 2.6, red)
     images[16] = c
 
+    c = Canvas(16, 16, density)  # 17 details: a magnifier over a list of sizes
+    c.rect(1.5, 1.5, 10.5, 12.5, hexrgb("#7b8294"))
+    c.rect(2.5, 2.5, 9.5, 11.5, hexrgb("#ffffff"))
+    for y in (4, 6.5, 9):
+        c.rect(3.5, y, 8.5, y + 1, hexrgb("#9aa5b8"))
+    c.line(11.2, 11.2, 14.6, 14.6, 2.2, hexrgb("#6b4a2b"))
+    c.ring(9, 9, 3.6, 1.3, INK)
+    c.circle(9, 9, 2.4, hexrgb("#bfe0ff"), 0.85)
+    images[17] = c
+
     for i, canvas in images.items():
         canvas.save(os.path.join(out, "images", "list2_%02d%s.png" % (i, suffix(density))))
+
+
+# ---- message box symbols --------------------------------------------------------------
+
+def message_icons(out, density=1):
+    """The 32 x 32 symbols of the message boxes: information (a blue disc with an "i"),
+    question (a green disc with a "?"), warning (an amber triangle with a "!") and error
+    (a red disc with a cross), each with a soft shadow to the lower right."""
+    shadow = (0.0, 0.0, 0.0)
+    white = hexrgb("#ffffff")
+
+    def disc(top, bottom):
+        c = Canvas(32, 32, density)
+        c.circle(16.8, 16.8, 14.2, shadow, 0.25)
+        c.circle(16, 16, 14, hexrgb("#ffffff"))
+        c.circle(16, 16, 13, lambda x, y: tuple(a + (b - a) * min(1.0, max(0.0, y / 30)) for a, b in zip(top, bottom)))
+        return c
+
+    c = disc(hexrgb("#5b9be6"), hexrgb("#1d4f9e"))
+    c.circle(16, 9.2, 2.1, white)
+    c.rect(13.2, 13, 18, 15, white)
+    c.rect(14.4, 13, 18, 23, white)
+    c.rect(12.8, 22, 19.6, 24, white)
+    yield "msg_information", c
+
+    c = disc(hexrgb("#5fc46a"), hexrgb("#1f7a33"))
+    c.shape(lambda x, y: 3.0 <= math.hypot(x - 16, y - 12.5) <= 5.4 and not (x < 16 and y > 12.5), white)
+    c.rect(14.8, 16.5, 17.2, 19.5, white)
+    c.circle(16, 22.8, 1.6, white)
+    yield "msg_question", c
+
+    c = Canvas(32, 32, density)
+    c.poly([(16.8, 3.6), (31.2, 29.6), (2.4, 29.6)], shadow, 0.25)
+    c.poly([(16, 2), (30.5, 28.5), (1.5, 28.5)], hexrgb("#8a5a00"))
+    c.poly([(16, 4.6), (28.2, 27.2), (3.8, 27.2)], lambda x, y: tuple(
+        a + (b - a) * min(1.0, max(0.0, y / 28)) for a, b in zip(hexrgb("#ffe27a"), hexrgb("#f0a800"))))
+    c.poly([(14.6, 10.5), (17.4, 10.5), (16.8, 20.5), (15.2, 20.5)], hexrgb("#1e1e1e"))
+    c.circle(16, 23.6, 1.7, hexrgb("#1e1e1e"))
+    yield "msg_warning", c
+
+    c = disc(hexrgb("#ef5b4b"), hexrgb("#a01c12"))
+    c.line(10.5, 10.5, 21.5, 21.5, 3.2, white)
+    c.line(21.5, 10.5, 10.5, 21.5, 3.2, white)
+    yield "msg_error", c
+
+
+def message_images(out, density=1):
+    for name, canvas in message_icons(out, density):
+        canvas.save(os.path.join(out, "images", "%s%s.png" % (name, suffix(density))))
 
 
 if __name__ == "__main__":
@@ -429,3 +488,4 @@ if __name__ == "__main__":
     for density in (1, 2):
         list1_images(out, density)
         list2_images(out, density)
+        message_images(out, density)
