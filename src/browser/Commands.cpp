@@ -4,8 +4,8 @@
 #include "browser/Inspector.h"
 #include "browser/SaveFile.h"
 
-#include "core/IcoEncoder.h"
 #include "core/IconFile.h"
+#include "core/OutputFormat.h"
 #include "extract/Extraction.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
@@ -116,22 +116,12 @@ void TForm1::UpClick(TObject* Sender)
     DirectoryListBox1->SetDirectory(parent);
 }
 
-std::vector<std::uint8_t> TForm1::FullFidelityBytes(const TListItem* Item, TIconFileType type) const
-{
-    const gw::IconFile f = gw::IconFile::Open(RowPath(Item).toStdString());
-    return FullFidelityBytes(f, Item, type);
-}
-
-std::vector<std::uint8_t> TForm1::FullFidelityBytes(const gw::IconFile& f, const TListItem* Item, TIconFileType type)
+std::vector<std::uint8_t> TForm1::RowIconBytes(const gw::IconFile& f, const TListItem* Item, gw::OutputFormat format)
 {
     const int icon = Item->SubItems()->Strings(1).toInt();
-    if (!f.Ok() || icon < 0)
+    if (icon < 0)
         return {};
-    if (type == iftOriginal) {
-        auto ico = gw::GroupIco(f, std::size_t(icon));
-        return ico ? std::move(*ico) : std::vector<std::uint8_t>();
-    }
-    return gw::GroupPng(f, std::size_t(icon)).value_or(std::vector<std::uint8_t>());
+    return gw::EncodeGroup(f, std::size_t(icon), format).value_or(std::vector<std::uint8_t>());
 }
 
 void TForm1::SaveMenuClick(TObject* Sender)
@@ -140,24 +130,28 @@ void TForm1::SaveMenuClick(TObject* Sender)
     TListItem* item = SelectRow(FCurrentIndex);
     if (!item)
         return;
-    SavePictureDialog1->FileName = TSaveFile::ProposedName(item->Caption(), item->SubItems()->Strings(1));
-    // The 16-colour icon is the choice offered first every time.
-    SavePictureDialog1->FilterIndex = iftIcon16;
-    const auto target = TSaveFile::Choose(this, *SavePictureDialog1, [](int type) {
-        return QLatin1String(type == iftPng ? ".png" : ".ico");
+    SavePictureDialog1->FileName = TSaveFile::ProposedName(RowName(item), item->SubItems()->Strings(1).toInt());
+    // The 16-colour icon is the choice offered first every time; the filter lists the
+    // formats in the order of their values.
+    auto formatOf = [](int filterIndex) {
+        return gw::OutputFormatFromValue(filterIndex).value_or(gw::OutputFormat::Icon16);
+    };
+    SavePictureDialog1->FilterIndex = int(gw::OutputFormat::Icon16);
+    const auto target = TSaveFile::Choose(this, *SavePictureDialog1, [&formatOf](int filterIndex) {
+        return QLatin1String(gw::Extension(formatOf(filterIndex)));
     });
     if (!target)
         return;
-    const int chosenType = SavePictureDialog1->FilterIndex;
-    const TIconFileType format = chosenType == iftOriginal ? iftOriginal : chosenType == iftPng ? iftPng : iftIcon16;
+    const gw::OutputFormat format = formatOf(SavePictureDialog1->FilterIndex);
     FIconFileType = format;
     bool saved = false;
     try {
-        if (format == iftIcon16) {
+        if (format == gw::OutputFormat::Icon16) {
             PreView->Picture()->Icon()->SaveToFile(target->toStdString());
             saved = true;
         } else {
-            saved = TSaveFile::Write(*target, FullFidelityBytes(item, format));
+            const gw::IconFile file = gw::IconFile::Open(RowPath(item).toStdString());
+            saved = TSaveFile::Write(*target, RowIconBytes(file, item, format));
         }
     } catch (...) {
         // The 16-colour writer throws when it cannot write: reported below like the rest.

@@ -6,6 +6,7 @@
 
 #include "core/FileWrite.h"
 #include "core/IconFile.h"
+#include "core/OutputFormat.h"
 #include "core/Paths.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
@@ -172,7 +173,7 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
     };
     // The image: the group's largest image as Save's PNG holds it; the 32x32 icon where
     // the reader has no group to give (a row whose file changed since the scan).
-    std::vector<std::uint8_t> largest = FullFidelityBytes(file, Item, iftPng);
+    std::vector<std::uint8_t> largest = RowIconBytes(file, Item, gw::OutputFormat::Png);
     QByteArray png(reinterpret_cast<const char*>(largest.data()), qsizetype(largest.size()));
     QImage image = QImage::fromData(png, "PNG");
     if (image.isNull()) {
@@ -193,17 +194,17 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
     // process.
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = FIconFileType == iftIcon16 ? icon16().Encoded()
-                : FIconFileType == iftPng  ? std::move(largest)
-                                           : FullFidelityBytes(file, Item, FIconFileType);
+        bytes = FIconFileType == gw::OutputFormat::Icon16 ? icon16().Encoded()
+                : FIconFileType == gw::OutputFormat::Png  ? std::move(largest)
+                                                          : RowIconBytes(file, Item, FIconFileType);
     } catch (const std::exception&) {
         // An icon the writer cannot encode still goes as an image.
     }
     if (!FScratchFolder)
         FScratchFolder = std::make_unique<QTemporaryDir>();
     if (!bytes.empty() && FScratchFolder->isValid()) {
-        const QString name = TSaveFile::ProposedName(Item->Caption(), Item->SubItems()->Strings(1)) +
-                             QLatin1String(FIconFileType == iftPng ? ".png" : ".ico");
+        const QString name = TSaveFile::ProposedName(RowName(Item), Item->SubItems()->Strings(1).toInt()) +
+                             QLatin1String(gw::Extension(FIconFileType));
         const QString file = FScratchFolder->filePath(name);
         if (FileWrite::Replace(EncodeFileName(file).toStdString(), bytes.data(), bytes.size()) == 0)
             data->setUrls({QUrl::fromLocalFile(file)});

@@ -26,13 +26,18 @@ QByteArray TForm1::FolderPath() const
     return EncodeFileName(FCurrentDir);
 }
 
+QByteArray TForm1::RowName(const TListItem* Item)
+{
+    const auto* raw = static_cast<const QByteArray*>(Item->Data);
+    return raw ? *raw : EncodeFileName(Item->Caption());
+}
+
 QByteArray TForm1::RowPath(const TListItem* Item) const
 {
     QByteArray path = FolderPath();
     if (!path.endsWith('/'))
         path += '/';
-    const auto* raw = static_cast<const QByteArray*>(Item->Data);
-    return path + (raw ? *raw : EncodeFileName(Item->Caption()));
+    return path + RowName(Item);
 }
 
 QString TForm1::RowDisplayPath(const TListItem* Item) const

@@ -169,9 +169,9 @@ void TForm1::FormCreate(TObject* Sender)
         }
         static_cast<TListedKinds&>(*this) = settings.Kinds;
         FKindsRead = true;
-        FExtractFormat = ExtractFormatFromValue(settings.ExtractFormat);
+        FExtractFormat = settings.ExtractFormat;
         FFormatMenus.Sync();
-        FIconFileType = TIconFileType(settings.SaveFileType);
+        FIconFileType = settings.SaveFileType;
 
         if (last || !StartFolder.isEmpty())
             Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
@@ -193,7 +193,7 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
         settings.Directory = Native(DirectoryListBox1->Directory());
         settings.Kinds = *this;
         settings.KindsRead = FKindsRead;
-        settings.ExtractFormat = int(FExtractFormat);
+        settings.ExtractFormat = FExtractFormat;
         settings.SaveFileType = FIconFileType;
         settings.Save(SettingsLocation());
     } catch (const std::exception&) {

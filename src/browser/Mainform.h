@@ -197,6 +197,7 @@ public:
     // joined to the current folder, and the readable form shown to the user.
     QByteArray FolderPath() const;
     QByteArray RowPath(const TListItem* Item) const;
+    static QByteArray RowName(const TListItem* Item);
     QString RowDisplayPath(const TListItem* Item) const;
     // Makes row `index` the only selected row without scrolling; clears the selection
     // when there is no such row. Returns the row or null.
@@ -223,11 +224,9 @@ public:
     // Moves the focus to the next (or previous) of the folder list, the icon list, the
     // tool bar and the drive box.
     void FocusNextPane(bool forward);
-    // The file types of the save dialog, in the order of its filter.
-    enum TIconFileType { iftIcon16 = 1, iftOriginal = 2, iftPng = 3 };
-    // The type chosen last in the save dialog: dragged and copied icons become files
-    // of this type.
-    TIconFileType FIconFileType = iftIcon16;
+    // The type chosen last in the save dialog (its filter lists the formats in the
+    // order of their values): dragged and copied icons become files of this type.
+    gw::OutputFormat FIconFileType = gw::OutputFormat::Icon16;
     // The row's icon for other programs: the file Save would write in the type chosen
     // last (a file in the program's scratch folder, by URL) and the group's largest
     // image, as image and as PNG.
@@ -248,12 +247,10 @@ private:
     void BindCommands();
     // Keys and gestures of the desktop: F1, Ctrl+Q, Ctrl+C, dragging rows out.
     void BindDesktopCommands();
-    // The row's icon as a full-fidelity file: the group as stored (iftOriginal) or its
-    // largest image as PNG (iftPng); empty when the file holds no such icon. The second
-    // form reads it from the row's file already open.
-    std::vector<std::uint8_t> FullFidelityBytes(const TListItem* Item, TIconFileType type) const;
-    static std::vector<std::uint8_t> FullFidelityBytes(const gw::IconFile& file, const TListItem* Item,
-                                                       TIconFileType type);
+    // The row's icon as a file of `format` read from the row's file, which `file` holds
+    // open (Original or Png); empty when the file holds no such icon.
+    static std::vector<std::uint8_t> RowIconBytes(const gw::IconFile& file, const TListItem* Item,
+                                                  gw::OutputFormat format);
     // The two extraction-format submenus of the settings menus.
     TExtractFormatMenus FFormatMenus{*this};
     // Where dragged and copied icons are written; made on first use, removed at exit.

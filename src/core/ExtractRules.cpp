@@ -65,21 +65,6 @@ bool ExtractRules::InsideOutput(const std::string& path) const
     return FileWrite::IsWithin(path, FOutput);
 }
 
-std::string ExtractRules::ClaimName(const std::string& path)
-{
-    if (FClaimed.insert(AsciiLowerCase(path)).second)
-        return path;
-    const std::size_t slash = path.rfind('/');
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        dot = path.size();
-    for (int n = 2;; ++n) {
-        std::string variant = path.substr(0, dot) + "-" + std::to_string(n) + path.substr(dot);
-        if (FClaimed.insert(AsciiLowerCase(variant)).second)
-            return variant;
-    }
-}
-
 int ExtractRules::MakeFolders(const std::string& folder)
 {
     return MakeFoldersBelow("", folder);

@@ -1,7 +1,8 @@
-// The formats extracted icons are written in, the icons of one file as files of a
-// format, and the menu that chooses the format.
+// The icons of one file as files of an output format, and the menu that chooses the
+// format the extraction commands write.
 #pragma once
 
+#include "core/OutputFormat.h"
 #include "platform/Icon.h"
 
 #include <QByteArray>
@@ -11,32 +12,14 @@
 #include <memory>
 #include <vector>
 
-namespace gw {
-struct IconFile;
-}
 class TComponent;
 class TExtractionHost;
 class TMenuItem;
 
-// The values are those the settings file stores.
-enum class TExtractFormat {
-    // One 32x32 16-colour image per icon, as the window has always written.
-    Icon16 = 1,
-    // Each group as stored, byte for byte, as glimmerwick-cli extract writes it.
-    Original = 2,
-    // Each group's largest image as PNG.
-    Png = 3,
-};
-
-// The format of settings value `value`; Icon16 for a value no format has.
-TExtractFormat ExtractFormatFromValue(int value);
-// ".ico" or ".png".
-const char* ExtractFormatExtension(TExtractFormat format);
-
 // The icons of one file, each as the contents of the file `format` writes for it.
 class TFileIcons {
 public:
-    TFileIcons(TExtractionHost& host, const QByteArray& source, TExtractFormat format);
+    TFileIcons(TExtractionHost& host, const QByteArray& source, gw::OutputFormat format);
     ~TFileIcons();
     TFileIcons(const TFileIcons&) = delete;
     TFileIcons& operator=(const TFileIcons&) = delete;
@@ -48,7 +31,7 @@ public:
 private:
     TExtractionHost& FHost;
     QByteArray FSource;
-    TExtractFormat FFormat;
+    gw::OutputFormat FFormat;
     // The file opened once for the full-quality formats.
     std::unique_ptr<gw::IconFile> FFile;
     TIcon FHolder;

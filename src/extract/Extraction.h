@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QHash>
 #include <QString>
 
 #include <optional>
@@ -14,6 +13,9 @@ struct TExtractionTexts {
 };
 
 class TExtractionHost;
+namespace gw {
+class OutputNames;
+}
 
 // gw::JoinPath for raw file names.
 QByteArray JoinPath(const QByteArray& folder, const QByteArray& name);
@@ -21,22 +23,14 @@ QByteArray JoinPath(const QByteArray& folder, const QByteArray& name);
 // path itself when it cannot be resolved.
 QByteArray CanonicalPath(const QByteArray& path);
 
-// The name an extracted icon's file starts with: the file name without its last four
-// characters (the dot and extension of every listed kind); shorter names stay whole.
-QByteArray OutputBaseName(const QByteArray& fileName);
-
 // Writes every icon of `source` in the host's format into `outputFolder` under names
-// that are free: base name + n + the format's extension, n counting over the names taken. A name is taken with exclusive
-// creation, so no file is ever replaced. `nextFree` remembers per base name the number
-// after the last one taken, so a command that meets many files of one name looks at
-// each taken name once. Each icon written raises the host's FExtractedCount, each
-// that cannot be read or written its FFailedCount, and the progress is shown.
-// Returns false when the output folder has gone: the walk should stop.
+// that are free, claimed in `names` (gw::OutputNames::ClaimNumbered: stem + n + the
+// format's extension). A name is taken with exclusive creation, so no file is ever
+// replaced. Each icon written raises the host's FExtractedCount, each that cannot be
+// read or written its FFailedCount, and the progress is shown. Returns false when the
+// output folder has gone: the walk should stop.
 bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const QByteArray& fileName,
-                          const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree);
-
-// Output names looked at by ExtractIntoFreeNames since the program started.
-long long FreeNameLookups();
+                          const QByteArray& outputFolder, gw::OutputNames& names);
 
 // Shows the output-folder dialog; the chosen folder, or nothing when cancelled.
 std::optional<QString> ChooseOutputFolder(const TExtractionHost& host);

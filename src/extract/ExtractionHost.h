@@ -27,7 +27,7 @@ public:
     // every 100 ms.
     std::int64_t FProgressShownAt = 0;
     // The format every extraction command writes.
-    TExtractFormat FExtractFormat = TExtractFormat::Icon16;
+    gw::OutputFormat FExtractFormat = gw::OutputFormat::Icon16;
     // Folder walks requested and not yet ended; the one value worker threads change too.
     std::atomic<std::int32_t> FActiveWalks{0};
     // How icons are obtained; tests replace it to inject failures.

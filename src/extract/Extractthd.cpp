@@ -134,7 +134,7 @@ void ExtractThread::WalkFolder()
                 FPending.emplace_back(path, FDepth + 1);
             }
         } else if (host.ExtractsFile(name)) {
-            if (host.FCancelRequested || !ExtractIntoFreeNames(host, path, name, FOutputFolder, FNextFree)) {
+            if (host.FCancelRequested || !ExtractIntoFreeNames(host, path, name, FOutputFolder, FRules.Names())) {
                 stop();
                 return;
             }

@@ -5,7 +5,6 @@
 #include "framework/Thread.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QPointer>
 
 #include <atomic>
@@ -44,13 +43,12 @@ private:
     bool FRecursive;
     // The folder's level below the command's folder.
     int FDepth = 0;
-    // What the walks take: never the output folder, nothing beyond the depth limit.
+    // What the walks take: never the output folder, nothing beyond the depth limit; the
+    // names the command's icons have taken.
     gw::ExtractRules FRules;
     // Folders waiting for their walk, with their levels; touched by the GUI thread
     // only inside a walk, while this worker waits in Synchronize.
     std::deque<std::pair<QByteArray, int>> FPending;
-    // The next output number to try per base name, for the whole command.
-    QHash<QByteArray, int> FNextFree;
     TExtractionHost* FHost;
     QPointer<QWidget> FWindow;
 };

@@ -13,11 +13,11 @@ const char kInit[] = "Init";
 const char kView[] = "View";
 const char kExtract[] = "Extract";
 
-// A stored choice of 1..3; anything else reads as the first.
-int ReadChoice(const TIniFile& ini, const char* key)
+// A stored format; a value no format has reads as the first.
+gw::OutputFormat ReadFormat(const TIniFile& ini, const char* key)
 {
-    const int value = ini.ReadInteger(kExtract, key, 1);
-    return value >= 1 && value <= 3 ? value : 1;
+    const gw::OutputFormat first = gw::kOutputFormats.front().Format;
+    return gw::OutputFormatFromValue(ini.ReadInteger(kExtract, key, int(first))).value_or(first);
 }
 
 } // namespace
@@ -60,8 +60,8 @@ TSettings TSettings::Load(const std::string& fileName)
     for (const TWindowFileKind& k : kWindowFileKinds)
         settings.Kinds.*k.Flag = ini.ReadBool(kView, k.IniKey, true);
     settings.KindsRead = true;
-    settings.ExtractFormat = ReadChoice(ini, "Format");
-    settings.SaveFileType = ReadChoice(ini, "SaveType");
+    settings.ExtractFormat = ReadFormat(ini, "Format");
+    settings.SaveFileType = ReadFormat(ini, "SaveType");
     return settings;
 }
 
@@ -80,7 +80,7 @@ void TSettings::Save(const TSettingsLocation& location) const
         for (const TWindowFileKind& k : kWindowFileKinds)
             store(kView, k.IniKey, Kinds.*k.Flag ? "1" : "0");
     }
-    store(kExtract, "Format", std::to_string(ExtractFormat));
-    store(kExtract, "SaveType", std::to_string(SaveFileType));
+    store(kExtract, "Format", std::to_string(int(ExtractFormat)));
+    store(kExtract, "SaveType", std::to_string(int(SaveFileType)));
     ini.UpdateFile();
 }

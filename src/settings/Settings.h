@@ -2,6 +2,7 @@
 // and the one table of what the window knows of each file kind.
 #pragma once
 
+#include "core/OutputFormat.h"
 #include "platform/Profile.h"
 
 #include <cstddef>
@@ -72,11 +73,10 @@ struct TSettings {
     // hand in [Init] Language and never written: a saved file keeps what it held.
     std::string Language;
     // The format the extraction commands write, and the type chosen last in the save
-    // dialog (which dragged and copied icons take too), each as 1, 2 or 3 (16-colour
-    // icon, icon as stored, PNG); kept in a section of their own that older copies pass
-    // over.
-    int ExtractFormat = 1;
-    int SaveFileType = 1;
+    // dialog (which dragged and copied icons take too), stored as their values; kept in
+    // a section of their own that older copies pass over.
+    gw::OutputFormat ExtractFormat = gw::OutputFormat::Icon16;
+    gw::OutputFormat SaveFileType = gw::OutputFormat::Icon16;
 
     // Reads the file `fileName`; what it lacks keeps its default (every kind listed).
     static TSettings Load(const std::string& fileName);

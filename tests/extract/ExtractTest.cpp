@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "TestSupport.h"
 
+#include "core/OutputNames.h"
 #include "extract/Extraction.h"
 #include "extract/Extractthd.h"
 #include "extract/OutputFolder.h"
@@ -531,14 +532,14 @@ TEST_F(ExtractTest, ManyFilesOfOneNameLookAtEachTakenNameOnce)
     if (HasFatalFailure())
         return;
     TForm1* f = Open(FSource);
-    const long long before = FreeNameLookups();
+    const long long before = gw::OutputNames::NumberedLookups();
     AnswerDialog(FOut);
     f->ExtractFromMultiFolderClick(nullptr);
     ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 60000));
     EXPECT_EQ(OutFiles().size(), folders);
     EXPECT_TRUE(QFile::exists(FOut + QStringLiteral("/setup%1.ico").arg(folders - 1)));
     // Starting from 0 for every file would look at 300 * 301 / 2 names.
-    EXPECT_EQ(FreeNameLookups() - before, folders);
+    EXPECT_EQ(gw::OutputNames::NumberedLookups() - before, folders);
 }
 
 // Answers the next message boxes as a user does, one action per box, in order.
@@ -741,7 +742,7 @@ TEST_F(ExtractTest, EachFormatWritesWhatTheIndependentToolsFind)
     f = CreateMainForm();
     EXPECT_TRUE(f->findChild<TMenuItem*>(QStringLiteral("FormatMenuPng"))->Checked());
     EXPECT_FALSE(f->findChild<TMenuItem*>(QStringLiteral("FormatSettingIcon16"))->Checked());
-    EXPECT_EQ(f->FIconFileType, TForm1::iftPng);
+    EXPECT_EQ(f->FIconFileType, gw::OutputFormat::Png);
 }
 
 // A folder tree extraction shows its progress and stops when the user cancels it, by
