@@ -19,16 +19,16 @@
 
 #include <unistd.h>
 
-TListItem* TForm1::SelectRow(int index)
+const gw::FolderRow* TForm1::SelectRow(int index)
 {
     ListView1->SetItemIndex(index);
-    return ListView1->Selected();
+    return RowOf(ListView1->Selected());
 }
 
-void TForm1::ShowRowIcon(const TListItem* Item)
+void TForm1::ShowRowIcon(const gw::FolderRow& Row)
 {
-    const int iconNumber = Item->SubItems()->Strings(1).toInt();
-    const QByteArray path = RowPath(Item);
+    const int iconNumber = Row.Icon;
+    const QByteArray path = FRows.Path(Row);
     // On screens with more pixels per point the preview draws the group's image of
     // that many pixels rather than the 32-pixel icon enlarged.
     PreView->SetIcon(ExtractIconA(reinterpret_cast<HINSTANCE>(this), path.constData(), iconNumber),
@@ -36,7 +36,7 @@ void TForm1::ShowRowIcon(const TListItem* Item)
                          const auto image = ExtractIconImageNear(path.constData(), iconNumber, side);
                          return image ? IconToImage(*image) : QImage();
                      });
-    PreView->setAccessibleDescription(tr("%1，图标%2").arg(Item->Caption()).arg(iconNumber));
+    PreView->setAccessibleDescription(tr("%1，图标%2").arg(TFileRows::ShownName(Row)).arg(iconNumber));
 }
 
 void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)
@@ -46,10 +46,11 @@ void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)
     StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
     try {
         TListItem* selected = ListView1->Selected();
-        if (!selected || !Item)
+        const gw::FolderRow* row = RowOf(Item);
+        if (!selected || !row)
             return;
         FCurrentIndex = selected->Index();
-        ShowRowIcon(Item);
+        ShowRowIcon(*row);
     } catch (...) {
     }
 }
@@ -57,19 +58,19 @@ void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)
 void TForm1::PreviewMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    ShowRowIcon(item);
+    ShowRowIcon(*row);
 }
 
 void TForm1::InspectMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    TIconInspector inspector(nullptr, RowPath(item), item->Caption(), item->SubItems()->Strings(1).toInt());
+    TIconInspector inspector(nullptr, FRows.Path(*row), TFileRows::ShownName(*row), row->Icon);
     inspector.ShowModal();
 }
 
@@ -116,21 +117,20 @@ void TForm1::UpClick(TObject* Sender)
     DirectoryListBox1->SetDirectory(parent);
 }
 
-std::vector<std::uint8_t> TForm1::RowIconBytes(const gw::IconFile& f, const TListItem* Item, gw::OutputFormat format)
+std::vector<std::uint8_t> TForm1::RowIconBytes(const gw::IconFile& f, const gw::FolderRow& Row, gw::OutputFormat format)
 {
-    const int icon = Item->SubItems()->Strings(1).toInt();
-    if (icon < 0)
+    if (Row.Icon < 0)
         return {};
-    return gw::EncodeGroup(f, std::size_t(icon), format).value_or(std::vector<std::uint8_t>());
+    return gw::EncodeGroup(f, std::size_t(Row.Icon), format).value_or(std::vector<std::uint8_t>());
 }
 
 void TForm1::SaveMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    SavePictureDialog1->FileName = TSaveFile::ProposedName(RowName(item), item->SubItems()->Strings(1).toInt());
+    SavePictureDialog1->FileName = TSaveFile::ProposedName(TFileRows::Name(*row), row->Icon);
     // The 16-colour icon is the choice offered first every time; the filter lists the
     // formats in the order of their values.
     auto formatOf = [](int filterIndex) {
@@ -150,8 +150,8 @@ void TForm1::SaveMenuClick(TObject* Sender)
             PreView->Picture()->Icon()->SaveToFile(target->toStdString());
             saved = true;
         } else {
-            const gw::IconFile file = gw::IconFile::Open(RowPath(item).toStdString());
-            saved = TSaveFile::Write(*target, RowIconBytes(file, item, format));
+            const gw::IconFile file = gw::IconFile::Open(FRows.Path(*row).toStdString());
+            saved = TSaveFile::Write(*target, RowIconBytes(file, *row, format));
         }
     } catch (...) {
         // The 16-colour writer throws when it cannot write: reported below like the rest.
@@ -163,15 +163,15 @@ void TForm1::SaveMenuClick(TObject* Sender)
 void TForm1::DeleteMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    ShowRowIcon(item);
-    const QString text = tr("确定要删除%1，这会删除整个文件？").arg(RowDisplayPath(item));
+    ShowRowIcon(*row);
+    const QString text = tr("确定要删除%1，这会删除整个文件？").arg(RowDisplayPath(*row));
     if (MessageBox(this, text, QStringLiteral("Glimmerwick:"), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
     // Not reported when it fails: the rebuilt list still shows the file then.
-    ::unlink(RowPath(item).constData());
+    ::unlink(FRows.Path(*row).constData());
     RefreshFileList();
 }
 
@@ -202,7 +202,8 @@ void TForm1::ExtractFromFileClick(TObject* Sender)
         return;
     if (FCurrentIndex < 0 || FCurrentIndex >= ListView1->Items()->Count())
         return;
-    ExtractAllIcons(RowPath(ListView1->Items()->Item(FCurrentIndex)), *folder);
+    if (const gw::FolderRow* row = RowOf(ListView1->Items()->Item(FCurrentIndex)))
+        ExtractAllIcons(FRows.Path(*row), *folder);
 }
 
 void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder)

@@ -1,6 +1,7 @@
 // TForm1: the main window, the icon browser.
 #pragma once
 
+#include "browser/FileRows.h"
 #include "extract/ExtractionHost.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -193,17 +194,18 @@ public:
     // Whether FormCreate read the file kinds; FormClose writes back only kinds it read.
     bool FKindsRead = false;
 
-    // The file of a row: its name's own bytes (file names need not be valid UTF-8)
-    // joined to the current folder, and the readable form shown to the user.
     QByteArray FolderPath() const;
-    QByteArray RowPath(const TListItem* Item) const;
-    static QByteArray RowName(const TListItem* Item);
-    QString RowDisplayPath(const TListItem* Item) const;
+    // The row an item of the list shows; null for none.
+    static const gw::FolderRow* RowOf(const TListItem* Item);
+    // The rows of the listed folder.
+    const TFileRows& Rows() const { return FRows; }
+    // The readable path of a row's file, as the user is shown it.
+    QString RowDisplayPath(const gw::FolderRow& Row) const;
     // Makes row `index` the only selected row without scrolling; clears the selection
     // when there is no such row. Returns the row or null.
-    TListItem* SelectRow(int index);
+    const gw::FolderRow* SelectRow(int index);
     // Shows the row's icon in the preview.
-    void ShowRowIcon(const TListItem* Item);
+    void ShowRowIcon(const gw::FolderRow& Row);
 
     // ---- Desktop integration
     // The folder named on the command line (raw bytes); FormCreate lists it in place of
@@ -230,7 +232,7 @@ public:
     // The row's icon for other programs: the file Save would write in the type chosen
     // last (a file in the program's scratch folder, by URL) and the group's largest
     // image, as image and as PNG.
-    QMimeData* RowIconData(TListItem* Item);
+    QMimeData* RowIconData(const gw::FolderRow* Row);
     // Ctrl+C: the current row's icon onto the clipboard.
     void CopyIcon();
     // The help window while it is open.
@@ -239,8 +241,8 @@ public:
 private:
     // Counts rebuilds of the list, so that a scan can tell that a newer one replaced it.
     std::uint64_t FScanGeneration = 0;
-    // Raw names of the listed files; rows point at them through TListItem::Data.
-    std::deque<QByteArray> FRowNames;
+    // The listed rows; the list's items point at them through TListItem::Data.
+    TFileRows FRows;
 
     void CreateLayout();
     void CreateMenus();
@@ -249,7 +251,7 @@ private:
     void BindDesktopCommands();
     // The row's icon as a file of `format` read from the row's file, which `file` holds
     // open (Original or Png); empty when the file holds no such icon.
-    static std::vector<std::uint8_t> RowIconBytes(const gw::IconFile& file, const TListItem* Item,
+    static std::vector<std::uint8_t> RowIconBytes(const gw::IconFile& file, const gw::FolderRow& Row,
                                                   gw::OutputFormat format);
     // The two extraction-format submenus of the settings menus.
     TExtractFormatMenus FFormatMenus{*this};

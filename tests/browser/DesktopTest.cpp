@@ -716,7 +716,7 @@ TEST_F(DropTest, AFolderIsBrowsedAndAFileSelectedInItsFolder)
                      f->PreView));
     EXPECT_EQ(f->FCurrentDir, other);
     ASSERT_NE(f->ListView1->Selected(), nullptr);
-    EXPECT_EQ(*static_cast<const QByteArray*>(f->ListView1->Selected()->Data), gbName);
+    EXPECT_EQ(TFileRows::Name(*TForm1::RowOf(f->ListView1->Selected())), gbName);
 }
 
 TEST_F(DropTest, OnlyLocalFilesAreTakenAndTheFirstThatCanBeBrowsedIs)
