@@ -7,6 +7,7 @@
 #include "core/IconFile.h"
 #include "core/OutputFormat.h"
 #include "extract/Extraction.h"
+#include "extract/ExtractionRun.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
 #include "framework/ShellApi.h"
@@ -143,7 +144,7 @@ void TForm1::SaveMenuClick(TObject* Sender)
     if (!target)
         return;
     const gw::OutputFormat format = formatOf(SavePictureDialog1->FilterIndex);
-    FIconFileType = format;
+    FSettings.SaveFileType = format;
     bool saved = false;
     try {
         if (format == gw::OutputFormat::Icon16) {
@@ -226,7 +227,8 @@ void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
 void TForm1::CancelExtractClick(TObject* Sender)
 {
     (void)Sender;
-    CancelExtraction();
+    if (FActiveWalks > 0)
+        TExtractionRun::CancelAll(*this);
 }
 
 QWidget* TForm1::ExtractionWindow() { return this; }
@@ -237,6 +239,20 @@ bool TForm1::ExtractsFile(const QByteArray& fileName) const
 {
     return FindListedKind(*this, std::string_view(fileName.constData(), fileName.size())) != nullptr;
 }
+
+gw::OutputFormat TForm1::ExtractFormat() const { return FSettings.ExtractFormat; }
+
+void TForm1::FolderExtractionStarted() { FExtractedCount = 0; }
+
+void TForm1::IconWritten() { ++FExtractedCount; }
+
+int TForm1::IconsWritten() const { return FExtractedCount; }
+
+void TForm1::WalksStarted(int count) { FActiveWalks += count; }
+
+int TForm1::WalksEnded(int count) { return FActiveWalks -= count; }
+
+int TForm1::ActiveWalks() const { return FActiveWalks; }
 
 void TForm1::ShowStatusText(const QString& text) { StatusBar1->Panels()->Items(1)->SetText(text); }
 

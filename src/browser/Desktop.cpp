@@ -89,7 +89,7 @@ void TForm1::BindDesktopCommands()
         auto* s = new QShortcut(keys, scope);
         s->setContext(context);
         connect(s, &QShortcut::activated, this, [this, name, handler] {
-            if (CommandHook && CommandHook(QString::fromLatin1(name), this))
+            if (FCommandHook && FCommandHook(QString::fromLatin1(name), this))
                 return;
             (this->*handler)(this);
         });
@@ -194,9 +194,9 @@ QMimeData* TForm1::RowIconData(const gw::FolderRow* Row)
     // process.
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = FIconFileType == gw::OutputFormat::Icon16 ? icon16().Encoded()
-                : FIconFileType == gw::OutputFormat::Png  ? std::move(largest)
-                                                          : RowIconBytes(file, *Row, FIconFileType);
+        bytes = FSettings.SaveFileType == gw::OutputFormat::Icon16 ? icon16().Encoded()
+                : FSettings.SaveFileType == gw::OutputFormat::Png  ? std::move(largest)
+                                                          : RowIconBytes(file, *Row, FSettings.SaveFileType);
     } catch (const std::exception&) {
         // An icon the writer cannot encode still goes as an image.
     }
@@ -204,7 +204,7 @@ QMimeData* TForm1::RowIconData(const gw::FolderRow* Row)
         FScratchFolder = std::make_unique<QTemporaryDir>();
     if (!bytes.empty() && FScratchFolder->isValid()) {
         const QString name = TSaveFile::ProposedName(TFileRows::Name(*Row), Row->Icon) +
-                             QLatin1String(gw::Extension(FIconFileType));
+                             QLatin1String(gw::Extension(FSettings.SaveFileType));
         const QString file = FScratchFolder->filePath(name);
         if (FileWrite::Replace(EncodeFileName(file).toStdString(), bytes.data(), bytes.size()) == 0)
             data->setUrls({QUrl::fromLocalFile(file)});

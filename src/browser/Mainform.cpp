@@ -60,7 +60,7 @@ void TForm1::BindCommands()
     using Handler = void (TForm1::*)(TObject*);
     auto bindNamed = [this](TNotifyEvent& event, Handler handler, const char* name) {
         event = [this, handler, name](TObject* Sender) {
-            if (CommandHook && CommandHook(QString::fromLatin1(name), Sender))
+            if (FCommandHook && FCommandHook(QString::fromLatin1(name), Sender))
                 return;
             (this->*handler)(Sender);
         };
@@ -147,9 +147,9 @@ void TForm1::FormCreate(TObject* Sender)
         const bool last = settings.LastAccess;
         LastAccess->SetChecked(last);
         LastAccessed->SetChecked(last);
-        if (!StartFolder.isEmpty()) {
+        if (!FStartFolder.isEmpty()) {
             // A folder named on the command line is browsed instead of the remembered one.
-            DirectoryListBox1->SetDirectory(DecodeFileName(StartFolder));
+            DirectoryListBox1->SetDirectory(DecodeFileName(FStartFolder));
         } else if (last) {
             // A remembered folder that can no longer be entered gives way to its
             // nearest ancestor that can, at worst the root.
@@ -167,13 +167,11 @@ void TForm1::FormCreate(TObject* Sender)
                 }
             }
         }
+        FSettings = settings;
         static_cast<TListedKinds&>(*this) = settings.Kinds;
-        FKindsRead = true;
-        FExtractFormat = settings.ExtractFormat;
         FFormatMenus.Sync();
-        FIconFileType = settings.SaveFileType;
 
-        if (last || !StartFolder.isEmpty())
+        if (last || !FStartFolder.isEmpty())
             Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
         FCurrentDir = DirectoryListBox1->Directory();
         PathLable->SetCaption(DisplayFileName(FCurrentDir));
@@ -188,14 +186,10 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
     (void)Sender;
     (void)Action;
     try {
-        TSettings settings;
-        settings.LastAccess = LastAccess->Checked();
-        settings.Directory = Native(DirectoryListBox1->Directory());
-        settings.Kinds = *this;
-        settings.KindsRead = FKindsRead;
-        settings.ExtractFormat = FExtractFormat;
-        settings.SaveFileType = FIconFileType;
-        settings.Save(SettingsLocation());
+        FSettings.LastAccess = LastAccess->Checked();
+        FSettings.Directory = Native(DirectoryListBox1->Directory());
+        FSettings.Kinds = *this;
+        FSettings.Save(SettingsLocation());
     } catch (const std::exception&) {
         // An unwritable settings file is not reported; the window closes anyway.
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "browser/FileRows.h"
+#include "extract/ExtractFormat.h"
 #include "extract/ExtractionHost.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -31,7 +32,8 @@ struct IconFile;
 }
 
 // The main window. The extraction commands reach it through its TExtractionHost side;
-// the options dialog edits its listed kinds.
+// the options dialog edits its listed kinds. Its public data are the current row, the
+// folder listed, the listed kinds and the two counts of folder extraction.
 class TForm1 : public TNeoForm, public TExtractionHost, public TListedKindsOwner {
     Q_OBJECT
 public:
@@ -136,6 +138,10 @@ public:
     // ---- State
     std::int32_t FCurrentIndex = 0;
     QString FCurrentDir;
+    // Icons written since the last folder command started, counted on the GUI thread.
+    std::int32_t FExtractedCount = 0;
+    // Folder walks requested and not yet ended; the one value worker threads change too.
+    std::atomic<std::int32_t> FActiveWalks{0};
 
     // ---- Start-up, settings, animated icon
     void FormCreate(TObject* Sender);
@@ -183,6 +189,13 @@ public:
     QWidget* ExtractionWindow() override;
     QString ShownFolder() const override;
     bool ExtractsFile(const QByteArray& fileName) const override;
+    gw::OutputFormat ExtractFormat() const override;
+    void FolderExtractionStarted() override;
+    void IconWritten() override;
+    int IconsWritten() const override;
+    void WalksStarted(int count) override;
+    int WalksEnded(int count) override;
+    int ActiveWalks() const override;
     void ShowStatusText(const QString& text) override;
     void ShowListStatus() override;
     // The options dialog has set the listed kinds: the list is made anew.
@@ -190,9 +203,16 @@ public:
 
     // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
     // before the handler; returning true skips the handler. For tests of the bindings.
-    std::function<bool(const QString& Handler, TObject* Sender)> CommandHook;
-    // Whether FormCreate read the file kinds; FormClose writes back only kinds it read.
-    bool FKindsRead = false;
+    using TCommandHook = std::function<bool(const QString& Handler, TObject* Sender)>;
+    void SetCommandHook(TCommandHook hook) { FCommandHook = std::move(hook); }
+    // The settings as read at the start and changed since; written when the window closes.
+    const TSettings& Settings() const { return FSettings; }
+    // Where the animated application icon's frames come from: ExtractIconA, or what a
+    // test installs.
+    void SetAppIconSource(std::function<HICON(HINSTANCE, const char*, int)> source)
+    {
+        FAppIconSource = std::move(source);
+    }
 
     QByteArray FolderPath() const;
     // The row an item of the list shows; null for none.
@@ -210,7 +230,7 @@ public:
     // ---- Desktop integration
     // The folder named on the command line (raw bytes); FormCreate lists it in place of
     // the remembered one. Set only while the start-up creates the window.
-    static inline QByteArray StartFolder;
+    static void SetStartFolder(const QByteArray& folder) { FStartFolder = folder; }
     // Selects and shows the first row of the file whose raw name is `name`; false when
     // the list has none.
     bool SelectFileRow(const QByteArray& name);
@@ -226,9 +246,6 @@ public:
     // Moves the focus to the next (or previous) of the folder list, the icon list, the
     // tool bar and the drive box.
     void FocusNextPane(bool forward);
-    // The type chosen last in the save dialog (its filter lists the formats in the
-    // order of their values): dragged and copied icons become files of this type.
-    gw::OutputFormat FIconFileType = gw::OutputFormat::Icon16;
     // The row's icon for other programs: the file Save would write in the type chosen
     // last (a file in the program's scratch folder, by URL) and the group's largest
     // image, as image and as PNG.
@@ -236,9 +253,16 @@ public:
     // Ctrl+C: the current row's icon onto the clipboard.
     void CopyIcon();
     // The help window while it is open.
-    QPointer<QWidget> FHelpWindow;
+    QWidget* HelpWindow() const { return FHelpWindow; }
 
 private:
+    static inline QByteArray FStartFolder;
+    TCommandHook FCommandHook;
+    // Read by FormCreate and written by FormClose. Its SaveFileType is the type chosen
+    // last in the save dialog: dragged and copied icons become files of this type.
+    TSettings FSettings;
+    std::function<HICON(HINSTANCE, const char*, int)> FAppIconSource = ExtractIconA;
+    QPointer<QWidget> FHelpWindow;
     // Counts rebuilds of the list, so that a scan can tell that a newer one replaced it.
     std::uint64_t FScanGeneration = 0;
     // The listed rows; the list's items point at them through TListItem::Data.
@@ -254,7 +278,7 @@ private:
     static std::vector<std::uint8_t> RowIconBytes(const gw::IconFile& file, const gw::FolderRow& Row,
                                                   gw::OutputFormat format);
     // The two extraction-format submenus of the settings menus.
-    TExtractFormatMenus FFormatMenus{*this};
+    TExtractFormatMenus FFormatMenus{FSettings.ExtractFormat};
     // Where dragged and copied icons are written; made on first use, removed at exit.
     std::unique_ptr<QTemporaryDir> FScratchFolder;
 };

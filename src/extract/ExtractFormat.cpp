@@ -4,17 +4,18 @@
 #include "core/IconFile.h"
 #include "extract/Extraction.h"
 #include "extract/ExtractionHost.h"
+#include "extract/ExtractionRun.h"
 #include "framework/Menus.h"
 
-TFileIcons::TFileIcons(TExtractionHost& host, const QByteArray& source, gw::OutputFormat format)
-    : FHost(host)
+TFileIcons::TFileIcons(const TExtractionRun& run, const QByteArray& source)
+    : FRun(run)
     , FSource(source)
-    , FFormat(format)
+    , FFormat(run.Format())
 {
     // The 16-colour icons come from the shell, as every icon the window shows.
-    if (format == gw::OutputFormat::Icon16) {
-        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(host.ExtractionWindow());
-        FCount = int(host.FExtractIcon(instance, source.constData(), -1));
+    if (FFormat == gw::OutputFormat::Icon16) {
+        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(run.Host().ExtractionWindow());
+        FCount = int(run.IconSource()(instance, source.constData(), -1));
         return;
     }
     FFile = std::make_unique<gw::IconFile>(source.toStdString());
@@ -28,8 +29,8 @@ std::vector<std::uint8_t> TFileIcons::Bytes(int index)
     try {
         if (FFormat != gw::OutputFormat::Icon16)
             return gw::EncodeGroup(*FFile, std::size_t(index), FFormat).value_or(std::vector<std::uint8_t>());
-        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(FHost.ExtractionWindow());
-        FHolder.SetHandle(FHost.FExtractIcon(instance, FSource.constData(), index));
+        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(FRun.Host().ExtractionWindow());
+        FHolder.SetHandle(FRun.IconSource()(instance, FSource.constData(), index));
         return FHolder.Encoded();
     } catch (const std::exception&) {
         // An icon that cannot be encoded is reported by its empty file, as one that
@@ -57,7 +58,7 @@ TMenuItem* TExtractFormatMenus::AddTo(TComponent* owner, TMenuItem* parent, cons
         item->SetCaption(items[i].second);
         // Checked items, not radio items: the flat look draws its check mark for them.
         item->OnClick = [this, format = gw::kOutputFormats[i].Format](TObject*) {
-            FHost.FExtractFormat = format;
+            FFormat = format;
             Sync();
         };
         menu->Add(item);
@@ -72,5 +73,5 @@ void TExtractFormatMenus::Sync()
 {
     for (const auto& menu : FItems)
         for (std::size_t i = 0; i < menu.size(); ++i)
-            menu[i]->SetChecked(gw::kOutputFormats[i].Format == FHost.FExtractFormat);
+            menu[i]->SetChecked(gw::kOutputFormats[i].Format == FFormat);
 }

@@ -13,13 +13,14 @@
 #include <vector>
 
 class TComponent;
-class TExtractionHost;
+class TExtractionRun;
 class TMenuItem;
 
 // The icons of one file, each as the contents of the file `format` writes for it.
 class TFileIcons {
 public:
-    TFileIcons(TExtractionHost& host, const QByteArray& source, gw::OutputFormat format);
+    // The icons of `source` in the format of `run`, read from its icon source.
+    TFileIcons(const TExtractionRun& run, const QByteArray& source);
     ~TFileIcons();
     TFileIcons(const TFileIcons&) = delete;
     TFileIcons& operator=(const TFileIcons&) = delete;
@@ -29,7 +30,7 @@ public:
     std::vector<std::uint8_t> Bytes(int index);
 
 private:
-    TExtractionHost& FHost;
+    const TExtractionRun& FRun;
     QByteArray FSource;
     gw::OutputFormat FFormat;
     // The file opened once for the full-quality formats.
@@ -39,18 +40,18 @@ private:
 };
 
 // The "提取格式(&E)" submenus: one per settings menu, their checks kept together and
-// the choice kept in the host.
+// the choice kept where `format` points.
 class TExtractFormatMenus {
 public:
-    explicit TExtractFormatMenus(TExtractionHost& host) : FHost(host) {}
+    explicit TExtractFormatMenus(gw::OutputFormat& format) : FFormat(format) {}
 
     // Adds the submenu, named `name` (its items `name` + "Icon16", "Original", "Png"),
     // at the end of `parent`.
     TMenuItem* AddTo(TComponent* owner, TMenuItem* parent, const QString& name);
-    // Checks the host's format in every submenu.
+    // Checks the chosen format in every submenu.
     void Sync();
 
 private:
-    TExtractionHost& FHost;
+    gw::OutputFormat& FFormat;
     std::vector<std::array<TMenuItem*, 3>> FItems;
 };

@@ -6,6 +6,8 @@
 #include "core/Paths.h"
 
 #include "extract/ExtractionHost.h"
+#include "extract/ExtractFormat.h"
+#include "extract/ExtractionRun.h"
 #include "extract/Extractthd.h"
 #include "extract/OutputFolder.h"
 #include "framework/Dialogs.h"
@@ -74,15 +76,15 @@ bool IsFolder(const QByteArray& path)
 
 } // namespace
 
-bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const QByteArray& fileName,
+bool ExtractIntoFreeNames(TExtractionRun& run, const QByteArray& source, const QByteArray& fileName,
                           const QByteArray& outputFolder, gw::OutputNames& names)
 {
-    TFileIcons icons(host, source, host.FExtractFormat);
+    TFileIcons icons(run, source);
     const std::string base = gw::JoinPath(outputFolder.toStdString(), gw::IconFileStem(fileName.toStdString()));
     for (int i = 0; i < icons.Count(); ++i) {
         const std::vector<std::uint8_t> bytes = icons.Bytes(i);
         const int err = bytes.empty() ? EINVAL
-                                      : names.ClaimNumbered(base, gw::Extension(host.FExtractFormat),
+                                      : names.ClaimNumbered(base, gw::Extension(run.Format()),
                                                             [&bytes](const std::string& target) {
                                                                 // A cheap look first; the exclusive creation
                                                                 // settles races with other programs.
@@ -92,15 +94,15 @@ bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const
                                                                                                  bytes.size());
                                                             });
         if (err == 0) {
-            ++host.FExtractedCount;
+            run.Host().IconWritten();
         } else {
             // One icon that cannot be written does not stop the others, unless the
             // folder they go to has gone.
-            ++host.FFailedCount;
+            run.AddFailed();
             if (!IsFolder(outputFolder))
                 return false;
         }
-        ShowExtractStatus(host);
+        ShowExtractStatus(run);
     }
     return true;
 }
@@ -109,7 +111,8 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
 {
     QWidget* const window = host.ExtractionWindow();
     const QString caption = DisplayFileName(DecodeFileName(source));
-    TFileIcons icons(host, source, host.FExtractFormat);
+    const TExtractionRun run(host, host.ExtractFormat());
+    TFileIcons icons(run, source);
     const int count = icons.Count();
     if (count == 0) {
         MessageBox(window, TExtractionTexts::tr("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
@@ -117,7 +120,7 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
     }
     const std::string name = source.mid(source.lastIndexOf('/') + 1).toStdString();
     const QByteArray folder = EncodeFileName(outputFolder);
-    const char* const extension = gw::Extension(host.FExtractFormat);
+    const char* const extension = gw::Extension(run.Format());
     auto target = [&](int i) {
         return JoinPath(folder, QByteArray::fromStdString(gw::NumberedName(name, i) + extension));
     };
@@ -208,10 +211,7 @@ void ExtractFolderIcons(TExtractionHost& host, bool recursive)
     }
     if (recursive)
         host.ShowStatusText(TExtractionTexts::tr("正在从多级文件夹中提取图标..."));
-    host.FExtractedCount = 0;
-    host.FFailedCount = 0;
-    host.FProcessedFiles = 0;
-    host.FCancelRequested = false;
-    host.FProgressShownAt = 0;
-    new ExtractThread(host, EncodeFileName(folder), EncodeFileName(*output), recursive, false);
+    host.FolderExtractionStarted();
+    new ExtractThread(std::make_shared<TExtractionRun>(host, host.ExtractFormat()), EncodeFileName(folder),
+                      EncodeFileName(*output), recursive, false);
 }
