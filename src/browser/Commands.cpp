@@ -258,4 +258,10 @@ void TForm1::ShowStatusText(const QString& text) { StatusBar1->Panels()->Items(1
 
 void TForm1::ShowListStatus() { ShowStatusText(ListStatusText(ListView1->Items()->Count())); }
 
-void TForm1::ListedKindsChanged() { RefreshFileList(); }
+TListedKinds TForm1::ListedKinds() const { return *this; }
+
+void TForm1::SetListedKinds(const TListedKinds& kinds)
+{
+    static_cast<TListedKinds&>(*this) = kinds;
+    RefreshFileList();
+}

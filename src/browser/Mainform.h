@@ -34,7 +34,7 @@ struct IconFile;
 // The main window. The extraction commands reach it through its TExtractionHost side;
 // the options dialog edits its listed kinds. Its public data are the current row, the
 // folder listed, the listed kinds and the two counts of folder extraction.
-class TForm1 : public TNeoForm, public TExtractionHost, public TListedKindsOwner {
+class TForm1 : public TNeoForm, public TListedKinds, public TExtractionHost, public TListedKindsEditor {
     Q_OBJECT
 public:
     explicit TForm1(TComponent* Owner);
@@ -198,8 +198,9 @@ public:
     int ActiveWalks() const override;
     void ShowStatusText(const QString& text) override;
     void ShowListStatus() override;
-    // The options dialog has set the listed kinds: the list is made anew.
-    void ListedKindsChanged() override;
+    // What the options dialog edits: the listed kinds; set, the list is made anew.
+    TListedKinds ListedKinds() const override;
+    void SetListedKinds(const TListedKinds& kinds) override;
 
     // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
     // before the handler; returning true skips the handler. For tests of the bindings.
