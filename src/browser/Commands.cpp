@@ -53,6 +53,8 @@ void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)
         FCurrentIndex = selected->Index();
         ShowRowIcon(*row);
     } catch (...) {
+        // An icon that cannot be shown (its file changed, memory ran out) leaves the
+        // preview as it was; the selection and the current index stand.
     }
 }
 
