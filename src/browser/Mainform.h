@@ -215,6 +215,7 @@ public:
         FAppIconSource = std::move(source);
     }
 
+    // FCurrentDir as the bytes the file system names it by.
     QByteArray FolderPath() const;
     // The row an item of the list shows; null for none.
     static const gw::FolderRow* RowOf(const TListItem* Item);

@@ -48,6 +48,8 @@ ExtractThread::ExtractThread(std::shared_ptr<TExtractionRun> Run, const QByteArr
 
 ExtractThread::~ExtractThread()
 {
+    // The command ends with its last walk's worker, before the worker counts as gone.
+    FRun.reset();
     --gAlive;
 }
 
