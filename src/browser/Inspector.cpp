@@ -4,6 +4,7 @@
 #include "browser/SaveFile.h"
 #include "core/IcoEncoder.h"
 #include "core/OutputFormat.h"
+#include "core/OutputNames.h"
 #include "framework/PlainStyle.h"
 
 #include <QKeyEvent>
@@ -214,11 +215,8 @@ void TIconInspector::SavePngButtonClick(TObject* Sender)
         return;
     const gw::StoredImage& image = FImages[std::size_t(row)];
     // notepad.exe, icon 3, its 48 x 48 32-bit image -> notepad3_48x48_32
-    const QString name = QStringLiteral("%1_%2x%3_%4")
-                             .arg(FBaseName)
-                             .arg(image.Summary.Width)
-                             .arg(image.Summary.Height)
-                             .arg(image.Summary.BitCount);
+    const QString name = FBaseName + QString::fromStdString(gw::ImageSuffix(image.Summary.Width, image.Summary.Height,
+                                                                            image.Summary.BitCount));
     const auto png = gw::StoredAsPng(gw::Bytes(image.Data.data(), image.Data.size()));
     SaveAs(name, tr("PNG 图像(*.png)|*.png"), QLatin1String(gw::Extension(gw::OutputFormat::Png)),
            png.value_or(std::vector<std::uint8_t>()));

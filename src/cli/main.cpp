@@ -6,6 +6,7 @@
 #include "core/IcoEncoder.h"
 #include "core/IconFile.h"
 #include "core/OutputFormat.h"
+#include "core/OutputNames.h"
 #include "core/Paths.h"
 
 #include <dirent.h>
@@ -610,16 +611,13 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
             continue;
         any = true;
         if (o.All) {
-            // Every image as NAME_WxH_BPP.png; a second image of one size and depth gets "-2".
+            // Every image as NAME_WxH_BPP.png; a second image of one size and depth gets
+            // "-2" as every name the run has taken does.
             int failed = 0;
-            std::vector<std::string> taken;
             for (const PngImage& png : GroupPngs(f, i, o.Cursors, failed)) {
                 ++run.Found;
-                const std::string key = std::to_string(png.Width) + "x" + std::to_string(png.Height) + "_" +
-                                        std::to_string(png.BitCount);
-                taken.push_back(key);
-                const auto n = std::count(taken.begin(), taken.end(), key);
-                if (!write(OutputStem(o, f, file, i, o.Lang) + "_" + key + (n > 1 ? "-" + std::to_string(n) : "") + ".png",
+                if (!write(OutputStem(o, f, file, i, o.Lang) + ImageSuffix(png.Width, png.Height, png.BitCount) +
+                               Extension(OutputFormat::Png),
                            png.Png))
                     return;
             }

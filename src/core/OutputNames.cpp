@@ -24,6 +24,11 @@ std::string NumberedName(std::string_view fileName, int icon)
     return IconFileStem(fileName) + std::to_string(icon);
 }
 
+std::string ImageSuffix(int width, int height, int bitCount)
+{
+    return "_" + std::to_string(width) + "x" + std::to_string(height) + "_" + std::to_string(bitCount);
+}
+
 std::string OutputNames::ClaimVariant(const std::string& path)
 {
     if (FClaimed.insert(AsciiLowerCase(path)).second)

@@ -1,5 +1,5 @@
-// The names extracted icons are written under: one set of names a run has claimed, and
-// the two ways a run finds a free one.
+// The names extracted icons and images are written under: one set of names a run has
+// claimed, and the two ways a run finds a free one.
 #pragma once
 
 #include <functional>
@@ -16,6 +16,9 @@ std::string IconFileStem(std::string_view fileName);
 // The name of icon `icon` of the file `fileName` without an extension, as a save proposes
 // and the window's extractions start from: "notepad.exe", 0 -> "notepad0".
 std::string NumberedName(std::string_view fileName, int icon);
+// What one image of a group adds to the group's name: its size and depth ("notepad3",
+// 48 x 48, 32 bits -> "notepad3" + "_48x48_32").
+std::string ImageSuffix(int width, int height, int bitCount);
 
 // The names one run has written, compared without regard to ASCII case (as FAT compares
 // names), so that no two results of the run take one name.

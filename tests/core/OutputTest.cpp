@@ -73,6 +73,7 @@ TEST(OutputNames, TheFileStemDropsTheKindsExtension)
     for (const auto& [name, numbered] : cases)
         EXPECT_EQ(gw::NumberedName(name, 0), numbered) << name;
     EXPECT_EQ(gw::NumberedName("shell32.dll", 42), "shell3242");
+    EXPECT_EQ(gw::NumberedName("notepad.exe", 3) + gw::ImageSuffix(48, 48, 32), "notepad3_48x48_32");
 }
 
 // The command line's variants and the window's numbers draw on one set of claimed
