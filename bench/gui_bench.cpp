@@ -15,6 +15,7 @@
 //                                 RUNS), and of reading and decoding the group alone
 #include "browser/Inspector.h"
 #include "browser/Mainform.h"
+#include "extract/ExtractionRun.h"
 #include "extract/Extractthd.h"
 #include "extract/OutputFolder.h"
 #include "framework/Dialogs.h"
@@ -214,7 +215,7 @@ int main(int argc, char** argv)
                 form->StatusBar1->repaint();
             }
             std::printf("update_ms %.4f\n", u.nsecsElapsed() / 1e6 / updates);
-            std::printf("files %d\nstatus_paints %d\nruns", form->FProcessedFiles, statusPaints.Count - updates);
+            std::printf("files %d\nstatus_paints %d\nruns", TExtractionRun::LastProcessed(), statusPaints.Count - updates);
             for (double each : times)
                 std::printf(" %.4f", each);
             std::printf("\ncpu");

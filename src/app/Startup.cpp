@@ -31,9 +31,9 @@ TNeoForm* CreateApplicationForms(const QByteArray& folder, const QByteArray& fil
     // Every text is set as the forms are made: the language is settled before them.
     InstallUiLanguage(ChooseUiLanguage(language, TSettings::Load(SettingsLocation().ReadFrom).Language));
     Application->SetTitle(QStringLiteral("Glimmerwick"));
-    TForm1::StartFolder = folder;
+    TForm1::SetStartFolder(folder);
     Application->CreateForm(Form1);
-    TForm1::StartFolder.clear();
+    TForm1::SetStartFolder({});
     if (!fileName.isEmpty())
         Form1->SelectFileRow(fileName);
     // Never shown; destroyed with the application.

@@ -13,7 +13,7 @@ void TForm1::ChangeIconTime(TObject* Sender)
             library += '/';
         library += "Tarnwell.dll";
         const int frame = IconFrameCounter % 8;
-        const HICON icon = FExtractIcon(reinterpret_cast<HINSTANCE>(this), library.c_str(), frame);
+        const HICON icon = FAppIconSource(reinterpret_cast<HINSTANCE>(this), library.c_str(), frame);
         // The application icon owns the handle from here on; a null handle shows the
         // platform's default icon.
         Application->SetIconHandle(icon);

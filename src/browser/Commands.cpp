@@ -4,9 +4,10 @@
 #include "browser/Inspector.h"
 #include "browser/SaveFile.h"
 
-#include "core/IcoEncoder.h"
 #include "core/IconFile.h"
+#include "core/OutputFormat.h"
 #include "extract/Extraction.h"
+#include "extract/ExtractionRun.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
 #include "framework/ShellApi.h"
@@ -19,16 +20,16 @@
 
 #include <unistd.h>
 
-TListItem* TForm1::SelectRow(int index)
+const gw::FolderRow* TForm1::SelectRow(int index)
 {
     ListView1->SetItemIndex(index);
-    return ListView1->Selected();
+    return RowOf(ListView1->Selected());
 }
 
-void TForm1::ShowRowIcon(const TListItem* Item)
+void TForm1::ShowRowIcon(const gw::FolderRow& Row)
 {
-    const int iconNumber = Item->SubItems()->Strings(1).toInt();
-    const QByteArray path = RowPath(Item);
+    const int iconNumber = Row.Icon;
+    const QByteArray path = FRows.Path(Row);
     // On screens with more pixels per point the preview draws the group's image of
     // that many pixels rather than the 32-pixel icon enlarged.
     PreView->SetIcon(ExtractIconA(reinterpret_cast<HINSTANCE>(this), path.constData(), iconNumber),
@@ -36,7 +37,7 @@ void TForm1::ShowRowIcon(const TListItem* Item)
                          const auto image = ExtractIconImageNear(path.constData(), iconNumber, side);
                          return image ? IconToImage(*image) : QImage();
                      });
-    PreView->setAccessibleDescription(tr("%1，图标%2").arg(Item->Caption()).arg(iconNumber));
+    PreView->setAccessibleDescription(tr("%1，图标%2").arg(TFileRows::ShownName(Row)).arg(iconNumber));
 }
 
 void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)
@@ -46,30 +47,33 @@ void TForm1::ListViewSelect(TObject* Sender, TListItem* Item, bool Selected)
     StatusBar1->Panels()->Items(1)->SetText(ListStatusText(ListView1->Items()->Count()));
     try {
         TListItem* selected = ListView1->Selected();
-        if (!selected || !Item)
+        const gw::FolderRow* row = RowOf(Item);
+        if (!selected || !row)
             return;
         FCurrentIndex = selected->Index();
-        ShowRowIcon(Item);
+        ShowRowIcon(*row);
     } catch (...) {
+        // An icon that cannot be shown (its file changed, memory ran out) leaves the
+        // preview as it was; the selection and the current index stand.
     }
 }
 
 void TForm1::PreviewMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    ShowRowIcon(item);
+    ShowRowIcon(*row);
 }
 
 void TForm1::InspectMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    TIconInspector inspector(nullptr, RowPath(item), item->Caption(), item->SubItems()->Strings(1).toInt());
+    TIconInspector inspector(nullptr, FRows.Path(*row), TFileRows::ShownName(*row), row->Icon);
     inspector.ShowModal();
 }
 
@@ -116,48 +120,41 @@ void TForm1::UpClick(TObject* Sender)
     DirectoryListBox1->SetDirectory(parent);
 }
 
-std::vector<std::uint8_t> TForm1::FullFidelityBytes(const TListItem* Item, TIconFileType type) const
+std::vector<std::uint8_t> TForm1::RowIconBytes(const gw::IconFile& f, const gw::FolderRow& Row, gw::OutputFormat format)
 {
-    const gw::IconFile f = gw::IconFile::Open(RowPath(Item).toStdString());
-    return FullFidelityBytes(f, Item, type);
-}
-
-std::vector<std::uint8_t> TForm1::FullFidelityBytes(const gw::IconFile& f, const TListItem* Item, TIconFileType type)
-{
-    const int icon = Item->SubItems()->Strings(1).toInt();
-    if (!f.Ok() || icon < 0)
+    if (Row.Icon < 0)
         return {};
-    if (type == iftOriginal) {
-        auto ico = gw::GroupIco(f, std::size_t(icon));
-        return ico ? std::move(*ico) : std::vector<std::uint8_t>();
-    }
-    return gw::GroupPng(f, std::size_t(icon)).value_or(std::vector<std::uint8_t>());
+    return gw::EncodeGroup(f, std::size_t(Row.Icon), format).value_or(std::vector<std::uint8_t>());
 }
 
 void TForm1::SaveMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    SavePictureDialog1->FileName = TSaveFile::ProposedName(item->Caption(), item->SubItems()->Strings(1));
-    // The 16-colour icon is the choice offered first every time.
-    SavePictureDialog1->FilterIndex = iftIcon16;
-    const auto target = TSaveFile::Choose(this, *SavePictureDialog1, [](int type) {
-        return QLatin1String(type == iftPng ? ".png" : ".ico");
+    SavePictureDialog1->FileName = TSaveFile::ProposedName(TFileRows::Name(*row), row->Icon);
+    // The 16-colour icon is the choice offered first every time; the filter lists the
+    // formats in the order of their values.
+    auto formatOf = [](int filterIndex) {
+        return gw::OutputFormatFromValue(filterIndex).value_or(gw::OutputFormat::Icon16);
+    };
+    SavePictureDialog1->FilterIndex = int(gw::OutputFormat::Icon16);
+    const auto target = TSaveFile::Choose(this, *SavePictureDialog1, [&formatOf](int filterIndex) {
+        return QLatin1String(gw::Extension(formatOf(filterIndex)));
     });
     if (!target)
         return;
-    const int chosenType = SavePictureDialog1->FilterIndex;
-    const TIconFileType format = chosenType == iftOriginal ? iftOriginal : chosenType == iftPng ? iftPng : iftIcon16;
-    FIconFileType = format;
+    const gw::OutputFormat format = formatOf(SavePictureDialog1->FilterIndex);
+    FSettings.SaveFileType = format;
     bool saved = false;
     try {
-        if (format == iftIcon16) {
+        if (format == gw::OutputFormat::Icon16) {
             PreView->Picture()->Icon()->SaveToFile(target->toStdString());
             saved = true;
         } else {
-            saved = TSaveFile::Write(*target, FullFidelityBytes(item, format));
+            const gw::IconFile file = gw::IconFile::Open(FRows.Path(*row).toStdString());
+            saved = TSaveFile::Write(*target, RowIconBytes(file, *row, format));
         }
     } catch (...) {
         // The 16-colour writer throws when it cannot write: reported below like the rest.
@@ -169,15 +166,15 @@ void TForm1::SaveMenuClick(TObject* Sender)
 void TForm1::DeleteMenuClick(TObject* Sender)
 {
     (void)Sender;
-    TListItem* item = SelectRow(FCurrentIndex);
-    if (!item)
+    const gw::FolderRow* row = SelectRow(FCurrentIndex);
+    if (!row)
         return;
-    ShowRowIcon(item);
-    const QString text = tr("确定要删除%1，这会删除整个文件？").arg(RowDisplayPath(item));
+    ShowRowIcon(*row);
+    const QString text = tr("确定要删除%1，这会删除整个文件？").arg(RowDisplayPath(*row));
     if (MessageBox(this, text, QStringLiteral("Glimmerwick:"), MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
     // Not reported when it fails: the rebuilt list still shows the file then.
-    ::unlink(RowPath(item).constData());
+    ::unlink(FRows.Path(*row).constData());
     RefreshFileList();
 }
 
@@ -208,7 +205,8 @@ void TForm1::ExtractFromFileClick(TObject* Sender)
         return;
     if (FCurrentIndex < 0 || FCurrentIndex >= ListView1->Items()->Count())
         return;
-    ExtractAllIcons(RowPath(ListView1->Items()->Item(FCurrentIndex)), *folder);
+    if (const gw::FolderRow* row = RowOf(ListView1->Items()->Item(FCurrentIndex)))
+        ExtractAllIcons(FRows.Path(*row), *folder);
 }
 
 void TForm1::ExtractAllIcons(const QByteArray& Source, const QString& OutputFolder)
@@ -231,7 +229,8 @@ void TForm1::ExtractFromMultiFolderClick(TObject* Sender)
 void TForm1::CancelExtractClick(TObject* Sender)
 {
     (void)Sender;
-    CancelExtraction();
+    if (FActiveWalks > 0)
+        TExtractionRun::CancelAll(*this);
 }
 
 QWidget* TForm1::ExtractionWindow() { return this; }
@@ -243,8 +242,28 @@ bool TForm1::ExtractsFile(const QByteArray& fileName) const
     return FindListedKind(*this, std::string_view(fileName.constData(), fileName.size())) != nullptr;
 }
 
+gw::OutputFormat TForm1::ExtractFormat() const { return FSettings.ExtractFormat; }
+
+void TForm1::FolderExtractionStarted() { FExtractedCount = 0; }
+
+void TForm1::IconWritten() { ++FExtractedCount; }
+
+int TForm1::IconsWritten() const { return FExtractedCount; }
+
+void TForm1::WalksStarted(int count) { FActiveWalks += count; }
+
+int TForm1::WalksEnded(int count) { return FActiveWalks -= count; }
+
+int TForm1::ActiveWalks() const { return FActiveWalks; }
+
 void TForm1::ShowStatusText(const QString& text) { StatusBar1->Panels()->Items(1)->SetText(text); }
 
 void TForm1::ShowListStatus() { ShowStatusText(ListStatusText(ListView1->Items()->Count())); }
 
-void TForm1::ListedKindsChanged() { RefreshFileList(); }
+TListedKinds TForm1::ListedKinds() const { return *this; }
+
+void TForm1::SetListedKinds(const TListedKinds& kinds)
+{
+    static_cast<TListedKinds&>(*this) = kinds;
+    RefreshFileList();
+}

@@ -6,6 +6,7 @@
 
 #include "core/FileWrite.h"
 #include "core/IconFile.h"
+#include "core/OutputFormat.h"
 #include "core/Paths.h"
 #include "framework/Dialogs.h"
 #include "framework/FileNames.h"
@@ -39,8 +40,8 @@ bool TForm1::SelectFileRow(const QByteArray& name)
 {
     TListItems* items = ListView1->Items();
     for (int i = 0; i < items->Count(); ++i) {
-        const auto* raw = static_cast<const QByteArray*>(items->Item(i)->Data);
-        if (raw && *raw == name) {
+        const gw::FolderRow* row = RowOf(items->Item(i));
+        if (row && row->Name == std::string_view(name.constData(), std::size_t(name.size()))) {
             SelectRow(i);
             ListView1->MakeVisible(i);
             return true;
@@ -88,7 +89,7 @@ void TForm1::BindDesktopCommands()
         auto* s = new QShortcut(keys, scope);
         s->setContext(context);
         connect(s, &QShortcut::activated, this, [this, name, handler] {
-            if (CommandHook && CommandHook(QString::fromLatin1(name), this))
+            if (FCommandHook && FCommandHook(QString::fromLatin1(name), this))
                 return;
             (this->*handler)(this);
         });
@@ -99,7 +100,7 @@ void TForm1::BindDesktopCommands()
     auto* copy = new QShortcut(QKeySequence::Copy, ListView1);
     copy->setContext(Qt::WidgetShortcut);
     connect(copy, &QShortcut::activated, this, [this] { CopyIcon(); });
-    ListView1->OnDragOut = [this](TListItem* Item) { return RowIconData(Item); };
+    ListView1->OnDragOut = [this](TListItem* Item) { return RowIconData(RowOf(Item)); };
     DragAcceptFiles(true);
     OnDropFiles = [this](TObject* Sender, const QList<QByteArray>& Files) { FilesDropped(Sender, Files); };
     // F6 and Shift+F6 step between the window's panes without a mouse, as Tab does
@@ -156,23 +157,23 @@ void TForm1::OpenHelp()
     FHelpWindow->activateWindow();
 }
 
-QMimeData* TForm1::RowIconData(TListItem* Item)
+QMimeData* TForm1::RowIconData(const gw::FolderRow* Row)
 {
-    if (!Item)
+    if (!Row)
         return nullptr;
+    const QByteArray path = FRows.Path(*Row);
     // The file is read once for both the image and the file a drop target copies.
-    const gw::IconFile file = gw::IconFile::Open(RowPath(Item).toStdString());
+    const gw::IconFile file = gw::IconFile::Open(path.toStdString());
     // The window's 16-colour icon, made only where it is needed.
     TIcon icon;
     auto icon16 = [&]() -> TIcon& {
         if (!icon.GetHandle())
-            icon.SetHandle(ExtractIconA(reinterpret_cast<HINSTANCE>(this), RowPath(Item).constData(),
-                                        Item->SubItems()->Strings(1).toInt()));
+            icon.SetHandle(ExtractIconA(reinterpret_cast<HINSTANCE>(this), path.constData(), Row->Icon));
         return icon;
     };
     // The image: the group's largest image as Save's PNG holds it; the 32x32 icon where
     // the reader has no group to give (a row whose file changed since the scan).
-    std::vector<std::uint8_t> largest = FullFidelityBytes(file, Item, iftPng);
+    std::vector<std::uint8_t> largest = RowIconBytes(file, *Row, gw::OutputFormat::Png);
     QByteArray png(reinterpret_cast<const char*>(largest.data()), qsizetype(largest.size()));
     QImage image = QImage::fromData(png, "PNG");
     if (image.isNull()) {
@@ -193,17 +194,17 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
     // process.
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = FIconFileType == iftIcon16 ? icon16().Encoded()
-                : FIconFileType == iftPng  ? std::move(largest)
-                                           : FullFidelityBytes(file, Item, FIconFileType);
+        bytes = FSettings.SaveFileType == gw::OutputFormat::Icon16 ? icon16().Encoded()
+                : FSettings.SaveFileType == gw::OutputFormat::Png  ? std::move(largest)
+                                                          : RowIconBytes(file, *Row, FSettings.SaveFileType);
     } catch (const std::exception&) {
         // An icon the writer cannot encode still goes as an image.
     }
     if (!FScratchFolder)
         FScratchFolder = std::make_unique<QTemporaryDir>();
     if (!bytes.empty() && FScratchFolder->isValid()) {
-        const QString name = TSaveFile::ProposedName(Item->Caption(), Item->SubItems()->Strings(1)) +
-                             QLatin1String(FIconFileType == iftPng ? ".png" : ".ico");
+        const QString name = TSaveFile::ProposedName(TFileRows::Name(*Row), Row->Icon) +
+                             QLatin1String(gw::Extension(FSettings.SaveFileType));
         const QString file = FScratchFolder->filePath(name);
         if (FileWrite::Replace(EncodeFileName(file).toStdString(), bytes.data(), bytes.size()) == 0)
             data->setUrls({QUrl::fromLocalFile(file)});
@@ -213,6 +214,6 @@ QMimeData* TForm1::RowIconData(TListItem* Item)
 
 void TForm1::CopyIcon()
 {
-    if (QMimeData* data = RowIconData(ListView1->Selected()))
+    if (QMimeData* data = RowIconData(RowOf(ListView1->Selected())))
         QGuiApplication::clipboard()->setMimeData(data);
 }

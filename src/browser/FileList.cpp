@@ -4,11 +4,7 @@
 #include "framework/FileNames.h"
 #include "framework/Forms.h"
 
-#include <QCollator>
 #include <QFile>
-
-#include <dirent.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <iterator>
@@ -26,19 +22,14 @@ QByteArray TForm1::FolderPath() const
     return EncodeFileName(FCurrentDir);
 }
 
-QByteArray TForm1::RowPath(const TListItem* Item) const
+const gw::FolderRow* TForm1::RowOf(const TListItem* Item)
 {
-    QByteArray path = FolderPath();
-    if (!path.endsWith('/'))
-        path += '/';
-    const auto* raw = static_cast<const QByteArray*>(Item->Data);
-    return path + (raw ? *raw : EncodeFileName(Item->Caption()));
+    return Item ? static_cast<const gw::FolderRow*>(Item->Data) : nullptr;
 }
 
-QString TForm1::RowDisplayPath(const TListItem* Item) const
+QString TForm1::RowDisplayPath(const gw::FolderRow& Row) const
 {
-    return DisplayFileName(FCurrentDir) + (FCurrentDir.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) +
-           Item->Caption();
+    return DisplayFileName(DecodeFileName(FRows.Path(Row)));
 }
 
 void TForm1::RefreshFileList()
@@ -47,28 +38,17 @@ void TForm1::RefreshFileList()
     // scan sees the generation change when it gets control back.
     const std::uint64_t generation = ++FScanGeneration;
     ListView1->Items()->Clear();
-    FRowNames.clear();
+    FRows.Clear(FolderPath());
     if (!ScanFolder())
         return;
     if (generation != FScanGeneration)
         return;
 
-    // The rows of one file share its name: the names are ranked once with the locale's
-    // collation, then the rows sort by rank, keeping each file's icons in order.
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    std::vector<QString> readable;
-    readable.reserve(FRowNames.size());
-    for (const QByteArray& name : FRowNames)
-        readable.push_back(DisplayFileName(DecodeFileName(name)));
-    std::vector<std::size_t> order(readable.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return collator.compare(readable[a], readable[b]) < 0; });
+    // The items sort by their rows' ranks, which keep each file's icons in order.
+    const std::vector<std::size_t> ranks = FRows.SortRanks();
     std::unordered_map<const void*, std::size_t> rank;
-    for (std::size_t i = 0; i < order.size(); ++i)
-        rank[&FRowNames[order[i]]] = i;
+    for (std::size_t i = 0; i < ranks.size(); ++i)
+        rank[&FRows.Row(i)] = ranks[i];
     ListView1->CustomSort([&rank](TListItem* a, TListItem* b) {
         const std::size_t ra = rank[a->Data], rb = rank[b->Data];
         return ra < rb ? -1 : ra > rb ? 1 : 0;
@@ -82,15 +62,11 @@ bool TForm1::ScanFolder()
     const std::uint64_t generation = FScanGeneration;
     StatusBar1->Panels()->Items(1)->SetText(tr("正在查找可显示的图标资源..."));
 
-    QByteArray folder = FolderPath();
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.constData()), closedir);
-    if (!dir)
-        return true;
-    if (!folder.endsWith('/'))
-        folder += '/';
-
+    // The folder's entries under the rules the extraction walks follow too.
+    gw::FolderListing listing(FRows.Folder().toStdString());
+    gw::FolderEntry entry;
     bool first = true;
-    while (dirent* entry = readdir(dir.get())) {
+    while (listing.Next(entry)) {
         if (!first) {
             // Lets the window repaint and answer between entries; a command run here may
             // rebuild the list, which ends this scan.
@@ -100,31 +76,21 @@ bool TForm1::ScanFolder()
                 return false;
         }
         first = false;
-
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
+        if (entry.Folder)
             continue;
-        const QByteArray path = folder + name;
-        struct stat st;
-        if (stat(path.constData(), &st) != 0 || S_ISDIR(st.st_mode))
-            continue;
-
-        const TWindowFileKind* kind = FindListedKind(*this, std::string_view(name.constData(), name.size()));
+        const TWindowFileKind* kind = FindListedKind(*this, entry.Name);
         if (!kind)
             continue;
-        const QString caption = DisplayFileName(DecodeFileName(name));
-
-        // Sizes of 2 GiB and more are shown as they are.
-        const QString sizeText = QString::number(static_cast<qint64>(st.st_size));
+        const QByteArray path = QByteArray::fromStdString(entry.Path);
         auto addRow = [&](int iconNumber) {
-            if (FRowNames.empty() || FRowNames.back() != name)
-                FRowNames.push_back(name);
+            const gw::FolderRow& row = FRows.Add({entry.Name, entry.Kind, entry.Size, iconNumber});
             TListItem* item = ListView1->Items()->Add();
-            item->SetCaption(caption);
+            item->SetCaption(TFileRows::ShownName(row));
             item->SetImageIndex(kind->ImageIndex);
-            item->SubItems()->Add(sizeText);
-            item->SubItems()->Add(QString::number(iconNumber));
-            item->Data = &FRowNames.back();
+            // Sizes of 2 GiB and more are shown as they are.
+            item->SubItems()->Add(QString::number(row.Size));
+            item->SubItems()->Add(QString::number(row.Icon));
+            item->Data = const_cast<gw::FolderRow*>(&row);
         };
         if (kind->OneRow) {
             addRow(0);

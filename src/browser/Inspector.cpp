@@ -3,6 +3,8 @@
 
 #include "browser/SaveFile.h"
 #include "core/IcoEncoder.h"
+#include "core/OutputFormat.h"
+#include "core/OutputNames.h"
 #include "framework/PlainStyle.h"
 
 #include <QKeyEvent>
@@ -126,7 +128,7 @@ void TImageEntryList::keyPressEvent(QKeyEvent* event)
 
 TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const QString& ShownName, int IconNumber)
     : TNeoForm(Owner)
-    , FBaseName(TSaveFile::ProposedName(ShownName, QString::number(IconNumber)))
+    , FBaseName(TSaveFile::ProposedName(Path.mid(Path.lastIndexOf('/') + 1), IconNumber))
 {
     SetName(QStringLiteral("IconInspector"));
     SetCaption(tr("图标详情"));
@@ -229,21 +231,18 @@ void TIconInspector::SavePngButtonClick(TObject* Sender)
         return;
     const gw::StoredImage& image = FImages[std::size_t(row)];
     // notepad.exe, icon 3, its 48 x 48 32-bit image -> notepad3_48x48_32
-    const QString name = QStringLiteral("%1_%2x%3_%4")
-                             .arg(FBaseName)
-                             .arg(image.Summary.Width)
-                             .arg(image.Summary.Height)
-                             .arg(image.Summary.BitCount);
+    const QString name = FBaseName + QString::fromStdString(gw::ImageSuffix(image.Summary.Width, image.Summary.Height,
+                                                                            image.Summary.BitCount));
     const auto png = gw::StoredAsPng(gw::Bytes(image.Data.data(), image.Data.size()));
-    SaveAs(name, tr("PNG 图像(*.png)|*.png"), QLatin1String(".png"), png.value_or(std::vector<std::uint8_t>()));
+    SaveAs(name, tr("PNG 图像(*.png)|*.png"), QLatin1String(gw::Extension(gw::OutputFormat::Png)),
+           png.value_or(std::vector<std::uint8_t>()));
 }
 
 void TIconInspector::SaveIcoButtonClick(TObject* Sender)
 {
     (void)Sender;
-    auto ico = gw::GroupIco(*FFile, FGroup);
-    SaveAs(FBaseName, tr("原始图标(*.ico)|*.ico"), QLatin1String(".ico"),
-           ico ? std::move(*ico) : std::vector<std::uint8_t>());
+    SaveAs(FBaseName, tr("原始图标(*.ico)|*.ico"), QLatin1String(gw::Extension(gw::OutputFormat::Original)),
+           gw::EncodeGroup(*FFile, FGroup, gw::OutputFormat::Original).value_or(std::vector<std::uint8_t>()));
 }
 
 void TIconInspector::SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,

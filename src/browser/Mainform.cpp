@@ -58,69 +58,97 @@ TForm1::~TForm1()
 void TForm1::BindCommands()
 {
     using Handler = void (TForm1::*)(TObject*);
-    auto bindNamed = [this](TNotifyEvent& event, Handler handler, const char* name) {
+    // The handlers the components' events run, by the names the command hook sees.
+    static const std::pair<Handler, const char*> kHandlers[] = {
+        {&TForm1::UpClick, "UpClick"},
+        {&TForm1::SaveMenuClick, "SaveMenuClick"},
+        {&TForm1::CloseClick, "CloseClick"},
+        {&TForm1::TopClick, "TopClick"},
+        {&TForm1::BackClick, "BackClick"},
+        {&TForm1::ForwardClick, "ForwardClick"},
+        {&TForm1::BottomClick, "BottomClick"},
+        {&TForm1::HelpClick, "HelpClick"},
+        {&TForm1::AboutClick, "AboutClick"},
+        {&TForm1::DeleteMenuClick, "DeleteMenuClick"},
+        {&TForm1::OptionsClick, "OptionsClick"},
+        {&TForm1::LastAccessClick, "LastAccessClick"},
+        {&TForm1::PreviewMenuClick, "PreviewMenuClick"},
+        {&TForm1::InspectMenuClick, "InspectMenuClick"},
+        {&TForm1::ExtractFromFileClick, "ExtractFromFileClick"},
+        {&TForm1::ExtractFromFolderClick, "ExtractFromFolderClick"},
+        {&TForm1::ExtractFromMultiFolderClick, "ExtractFromMultiFolderClick"},
+        {&TForm1::CancelExtractClick, "CancelExtractClick"},
+        {&TForm1::DriveChange, "DriveChange"},
+        {&TForm1::DirectorySelected, "DirectorySelected"},
+        {&TForm1::SplitterMoved, "SplitterMoved"},
+        {&TForm1::ListViewDblClick, "ListViewDblClick"},
+        {&TForm1::ChangeIconTime, "ChangeIconTime"},
+    };
+    auto bind = [this](TNotifyEvent& event, Handler handler) {
+        const char* name = nullptr;
+        for (const auto& [method, text] : kHandlers)
+            if (method == handler)
+                name = text;
+        Q_ASSERT(name);
         event = [this, handler, name](TObject* Sender) {
-            if (CommandHook && CommandHook(QString::fromLatin1(name), Sender))
+            if (FCommandHook && FCommandHook(QString::fromLatin1(name), Sender))
                 return;
             (this->*handler)(Sender);
         };
     };
-// The handler's name is its member pointer's text without "&TForm1::".
-#define BIND(event, handler) bindNamed(event, handler, #handler + 9)
 
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
     OnClose = [this](TObject* Sender, TCloseAction& Action) { FormClose(Sender, Action); };
 
-    BIND(UpButton->OnClick, &TForm1::UpClick);
-    BIND(SaveButton->OnClick, &TForm1::SaveMenuClick);
-    BIND(ExitButton->OnClick, &TForm1::CloseClick);
-    BIND(FirstButton->OnClick, &TForm1::TopClick);
-    BIND(BackButton->OnClick, &TForm1::BackClick);
-    BIND(ForwardButton->OnClick, &TForm1::ForwardClick);
-    BIND(LastButton->OnClick, &TForm1::BottomClick);
-    BIND(HelpButton->OnClick, &TForm1::HelpClick);
-    BIND(AboutButton->OnClick, &TForm1::AboutClick);
+    bind(UpButton->OnClick, &TForm1::UpClick);
+    bind(SaveButton->OnClick, &TForm1::SaveMenuClick);
+    bind(ExitButton->OnClick, &TForm1::CloseClick);
+    bind(FirstButton->OnClick, &TForm1::TopClick);
+    bind(BackButton->OnClick, &TForm1::BackClick);
+    bind(ForwardButton->OnClick, &TForm1::ForwardClick);
+    bind(LastButton->OnClick, &TForm1::BottomClick);
+    bind(HelpButton->OnClick, &TForm1::HelpClick);
+    bind(AboutButton->OnClick, &TForm1::AboutClick);
 
     for (TMenuItem* i : {N7, Save, SaveMenu})
-        BIND(i->OnClick, &TForm1::SaveMenuClick);
+        bind(i->OnClick, &TForm1::SaveMenuClick);
     for (TMenuItem* i : {N16, Delete, DeleteMenu})
-        BIND(i->OnClick, &TForm1::DeleteMenuClick);
+        bind(i->OnClick, &TForm1::DeleteMenuClick);
     for (TMenuItem* i : {N9, Exit})
-        BIND(i->OnClick, &TForm1::CloseClick);
+        bind(i->OnClick, &TForm1::CloseClick);
     for (TMenuItem* i : {N10, First, N5})
-        BIND(i->OnClick, &TForm1::TopClick);
+        bind(i->OnClick, &TForm1::TopClick);
     for (TMenuItem* i : {N11, Back, N14})
-        BIND(i->OnClick, &TForm1::BackClick);
+        bind(i->OnClick, &TForm1::BackClick);
     for (TMenuItem* i : {N12, Next, N15})
-        BIND(i->OnClick, &TForm1::ForwardClick);
+        bind(i->OnClick, &TForm1::ForwardClick);
     for (TMenuItem* i : {N13, Last, N17})
-        BIND(i->OnClick, &TForm1::BottomClick);
+        bind(i->OnClick, &TForm1::BottomClick);
     for (TMenuItem* i : {Options, Option})
-        BIND(i->OnClick, &TForm1::OptionsClick);
+        bind(i->OnClick, &TForm1::OptionsClick);
     for (TMenuItem* i : {LastAccess, LastAccessed})
-        BIND(i->OnClick, &TForm1::LastAccessClick);
+        bind(i->OnClick, &TForm1::LastAccessClick);
     for (TMenuItem* i : {N2, HelpMenu})
-        BIND(i->OnClick, &TForm1::HelpClick);
+        bind(i->OnClick, &TForm1::HelpClick);
     for (TMenuItem* i : {Glimmerwick1, AboutMenu})
-        BIND(i->OnClick, &TForm1::AboutClick);
-    BIND(PreviewMenu->OnClick, &TForm1::PreviewMenuClick);
-    BIND(InspectMenu->OnClick, &TForm1::InspectMenuClick);
-    BIND(ExtractFromFile->OnClick, &TForm1::ExtractFromFileClick);
-    BIND(N18->OnClick, &TForm1::UpClick);
-    BIND(ExtractFromFolder->OnClick, &TForm1::ExtractFromFolderClick);
-    BIND(ExtractFromMultiFolder->OnClick, &TForm1::ExtractFromMultiFolderClick);
-    BIND(CancelExtract->OnClick, &TForm1::CancelExtractClick);
+        bind(i->OnClick, &TForm1::AboutClick);
+    bind(PreviewMenu->OnClick, &TForm1::PreviewMenuClick);
+    bind(InspectMenu->OnClick, &TForm1::InspectMenuClick);
+    bind(ExtractFromFile->OnClick, &TForm1::ExtractFromFileClick);
+    bind(N18->OnClick, &TForm1::UpClick);
+    bind(ExtractFromFolder->OnClick, &TForm1::ExtractFromFolderClick);
+    bind(ExtractFromMultiFolder->OnClick, &TForm1::ExtractFromMultiFolderClick);
+    bind(CancelExtract->OnClick, &TForm1::CancelExtractClick);
     PopupMenu2->OnPopup = [this](TObject*) { CancelExtract->SetVisible(FActiveWalks > 0); };
 
-    BIND(Drive1->OnChange, &TForm1::DriveChange);
-    BIND(DirectoryListBox1->OnChange, &TForm1::DirectorySelected);
-    BIND(Splitter1->OnMoved, &TForm1::SplitterMoved);
-    BIND(ListView1->OnDblClick, &TForm1::ListViewDblClick);
+    bind(Drive1->OnChange, &TForm1::DriveChange);
+    bind(DirectoryListBox1->OnChange, &TForm1::DirectorySelected);
+    bind(Splitter1->OnMoved, &TForm1::SplitterMoved);
+    bind(ListView1->OnDblClick, &TForm1::ListViewDblClick);
     ListView1->OnSelectItem = [this](TObject* Sender, TListItem* Item, bool Selected) {
         ListViewSelect(Sender, Item, Selected);
     };
-    BIND(Timer1->OnTimer, &TForm1::ChangeIconTime);
-#undef BIND
+    bind(Timer1->OnTimer, &TForm1::ChangeIconTime);
 }
 
 void TForm1::UpdateCommandAvailability()
@@ -147,9 +175,9 @@ void TForm1::FormCreate(TObject* Sender)
         const bool last = settings.LastAccess;
         LastAccess->SetChecked(last);
         LastAccessed->SetChecked(last);
-        if (!StartFolder.isEmpty()) {
+        if (!FStartFolder.isEmpty()) {
             // A folder named on the command line is browsed instead of the remembered one.
-            DirectoryListBox1->SetDirectory(DecodeFileName(StartFolder));
+            DirectoryListBox1->SetDirectory(DecodeFileName(FStartFolder));
         } else if (last) {
             // A remembered folder that can no longer be entered gives way to its
             // nearest ancestor that can, at worst the root.
@@ -167,13 +195,11 @@ void TForm1::FormCreate(TObject* Sender)
                 }
             }
         }
+        FSettings = settings;
         static_cast<TListedKinds&>(*this) = settings.Kinds;
-        FKindsRead = true;
-        FExtractFormat = ExtractFormatFromValue(settings.ExtractFormat);
         FFormatMenus.Sync();
-        FIconFileType = TIconFileType(settings.SaveFileType);
 
-        if (last || !StartFolder.isEmpty())
+        if (last || !FStartFolder.isEmpty())
             Drive1->SetDrive(DriveOf(DirectoryListBox1->Directory()));
         FCurrentDir = DirectoryListBox1->Directory();
         PathLable->SetCaption(DisplayFileName(FCurrentDir));
@@ -188,14 +214,10 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
     (void)Sender;
     (void)Action;
     try {
-        TSettings settings;
-        settings.LastAccess = LastAccess->Checked();
-        settings.Directory = Native(DirectoryListBox1->Directory());
-        settings.Kinds = *this;
-        settings.KindsRead = FKindsRead;
-        settings.ExtractFormat = int(FExtractFormat);
-        settings.SaveFileType = FIconFileType;
-        settings.Save(SettingsLocation());
+        FSettings.LastAccess = LastAccess->Checked();
+        FSettings.Directory = Native(DirectoryListBox1->Directory());
+        FSettings.Kinds = *this;
+        FSettings.Save(SettingsLocation());
     } catch (const std::exception&) {
         // An unwritable settings file is not reported; the window closes anyway.
     }

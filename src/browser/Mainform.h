@@ -1,6 +1,8 @@
 // TForm1: the main window, the icon browser.
 #pragma once
 
+#include "browser/FileRows.h"
+#include "extract/ExtractFormat.h"
 #include "extract/ExtractionHost.h"
 #include "framework/ComCtrls.h"
 #include "framework/Dialogs.h"
@@ -30,8 +32,9 @@ struct IconFile;
 }
 
 // The main window. The extraction commands reach it through its TExtractionHost side;
-// the options dialog edits its listed kinds.
-class TForm1 : public TNeoForm, public TExtractionHost, public TListedKindsOwner {
+// the options dialog edits its listed kinds. Its public data are the current row, the
+// folder listed, the listed kinds and the two counts of folder extraction.
+class TForm1 : public TNeoForm, public TListedKinds, public TExtractionHost, public TListedKindsEditor {
     Q_OBJECT
 public:
     explicit TForm1(TComponent* Owner);
@@ -135,6 +138,10 @@ public:
     // ---- State
     std::int32_t FCurrentIndex = 0;
     QString FCurrentDir;
+    // Icons written since the last folder command started, counted on the GUI thread.
+    std::int32_t FExtractedCount = 0;
+    // Folder walks requested and not yet ended; the one value worker threads change too.
+    std::atomic<std::int32_t> FActiveWalks{0};
 
     // ---- Start-up, settings, animated icon
     void FormCreate(TObject* Sender);
@@ -182,32 +189,50 @@ public:
     QWidget* ExtractionWindow() override;
     QString ShownFolder() const override;
     bool ExtractsFile(const QByteArray& fileName) const override;
+    gw::OutputFormat ExtractFormat() const override;
+    void FolderExtractionStarted() override;
+    void IconWritten() override;
+    int IconsWritten() const override;
+    void WalksStarted(int count) override;
+    int WalksEnded(int count) override;
+    int ActiveWalks() const override;
     void ShowStatusText(const QString& text) override;
     void ShowListStatus() override;
-    // The options dialog has set the listed kinds: the list is made anew.
-    void ListedKindsChanged() override;
+    // What the options dialog edits: the listed kinds; set, the list is made anew.
+    TListedKinds ListedKinds() const override;
+    void SetListedKinds(const TListedKinds& kinds) override;
 
     // Sees every command that a component's event runs, by handler name ("SaveMenuClick"),
     // before the handler; returning true skips the handler. For tests of the bindings.
-    std::function<bool(const QString& Handler, TObject* Sender)> CommandHook;
-    // Whether FormCreate read the file kinds; FormClose writes back only kinds it read.
-    bool FKindsRead = false;
+    using TCommandHook = std::function<bool(const QString& Handler, TObject* Sender)>;
+    void SetCommandHook(TCommandHook hook) { FCommandHook = std::move(hook); }
+    // The settings as read at the start and changed since; written when the window closes.
+    const TSettings& Settings() const { return FSettings; }
+    // Where the animated application icon's frames come from: ExtractIconA, or what a
+    // test installs.
+    void SetAppIconSource(std::function<HICON(HINSTANCE, const char*, int)> source)
+    {
+        FAppIconSource = std::move(source);
+    }
 
-    // The file of a row: its name's own bytes (file names need not be valid UTF-8)
-    // joined to the current folder, and the readable form shown to the user.
+    // FCurrentDir as the bytes the file system names it by.
     QByteArray FolderPath() const;
-    QByteArray RowPath(const TListItem* Item) const;
-    QString RowDisplayPath(const TListItem* Item) const;
+    // The row an item of the list shows; null for none.
+    static const gw::FolderRow* RowOf(const TListItem* Item);
+    // The rows of the listed folder.
+    const TFileRows& Rows() const { return FRows; }
+    // The readable path of a row's file, as the user is shown it.
+    QString RowDisplayPath(const gw::FolderRow& Row) const;
     // Makes row `index` the only selected row without scrolling; clears the selection
     // when there is no such row. Returns the row or null.
-    TListItem* SelectRow(int index);
+    const gw::FolderRow* SelectRow(int index);
     // Shows the row's icon in the preview.
-    void ShowRowIcon(const TListItem* Item);
+    void ShowRowIcon(const gw::FolderRow& Row);
 
     // ---- Desktop integration
     // The folder named on the command line (raw bytes); FormCreate lists it in place of
     // the remembered one. Set only while the start-up creates the window.
-    static inline QByteArray StartFolder;
+    static void SetStartFolder(const QByteArray& folder) { FStartFolder = folder; }
     // Selects and shows the first row of the file whose raw name is `name`; false when
     // the list has none.
     bool SelectFileRow(const QByteArray& name);
@@ -223,39 +248,39 @@ public:
     // Moves the focus to the next (or previous) of the folder list, the icon list, the
     // tool bar and the drive box.
     void FocusNextPane(bool forward);
-    // The file types of the save dialog, in the order of its filter.
-    enum TIconFileType { iftIcon16 = 1, iftOriginal = 2, iftPng = 3 };
-    // The type chosen last in the save dialog: dragged and copied icons become files
-    // of this type.
-    TIconFileType FIconFileType = iftIcon16;
     // The row's icon for other programs: the file Save would write in the type chosen
     // last (a file in the program's scratch folder, by URL) and the group's largest
     // image, as image and as PNG.
-    QMimeData* RowIconData(TListItem* Item);
+    QMimeData* RowIconData(const gw::FolderRow* Row);
     // Ctrl+C: the current row's icon onto the clipboard.
     void CopyIcon();
     // The help window while it is open.
-    QPointer<QWidget> FHelpWindow;
+    QWidget* HelpWindow() const { return FHelpWindow; }
 
 private:
+    static inline QByteArray FStartFolder;
+    TCommandHook FCommandHook;
+    // Read by FormCreate and written by FormClose. Its SaveFileType is the type chosen
+    // last in the save dialog: dragged and copied icons become files of this type.
+    TSettings FSettings;
+    std::function<HICON(HINSTANCE, const char*, int)> FAppIconSource = ExtractIconA;
+    QPointer<QWidget> FHelpWindow;
     // Counts rebuilds of the list, so that a scan can tell that a newer one replaced it.
     std::uint64_t FScanGeneration = 0;
-    // Raw names of the listed files; rows point at them through TListItem::Data.
-    std::deque<QByteArray> FRowNames;
+    // The listed rows; the list's items point at them through TListItem::Data.
+    TFileRows FRows;
 
     void CreateLayout();
     void CreateMenus();
     void BindCommands();
     // Keys and gestures of the desktop: F1, Ctrl+Q, Ctrl+C, dragging rows out.
     void BindDesktopCommands();
-    // The row's icon as a full-fidelity file: the group as stored (iftOriginal) or its
-    // largest image as PNG (iftPng); empty when the file holds no such icon. The second
-    // form reads it from the row's file already open.
-    std::vector<std::uint8_t> FullFidelityBytes(const TListItem* Item, TIconFileType type) const;
-    static std::vector<std::uint8_t> FullFidelityBytes(const gw::IconFile& file, const TListItem* Item,
-                                                       TIconFileType type);
+    // The row's icon as a file of `format` read from the row's file, which `file` holds
+    // open (Original or Png); empty when the file holds no such icon.
+    static std::vector<std::uint8_t> RowIconBytes(const gw::IconFile& file, const gw::FolderRow& Row,
+                                                  gw::OutputFormat format);
     // The two extraction-format submenus of the settings menus.
-    TExtractFormatMenus FFormatMenus{*this};
+    TExtractFormatMenus FFormatMenus{FSettings.ExtractFormat};
     // Where dragged and copied icons are written; made on first use, removed at exit.
     std::unique_ptr<QTemporaryDir> FScratchFolder;
 };

@@ -2,6 +2,7 @@
 #include "browser/SaveFile.h"
 
 #include "core/FileWrite.h"
+#include "core/OutputNames.h"
 #include "framework/FileNames.h"
 
 #include <unistd.h>
@@ -35,9 +36,10 @@ bool TSaveFile::Write(const QByteArray& path, const std::vector<std::uint8_t>& b
     return !bytes.empty() && FileWrite::Replace(path.toStdString(), bytes.data(), bytes.size()) == 0;
 }
 
-QString TSaveFile::ProposedName(const QString& caption, const QString& iconNumber)
+QString TSaveFile::ProposedName(const QByteArray& fileName, int iconNumber)
 {
-    return caption.left(caption.size() - 4) + iconNumber;
+    const std::string name = gw::NumberedName(std::string_view(fileName.constData(), std::size_t(fileName.size())), iconNumber);
+    return DisplayFileName(DecodeFileName(QByteArray::fromStdString(name)));
 }
 
 void TSaveFile::ReportFailure(QWidget* owner)

@@ -27,7 +27,7 @@ public:
     static bool Write(const QByteArray& path, const std::vector<std::uint8_t>& bytes);
     // Tells the user that a save failed.
     static void ReportFailure(QWidget* owner);
-    // The name a save proposes for icon `iconNumber` of the listed file `caption`: the
-    // name without its extension and the number ("notepad.exe", 0 -> "notepad0").
-    static QString ProposedName(const QString& caption, const QString& iconNumber);
+    // The name a save proposes for icon `iconNumber` of the file of raw name `fileName`,
+    // in the form the list shows names: gw::NumberedName ("notepad.exe", 0 -> "notepad0").
+    static QString ProposedName(const QByteArray& fileName, int iconNumber);
 };

@@ -5,6 +5,8 @@
 #include "core/FileWrite.h"
 #include "core/IcoEncoder.h"
 #include "core/IconFile.h"
+#include "core/OutputFormat.h"
+#include "core/OutputNames.h"
 #include "core/Paths.h"
 
 #include <dirent.h>
@@ -65,6 +67,7 @@ const std::vector<CommandSpec>& Commands()
           {"lang", 0, "ID", "only groups stored in language ID, written in that language"},
           kCursors,
           kWrestoolNames,
+          {"format", 0, "F", "original (each group as stored, the default), ico16 (the window's 16-colour icon) or png (the largest image)"},
           kForce,
           kHelp}},
         {"png", "-o OUT FILE...",
@@ -448,6 +451,8 @@ struct ExtractOptions {
     bool Force = false;
     bool Cursors = false;
     bool All = false;
+    // How extract writes a group; --cursors and --all write as stored and as PNG images.
+    OutputFormat Format = OutputFormat::Original;
 };
 
 const char* TakeOption(ExtractOptions& o, const OptionSpec& spec, const char* value);
@@ -475,6 +480,11 @@ const char* TakeOption(ExtractOptions& o, const OptionSpec& spec, const char* va
         if (!ParseInt(value, 0, 65535, n))
             return "--lang needs a language number";
         o.Lang = n;
+    } else if (name == "format") {
+        const auto format = OutputFormatFromName(value);
+        if (!format)
+            return "--format needs ico16, original or png";
+        o.Format = *format;
     } else if (name == "size") {
         if (!ParseInt(value, 1, kMaxIconSide, o.Size))
             return "--size needs a number from 1 to 1024";
@@ -622,16 +632,13 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
             continue;
         any = true;
         if (o.All) {
-            // Every image as NAME_WxH_BPP.png; a second image of one size and depth gets "-2".
+            // Every image as NAME_WxH_BPP.png; a second image of one size and depth gets
+            // "-2" as every name the run has taken does.
             int failed = 0;
-            std::vector<std::string> taken;
             for (const PngImage& png : GroupPngs(f, i, o.Cursors, failed)) {
                 ++run.Found;
-                const std::string key = std::to_string(png.Width) + "x" + std::to_string(png.Height) + "_" +
-                                        std::to_string(png.BitCount);
-                taken.push_back(key);
-                const auto n = std::count(taken.begin(), taken.end(), key);
-                if (!write(OutputStem(o, f, file, i, o.Lang) + "_" + key + (n > 1 ? "-" + std::to_string(n) : "") + ".png",
+                if (!write(OutputStem(o, f, file, i, o.Lang) + ImageSuffix(png.Width, png.Height, png.BitCount) +
+                               Extension(OutputFormat::Png),
                            png.Png))
                     return;
             }
@@ -640,6 +647,18 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
                 Say(path, what + std::to_string(i) + ": " + Count(std::size_t(failed), "image") + " cannot be decoded");
                 run.Outcome.SomeFailed = true;
             }
+            continue;
+        }
+        if (o.Format != OutputFormat::Original) {
+            ++run.Found;
+            auto bytes = EncodeGroup(f, i, o.Format);
+            if (!bytes) {
+                Say(path, what + std::to_string(i) + ": cannot be read or encoded");
+                run.Outcome.SomeFailed = true;
+                continue;
+            }
+            if (!write(OutputStem(o, f, file, i, o.Lang) + Extension(o.Format), *bytes))
+                return;
             continue;
         }
         // One language, or as wrestool writes them, each language of the group.
@@ -752,6 +771,10 @@ int Extract(const CommandSpec& command, int argc, char** argv)
         return Usage("extract writes files into a folder: -o - (standard output) is for png and legacy", &command);
     if (files.empty())
         return Usage("extract needs a file", &command);
+    // The window's formats are of icon groups, in the language a file gives first.
+    if (o.Format != OutputFormat::Original && (o.Cursors || o.Lang >= 0))
+        return Usage("--format=ico16 and png write icon groups in their first language: no --cursors, no --lang",
+                     &command);
     return ExtractFiles(o, files);
 }
 
@@ -821,14 +844,14 @@ int Legacy(const CommandSpec& command, int argc, char** argv)
     long group = index;
     if (index < 0)
         group = f.Catalog.FindGroupById(std::uint32_t(-index));
-    std::optional<IconImage> icon;
+    std::optional<std::vector<std::uint8_t>> icon;
     if (group >= 0 && group < f.Catalog.Count())
-        icon = f.Catalog.Extract(std::size_t(group), 32, f.Reader);
+        icon = EncodeGroup(f, std::size_t(group), OutputFormat::Icon16);
     if (!icon) {
         Say(rest[0], "no icon " + rest[1]);
         return kSomeFailed;
     }
-    return WriteResultFile(rest[2], EncodeIco16(*icon), force) ? kOk : kWriteError;
+    return WriteResultFile(rest[2], *icon, force) ? kOk : kWriteError;
 }
 
 // What was printed reached standard output, else says why: a full disk or a closed

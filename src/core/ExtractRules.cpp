@@ -3,9 +3,9 @@
 
 #include "core/FileKinds.h"
 #include "core/FileWrite.h"
+#include "core/FolderListing.h"
 #include "core/Paths.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -20,41 +20,27 @@ ExtractRules::ExtractRules(std::string outputFolder) : FOutput(std::move(outputF
 int ExtractRules::List(const std::string& folder, int depth, std::vector<Entry>& out)
 {
     out.clear();
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
-    if (!dir)
-        return errno;
+    FolderListing listing(folder, [this](std::string_view name) {
+        return FindFileKindIndex(name) >= 0 || std::any_of(FAlso.begin(), FAlso.end(), [&](const std::string& ext) {
+                   return HasExtension(name, ext);
+               });
+    });
+    if (listing.Error())
+        return listing.Error();
     // The output folder may be made by the run itself, so it is looked up anew.
     struct stat output;
     const bool outputExists = ::stat(FOutput.c_str(), &output) == 0;
-    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-    while (const dirent* e = ::readdir(dir.get())) {
-        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
-            continue;
-        Entry entry{e->d_name, prefix + e->d_name};
-        struct stat st;
-        if (::lstat(entry.Path.c_str(), &st) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode)) {
-            if (outputExists && st.st_dev == output.st_dev && st.st_ino == output.st_ino)
+    FolderEntry e;
+    while (listing.Next(e)) {
+        if (e.Folder) {
+            if (outputExists && e.Device == output.st_dev && e.Inode == output.st_ino)
                 continue;
             if (depth + 1 > kMaxDepth) {
                 ++FDepthStops;
                 continue;
             }
-            entry.Folder = true;
-        } else {
-            entry.Kind = FindFileKindIndex(entry.Name);
-            if (entry.Kind < 0 && std::none_of(FAlso.begin(), FAlso.end(), [&](const std::string& ext) {
-                    return HasExtension(entry.Name, ext);
-                }))
-                continue;
-            // Links to files are followed; links to folders are not walked.
-            if (S_ISLNK(st.st_mode) && ::stat(entry.Path.c_str(), &st) != 0)
-                continue;
-            if (!S_ISREG(st.st_mode))
-                continue;
         }
-        out.push_back(std::move(entry));
+        out.push_back(Entry{std::move(e.Name), std::move(e.Path), e.Folder, e.Kind});
     }
     std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) { return a.Name < b.Name; });
     return 0;
@@ -63,21 +49,6 @@ int ExtractRules::List(const std::string& folder, int depth, std::vector<Entry>&
 bool ExtractRules::InsideOutput(const std::string& path) const
 {
     return FileWrite::IsWithin(path, FOutput);
-}
-
-std::string ExtractRules::ClaimName(const std::string& path)
-{
-    if (FClaimed.insert(AsciiLowerCase(path)).second)
-        return path;
-    const std::size_t slash = path.rfind('/');
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        dot = path.size();
-    for (int n = 2;; ++n) {
-        std::string variant = path.substr(0, dot) + "-" + std::to_string(n) + path.substr(dot);
-        if (FClaimed.insert(AsciiLowerCase(variant)).second)
-            return variant;
-    }
 }
 
 int ExtractRules::MakeFolders(const std::string& folder)

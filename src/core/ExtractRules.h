@@ -3,9 +3,10 @@
 // walked, names free within a run, missing folders made, the depth limit.
 #pragma once
 
+#include "core/OutputNames.h"
+
 #include <cstddef>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -48,10 +49,10 @@ public:
     // resolves both; a walk rooted there would feed on its own output.
     bool InsideOutput(const std::string& path) const;
 
-    // `path` when no result of this run was written under that name (compared without
-    // regard to ASCII case, as FAT compares names), else the first free variant with
-    // "-2", "-3" ... before the last extension. The name returned counts as taken.
-    std::string ClaimName(const std::string& path);
+    // The names the run's results have taken.
+    OutputNames& Names() { return FNames; }
+    // Names().ClaimVariant(path).
+    std::string ClaimName(const std::string& path) { return FNames.ClaimVariant(path); }
 
     // Makes `folder` and every missing folder above it. 0 or the errno.
     static int MakeFolders(const std::string& folder);
@@ -61,7 +62,7 @@ public:
 
 private:
     std::string FOutput;
-    std::unordered_set<std::string> FClaimed;  // ASCII lower case
+    OutputNames FNames;
     int FDepthStops = 0;
     std::vector<std::string> FAlso;
 };

@@ -26,8 +26,9 @@ struct Error {
     const char* Context = "";
 };
 
+// A result dropped unread would be an error nobody heard of.
 template <class T>
-class Result {
+class [[nodiscard]] Result {
 public:
     Result(T value) : FValue(std::move(value)) {}
     Result(Error error) : FValue(error) {}

@@ -4,33 +4,18 @@
 #include "core/IconFile.h"
 #include "extract/Extraction.h"
 #include "extract/ExtractionHost.h"
+#include "extract/ExtractionRun.h"
 #include "framework/Menus.h"
 
-namespace {
-
-constexpr std::array<TExtractFormat, 3> kFormats = {TExtractFormat::Icon16, TExtractFormat::Original,
-                                                    TExtractFormat::Png};
-
-} // namespace
-
-TExtractFormat ExtractFormatFromValue(int value)
-{
-    for (TExtractFormat f : kFormats)
-        if (int(f) == value)
-            return f;
-    return TExtractFormat::Icon16;
-}
-
-const char* ExtractFormatExtension(TExtractFormat format) { return format == TExtractFormat::Png ? ".png" : ".ico"; }
-
-TFileIcons::TFileIcons(TExtractionHost& host, const QByteArray& source, TExtractFormat format)
-    : FHost(host)
+TFileIcons::TFileIcons(const TExtractionRun& run, const QByteArray& source)
+    : FRun(run)
     , FSource(source)
-    , FFormat(format)
+    , FFormat(run.Format())
 {
-    if (format == TExtractFormat::Icon16) {
-        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(host.ExtractionWindow());
-        FCount = int(host.FExtractIcon(instance, source.constData(), -1));
+    // The 16-colour icons come from the shell, as every icon the window shows.
+    if (FFormat == gw::OutputFormat::Icon16) {
+        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(run.Host().ExtractionWindow());
+        FCount = int(run.IconSource()(instance, source.constData(), -1));
         return;
     }
     FFile = std::make_unique<gw::IconFile>(source.toStdString());
@@ -42,19 +27,11 @@ TFileIcons::~TFileIcons() = default;
 std::vector<std::uint8_t> TFileIcons::Bytes(int index)
 {
     try {
-        switch (FFormat) {
-        case TExtractFormat::Icon16: {
-            const HINSTANCE instance = reinterpret_cast<HINSTANCE>(FHost.ExtractionWindow());
-            FHolder.SetHandle(FHost.FExtractIcon(instance, FSource.constData(), index));
-            return FHolder.Encoded();
-        }
-        case TExtractFormat::Original: {
-            auto ico = gw::GroupIco(*FFile, std::size_t(index));
-            return ico ? std::move(*ico) : std::vector<std::uint8_t>();
-        }
-        case TExtractFormat::Png:
-            return gw::GroupPng(*FFile, std::size_t(index)).value_or(std::vector<std::uint8_t>());
-        }
+        if (FFormat != gw::OutputFormat::Icon16)
+            return gw::EncodeGroup(*FFile, std::size_t(index), FFormat).value_or(std::vector<std::uint8_t>());
+        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(FRun.Host().ExtractionWindow());
+        FHolder.SetHandle(FRun.IconSource()(instance, FSource.constData(), index));
+        return FHolder.Encoded();
     } catch (const std::exception&) {
         // An icon that cannot be encoded is reported by its empty file, as one that
         // cannot be read.
@@ -68,7 +45,8 @@ TMenuItem* TExtractFormatMenus::AddTo(TComponent* owner, TMenuItem* parent, cons
     menu->SetName(name);
     menu->SetCaption(TExtractionTexts::tr("提取格式(&E)"));
     parent->Add(menu);
-    const std::array<std::pair<const char*, QString>, 3> items = {{
+    // In the order of gw::kOutputFormats.
+    const std::array<std::pair<const char*, QString>, gw::kOutputFormats.size()> items = {{
         {"Icon16", TExtractionTexts::tr("16色图标(&1)")},
         {"Original", TExtractionTexts::tr("原始图标(&2)")},
         {"Png", TExtractionTexts::tr("PNG 图像(&3)")},
@@ -79,8 +57,8 @@ TMenuItem* TExtractFormatMenus::AddTo(TComponent* owner, TMenuItem* parent, cons
         item->SetName(name + QLatin1String(items[i].first));
         item->SetCaption(items[i].second);
         // Checked items, not radio items: the flat look draws its check mark for them.
-        item->OnClick = [this, format = kFormats[i]](TObject*) {
-            FHost.FExtractFormat = format;
+        item->OnClick = [this, format = gw::kOutputFormats[i].Format](TObject*) {
+            FFormat = format;
             Sync();
         };
         menu->Add(item);
@@ -95,5 +73,5 @@ void TExtractFormatMenus::Sync()
 {
     for (const auto& menu : FItems)
         for (std::size_t i = 0; i < menu.size(); ++i)
-            menu[i]->SetChecked(kFormats[i] == FHost.FExtractFormat);
+            menu[i]->SetChecked(gw::kOutputFormats[i].Format == FFormat);
 }

@@ -1,7 +1,8 @@
-// The formats extracted icons are written in, the icons of one file as files of a
-// format, and the menu that chooses the format.
+// The icons of one file as files of an output format, and the menu that chooses the
+// format the extraction commands write.
 #pragma once
 
+#include "core/OutputFormat.h"
 #include "platform/Icon.h"
 
 #include <QByteArray>
@@ -11,32 +12,15 @@
 #include <memory>
 #include <vector>
 
-namespace gw {
-struct IconFile;
-}
 class TComponent;
-class TExtractionHost;
+class TExtractionRun;
 class TMenuItem;
-
-// The values are those the settings file stores.
-enum class TExtractFormat {
-    // One 32x32 16-colour image per icon, as the window has always written.
-    Icon16 = 1,
-    // Each group as stored, byte for byte, as glimmerwick-cli extract writes it.
-    Original = 2,
-    // Each group's largest image as PNG.
-    Png = 3,
-};
-
-// The format of settings value `value`; Icon16 for a value no format has.
-TExtractFormat ExtractFormatFromValue(int value);
-// ".ico" or ".png".
-const char* ExtractFormatExtension(TExtractFormat format);
 
 // The icons of one file, each as the contents of the file `format` writes for it.
 class TFileIcons {
 public:
-    TFileIcons(TExtractionHost& host, const QByteArray& source, TExtractFormat format);
+    // The icons of `source` in the format of `run`, read from its icon source.
+    TFileIcons(const TExtractionRun& run, const QByteArray& source);
     ~TFileIcons();
     TFileIcons(const TFileIcons&) = delete;
     TFileIcons& operator=(const TFileIcons&) = delete;
@@ -46,9 +30,9 @@ public:
     std::vector<std::uint8_t> Bytes(int index);
 
 private:
-    TExtractionHost& FHost;
+    const TExtractionRun& FRun;
     QByteArray FSource;
-    TExtractFormat FFormat;
+    gw::OutputFormat FFormat;
     // The file opened once for the full-quality formats.
     std::unique_ptr<gw::IconFile> FFile;
     TIcon FHolder;
@@ -56,18 +40,18 @@ private:
 };
 
 // The "提取格式(&E)" submenus: one per settings menu, their checks kept together and
-// the choice kept in the host.
+// the choice kept where `format` points.
 class TExtractFormatMenus {
 public:
-    explicit TExtractFormatMenus(TExtractionHost& host) : FHost(host) {}
+    explicit TExtractFormatMenus(gw::OutputFormat& format) : FFormat(format) {}
 
     // Adds the submenu, named `name` (its items `name` + "Icon16", "Original", "Png"),
     // at the end of `parent`.
     TMenuItem* AddTo(TComponent* owner, TMenuItem* parent, const QString& name);
-    // Checks the host's format in every submenu.
+    // Checks the chosen format in every submenu.
     void Sync();
 
 private:
-    TExtractionHost& FHost;
+    gw::OutputFormat& FFormat;
     std::vector<std::array<TMenuItem*, 3>> FItems;
 };

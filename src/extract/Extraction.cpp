@@ -2,9 +2,12 @@
 #include "extract/Extraction.h"
 
 #include "core/FileWrite.h"
+#include "core/OutputNames.h"
 #include "core/Paths.h"
 
 #include "extract/ExtractionHost.h"
+#include "extract/ExtractFormat.h"
+#include "extract/ExtractionRun.h"
 #include "extract/Extractthd.h"
 #include "extract/OutputFolder.h"
 #include "framework/Dialogs.h"
@@ -63,14 +66,7 @@ QByteArray CanonicalPath(const QByteArray& path)
     return result;
 }
 
-QByteArray OutputBaseName(const QByteArray& fileName)
-{
-    return fileName.size() >= 4 ? fileName.left(fileName.size() - 4) : fileName;
-}
-
 namespace {
-
-long long gNameLookups = 0;
 
 bool IsFolder(const QByteArray& path)
 {
@@ -80,39 +76,33 @@ bool IsFolder(const QByteArray& path)
 
 } // namespace
 
-long long FreeNameLookups() { return gNameLookups; }
-
-bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const QByteArray& fileName,
-                          const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree)
+bool ExtractIntoFreeNames(TExtractionRun& run, const QByteArray& source, const QByteArray& fileName,
+                          const QByteArray& outputFolder, gw::OutputNames& names)
 {
-    TFileIcons icons(host, source, host.FExtractFormat);
-    const QByteArray extension(ExtractFormatExtension(host.FExtractFormat));
-    const QByteArray base = JoinPath(outputFolder, OutputBaseName(fileName));
+    TFileIcons icons(run, source);
+    const std::string base = gw::JoinPath(outputFolder.toStdString(), gw::IconFileStem(fileName.toStdString()));
     for (int i = 0; i < icons.Count(); ++i) {
         const std::vector<std::uint8_t> bytes = icons.Bytes(i);
-        int err = bytes.empty() ? EINVAL : EEXIST;
-        int n = nextFree.value(base, 0);
-        while (err == EEXIST) {
-            const QByteArray target = base + QByteArray::number(n) + extension;
-            ++gNameLookups;
-            // A cheap look first; the exclusive creation settles races with other programs.
-            err = ::access(target.constData(), F_OK) == 0
-                      ? EEXIST
-                      : FileWrite::WriteNew(target.toStdString(), bytes.data(), bytes.size());
-            if (err == EEXIST)
-                ++n;
-        }
+        const int err = bytes.empty() ? EINVAL
+                                      : names.ClaimNumbered(base, gw::Extension(run.Format()),
+                                                            [&bytes](const std::string& target) {
+                                                                // A cheap look first; the exclusive creation
+                                                                // settles races with other programs.
+                                                                return ::access(target.c_str(), F_OK) == 0
+                                                                           ? EEXIST
+                                                                           : FileWrite::WriteNew(target, bytes.data(),
+                                                                                                 bytes.size());
+                                                            });
         if (err == 0) {
-            nextFree.insert(base, n + 1);
-            ++host.FExtractedCount;
+            run.Host().IconWritten();
         } else {
             // One icon that cannot be written does not stop the others, unless the
             // folder they go to has gone.
-            ++host.FFailedCount;
+            run.AddFailed();
             if (!IsFolder(outputFolder))
                 return false;
         }
-        ShowExtractStatus(host);
+        ShowExtractStatus(run);
     }
     return true;
 }
@@ -121,17 +111,19 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
 {
     QWidget* const window = host.ExtractionWindow();
     const QString caption = DisplayFileName(DecodeFileName(source));
-    TFileIcons icons(host, source, host.FExtractFormat);
+    const TExtractionRun run(host, host.ExtractFormat());
+    TFileIcons icons(run, source);
     const int count = icons.Count();
     if (count == 0) {
         MessageBox(window, TExtractionTexts::tr("这个文件没有可提取的图标资源!"), caption, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const QByteArray name = source.mid(source.lastIndexOf('/') + 1);
+    const std::string name = source.mid(source.lastIndexOf('/') + 1).toStdString();
     const QByteArray folder = EncodeFileName(outputFolder);
-    const QByteArray base = JoinPath(folder, OutputBaseName(name));
-    const QByteArray extension(ExtractFormatExtension(host.FExtractFormat));
-    auto target = [&](int i) { return base + QByteArray::number(i) + extension; };
+    const char* const extension = gw::Extension(run.Format());
+    auto target = [&](int i) {
+        return JoinPath(folder, QByteArray::fromStdString(gw::NumberedName(name, i) + extension));
+    };
     auto taken = [](const QByteArray& path) {
         struct stat st;
         return ::lstat(path.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
@@ -219,10 +211,7 @@ void ExtractFolderIcons(TExtractionHost& host, bool recursive)
     }
     if (recursive)
         host.ShowStatusText(TExtractionTexts::tr("正在从多级文件夹中提取图标..."));
-    host.FExtractedCount = 0;
-    host.FFailedCount = 0;
-    host.FProcessedFiles = 0;
-    host.FCancelRequested = false;
-    host.FProgressShownAt = 0;
-    new ExtractThread(host, EncodeFileName(folder), EncodeFileName(*output), recursive, false);
+    host.FolderExtractionStarted();
+    new ExtractThread(std::make_shared<TExtractionRun>(host, host.ExtractFormat()), EncodeFileName(folder),
+                      EncodeFileName(*output), recursive, false);
 }

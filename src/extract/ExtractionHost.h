@@ -1,55 +1,39 @@
 // TExtractionHost: what the extraction commands need of the window that runs them.
 #pragma once
 
-#include "extract/ExtractFormat.h"
-#include "platform/ShellIcons.h"
+#include "core/OutputFormat.h"
 
 #include <QByteArray>
 #include <QString>
-
-#include <atomic>
-#include <cstdint>
-#include <functional>
 
 class QWidget;
 
 class TExtractionHost {
 public:
-    // Icons written, and icons that could not be read or written, since the last
-    // folder command started.
-    std::int32_t FExtractedCount = 0;
-    std::int32_t FFailedCount = 0;
-    // Files of the listed kinds the folder walks have looked at since then.
-    std::int32_t FProcessedFiles = 0;
-    // Set when the user cancels: every running walk stops before its next file.
-    bool FCancelRequested = false;
-    // When the walks' progress was last shown (steady clock, ms); it is shown at most
-    // every 100 ms.
-    std::int64_t FProgressShownAt = 0;
-    // The format every extraction command writes.
-    TExtractFormat FExtractFormat = TExtractFormat::Icon16;
-    // Folder walks requested and not yet ended; the one value worker threads change too.
-    std::atomic<std::int32_t> FActiveWalks{0};
-    // How icons are obtained; tests replace it to inject failures.
-    std::function<HICON(HINSTANCE, const char*, int)> FExtractIcon = ExtractIconA;
-
     // The window: the owner of the boxes extraction shows; when it is gone, walks stop.
     virtual QWidget* ExtractionWindow() = 0;
     // The folder the window shows.
     virtual QString ShownFolder() const = 0;
     // Whether folder walks take the file of raw name `fileName` now (the listed kinds).
     virtual bool ExtractsFile(const QByteArray& fileName) const = 0;
+    // The format an extraction command writes when it starts now.
+    virtual gw::OutputFormat ExtractFormat() const = 0;
+
+    // A folder command starts: icons written are counted from 0.
+    virtual void FolderExtractionStarted() = 0;
+    // An icon was written; the icons written since the last folder command started.
+    virtual void IconWritten() = 0;
+    virtual int IconsWritten() const = 0;
+    // `count` folder walks were requested, or ended (or will never run); the walks
+    // requested and not ended. Worker threads call these too.
+    virtual void WalksStarted(int count) = 0;
+    virtual int WalksEnded(int count) = 0;
+    virtual int ActiveWalks() const = 0;
+
     // Shows extraction's progress or result in the window's status bar.
     virtual void ShowStatusText(const QString& text) = 0;
     // Shows the list's own status text again.
     virtual void ShowListStatus() = 0;
-
-    // Stops every running folder walk at its next file; nothing when none runs.
-    void CancelExtraction()
-    {
-        if (FActiveWalks > 0)
-            FCancelRequested = true;
-    }
 
 protected:
     TExtractionHost() = default;

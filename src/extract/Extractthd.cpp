@@ -3,10 +3,10 @@
 
 #include "extract/Extraction.h"
 #include "extract/ExtractionHost.h"
+#include "extract/ExtractionRun.h"
 #include "framework/Forms.h"
 #include "platform/Icon.h"
 
-#include <chrono>
 #include <memory>
 #include <tuple>
 
@@ -17,15 +17,15 @@ std::atomic<int> gPeak{0};
 
 } // namespace
 
-ExtractThread::ExtractThread(TExtractionHost& Host, const QByteArray& Folder, const QByteArray& OutputFolder, bool Recursive,
-                             bool CreateSuspended)
+ExtractThread::ExtractThread(std::shared_ptr<TExtractionRun> Run, const QByteArray& Folder, const QByteArray& OutputFolder,
+                             bool Recursive, bool CreateSuspended)
     : TThread(true)
     , FFolder(Folder)
     , FOutputFolder(OutputFolder)
     , FRecursive(Recursive)
     , FRules(OutputFolder.toStdString())
-    , FHost(&Host)
-    , FWindow(Host.ExtractionWindow())
+    , FRun(std::move(Run))
+    , FWindow(FRun->Host().ExtractionWindow())
 {
     FreeOnTerminate = true;
     const int alive = ++gAlive;
@@ -33,14 +33,14 @@ ExtractThread::ExtractThread(TExtractionHost& Host, const QByteArray& Folder, co
     }
     // A walk counts as active from the moment it is requested, so that the total is
     // shown once, when the last walk of the tree has ended.
-    ++FHost->FActiveWalks;
+    FRun->Host().WalksStarted(1);
     if (!CreateSuspended) {
         try {
             Start();
         } catch (...) {
             // No thread: the walk will never run, so it is not counted.
             --gAlive;
-            --FHost->FActiveWalks;
+            FRun->Host().WalksEnded(1);
             throw;
         }
     }
@@ -48,6 +48,8 @@ ExtractThread::ExtractThread(TExtractionHost& Host, const QByteArray& Folder, co
 
 ExtractThread::~ExtractThread()
 {
+    // The command ends with its last walk's worker, before the worker counts as gone.
+    FRun.reset();
     --gAlive;
 }
 
@@ -83,19 +85,19 @@ namespace {
 // the last one.
 class TWalkEnd {
 public:
-    TWalkEnd(TExtractionHost& host, QWidget* window) : FHost(host), FWindow(window) {}
+    TWalkEnd(TExtractionRun& run, QWidget* window) : FRun(run), FWindow(window) {}
     ~TWalkEnd()
     {
         if (!FWindow)
             return;
-        if (--FHost.FActiveWalks == 0)
-            ShowExtractStatus(FHost);
+        if (FRun.Host().WalksEnded(1) == 0)
+            ShowExtractStatus(FRun);
     }
     TWalkEnd(const TWalkEnd&) = delete;
     TWalkEnd& operator=(const TWalkEnd&) = delete;
 
 private:
-    TExtractionHost& FHost;
+    TExtractionRun& FRun;
     QPointer<QWidget> FWindow;
 };
 
@@ -106,15 +108,16 @@ void ExtractThread::WalkFolder()
     QWidget* window = FWindow;
     if (!window)
         return;
-    TExtractionHost& host = *FHost;
-    TWalkEnd end(host, window);
+    TExtractionRun& run = *FRun;
+    TExtractionHost& host = run.Host();
+    TWalkEnd end(run, window);
     // Neither the rest of this folder nor those queued are walked: the user has
     // cancelled, or the output folder has gone and nothing more can be written.
     auto stop = [this, &host] {
-        host.FActiveWalks -= int(FPending.size());
+        host.WalksEnded(int(FPending.size()));
         FPending.clear();
     };
-    if (host.FCancelRequested) {
+    if (run.Cancelled()) {
         stop();
         return;
     }
@@ -124,22 +127,22 @@ void ExtractThread::WalkFolder()
     (void)FRules.List(FFolder.toStdString(), FDepth, entries);
     // Subfolders beyond the depth limit are not walked, and count as failures.
     if (FRecursive)
-        host.FFailedCount += FRules.DepthStops() - stops;
+        run.AddFailed(FRules.DepthStops() - stops);
     for (const gw::ExtractRules::Entry& e : entries) {
         const QByteArray name = QByteArray::fromStdString(e.Name);
         const QByteArray path = QByteArray::fromStdString(e.Path);
         if (e.Folder) {
             if (FRecursive) {
-                ++host.FActiveWalks;
+                host.WalksStarted(1);
                 FPending.emplace_back(path, FDepth + 1);
             }
         } else if (host.ExtractsFile(name)) {
-            if (host.FCancelRequested || !ExtractIntoFreeNames(host, path, name, FOutputFolder, FNextFree)) {
+            if (run.Cancelled() || !ExtractIntoFreeNames(run, path, name, FOutputFolder, FRules.Names())) {
                 stop();
                 return;
             }
-            ++host.FProcessedFiles;
-            ShowExtractStatus(host);
+            run.FileProcessed();
+            ShowExtractStatus(run);
         }
         Application->ProcessMessages();
         if (!FWindow)
@@ -147,28 +150,23 @@ void ExtractThread::WalkFolder()
     }
 }
 
-void ShowExtractStatus(TExtractionHost& host)
+void ShowExtractStatus(TExtractionRun& run)
 {
     // bench/progress.sh sets GW_BENCH_NO_PROGRESS to time the walks without their
     // progress texts; nothing else reads it.
     static const bool kNoProgress = qEnvironmentVariableIsSet("GW_BENCH_NO_PROGRESS");
+    TExtractionHost& host = run.Host();
     QString text;
-    if (host.FActiveWalks > 0) {
-        if (kNoProgress)
+    if (host.ActiveWalks() > 0) {
+        if (kNoProgress || !run.ProgressDue())
             return;
-        const std::int64_t now = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count();
-        if (host.FProgressShownAt != 0 && now - host.FProgressShownAt < 100)
-            return;
-        host.FProgressShownAt = now;
-        text = TExtractionTexts::tr("正在提取：已处理%1个文件，提取%2个图标……").arg(host.FProcessedFiles).arg(host.FExtractedCount);
-    } else if (host.FCancelRequested) {
-        text = TExtractionTexts::tr("提取已取消：一共提取%1个图标，%2个提取失败！").arg(host.FExtractedCount).arg(host.FFailedCount);
-    } else if (host.FFailedCount > 0) {
-        text = TExtractionTexts::tr("一共提取%1个图标，%2个提取失败！").arg(host.FExtractedCount).arg(host.FFailedCount);
+        text = TExtractionTexts::tr("正在提取：已处理%1个文件，提取%2个图标……").arg(run.Processed()).arg(host.IconsWritten());
+    } else if (run.Cancelled()) {
+        text = TExtractionTexts::tr("提取已取消：一共提取%1个图标，%2个提取失败！").arg(host.IconsWritten()).arg(run.Failed());
+    } else if (run.Failed() > 0) {
+        text = TExtractionTexts::tr("一共提取%1个图标，%2个提取失败！").arg(host.IconsWritten()).arg(run.Failed());
     } else {
-        text = TExtractionTexts::tr("一共提取%1个图标！").arg(host.FExtractedCount);
+        text = TExtractionTexts::tr("一共提取%1个图标！").arg(host.IconsWritten());
     }
     host.ShowStatusText(text);
 }

@@ -5,16 +5,16 @@
 #include "skin/Neowin.h"
 #include "xpmenu/Xpmenu.h"
 
-class TListedKindsOwner;
+class TListedKindsEditor;
 
 class TBrowseItem : public TNeoForm {
     Q_OBJECT
 public:
     // The dialog edits the listed kinds of `MainForm` (the main window).
-    TBrowseItem(TComponent* Owner, TListedKindsOwner* MainForm);
+    TBrowseItem(TComponent* Owner, TListedKindsEditor* MainForm);
 
     void FormCreate(TObject* Sender);
-    // Apply: copies the check boxes into the listed kinds, closes, tells their owner.
+    // Apply: closes and gives the check boxes' kinds to the main window.
     void Button1Click(TObject* Sender);
     // Cancel: closes; nothing changes.
     void Button2Click(TObject* Sender);
@@ -36,5 +36,5 @@ public:
     TXPMenu* XPMenu1;
 
 private:
-    TListedKindsOwner* FMainForm;
+    TListedKindsEditor* FMainForm;
 };

@@ -2,14 +2,12 @@
 // and the one table of what the window knows of each file kind.
 #pragma once
 
+#include "core/OutputFormat.h"
 #include "platform/Profile.h"
 
 #include <cstddef>
 #include <string>
 #include <string_view>
-
-class TBrowseItem;
-class TCheckBox;
 
 // Which file kinds the window lists: the main window holds them under these names,
 // and the options dialog edits them.
@@ -27,13 +25,15 @@ struct TListedKinds {
     bool FShowIco = false;
 };
 
-// The holder of listed kinds that the options dialog edits; told when they have been set.
-class TListedKindsOwner : public TListedKinds {
+// What the options dialog edits: the listed kinds of their holder, the main window.
+class TListedKindsEditor {
 public:
-    virtual void ListedKindsChanged() = 0;
+    virtual TListedKinds ListedKinds() const = 0;
+    // The dialog was applied: the holder takes `kinds` and lists its folder anew.
+    virtual void SetListedKinds(const TListedKinds& kinds) = 0;
 
 protected:
-    ~TListedKindsOwner() = default;
+    ~TListedKindsEditor() = default;
 };
 
 // One file kind as the window knows it.
@@ -41,15 +41,8 @@ struct TWindowFileKind {
     int Kind;  // its index in gw::kFileKinds; -1 for a kind never listed
     bool TListedKinds::*Flag;
     const char* IniKey;  // in the settings file's [View] section
-    // The options dialog's check box: the member, its name, its caption (UTF-8), its
-    // bounds in the group box and its place in the tab order.
-    TCheckBox* TBrowseItem::*CheckBox;
-    const char* CheckBoxName;
-    const char* Caption;
-    int Left, Top, Width, Height;
-    int TabIndex;
-    int ImageIndex;  // the list's image for a row of the kind
-    bool OneRow;     // listed as one row (icon 0) whatever the file holds
+    int ImageIndex;      // the list's image for a row of the kind
+    bool OneRow;         // listed as one row (icon 0) whatever the file holds
 };
 
 // In the order the settings file gets new keys.
@@ -72,11 +65,10 @@ struct TSettings {
     // hand in [Init] Language and never written: a saved file keeps what it held.
     std::string Language;
     // The format the extraction commands write, and the type chosen last in the save
-    // dialog (which dragged and copied icons take too), each as 1, 2 or 3 (16-colour
-    // icon, icon as stored, PNG); kept in a section of their own that older copies pass
-    // over.
-    int ExtractFormat = 1;
-    int SaveFileType = 1;
+    // dialog (which dragged and copied icons take too), stored as their values; kept in
+    // a section of their own that older copies pass over.
+    gw::OutputFormat ExtractFormat = gw::OutputFormat::Icon16;
+    gw::OutputFormat SaveFileType = gw::OutputFormat::Icon16;
 
     // Reads the file `fileName`; what it lacks keeps its default (every kind listed).
     static TSettings Load(const std::string& fileName);

@@ -92,6 +92,8 @@ void TControlSubClass::GiveBack()
                 widget->update();
         }
     } catch (...) {
+        // Restoring the edge runs the control's own handlers; when one fails the control
+        // keeps its flat edge, and the subclass is removed all the same.
     }
     Detach();
 }
@@ -116,10 +118,7 @@ void TControlSubClass::ControlSubClass(TMessage& Message)
     switch (Message.Msg) {
     case WM_DESTROY:
         if (!Recreating) {
-            try {
-                Detach();
-            } catch (...) {
-            }
+            Detach();
             delete this;
         }
         return;

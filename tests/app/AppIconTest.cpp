@@ -83,7 +83,7 @@ TEST_F(AppIconTest, AFailureStopsTheTimerForGoodWithoutAdvancing)
     TForm1* f = CreateMainForm();
     f->ChangeIconTime(f->Timer1);
     ASSERT_EQ(IconFrameCounter, 1);
-    f->FExtractIcon = [](HINSTANCE, const char*, int) -> HICON { throw std::runtime_error("no icon"); };
+    f->SetAppIconSource([](HINSTANCE, const char*, int) -> HICON { throw std::runtime_error("no icon"); });
     f->ChangeIconTime(f->Timer1);
     EXPECT_EQ(IconFrameCounter, 1);
     EXPECT_FALSE(f->Timer1->Enabled());

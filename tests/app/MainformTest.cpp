@@ -192,10 +192,10 @@ TEST_F(MainformTest, EveryCommandReachesItsHandler)
 {
     TForm1* f = CreateMainForm();
     QStringList calls;
-    f->CommandHook = [&](const QString& handler, TObject*) {
+    f->SetCommandHook([&](const QString& handler, TObject*) {
         calls << handler;
         return true;
-    };
+    });
     const std::pair<const char*, const char*> bindings[] = {
         {"UpButton", "UpClick"},           {"SaveButton", "SaveMenuClick"},
         {"ExitButton", "CloseClick"},      {"FirstButton", "TopClick"},
@@ -251,10 +251,10 @@ TEST_F(MainformTest, ShortcutsOfTheInvisibleMainMenuStayInForce)
     TForm1* f = CreateMainForm();
     ShowMainForm();
     QStringList calls;
-    f->CommandHook = [&](const QString& handler, TObject*) {
+    f->SetCommandHook([&](const QString& handler, TObject*) {
         calls << handler;
         return true;
-    };
+    });
     f->DirectoryListBox1->setFocus();
     QTest::keyClick(f->DirectoryListBox1, Qt::Key_S, Qt::ControlModifier);
     QTest::keyClick(f->DirectoryListBox1, Qt::Key_D, Qt::ControlModifier);

@@ -364,10 +364,10 @@ TEST_F(MountTest, StartingInARememberedFolderOnAnotherMountListsItOnce)
 
     FForm = new TForm1(Application);
     int selected = 0;
-    FForm->CommandHook = [&](const QString& handler, TObject*) {
+    FForm->SetCommandHook([&](const QString& handler, TObject*) {
         selected += handler == QLatin1String("DirectorySelected");
         return false;
-    };
+    });
     FForm->AfterConstruction();
     EXPECT_EQ(FForm->DirectoryListBox1->Directory(), icons);
     EXPECT_EQ(FForm->Drive1->Drive(), FStick);

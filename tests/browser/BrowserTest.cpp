@@ -7,6 +7,10 @@
 #include "framework/ShellApi.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QUrl>
 #include <QAccessible>
 #include <QComboBox>
 #include <QFile>
@@ -562,6 +566,42 @@ TEST_F(BrowserTest, SaveOffersTheGroupAsStoredAndItsLargestImageAsPng)
     QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadAll(out + QStringLiteral("/small.ico")).size(), 766);
     EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+}
+
+// The row is the data and the cells only show it: a row chosen by the mouse is saved,
+// copied and deleted as the file and icon it was listed for, whatever its cells say.
+TEST_F(BrowserTest, ARowsCommandsTakeTheRowNotItsCells)
+{
+    TForm1* f = Open(FIcons);
+    ShowMainForm();
+    const int row = int(Captions().indexOf(QStringLiteral("a.b.dll"))) + 3;  // group 42
+    f->ListView1->Items()->Item(row)->SubItems()->SetStrings(1, QStringLiteral("0"));
+    QTreeView* view = f->ListView1;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 0)).center());
+    QTRY_COMPARE(f->FCurrentIndex, row);
+
+    const QString out = MakeFolder(QStringLiteral("out"));
+    const QString theirs = out + QStringLiteral("/theirs.ico");
+    Sh(QStringLiteral("%1 -x --type=14 --name=42 -o '%2' '%3' 2>/dev/null").arg(GW_WRESTOOL, theirs, FLibrary));
+    const auto expected = IcoImages(ReadAll(theirs));
+    ASSERT_EQ(expected.size(), 4u);
+    TSaveDialog::SetNextResult(out + QStringLiteral("/saved"), 2);
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(IcoImages(ReadAll(out + QStringLiteral("/saved.ico"))), expected);
+
+    // Copied: the type saved last, under the name Save proposes for the row.
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied);
+    ASSERT_EQ(copied->urls().size(), 1);
+    EXPECT_EQ(copied->urls().front().fileName(), QStringLiteral("a.b3.ico"));
+    EXPECT_EQ(IcoImages(ReadAll(copied->urls().front().toLocalFile())), expected);
+
+    MessageBoxSeam::SetNextAnswer(IDOK);
+    QTest::keyClick(view, Qt::Key_D, Qt::ControlModifier);
+    EXPECT_FALSE(QFile::exists(FIcons + QStringLiteral("/a.b.dll")));
+    EXPECT_TRUE(QFile::exists(FIcons + QStringLiteral("/SETUP.EXE")));
+    EXPECT_FALSE(Captions().contains(QStringLiteral("a.b.dll")));
 }
 
 TEST_F(BrowserTest, FullFidelitySaveKeepsTheSavePromises)

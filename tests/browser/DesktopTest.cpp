@@ -307,15 +307,15 @@ TEST_F(DesktopTest, F1OpensTheHelpWithTheViewerTheDesktopHas)
         const QString expected = QUrl::fromLocalFile(c.opened).toString();
         EXPECT_TRUE(QTest::qWaitFor([&] { return ReadText(log).trimmed() == expected; }, 5000))
             << ReadText(log).toStdString() << " instead of " << expected.toStdString();
-        EXPECT_FALSE(f->FHelpWindow) << c.handled.join(' ').toStdString();
+        EXPECT_FALSE(f->HelpWindow()) << c.handled.join(' ').toStdString();
     }
 
     // No viewer at all: the pages in the program's own window, in Chinese.
     const QString log = FakeDesktop({});
     QFile::remove(log);
     QTest::keyClick(f, Qt::Key_F1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return f->FHelpWindow && f->FHelpWindow->isVisible(); }));
-    auto* browser = qobject_cast<QTextBrowser*>(f->FHelpWindow.data());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f->HelpWindow() && f->HelpWindow()->isVisible(); }));
+    auto* browser = qobject_cast<QTextBrowser*>(f->HelpWindow());
     ASSERT_NE(browser, nullptr);
     EXPECT_EQ(browser->documentTitle(), QStringLiteral("Glimmerwick 使用说明"));
     EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("图标浏览与提取工具")));
@@ -333,7 +333,7 @@ TEST_F(DesktopTest, HelpWithoutItsFilesSaysSo)
     ASSERT_EQ(MessageBoxSeam::Shown().size(), std::size_t(1));
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("找不到帮助文件：") + FFolder + QStringLiteral("/help.chm"));
     EXPECT_EQ(MessageBoxSeam::Shown()[0].Flags, MB_OK | MB_ICONWARNING);
-    EXPECT_FALSE(f->FHelpWindow);
+    EXPECT_FALSE(f->HelpWindow());
 }
 
 TEST_F(DesktopTest, CtrlQQuitsLikeCtrlX)
@@ -719,7 +719,7 @@ TEST_F(DropTest, AFolderIsBrowsedAndAFileSelectedInItsFolder)
                      f->PreView));
     EXPECT_EQ(f->FCurrentDir, other);
     ASSERT_NE(f->ListView1->Selected(), nullptr);
-    EXPECT_EQ(*static_cast<const QByteArray*>(f->ListView1->Selected()->Data), gbName);
+    EXPECT_EQ(TFileRows::Name(*TForm1::RowOf(f->ListView1->Selected())), gbName);
 }
 
 TEST_F(DropTest, OnlyLocalFilesAreTakenAndTheFirstThatCanBeBrowsedIs)

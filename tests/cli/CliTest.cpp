@@ -520,6 +520,45 @@ TEST(CliExtract, SelectsByIndexNameAndLanguage)
     EXPECT_GT(GetU16(ReadBytes(dir / "b/groups32.dll_2.ico"), 4), 1);
 }
 
+// --format writes each group as the window's formats do: the 16-colour icon that legacy
+// (checked against iconprobe) writes, the group as stored (the default, checked against
+// wrestool), or the largest image, as png --index gives it (checked against icotool).
+TEST(CliExtract, FormatsAreTheWindowsFormats)
+{
+    const std::string dll = DataPath("groups64.dll");
+    TempDir dir;
+    ASSERT_EQ(Cli({"extract", "-o", dir / "default", "--index", "3", dll}).Code, 0);
+    ASSERT_EQ(Cli({"legacy", dll, "3", dir / "legacy.ico"}).Code, 0);
+    ASSERT_EQ(Cli({"png", "--index", "3", "-o", dir / "largest.png", dll}).Code, 0);
+    struct Case { const char* Format; const char* Written; std::string Oracle; };
+    const Case cases[] = {
+        {"ico16", "groups64.dll_3.ico", dir / "legacy.ico"},
+        {"original", "groups64.dll_3.ico", dir / "default/groups64.dll_3.ico"},
+        {"png", "groups64.dll_3.png", dir / "largest.png"},
+    };
+    for (const Case& c : cases) {
+        const std::string out = dir / c.Format;
+        ASSERT_EQ(Cli({"extract", std::string("--format=") + c.Format, "-o", out, "--index", "3", dll}).Code, 0);
+        EXPECT_EQ(Tree(out), std::vector<std::string>{c.Written}) << c.Format;
+        // A stored PNG is passed on as it is, where png --index encodes the pixels.
+        if (std::string(c.Format) == "png")
+            ExpectSamePixels(out + "/" + c.Written, c.Oracle);
+        else
+            EXPECT_EQ(ReadBytes(out + "/" + c.Written), ReadBytes(c.Oracle)) << c.Format;
+    }
+    // Formats it does not have, and cursors or languages in a window's format, are refused.
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--format=bmp"}, {"--format", "PNG"},
+                                                   {"--format=png", "--cursors"}, {"--format=ico16", "--lang", "1033"}}) {
+        std::vector<std::string> args{"extract", "-o", dir / "refused"};
+        args.insert(args.end(), wrong.begin(), wrong.end());
+        args.push_back(dll);
+        const Ran ran = Cli(args);
+        EXPECT_EQ(ran.Code, 2) << wrong.front();
+        EXPECT_NE(ran.Err.find("--format"), std::string::npos) << ran.Err;
+        EXPECT_FALSE(Exists(dir / "refused"));
+    }
+}
+
 // A walk takes the program's file kinds in any case, follows links to files but not to
 // folders, mirrors the folders and takes names that are not UTF-8 (GB2312 here).
 TEST(CliExtract, WalksFoldersWithTheFileKindsAndRawNames)

@@ -3,7 +3,9 @@
 #include "AppTestSupport.h"
 #include "TestSupport.h"
 
+#include "core/OutputNames.h"
 #include "extract/Extraction.h"
+#include "extract/ExtractionRun.h"
 #include "extract/Extractthd.h"
 #include "extract/OutputFolder.h"
 #include "framework/Dialogs.h"
@@ -94,6 +96,7 @@ protected:
     {
         // No walk may outlive the window it reports to.
         EXPECT_TRUE(WaitUntil([] { return ExtractThread::AliveCount() == 0; }));
+        TExtractionRun::SetIconSource({});
         AppTest::TearDown();
     }
 
@@ -487,11 +490,11 @@ TEST_F(ExtractTest, AWalkStopsWhenItsOutputFolderIsRemoved)
     // The output folder goes while the third file is being read.
     int counted = 0;
     const QString out = FOut;
-    f->FExtractIcon = [&counted, out](HINSTANCE instance, const char* file, int index) {
+    TExtractionRun::SetIconSource([&counted, out](HINSTANCE instance, const char* file, int index) {
         if (index == -1 && ++counted == 3)
             QDir(out).removeRecursively();
         return ExtractIconA(instance, file, index);
-    };
+    });
     AnswerDialog(FOut);
     f->ExtractFromMultiFolderClick(nullptr);
     ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }));
@@ -505,11 +508,11 @@ TEST_F(ExtractTest, AWalkEndedByAnErrorStillEndsTheCommand)
     Put(FLibrary, QStringLiteral("sub/boom.dll"));
     Put(FLibrary, QStringLiteral("other/ok.dll"));
     TForm1* f = Open(FSource);
-    f->FExtractIcon = [](HINSTANCE instance, const char* file, int index) -> HICON {
+    TExtractionRun::SetIconSource([](HINSTANCE instance, const char* file, int index) -> HICON {
         if (QByteArray(file).endsWith("/boom.dll"))
             throw std::bad_alloc();
         return ExtractIconA(instance, file, index);
-    };
+    });
     AnswerDialog(FOut);
     f->ExtractFromMultiFolderClick(nullptr);
     ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 5000)) << "active walks: " << f->FActiveWalks;
@@ -530,14 +533,14 @@ TEST_F(ExtractTest, ManyFilesOfOneNameLookAtEachTakenNameOnce)
     if (HasFatalFailure())
         return;
     TForm1* f = Open(FSource);
-    const long long before = FreeNameLookups();
+    const long long before = gw::OutputNames::NumberedLookups();
     AnswerDialog(FOut);
     f->ExtractFromMultiFolderClick(nullptr);
     ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 60000));
     EXPECT_EQ(OutFiles().size(), folders);
     EXPECT_TRUE(QFile::exists(FOut + QStringLiteral("/setup%1.ico").arg(folders - 1)));
     // Starting from 0 for every file would look at 300 * 301 / 2 names.
-    EXPECT_EQ(FreeNameLookups() - before, folders);
+    EXPECT_EQ(gw::OutputNames::NumberedLookups() - before, folders);
 }
 
 // Answers the next message boxes as a user does, one action per box, in order.
@@ -744,7 +747,43 @@ TEST_F(ExtractTest, EachFormatWritesWhatTheIndependentToolsFind)
     f = CreateMainForm();
     EXPECT_TRUE(f->findChild<TMenuItem*>(QStringLiteral("FormatMenuPng"))->Checked());
     EXPECT_FALSE(f->findChild<TMenuItem*>(QStringLiteral("FormatSettingIcon16"))->Checked());
-    EXPECT_EQ(f->FIconFileType, TForm1::iftPng);
+    EXPECT_EQ(f->Settings().SaveFileType, gw::OutputFormat::Png);
+}
+
+// A command writes the format chosen when it started: a choice made while its walks run
+// is the next command's.
+TEST_F(ExtractTest, AFormatChosenDuringAWalkIsTheNextCommands)
+{
+    for (int i = 0; i < 3; ++i)
+        Put(kData + QStringLiteral("/shared1000.dll"), QStringLiteral("d%1/many.dll").arg(i));
+    Put(FLibrary, QStringLiteral("one.dll"));
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+    ASSERT_EQ(f->Settings().ExtractFormat, gw::OutputFormat::Icon16);
+    AnswerDialog(FOut);
+    ChooseFolderCommand(f, QStringLiteral("从多级文件夹中提取(包含子文件夹)"));
+    const QRegularExpression progress(QStringLiteral("^正在提取：已处理(\\d+)个文件"));
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto m = progress.match(Status());
+        return m.hasMatch() && m.captured(1).toInt() >= 1;
+    })) << Status().toStdString();
+    ASSERT_GT(f->FActiveWalks, 0);
+    f->findChild<TMenuItem*>(QStringLiteral("FormatMenuPng"))->Click();
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 60000));
+    EXPECT_EQ(Status(), QStringLiteral("一共提取%1个图标！").arg(3000 + FGroups));
+    const QStringList written = OutFiles();
+    EXPECT_EQ(written.size(), 3000 + FGroups);
+    EXPECT_EQ(written.filter(QRegularExpression(QStringLiteral("\\.ico$"))).size(), 3000 + FGroups);
+
+    FOut = MakeFolder(QStringLiteral("next"));
+    AnswerDialog(FOut);
+    ChooseFolderCommand(f, QStringLiteral("从文件夹中提取"));
+    ASSERT_TRUE(WaitUntil([this] { return WalksDone(); }, 60000));
+    QStringList png;
+    for (int i = 0; i < FGroups; ++i)
+        png << QStringLiteral("one%1.png").arg(i);
+    png.sort();
+    EXPECT_EQ(OutFiles(), png);
 }
 
 // A folder tree extraction shows its progress and stops when the user cancels it, by

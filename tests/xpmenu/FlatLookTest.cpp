@@ -603,7 +603,7 @@ TEST_F(FlatLookTest, AnItemThatOpensASubmenuShowsItsArrowAndOpensItUnderThePoint
     }
     EXPECT_TRUE(InkBox(shot, black, QRect(item.right() - 7, item.top(), 7, item.height())).isNull());
     // The chosen item is clicked once the menu has closed.
-    EXPECT_TRUE(QTest::qWaitFor([f] { return f->FExtractFormat == TExtractFormat::Png; }));
+    EXPECT_TRUE(QTest::qWaitFor([f] { return f->Settings().ExtractFormat == gw::OutputFormat::Png; }));
 }
 
 } // namespace
