@@ -73,11 +73,14 @@ TImageEntryList::TImageEntryList(QWidget* parent, TComponent* owner)
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
 
-QStringList TImageEntryList::EntryLines(const gw::ImageSummary& summary)
+QStringList TImageEntryList::EntryLines(const gw::ImageSummary& summary, int entries)
 {
-    return {tr("%1 × %2").arg(summary.Width).arg(summary.Height),
-            tr("%1位 %2").arg(summary.BitCount).arg(summary.Png ? QStringLiteral("PNG") : QStringLiteral("DIB")),
-            tr("%1字节").arg(summary.Bytes)};
+    QStringList lines{tr("%1 × %2").arg(summary.Width).arg(summary.Height),
+                      tr("%1位 %2").arg(summary.BitCount).arg(summary.Png ? QStringLiteral("PNG") : QStringLiteral("DIB")),
+                      tr("%1字节").arg(summary.Bytes)};
+    if (entries > 1)
+        lines << tr("%1个条目共用").arg(entries);
+    return lines;
 }
 
 void TImageEntryList::SetImages(const std::vector<gw::StoredImage>& images)
@@ -85,7 +88,7 @@ void TImageEntryList::SetImages(const std::vector<gw::StoredImage>& images)
     clear();
     for (const gw::StoredImage& image : images) {
         auto* entry = new QListWidgetItem(this);
-        const QStringList lines = EntryLines(image.Summary);
+        const QStringList lines = EntryLines(image.Summary, image.Entries);
         // Screen readers read the entry as one line.
         entry->setText(lines.join(tr("，")));
         entry->setData(kLinesRole, image.Shown ? lines : lines + QStringList{tr("无法显示该图像。")});
@@ -169,6 +172,10 @@ TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const 
         FGroup = std::size_t(IconNumber);
         if (auto images = gw::GroupStoredImages(*FFile, FGroup))
             FImages = std::move(*images);
+        else if (images.Err().Code == gw::ErrorCode::TooLarge)
+            MessageLabel->SetCaption(tr("该图标的图像超过每组64 MiB的上限。"));
+        else if (images.Err().Code == gw::ErrorCode::NoMemory)
+            MessageLabel->SetCaption(tr("内存不足，无法读取该图标。"));
     }
     const auto& groups = FFile->Catalog.Groups();
     if (!FImages.empty()) {

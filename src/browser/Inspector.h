@@ -20,8 +20,9 @@ public:
     explicit TImageEntryList(QWidget* parent, TComponent* owner = nullptr);
     // Replaces the entries by `images`, the first one selected.
     void SetImages(const std::vector<gw::StoredImage>& images);
-    // Lines of text an entry shows beside its picture.
-    static QStringList EntryLines(const gw::ImageSummary& summary);
+    // Lines of text an entry shows beside its picture; `entries`: the group's entries
+    // that name the image, said when there are several.
+    static QStringList EntryLines(const gw::ImageSummary& summary, int entries = 1);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,20 @@ std::string Printable(const std::string& text)
 void Say(const std::string& file, const std::string& message)
 {
     std::fprintf(stderr, "glimmerwick-cli: %s: %s\n", Printable(file).c_str(), Printable(message).c_str());
+}
+
+// Runs the work on one file: memory that cannot be had ends that file with a message,
+// and the run goes on with the next. False when it ended so.
+template <class Work>
+bool WithinMemory(const std::string& file, Work&& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::bad_alloc&) {
+        Say(file, "not enough memory");
+        return false;
+    }
 }
 
 // The outcome of a run: write errors outrank files without icons.
@@ -409,8 +424,10 @@ int List(const CommandSpec& command, int argc, char** argv)
     if (files.empty())
         return Usage("list needs a file", &command);
     Status status;
-    for (const std::string& f : files)
-        status.SomeFailed |= !ListFile(f, json);
+    for (const std::string& f : files) {
+        bool listed = false;
+        status.SomeFailed |= !WithinMemory(f, [&] { listed = ListFile(f, json); }) || !listed;
+    }
     return status.Code();
 }
 
@@ -552,7 +569,7 @@ struct ExtractRun {
 
 // Extracts the selected groups of one file into `outDir`. `named`: the file was named
 // on the command line (a file without icons is then worth a word).
-void ExtractFile(ExtractRun& run, const std::string& path, const std::string& outDir, bool named)
+void ExtractGroups(ExtractRun& run, const std::string& path, const std::string& outDir, bool named)
 {
     const ExtractOptions& o = run.Options;
     IconFile f = IconFile::Open(path);
@@ -602,21 +619,31 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
         any = true;
         if (o.All) {
             // Every image as NAME_WxH_BPP.png; a second image of one size and depth gets "-2".
+            // An image that several entries name is written once.
             int failed = 0;
+            bool stop = false;
             std::vector<std::string> taken;
-            for (const PngImage& png : GroupPngs(f, i, o.Cursors, failed)) {
+            const auto err = GroupPngs(f, i, o.Cursors, failed, [&](PngImage&& png) {
                 ++run.Found;
                 const std::string key = std::to_string(png.Width) + "x" + std::to_string(png.Height) + "_" +
                                         std::to_string(png.BitCount);
                 taken.push_back(key);
                 const auto n = std::count(taken.begin(), taken.end(), key);
-                if (!write(OutputStem(o, f, file, i, o.Lang) + "_" + key + (n > 1 ? "-" + std::to_string(n) : "") + ".png",
-                           png.Png))
-                    return;
-            }
-            if (failed) {
+                stop = !write(OutputStem(o, f, file, i, o.Lang) + "_" + key + (n > 1 ? "-" + std::to_string(n) : "") +
+                                  ".png",
+                              png.Png);
+                return !stop;
+            });
+            if (stop)
+                return;
+            if (err) {
+                ++run.Found;
+                Say(path, what + std::to_string(i) + ": " + err->Context);
+                run.Outcome.SomeFailed = true;
+            } else if (failed) {
                 run.Found += failed;
-                Say(path, what + std::to_string(i) + ": " + std::to_string(failed) + " images cannot be decoded");
+                Say(path, what + std::to_string(i) + ": " + std::to_string(failed) +
+                              (failed == 1 ? " image cannot" : " images cannot") + " be decoded");
                 run.Outcome.SomeFailed = true;
             }
             continue;
@@ -644,6 +671,12 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
         Say(path, "no " + what + "matches the selection");
         run.Outcome.SomeFailed = true;
     }
+}
+
+void ExtractFile(ExtractRun& run, const std::string& path, const std::string& outDir, bool named)
+{
+    if (!WithinMemory(path, [&] { ExtractGroups(run, path, outDir, named); }))
+        run.Outcome.SomeFailed = true;
 }
 
 // Files of the program's kinds under `dir`, output mirrored under `outDir`.
@@ -848,5 +881,10 @@ int main(int argc, char** argv)
             ::close(fd);
     }
     errno = 0;
-    return CheckedOutput(Run(argc, argv));
+    try {
+        return CheckedOutput(Run(argc, argv));
+    } catch (const std::bad_alloc&) {
+        std::fputs("glimmerwick-cli: not enough memory\n", stderr);
+        return CheckedOutput(kSomeFailed);
+    }
 }

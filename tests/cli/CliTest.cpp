@@ -882,6 +882,63 @@ void WriteSparseIco(const std::string& path, const std::vector<std::pair<std::ui
     ASSERT_EQ(::truncate(path.c_str(), size), 0);
 }
 
+// An image that many entries name is decoded and written once; images over 64 MiB a
+// group once decoded are refused before any is decoded; and memory that cannot be had
+// ends that file with a message, never the program.
+TEST(CliLimits, AnImageNamedManyTimesIsDecodedOnceAndMemoryNeverAborts)
+{
+    const auto png = ReadBytes(DataPath("big1024.png"));
+    for (const char* file : {"repeated.ico", "repeat256.dll"}) {
+        TempDir out;
+        const Ran r = Cli({"png", "--all", "-o", out.Path(), DataPath(file)});
+        EXPECT_EQ(r.Code, 0) << file << ": " << r.Err;
+        ASSERT_EQ(out.List().size(), 1u) << file;
+        EXPECT_EQ(ReadBytes(out / out.List()[0]), png) << file;
+    }
+    const std::string over = DataPath("overdecoded.ico");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"png", "--all"}, {"png", "--size", "256"}}) {
+        TempDir out;
+        const std::string target = args.size() == 2 ? out.Path() : out / "one.png";
+        std::vector<std::string> command = args;
+        command.insert(command.end(), {"-o", target, over});
+        const Ran r = Cli(command);
+        if (args.size() == 2) {
+            EXPECT_EQ(r.Code, 1);
+            EXPECT_EQ(r.Err, "glimmerwick-cli: " + over + ": icon 0: its images exceed the limit of 64 MiB a group once decoded\n");
+            EXPECT_TRUE(out.List().empty());
+        } else {
+            // One image is all a single PNG needs.
+            EXPECT_EQ(r.Code, 0) << r.Err;
+            EXPECT_EQ(LoadPng(target).Width, 256);
+        }
+    }
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more address space than the limits below
+    TempDir dir;
+    constexpr std::uint32_t kAfter256 = 6 + 16 * 256, k60MiB = 60 << 20;
+    WriteSparseIco(dir / "huge.ico", std::vector<std::pair<std::uint32_t, std::uint32_t>>(256, {kAfter256, k60MiB}),
+                   kAfter256 + k60MiB);
+    struct Case { std::string Limit, Command; int Code; std::string Err; std::size_t Files; };
+    const std::string cli = GW_CLI, thumbnailer = GW_THUMBNAILER;
+    const std::vector<Case> cases = {
+        {"200000", cli + " png --all -o OUT " + DataPath("repeated.ico"), 0, "", 1},
+        {"200000", cli + " png --all -o OUT " + DataPath("repeat256.dll"), 0, "", 1},
+        {"40000", cli + " extract -o OUT " + dir / "huge.ico" + " " + DataPath("multi.ico"), 1,
+         "glimmerwick-cli: " + dir / "huge.ico" + ": icon 0: not enough memory for its images\n"
+         "glimmerwick-cli: 2 icons found: 1 written, 1 not written\n", 1},
+        {"40000", thumbnailer + " -s 48 " + dir / "huge.ico" + " OUT/t.png", 1,
+         "glimmerwick-thumbnailer: " + dir / "huge.ico" + ": no image can be decoded\n", 0},
+    };
+    for (Case c : cases) {
+        TempDir out;
+        c.Command.replace(c.Command.find("OUT"), 3, out.Path());
+        const Ran r = Exec({"/bin/sh", "-c", "ulimit -v " + c.Limit + " && exec " + c.Command});
+        EXPECT_EQ(r.Code, c.Code) << c.Command << ": " << r.Err;
+        EXPECT_EQ(r.Err, c.Err) << c.Command;
+        EXPECT_EQ(out.List().size(), c.Files) << c.Command;
+    }
+#endif
+}
+
 // A group's .ico holds each image once however many entries name it, and a group whose
 // images exceed the 64 MiB a group is refused whole: so no input makes a file larger.
 TEST(CliLimits, AGroupsIcoHoldsEachImageOnceAndNoMoreThanTheBudget)

@@ -458,6 +458,14 @@ Do you want to replace them?</translation>
         <translation>This icon cannot be read.</translation>
     </message>
     <message>
+        <source>该图标的图像超过每组64 MiB的上限。</source>
+        <translation>The icon's images exceed the limit of 64 MiB a group.</translation>
+    </message>
+    <message>
+        <source>内存不足，无法读取该图标。</source>
+        <translation>There is not enough memory to read this icon.</translation>
+    </message>
+    <message>
         <source>保存为PNG(&amp;P)...</source>
         <translation>Save as &amp;PNG...</translation>
     </message>
@@ -515,6 +523,10 @@ Do you want to replace them?</translation>
     <message>
         <source>%1字节</source>
         <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>%1个条目共用</source>
+        <translation>named by %1 entries</translation>
     </message>
     <message>
         <source>，</source>
