@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csignal>
@@ -688,9 +689,10 @@ TEST(CliThumbnailer, AClientHoldingTheOutputOpenReadsTheThumbnail)
     }
 }
 
-// A stored PNG with a wrong CRC, or without its end, is not passed on as it is: the
-// thumbnail is encoded anew and gdk-pixbuf (strict with CRCs, as file managers are)
-// takes it; one that cannot be decoded gives no thumbnail.
+// A stored PNG with a wrong CRC, without its end, or whose image data has a wrong zlib
+// checksum is not passed on as it is: the thumbnail and png --all's file are encoded
+// anew and gdk-pixbuf (strict, as file managers are) takes them; one that cannot be
+// decoded, or a group with no image to write, gives no file and exit 1.
 TEST(CliThumbnailer, ADamagedStoredPngIsNeverPassedOn)
 {
     if (Sh("command -v gdk-pixbuf-csource").empty())
@@ -703,25 +705,45 @@ TEST(CliThumbnailer, ADamagedStoredPngIsNeverPassedOn)
                                                                            std::uint32_t(ico[at - 3]) << 16 |
                                                                            std::uint32_t(ico[at - 2]) << 8 | ico[at - 1]);
     };
+    const auto [ihdr, ihdrLength] = chunk("IHDR");
     const auto [idat, idatLength] = chunk("IDAT");
     const auto [iend, iendLength] = chunk("IEND");
-    auto badCrc = ico, noEnd = ico, badData = ico;
+    auto badCrc = ico, badHeaderCrc = ico, noEnd = ico, badData = ico, badAdler = ico, noImage = ico;
     badCrc[idat + 4 + idatLength + 3] ^= 0xFF;
+    badHeaderCrc[ihdr + 4 + ihdrLength + 3] ^= 0xFF;
     noEnd.resize(iend - 4);
     for (std::size_t i = idat + 4; i < idat + 4 + idatLength; ++i)
         badData[i] = 0xA5;
+    // The stream's Adler-32 (its last four bytes) wrong, the chunk's CRC made right for it.
+    badAdler[idat + 4 + idatLength - 1] ^= 0xFF;
+    const std::uint32_t crc = std::uint32_t(::crc32(0, badAdler.data() + idat, 4 + idatLength));
+    for (int k = 0; k < 4; ++k)
+        badAdler[idat + 4 + idatLength + std::size_t(k)] = std::uint8_t(crc >> (24 - 8 * k));
+    // The one entry names an image past the end of the file.
+    noImage[18] = 0xFF;
+    noImage[19] = 0xFF;
     struct Case { const char* Name; std::vector<std::uint8_t> Bytes; int Code; };
-    for (const Case& c : {Case{"crc.ico", badCrc, 0}, Case{"end.ico", noEnd, 0}, Case{"data.ico", badData, 1}}) {
+    for (const Case& c : {Case{"crc.ico", badCrc, 0}, Case{"ihdr.ico", badHeaderCrc, 0}, Case{"end.ico", noEnd, 0},
+                          Case{"adler.ico", badAdler, 0}, Case{"data.ico", badData, 1}, Case{"none.ico", noImage, 1}}) {
         WriteBytes(dir / c.Name, c.Bytes);
-        const std::string out = dir / (std::string(c.Name) + ".png");
-        EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "256", dir / c.Name, out}).Code, c.Code) << c.Name;
+        TempDir all;
+        const std::string thumbnail = dir / (std::string(c.Name) + ".png");
+        const Ran thumb = Exec({GW_THUMBNAILER, "-s", "256", dir / c.Name, thumbnail});
+        const Ran png = Cli({"png", "--all", "-o", all.Path(), dir / c.Name});
+        EXPECT_EQ(thumb.Code, c.Code) << c.Name;
+        EXPECT_EQ(png.Code, c.Code) << c.Name;
         if (c.Code != 0) {
-            EXPECT_FALSE(Exists(out)) << c.Name;
+            EXPECT_FALSE(Exists(thumbnail)) << c.Name;
+            EXPECT_TRUE(all.List().empty()) << c.Name;
+            EXPECT_NE(png.Err, "") << c.Name;
             continue;
         }
-        const Ran pixbuf = Exec({"/bin/sh", "-c", "gdk-pixbuf-csource --raw '" + out + "' >/dev/null"});
-        EXPECT_EQ(pixbuf.Code, 0) << c.Name << ": " << pixbuf.Err;
-        EXPECT_EQ(LoadPng(out).Width, 256) << c.Name;
+        ASSERT_EQ(all.List().size(), 1u) << c.Name;
+        for (const std::string& out : {thumbnail, all / all.List()[0]}) {
+            const Ran pixbuf = Exec({"/bin/sh", "-c", "gdk-pixbuf-csource --raw '" + out + "' >/dev/null"});
+            EXPECT_EQ(pixbuf.Code, 0) << c.Name << ": " << out << ": " << pixbuf.Err;
+            EXPECT_EQ(LoadPng(out).Width, 256) << c.Name;
+        }
     }
 }
 
