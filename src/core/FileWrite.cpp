@@ -80,13 +80,13 @@ void RemoveTempsAndDie(int signal)
     ::raise(signal);
 }
 
-// Handles SIGINT, SIGTERM and SIGHUP where nobody else does: the process still ends
-// as the signal would end it, only without leaving temporary files behind.
+// Handles SIGINT, SIGTERM, SIGHUP and SIGQUIT where nobody else does: the process
+// still ends as the signal would end it, only without leaving temporary files behind.
 void HandleEndingSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
             struct sigaction now {};
             if (::sigaction(signal, nullptr, &now) != 0 || now.sa_handler != SIG_DFL || (now.sa_flags & SA_SIGINFO))
                 continue;
@@ -206,7 +206,7 @@ int CreateNamed(const std::string& stem, TempName& temp)
 // Where the file system has unnamed files (O_TMPFILE) the bytes are written while the
 // file has no name and it is named only at the end, so that however the process ends
 // meanwhile, nothing is left; elsewhere (FAT) the named file is removed on SIGINT,
-// SIGTERM and SIGHUP.
+// SIGTERM, SIGHUP and SIGQUIT.
 int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t size, TempName& temp,
               const struct stat* like = nullptr, bool* kept = nullptr)
 {
@@ -468,7 +468,10 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
     // write was still marked read-only by its owner, and stays as it is.
     if ((st.st_mode & 0222) == 0)
         return EACCES;
-    if (st.st_nlink <= 1 && !inPlace) {
+    // A file with several hard links is replaced under this name like any other: the
+    // name is then the old file or the new one, never a mix, and the other links keep
+    // the old contents, as editors leave them.
+    if (!inPlace) {
         TempName temp;
         bool ownerKept = false;
         if (WriteTemp(folder, data, size, temp, &st, &ownerKept) == 0) {
@@ -479,9 +482,8 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
             temp.Remove();
         }
     }
-    // Asked for, several links, an owner that a new file would not keep, or a folder
-    // that takes no new files (read-only, full, a sticky folder) while the file may be
-    // written.
+    // Asked for, an owner that a new file would not keep, or a folder that takes no new
+    // files (read-only, full, a sticky folder) while the file may be written.
     return RewriteInPlace(target, st, data, size);
 }
 

@@ -32,16 +32,18 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 
 // Writes `size` bytes as the contents of `path`. A symbolic link is written through
 // to the file it names (see ResolveLinks; with `within`, only to a file in that folder
-// or below it, else kLinkLeavesFolder); an existing file keeps its mode, owner and links. Refuses
+// or below it, else kLinkLeavesFolder); an existing file keeps its mode and owner. Refuses
 // (EACCES) a file the user may not write and (EISDIR, EINVAL) anything that is not a
 // regular file; a file without any write permission is refused also for the
 // super-user. Returns 0 or the errno of the failure; a failure leaves an existing
 // file as it was and creates nothing.
 //
-// The bytes go to a temporary file that is synced to the disk and then replaces the
-// file. Where that cannot keep the file's identity (several hard links) or the folder
-// refuses new files while the file itself may be written, the file is rewritten in
-// place, its old contents kept aside and put back if the write fails.
+// The bytes go to a temporary file in the same folder that is synced to the disk and
+// then renamed over the name, so the name holds the old file or the new one, never a
+// mix; other hard links of the old file keep its old contents. Where the new file
+// cannot keep the old one's owner, or the folder refuses new files while the file
+// itself may be written, the file is rewritten in place, its old contents kept aside
+// and put back if the write fails.
 int Replace(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within = {});
 
 // Like Replace, but an existing file is always rewritten in place: a reader that holds

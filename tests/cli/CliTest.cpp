@@ -1079,17 +1079,34 @@ TEST(CliWriter, AnInterruptedRunLeavesNoTemporaryFiles)
     else
         std::printf("skipped the FAT case: %s\n", fat.Why().c_str());
     ASSERT_EQ(::mkdir((dir / "out").c_str(), 0755), 0);
-    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    // The file a run replaces has a second hard link: the name ends up old or new,
+    // never a mix, and the other link keeps the old contents.
+    ASSERT_EQ(Cli({"extract", "-o", dir.Path(), dir / "big.ico"}).Code, 0);
+    const auto fresh = ReadBytes(dir / "big.ico_0.ico");
+    const std::vector<std::uint8_t> old(fresh.size(), 0x5A);
+    const std::string replaced = dir / "out/big.ico_0.ico", second = dir / "out/second.ico";
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
     for (const auto& [out, ico] : runs) {
         int killed = 0;
+        const bool linked = out == dir / "out";
         for (int i = 0; i < 12; ++i) {
+            if (linked) {
+                ::unlink(second.c_str());
+                WriteBytes(replaced, old);
+                ASSERT_EQ(::link(replaced.c_str(), second.c_str()), 0);
+            }
             const pid_t pid = Start({GW_CLI, "extract", "--force", "-o", out, ico},
                                     ::open("/dev/null", O_WRONLY | O_CLOEXEC), ::open("/dev/null", O_WRONLY | O_CLOEXEC));
             ::usleep(useconds_t(2000 + 6000 * i));
-            ::kill(pid, signals[i % 3]);
+            ::kill(pid, signals[i % 4]);
             int status = 0;
             ::waitpid(pid, &status, 0);
             killed += WIFSIGNALED(status);
+            if (linked) {
+                const auto now = ReadBytes(replaced);
+                EXPECT_TRUE(now == old || now == fresh) << "run " << i << ": a mix of old and new";
+                EXPECT_TRUE(ReadBytes(second) == old) << "run " << i;
+            }
         }
         EXPECT_GT(killed, 0) << out;
         for (const auto& e : std::filesystem::directory_iterator(out))

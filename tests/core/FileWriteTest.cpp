@@ -32,6 +32,7 @@ Bytes NewBytes(std::size_t size = 766)
 
 int WriteNew(const std::string& path, const Bytes& b) { return FileWrite::WriteNew(path, b.data(), b.size()); }
 int Replace(const std::string& path, const Bytes& b) { return FileWrite::Replace(path, b.data(), b.size()); }
+int Overwrite(const std::string& path, const Bytes& b) { return FileWrite::Overwrite(path, b.data(), b.size()); }
 
 // What the refusing file system answers, and what was asked of it.
 int gLinkError = 0;
@@ -212,19 +213,24 @@ TEST(FileWriteReplace, WritesThroughLinksAndKeepsTheFile)
     EXPECT_TRUE(S_ISLNK(Stat(dir / "dangling.ico", false).St.st_mode));
     EXPECT_EQ(ReadBytes(dir / "later.ico"), NewBytes(10));
 
-    // Hard links stay one file.
+    // A file with a second hard link is replaced whole under the name written; the
+    // other name keeps the old contents.
     WriteBytes(dir / "a.ico", kOld);
     ASSERT_EQ(::link((dir / "a.ico").c_str(), (dir / "b.ico").c_str()), 0);
     EXPECT_EQ(Replace(dir / "a.ico", NewBytes(20)), 0);
-    EXPECT_EQ(ReadBytes(dir / "b.ico"), NewBytes(20));
-    EXPECT_EQ(Stat(dir / "a.ico").St.st_ino, Stat(dir / "b.ico").St.st_ino);
-    EXPECT_EQ(Stat(dir / "a.ico").St.st_nlink, 2u);
-    // In place, a longer file is cut to the new length.
-    EXPECT_EQ(Replace(dir / "b.ico", NewBytes(5)), 0);
-    EXPECT_EQ(ReadBytes(dir / "a.ico"), NewBytes(5));
+    EXPECT_EQ(ReadBytes(dir / "a.ico"), NewBytes(20));
+    EXPECT_EQ(ReadBytes(dir / "b.ico"), kOld);
+    EXPECT_EQ(Stat(dir / "b.ico").St.st_nlink, 1u);
+    // Overwrite rewrites in place: every link reads the new bytes, a longer file cut
+    // to the new length.
+    WriteBytes(dir / "b.ico", NewBytes(20));
+    ASSERT_EQ(::link((dir / "b.ico").c_str(), (dir / "c.ico").c_str()), 0);
+    EXPECT_EQ(Overwrite(dir / "b.ico", NewBytes(5)), 0);
+    EXPECT_EQ(ReadBytes(dir / "c.ico"), NewBytes(5));
+    EXPECT_EQ(Stat(dir / "c.ico").St.st_nlink, 2u);
 
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.ico", "b.ico", "chain.ico", "dangling.ico", "later.ico",
-                                                    "link.ico", "real.ico"}));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.ico", "b.ico", "c.ico", "chain.ico", "dangling.ico",
+                                                    "later.ico", "link.ico", "real.ico"}));
 }
 
 TEST(FileWriteReplace, OnlyRegularFilesAreWritten)
