@@ -32,7 +32,9 @@ int OpenUnnamedCall(const char* folder)
     return ::open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
 }
 
-Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod, ::fsync, OpenUnnamedCall}; }
+int LinkUnnamedCall(int fd, const char* name);
+
+Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod, ::fsync, OpenUnnamedCall, LinkUnnamedCall}; }
 
 Operations gOperations = Defaults();
 
@@ -95,6 +97,11 @@ void HandleEndingSignals()
             sigemptyset(&ours.sa_mask);
             ::sigaction(signal, &ours, nullptr);
         }
+        // A write beyond the file-size limit (ulimit -f) fails with EFBIG, a write
+        // error for that file, instead of ending the process midway.
+        struct sigaction now {};
+        if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL && !(now.sa_flags & SA_SIGINFO))
+            ::signal(SIGXFSZ, SIG_IGN);
     });
 }
 
@@ -163,13 +170,33 @@ std::string TempSuffix()
 // name that was taken already is forgotten again at once; only a signal in that instant
 // would remove the other writer's temporary file under it.
 
+// Links the unnamed file `fd` under `name`: straight from the descriptor where the
+// kernel allows it (it asks for CAP_DAC_READ_SEARCH), else through /proc. 0 or -1 with
+// errno set; kNoWayToName when neither way exists (no such capability, no /proc).
+int LinkUnnamedCall(int fd, const char* name)
+{
+    if (::linkat(fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0)
+        return 0;
+    if (errno == EEXIST)
+        return -1;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    const int err = errno;
+    if (err == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+        errno = kNoWayToName;
+        return -1;
+    }
+    errno = err;
+    return -1;
+}
+
 // Gives the unnamed file `fd` a free name in `folder` starting with `stem`. 0 or the errno.
 int NameUnnamed(int fd, const std::string& stem, TempName& temp)
 {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp.Set(stem + TempSuffix());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        if (gOperations.LinkUnnamed(fd, temp.c_str()) == 0)
             return 0;
         const int err = errno;
         temp.Abandon();
@@ -208,10 +235,10 @@ int CreateNamed(const std::string& stem, TempName& temp)
 // meanwhile, nothing is left; elsewhere (FAT) the named file is removed on SIGINT,
 // SIGTERM, SIGHUP and SIGQUIT.
 int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t size, TempName& temp,
-              const struct stat* like = nullptr, bool* kept = nullptr)
+              const struct stat* like = nullptr, bool* kept = nullptr, bool mayBeUnnamed = true)
 {
     const std::string stem = folder + (folder.back() == '/' ? "" : "/") + ".glimmerwick-";
-    int fd = gOperations.OpenUnnamed(folder.c_str());
+    int fd = mayBeUnnamed ? gOperations.OpenUnnamed(folder.c_str()) : -1;
     const bool unnamed = fd >= 0;
     if (!unnamed) {
         fd = CreateNamed(stem, temp);
@@ -239,6 +266,10 @@ int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t s
         err = NameUnnamed(fd, stem, temp);
     if (::close(fd) != 0 && !err)
         err = errno;
+    // An unnamed file that cannot be named (a sandbox without /proc, a process without
+    // the capability to link a descriptor) is let go; a named one is written instead.
+    if (err == kNoWayToName)
+        return WriteTemp(folder, data, size, temp, like, kept, false);
     if (err)
         temp.Remove();
     return err;
@@ -410,6 +441,7 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 {
     if (path.empty())
         return ENOENT;
+    HandleEndingSignals();
     TempName temp;
     if (const int err = WriteTemp(gw::FolderOf(path), data, size, temp))
         return err;
@@ -437,6 +469,7 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
 {
     if (path.empty())
         return ENOENT;
+    HandleEndingSignals();
     std::string target;
     if (const int err = ResolveLinks(path, target))
         return err;

@@ -16,6 +16,9 @@ namespace FileWrite {
 constexpr int kForeignLink = 0x10000;
 // A link that leads out of the folder a write is confined to.
 constexpr int kLinkLeavesFolder = 0x10001;
+// An unnamed temporary file that cannot be given a name; never returned by the writer,
+// which writes a named temporary file instead.
+constexpr int kNoWayToName = 0x10002;
 // strerror, or the text of one of the writer's own refusals.
 const char* ErrorText(int err);
 
@@ -73,6 +76,9 @@ struct Operations {
     // A file without a name in `folder` (O_TMPFILE), open for writing; -1 where the
     // file system has none.
     int (*OpenUnnamed)(const char* folder);
+    // Links the file that OpenUnnamed gave under `name`; errno kNoWayToName where the
+    // process has no way to (neither /proc nor the capability to link a descriptor).
+    int (*LinkUnnamed)(int fd, const char* name);
 };
 Operations& Seam();
 void ResetSeam();

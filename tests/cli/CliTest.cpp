@@ -1066,6 +1066,47 @@ TEST(CliWriter, LinksOfOtherUsersInSharedFoldersAreNeverFollowed)
 
 // A run ended by SIGINT, SIGTERM or SIGHUP while it writes a large icon leaves no
 // temporary file beside its output, on a file system with unnamed files and on FAT.
+// Under a file-size limit a file too large is a write error for that file (exit 3) and
+// the run goes on; on FAT its named temporary file is gone. Without /proc (a sandbox
+// that does not mount it) new files are still written.
+TEST(CliWriter, FileSizeLimitsAndSandboxesWithoutProc)
+{
+    TempDir dir;
+    WriteSparseIco(dir / "big.ico", {{22, 10 << 20}}, 22 + (10 << 20));
+    const std::string multi = DataPath("multi.ico");
+    FatImage fat(16 * 1024);
+    std::vector<std::string> outs{dir / "out"};
+    ASSERT_EQ(::mkdir(outs[0].c_str(), 0755), 0);
+    if (fat.Mounted())
+        outs.push_back(fat.Path());
+    else
+        std::printf("skipped the FAT case: %s\n", fat.Why().c_str());
+    for (const std::string& out : outs) {
+        const Ran r = Exec({"/bin/bash", "-c", "ulimit -f 2048 && exec " + std::string(GW_CLI) + " extract -o '" + out +
+                                                   "' '" + dir / "big.ico" + "' '" + multi + "'"});
+        EXPECT_EQ(r.Code, 3) << out << ": " << r.Err;
+        EXPECT_NE(r.Err.find("glimmerwick-cli: " + out + "/big.ico_0.ico: File too large\n"), std::string::npos) << r.Err;
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(out))
+            names.push_back(e.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"multi.ico_0.ico"}) << out;
+        EXPECT_EQ(ReadBytes(out + "/multi.ico_0.ico"), ReadBytes(multi)) << out;
+    }
+    if (Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c", "umount -l /proc"}).Code != 0) {
+        std::printf("skipped the case without /proc: no mount namespace can be made here\n");
+        return;
+    }
+    TempDir sandboxed;
+    const std::string noProc = "umount -l /proc && test ! -e /proc/self && ";
+    const Ran extract = Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+                              noProc + GW_CLI + " extract -o '" + sandboxed.Path() + "' '" + multi + "'"});
+    EXPECT_EQ(extract.Code, 0) << extract.Err;
+    const Ran thumb = Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+                            noProc + GW_THUMBNAILER + " -s 48 '" + multi + "' '" + sandboxed / "t.png'"});
+    EXPECT_EQ(thumb.Code, 0) << thumb.Err;
+    EXPECT_EQ(sandboxed.List(), (std::vector<std::string>{"multi.ico_0.ico", "t.png"}));
+}
+
 TEST(CliWriter, AnInterruptedRunLeavesNoTemporaryFiles)
 {
     TempDir dir;

@@ -38,6 +38,10 @@ int Overwrite(const std::string& path, const Bytes& b) { return FileWrite::Overw
 int gLinkError = 0;
 int gRenameError = 0;
 bool gChmodRefused = false;
+// Neither /proc nor the capability to link a descriptor: unnamed files get no name.
+bool gNoNaming = false;
+int gNamings = 0;
+int (*gRealLinkUnnamed)(int, const char*) = nullptr;
 int gFsyncError = 0;
 int gLinks = 0;
 int gRenames = 0;
@@ -49,10 +53,19 @@ class FileWriteSeamTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gLinks = gRenames = gFsyncs = 0;
+        gLinks = gRenames = gFsyncs = gNamings = 0;
         gFsyncError = 0;
         gIntruder.clear();
         FileWrite::Operations& ops = FileWrite::Seam();
+        gRealLinkUnnamed = ops.LinkUnnamed;
+        ops.LinkUnnamed = [](int fd, const char* name) {
+            ++gNamings;
+            if (gNoNaming) {
+                errno = FileWrite::kNoWayToName;
+                return -1;
+            }
+            return gRealLinkUnnamed(fd, name);
+        };
         ops.Link = [](const char* from, const char* to) {
             ++gLinks;
             if (gLinkError) {
@@ -96,6 +109,7 @@ struct Refusals {
     int Rename;  // errno of renameat2(RENAME_NOREPLACE), 0: works
     bool Chmod;  // fchmod refused
     int Links, Renames;  // calls expected for one new name
+    bool NoNaming = false;  // unnamed files cannot be named
 };
 
 const Refusals kFileSystems[] = {
@@ -104,6 +118,7 @@ const Refusals kFileSystems[] = {
     {"fusefat: no links, rename without flags", EPERM, EINVAL, true, 1, 1},
     {"old kernel: no link, no renameat2", ENOSYS, ENOSYS, false, 1, 1},
     {"links unsupported, flags unsupported", EOPNOTSUPP, EOPNOTSUPP, true, 1, 1},
+    {"a sandbox without /proc", 0, 0, false, 1, 0, true},
 };
 
 TEST_F(FileWriteSeamTest, AReplacementReachesTheDiskBeforeItTakesTheName)
@@ -144,7 +159,8 @@ TEST_F(FileWriteSeamTest, EveryWayOfTakingANewNameKeepsItsPromises)
         gLinkError = fs.Link;
         gRenameError = fs.Rename;
         gChmodRefused = fs.Chmod;
-        gLinks = gRenames = 0;
+        gNoNaming = fs.NoNaming;
+        gLinks = gRenames = gNamings = 0;
         TempDir dir;
         const mode_t umask = ::umask(022);
         EXPECT_EQ(WriteNew(dir / "new.ico", NewBytes()), 0);
@@ -178,7 +194,9 @@ TEST_F(FileWriteSeamTest, EveryWayOfTakingANewNameKeepsItsPromises)
         // A failure leaves nothing behind.
         EXPECT_EQ(WriteNew(dir / "missing/x.ico", NewBytes()), ENOENT);
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"new.ico", "old.ico", "raced.ico"}));
+        EXPECT_GT(gNamings, 0) << "unnamed files were tried first";
     }
+    gNoNaming = false;
 }
 
 // ---- replacing ----
