@@ -226,24 +226,36 @@ void TIconInspector::SavePngButtonClick(TObject* Sender)
                              .arg(image.Summary.Height)
                              .arg(image.Summary.BitCount);
     const auto png = gw::StoredAsPng(gw::Bytes(image.Data.data(), image.Data.size()));
-    SaveAs(name, tr("PNG 图像(*.png)|*.png"), QLatin1String(".png"), png.value_or(std::vector<std::uint8_t>()));
+    SaveAs(name, tr("PNG 图像(*.png)|*.png"), QLatin1String(".png"), png.value_or(std::vector<std::uint8_t>()),
+           tr("无法解码该图像。"));
 }
 
 void TIconInspector::SaveIcoButtonClick(TObject* Sender)
 {
     (void)Sender;
+    // The group is read again from the file, which may have changed since it was opened.
     auto ico = gw::GroupIco(*FFile, FGroup);
+    const QString why = ico                                           ? QString()
+                        : ico.Err().Code == gw::ErrorCode::TooLarge   ? tr("该图标的图像超过每组64 MiB的上限。")
+                        : ico.Err().Code == gw::ErrorCode::NoMemory ? tr("内存不足，无法读取该图标。")
+                                                                      : tr("无法读取该文件。");
     SaveAs(FBaseName, tr("原始图标(*.ico)|*.ico"), QLatin1String(".ico"),
-           ico ? std::move(*ico) : std::vector<std::uint8_t>());
+           ico ? std::move(*ico) : std::vector<std::uint8_t>(), why);
 }
 
 void TIconInspector::SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,
-                            const std::vector<std::uint8_t>& bytes)
+                            const std::vector<std::uint8_t>& bytes, const QString& unreadable)
 {
     SaveDialog1->Filter = filter;
     SaveDialog1->FileName = proposedName;
     SaveDialog1->FilterIndex = 1;
     const auto target = TSaveFile::Choose(this, *SaveDialog1, [extension](int) { return extension; });
-    if (target && !TSaveFile::Write(*target, bytes))
-        TSaveFile::ReportFailure(this);
+    if (!target)
+        return;
+    // What failed is said after the usual text: the bytes could not be had, or the
+    // system's reason why they could not be written.
+    if (bytes.empty())
+        TSaveFile::ReportFailure(this, unreadable);
+    else if (const int err = TSaveFile::WriteBytes(*target, bytes))
+        TSaveFile::ReportFailure(this, TSaveFile::WriteFailure(err));
 }

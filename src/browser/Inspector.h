@@ -57,9 +57,10 @@ public:
     void SaveIcoButtonClick(TObject* Sender);
 
 private:
-    // Asks for the file and writes `bytes` to it, as the main window's Save does.
+    // Asks for the file and writes `bytes` to it, as the main window's Save does; a
+    // failure says what failed: `unreadable` when there are no bytes.
     void SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,
-                const std::vector<std::uint8_t>& bytes);
+                const std::vector<std::uint8_t>& bytes, const QString& unreadable);
 
     std::unique_ptr<gw::IconFile> FFile;
     std::size_t FGroup = 0;

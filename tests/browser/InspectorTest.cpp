@@ -286,12 +286,21 @@ TEST_F(InspectorTest, ThePicturesAreDrawnAtRealSizeAndBothSavesWriteWhatIsStored
         ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
         EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("%1 已存在。\n要替换它吗？").arg(FOut + QStringLiteral("/group.ico")));
 
-        // A save that cannot write says so.
+        // A save that fails says what failed: the system's reason it cannot write, or
+        // that the file, cut short since the dialog opened, cannot be read.
         TSaveDialog::SetNextResult(FOut + QStringLiteral("/no/such/folder/x"));
         MessageBoxSeam::SetNextAnswer(IDOK);
         QTest::mouseClick(d->SaveIcoButton, Qt::LeftButton);
         ASSERT_EQ(MessageBoxSeam::Shown().size(), 3u);
-        EXPECT_EQ(MessageBoxSeam::Shown()[2].Text, QStringLiteral("不支持这种格式的图标文件！"));
+        EXPECT_EQ(MessageBoxSeam::Shown()[2].Text,
+                  QStringLiteral("不支持这种格式的图标文件！\n无法写入该文件：No such file or directory"));
+        ASSERT_TRUE(QFile(FIcons + QStringLiteral("/library.dll")).resize(4096));
+        TSaveDialog::SetNextResult(FOut + QStringLiteral("/cut"));
+        MessageBoxSeam::SetNextAnswer(IDOK);
+        QTest::mouseClick(d->SaveIcoButton, Qt::LeftButton);
+        ASSERT_EQ(MessageBoxSeam::Shown().size(), 4u);
+        EXPECT_EQ(MessageBoxSeam::Shown()[3].Text, QStringLiteral("不支持这种格式的图标文件！\n无法读取该文件。"));
+        EXPECT_FALSE(QFile::exists(FOut + QStringLiteral("/cut.ico")));
 
         QTest::mouseClick(d->CloseButton, Qt::LeftButton);
     });

@@ -446,6 +446,14 @@ Do you want to replace them?</translation>
 <context>
     <name>TIconInspector</name>
     <message>
+        <source>无法解码该图像。</source>
+        <translation>This image cannot be decoded.</translation>
+    </message>
+    <message>
+        <source>无法读取该文件。</source>
+        <translation>The file cannot be read.</translation>
+    </message>
+    <message>
         <source>图标详情</source>
         <translation>Icon Details</translation>
     </message>
@@ -562,6 +570,10 @@ Do you want to replace them?</translation>
 </context>
 <context>
     <name>TSaveFile</name>
+    <message>
+        <source>无法写入该文件：%1</source>
+        <translation>The file cannot be written: %1</translation>
+    </message>
     <message>
         <source>%1 已存在。
 要替换它吗？</source>
