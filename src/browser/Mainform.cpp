@@ -187,6 +187,8 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
 {
     (void)Sender;
     (void)Action;
+    // The program ends with the window: nothing more is extracted.
+    EndExtractions();
     try {
         TSettings settings;
         settings.LastAccess = LastAccess->Checked();

@@ -23,9 +23,20 @@ int ExtractRules::List(const std::string& folder, int depth, std::vector<Entry>&
     std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), &::closedir);
     if (!dir)
         return errno;
-    // The output folder may be made by the run itself, so it is looked up anew.
-    struct stat output;
-    const bool outputExists = ::stat(FOutput.c_str(), &output) == 0;
+    // The output folders may be made by the runs themselves, so they are looked up anew.
+    std::vector<std::pair<dev_t, ino_t>> outputs;
+    auto lookUp = [&outputs](const std::string& o) {
+        struct stat st;
+        if (::stat(o.c_str(), &st) == 0)
+            outputs.emplace_back(st.st_dev, st.st_ino);
+    };
+    lookUp(FOutput);
+    std::for_each(FAvoid.begin(), FAvoid.end(), lookUp);
+    // A folder queued before another run chose it as its output is not walked either.
+    struct stat self;
+    if (::fstat(::dirfd(dir.get()), &self) == 0 &&
+        std::find(outputs.begin(), outputs.end(), std::pair(self.st_dev, self.st_ino)) != outputs.end())
+        return 0;
     const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     while (const dirent* e = ::readdir(dir.get())) {
         if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
@@ -35,7 +46,7 @@ int ExtractRules::List(const std::string& folder, int depth, std::vector<Entry>&
         if (::lstat(entry.Path.c_str(), &st) != 0)
             continue;
         if (S_ISDIR(st.st_mode)) {
-            if (outputExists && st.st_dev == output.st_dev && st.st_ino == output.st_ino)
+            if (std::find(outputs.begin(), outputs.end(), std::pair(st.st_dev, st.st_ino)) != outputs.end())
                 continue;
             if (depth + 1 > kMaxDepth) {
                 ++FDepthStops;

@@ -89,6 +89,8 @@ bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const
     const QByteArray extension(ExtractFormatExtension(host.FExtractFormat));
     const QByteArray base = JoinPath(outputFolder, OutputBaseName(fileName));
     for (int i = 0; i < icons.Count(); ++i) {
+        if (host.FQuitting)
+            return false;
         const std::vector<std::uint8_t> bytes = icons.Bytes(i);
         int err = bytes.empty() ? EINVAL : EEXIST;
         int n = nextFree.value(base, 0);
@@ -167,7 +169,7 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
         // during a folder walk, and shows how far the extraction has come.
         host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
         Application->ProcessMessages();
-        if (!alive)
+        if (!alive || host.FQuitting)
             return;
     }
     // Success is reported only when every icon was written; the files the user chose

@@ -31,7 +31,8 @@ QByteArray OutputBaseName(const QByteArray& fileName);
 // after the last one taken, so a command that meets many files of one name looks at
 // each taken name once. Each icon written raises the host's FExtractedCount, each
 // that cannot be read or written its FFailedCount, and the progress is shown.
-// Returns false when the output folder has gone: the walk should stop.
+// Returns false when the output folder has gone, or the window is closing: the walk
+// should stop.
 bool ExtractIntoFreeNames(TExtractionHost& host, const QByteArray& source, const QByteArray& fileName,
                           const QByteArray& outputFolder, QHash<QByteArray, int>& nextFree);
 

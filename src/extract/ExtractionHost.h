@@ -23,6 +23,9 @@ public:
     std::int32_t FProcessedFiles = 0;
     // Set when the user cancels: every running walk stops before its next file.
     bool FCancelRequested = false;
+    // Set when the window closes (the program is ending): every running extraction,
+    // folder walks and the one of a single file, stops before its next icon.
+    bool FQuitting = false;
     // When the walks' progress was last shown (steady clock, ms); it is shown at most
     // every 100 ms.
     std::int64_t FProgressShownAt = 0;
@@ -49,6 +52,12 @@ public:
     {
         if (FActiveWalks > 0)
             FCancelRequested = true;
+    }
+    // Stops every running extraction at its next icon, for good: the window is closing.
+    void EndExtractions()
+    {
+        CancelExtraction();
+        FQuitting = true;
     }
 
 protected:
