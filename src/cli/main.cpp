@@ -716,8 +716,8 @@ std::string RootName(const std::string& folder)
 }
 
 // Writes the selected groups of FILE... (folders walked with -r) into o.OutDir: as
-// stored (.ico or .cur), or with o.All every image as PNG.
-int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files)
+// stored (.ico or .cur), or with o.All every image as PNG. `walks`: the command has -r.
+int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files, bool walks)
 {
     ExtractRun run{o, ExtractRules(o.OutDir), {}};
     // Resource-only libraries beside Windows' system files read as libraries; cursor
@@ -732,7 +732,8 @@ int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files)
         struct stat st;
         if (::stat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
             if (!o.Recursive) {
-                Say(f, "is a folder (-r walks it)");
+                // Only extract walks folders: png has no -r to point to.
+                Say(f, walks ? "is a folder (-r walks it)" : "is a folder");
                 run.Outcome.SomeFailed = true;
             } else if (run.Rules.InsideOutput(f)) {
                 // It would feed on its own output.
@@ -761,7 +762,7 @@ int Extract(const CommandSpec& command, int argc, char** argv)
         return Usage("extract needs -o DIR", &command);
     if (files.empty())
         return Usage("extract needs a file", &command);
-    return ExtractFiles(o, files);
+    return ExtractFiles(o, files, true);
 }
 
 // ---- png and legacy --------------------------------------------------------------
@@ -775,7 +776,7 @@ int Png(const CommandSpec& command, int argc, char** argv)
     if (o.All) {
         if (o.OutDir.empty() || o.OutDir == "-" || files.empty())
             return Usage("png --all needs -o DIR and a file", &command);
-        return ExtractFiles(o, files);
+        return ExtractFiles(o, files, false);
     }
     if (files.size() != 1 || o.OutDir.empty())
         return Usage("png needs one file and -o OUT.png", &command);

@@ -405,6 +405,24 @@ TEST(CliExitCodes, ScriptsCanTellWhatHappened)
 
 // Names reach a terminal with their control characters escaped (a title change, a
 // forged line); output that cannot be written is an error, not a cut listing.
+// A folder named without -r points to -r only where the command has it.
+TEST(CliExitCodes, AFolderPointsToTheOptionThatWalksIt)
+{
+    TempDir dir, out;
+    const struct { std::string Command, Says; } cases[] = {
+        {"extract", "is a folder (-r walks it)"},
+        {"png", "is a folder"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{c.Command, "-o", out.Path(), dir.Path()};
+        if (c.Command == "png")
+            args.insert(args.begin() + 1, "--all");
+        const Ran r = Cli(args);
+        EXPECT_EQ(r.Code, 1) << c.Command;
+        EXPECT_EQ(r.Err, "glimmerwick-cli: " + dir.Path() + ": " + c.Says + "\n") << c.Command;
+    }
+}
+
 TEST(CliOutput, TextIsSafeForTerminalsAndLostOutputIsAnError)
 {
     const std::string names = DataPath("names64.dll");
