@@ -466,7 +466,14 @@ try {
         StoredImage& s = out[i];
         s.Summary = SummaryOf(entries[distinct[i].First], data);
         s.Entries = distinct[i].Entries;
-        s.Data.assign(data.begin(), data.end());
+        // The buffer read for the image becomes its copy: a large image is held once.
+        // Its storage moves with it, so `data` still points at the bytes.
+        auto buffer = std::find_if(images.Buffers.begin(), images.Buffers.end(),
+                                   [&](const auto& b) { return b.data() == data.data() && b.size() == data.size(); });
+        if (buffer != images.Buffers.end())
+            s.Data = std::move(*buffer);
+        else
+            s.Data.assign(data.begin(), data.end());
         auto image = DecodeIconImage(data);
         if (!image)
             continue;
