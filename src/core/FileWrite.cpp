@@ -464,8 +464,13 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 
 namespace {
 
+// How an existing file is written: replaced whole, replaced whole unless it has other
+// hard links (then rewritten in place, so that they see the new contents), or always
+// rewritten in place.
+enum class Way { Whole, KeepLinks, InPlace };
+
 int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within,
-                  bool inPlace)
+                  Way way)
 {
     if (path.empty())
         return ENOENT;
@@ -504,7 +509,7 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
     // A file with several hard links is replaced under this name like any other: the
     // name is then the old file or the new one, never a mix, and the other links keep
     // the old contents, as editors leave them.
-    if (!inPlace) {
+    if (way == Way::Whole || (way == Way::KeepLinks && st.st_nlink <= 1)) {
         TempName temp;
         bool ownerKept = false;
         if (WriteTemp(folder, data, size, temp, &st, &ownerKept) == 0) {
@@ -515,8 +520,9 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
             temp.Remove();
         }
     }
-    // Asked for, an owner that a new file would not keep, or a folder that takes no new
-    // files (read-only, full, a sticky folder) while the file may be written.
+    // Asked for (or other links to keep), an owner that a new file would not keep, or a
+    // folder that takes no new files (read-only, full, a sticky folder) while the file
+    // may be written.
     return RewriteInPlace(target, st, data, size);
 }
 
@@ -524,12 +530,17 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
 
 int Replace(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within)
 {
-    return WriteExisting(path, data, size, within, false);
+    return WriteExisting(path, data, size, within, Way::Whole);
+}
+
+int ReplaceKeepingLinks(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    return WriteExisting(path, data, size, {}, Way::KeepLinks);
 }
 
 int Overwrite(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
-    return WriteExisting(path, data, size, {}, true);
+    return WriteExisting(path, data, size, {}, Way::InPlace);
 }
 
 } // namespace FileWrite

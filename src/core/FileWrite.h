@@ -49,6 +49,11 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 // and put back if the write fails.
 int Replace(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within = {});
 
+// Like Replace, but a file with other hard links is rewritten in place, so that every
+// name of it reads the new contents (a settings file shared through a link); a failure
+// puts the old contents back.
+int ReplaceKeepingLinks(const std::string& path, const std::uint8_t* data, std::size_t size);
+
 // Like Replace, but an existing file is always rewritten in place: a reader that holds
 // it open (a thumbnail client waiting for its output) reads the new bytes. A failure
 // puts the old contents back.
