@@ -1118,10 +1118,12 @@ TEST(CliWriter, FileSizeLimitsAndSandboxesWithoutProc)
     const std::string noProc = "umount -l /proc && test ! -e /proc/self && ";
     const Ran extract = Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c",
                               noProc + GW_CLI + " extract -o '" + sandboxed.Path() + "' '" + multi + "'"});
-    EXPECT_EQ(extract.Code, 0) << extract.Err;
     const Ran thumb = Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c",
                             noProc + GW_THUMBNAILER + " -s 48 '" + multi + "' '" + sandboxed / "t.png'"});
+#ifndef __SANITIZE_ADDRESS__  // the leak checker needs /proc at exit (and reads its options from there)
+    EXPECT_EQ(extract.Code, 0) << extract.Err;
     EXPECT_EQ(thumb.Code, 0) << thumb.Err;
+#endif
     EXPECT_EQ(sandboxed.List(), (std::vector<std::string>{"multi.ico_0.ico", "t.png"}));
 }
 
