@@ -91,11 +91,14 @@ TImageEntryList::TImageEntryList(QWidget* parent, TComponent* owner)
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
 
-QStringList TImageEntryList::EntryLines(const gw::ImageSummary& summary)
+QStringList TImageEntryList::EntryLines(const gw::ImageSummary& summary, int entries)
 {
-    return {tr("%1 × %2").arg(summary.Width).arg(summary.Height),
-            tr("%1位 %2").arg(summary.BitCount).arg(summary.Png ? QStringLiteral("PNG") : QStringLiteral("DIB")),
-            tr("%1字节").arg(summary.Bytes)};
+    QStringList lines{tr("%1 × %2").arg(summary.Width).arg(summary.Height),
+                      tr("%1位 %2").arg(summary.BitCount).arg(summary.Png ? QStringLiteral("PNG") : QStringLiteral("DIB")),
+                      tr("%1字节").arg(summary.Bytes)};
+    if (entries > 1)
+        lines << tr("%1个条目共用").arg(entries);
+    return lines;
 }
 
 void TImageEntryList::SetImages(const std::vector<gw::StoredImage>& images)
@@ -103,7 +106,7 @@ void TImageEntryList::SetImages(const std::vector<gw::StoredImage>& images)
     clear();
     for (const gw::StoredImage& image : images) {
         auto* entry = new QListWidgetItem(this);
-        const QStringList lines = EntryLines(image.Summary);
+        const QStringList lines = EntryLines(image.Summary, image.Entries);
         // Screen readers read the entry as one line.
         entry->setText(lines.join(tr("，")));
         entry->setData(kLinesRole, image.Shown ? lines : lines + QStringList{tr("无法显示该图像。")});
@@ -187,6 +190,10 @@ TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const 
         FGroup = std::size_t(IconNumber);
         if (auto images = gw::GroupStoredImages(*FFile, FGroup))
             FImages = std::move(*images);
+        else if (images.Err().Code == gw::ErrorCode::TooLarge)
+            MessageLabel->SetCaption(tr("该图标的图像超过每组64 MiB的上限。"));
+        else if (images.Err().Code == gw::ErrorCode::NoMemory)
+            MessageLabel->SetCaption(tr("内存不足，无法读取该图标。"));
     }
     const auto& groups = FFile->Catalog.Groups();
     if (!FImages.empty()) {
@@ -235,23 +242,36 @@ void TIconInspector::SavePngButtonClick(TObject* Sender)
                                                                             image.Summary.BitCount));
     const auto png = gw::StoredAsPng(gw::Bytes(image.Data.data(), image.Data.size()));
     SaveAs(name, tr("PNG 图像(*.png)|*.png"), QLatin1String(gw::Extension(gw::OutputFormat::Png)),
-           png.value_or(std::vector<std::uint8_t>()));
+           png.value_or(std::vector<std::uint8_t>()), tr("无法解码该图像。"));
 }
 
 void TIconInspector::SaveIcoButtonClick(TObject* Sender)
 {
     (void)Sender;
+    // The group is read again from the file, which may have changed since it was opened.
+    auto ico = gw::GroupIco(*FFile, FGroup);
+    const QString why = ico                                           ? QString()
+                        : ico.Err().Code == gw::ErrorCode::TooLarge   ? tr("该图标的图像超过每组64 MiB的上限。")
+                        : ico.Err().Code == gw::ErrorCode::NoMemory ? tr("内存不足，无法读取该图标。")
+                                                                      : tr("无法读取该文件。");
+    // The stored icon as the format table's Original writes it, with the reason it fails.
     SaveAs(FBaseName, tr("原始图标(*.ico)|*.ico"), QLatin1String(gw::Extension(gw::OutputFormat::Original)),
-           gw::EncodeGroup(*FFile, FGroup, gw::OutputFormat::Original).value_or(std::vector<std::uint8_t>()));
+           ico ? std::move(*ico) : std::vector<std::uint8_t>(), why);
 }
 
 void TIconInspector::SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,
-                            const std::vector<std::uint8_t>& bytes)
+                            const std::vector<std::uint8_t>& bytes, const QString& unreadable)
 {
     SaveDialog1->Filter = filter;
     SaveDialog1->FileName = proposedName;
     SaveDialog1->FilterIndex = 1;
     const auto target = TSaveFile::Choose(this, *SaveDialog1, [extension](int) { return extension; });
-    if (target && !TSaveFile::Write(*target, bytes))
-        TSaveFile::ReportFailure(this);
+    if (!target)
+        return;
+    // What failed is said after the usual text: the bytes could not be had, or the
+    // system's reason why they could not be written.
+    if (bytes.empty())
+        TSaveFile::ReportFailure(this, unreadable);
+    else if (const int err = TSaveFile::WriteBytes(*target, bytes))
+        TSaveFile::ReportFailure(this, TSaveFile::WriteFailure(err));
 }

@@ -20,8 +20,9 @@ public:
     explicit TImageEntryList(QWidget* parent, TComponent* owner = nullptr);
     // Replaces the entries by `images`, the first one selected.
     void SetImages(const std::vector<gw::StoredImage>& images);
-    // Lines of text an entry shows beside its picture.
-    static QStringList EntryLines(const gw::ImageSummary& summary);
+    // Lines of text an entry shows beside its picture; `entries`: the group's entries
+    // that name the image, said when there are several.
+    static QStringList EntryLines(const gw::ImageSummary& summary, int entries = 1);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,9 +57,10 @@ public:
     void SaveIcoButtonClick(TObject* Sender);
 
 private:
-    // Asks for the file and writes `bytes` to it, as the main window's Save does.
+    // Asks for the file and writes `bytes` to it, as the main window's Save does; a
+    // failure says what failed: `unreadable` when there are no bytes.
     void SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,
-                const std::vector<std::uint8_t>& bytes);
+                const std::vector<std::uint8_t>& bytes, const QString& unreadable);
 
     std::unique_ptr<gw::IconFile> FFile;
     std::size_t FGroup = 0;

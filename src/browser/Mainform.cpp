@@ -1,6 +1,7 @@
 // TForm1: construction, command bindings and availability, and the settings handlers.
 #include "browser/Mainform.h"
 
+#include "extract/ExtractionRun.h"
 #include "forms/FormResources.h"
 #include "framework/FileNames.h"
 #include "settings/Option.h"
@@ -213,6 +214,8 @@ void TForm1::FormClose(TObject* Sender, TCloseAction& Action)
 {
     (void)Sender;
     (void)Action;
+    // The program ends with the window: nothing more is extracted.
+    TExtractionRun::EndAll(*this);
     try {
         FSettings.LastAccess = LastAccess->Checked();
         FSettings.Directory = Native(DirectoryListBox1->Directory());

@@ -33,7 +33,17 @@ std::optional<QByteArray> TSaveFile::Choose(QWidget* owner, TSaveDialog& dialog,
 
 bool TSaveFile::Write(const QByteArray& path, const std::vector<std::uint8_t>& bytes)
 {
-    return !bytes.empty() && FileWrite::Replace(path.toStdString(), bytes.data(), bytes.size()) == 0;
+    return !bytes.empty() && WriteBytes(path, bytes) == 0;
+}
+
+int TSaveFile::WriteBytes(const QByteArray& path, const std::vector<std::uint8_t>& bytes)
+{
+    return FileWrite::Replace(path.toStdString(), bytes.data(), bytes.size());
+}
+
+QString TSaveFile::WriteFailure(int err)
+{
+    return tr("无法写入该文件：%1").arg(QString::fromLocal8Bit(FileWrite::ErrorText(err)));
 }
 
 QString TSaveFile::ProposedName(const QByteArray& fileName, int iconNumber)
@@ -42,7 +52,9 @@ QString TSaveFile::ProposedName(const QByteArray& fileName, int iconNumber)
     return DisplayFileName(DecodeFileName(QByteArray::fromStdString(name)));
 }
 
-void TSaveFile::ReportFailure(QWidget* owner)
+void TSaveFile::ReportFailure(QWidget* owner, const QString& why)
 {
-    MessageBox(owner, tr("不支持这种格式的图标文件！"), QStringLiteral("Glimmerwick:"), MB_OK | MB_ICONINFORMATION);
+    const QString text = tr("不支持这种格式的图标文件！");
+    MessageBox(owner, why.isEmpty() ? text : text + QLatin1Char('\n') + why, QStringLiteral("Glimmerwick:"),
+               MB_OK | MB_ICONINFORMATION);
 }

@@ -25,8 +25,13 @@ public:
     // mode, never over a file its owner made read-only. False when there is nothing to
     // write or writing failed.
     static bool Write(const QByteArray& path, const std::vector<std::uint8_t>& bytes);
-    // Tells the user that a save failed.
-    static void ReportFailure(QWidget* owner);
+    // The same for bytes there are: 0, or the errno of the failure (or one of the
+    // writer's own refusals).
+    static int WriteBytes(const QByteArray& path, const std::vector<std::uint8_t>& bytes);
+    // Tells the user that a save failed; with `why`, what failed, on a line of its own.
+    static void ReportFailure(QWidget* owner, const QString& why = {});
+    // `why` for a write that failed with `err`: the system's reason.
+    static QString WriteFailure(int err);
     // The name a save proposes for icon `iconNumber` of the file of raw name `fileName`,
     // in the form the list shows names: gw::NumberedName ("notepad.exe", 0 -> "notepad0").
     static QString ProposedName(const QByteArray& fileName, int iconNumber);

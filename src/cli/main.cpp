@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -223,6 +224,20 @@ std::string Printable(const std::string& text)
 void Say(const std::string& file, const std::string& message)
 {
     std::fprintf(stderr, "glimmerwick-cli: %s: %s\n", Printable(file).c_str(), Printable(message).c_str());
+}
+
+// Runs the work on one file: memory that cannot be had ends that file with a message,
+// and the run goes on with the next. False when it ended so.
+template <class Work>
+bool WithinMemory(const std::string& file, Work&& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::bad_alloc&) {
+        Say(file, "not enough memory");
+        return false;
+    }
 }
 
 // The outcome of a run: write errors outrank files without icons.
@@ -433,8 +448,10 @@ int List(const CommandSpec& command, int argc, char** argv)
     if (files.empty())
         return Usage("list needs a file", &command);
     Status status;
-    for (const std::string& f : files)
-        status.SomeFailed |= !ListFile(f, json);
+    for (const std::string& f : files) {
+        bool listed = false;
+        status.SomeFailed |= !WithinMemory(f, [&] { listed = ListFile(f, json); }) || !listed;
+    }
     return status.Code();
 }
 
@@ -583,7 +600,7 @@ struct ExtractRun {
 
 // Extracts the selected groups of one file into `outDir`. `named`: the file was named
 // on the command line (a file without icons is then worth a word).
-void ExtractFile(ExtractRun& run, const std::string& path, const std::string& outDir, bool named)
+void ExtractGroups(ExtractRun& run, const std::string& path, const std::string& outDir, bool named)
 {
     const ExtractOptions& o = run.Options;
     IconFile f = IconFile::Open(path);
@@ -633,16 +650,24 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
         any = true;
         if (o.All) {
             // Every image as NAME_WxH_BPP.png; a second image of one size and depth gets
-            // "-2" as every name the run has taken does.
+            // "-2" as every name the run has taken does. An image that several entries
+            // name is written once.
             int failed = 0;
-            for (const PngImage& png : GroupPngs(f, i, o.Cursors, failed)) {
+            bool stop = false;
+            const auto err = GroupPngs(f, i, o.Cursors, failed, [&](PngImage&& png) {
                 ++run.Found;
-                if (!write(OutputStem(o, f, file, i, o.Lang) + ImageSuffix(png.Width, png.Height, png.BitCount) +
-                               Extension(OutputFormat::Png),
-                           png.Png))
-                    return;
-            }
-            if (failed) {
+                stop = !write(OutputStem(o, f, file, i, o.Lang) + ImageSuffix(png.Width, png.Height, png.BitCount) +
+                                  Extension(OutputFormat::Png),
+                              png.Png);
+                return !stop;
+            });
+            if (stop)
+                return;
+            if (err) {
+                ++run.Found;
+                Say(path, what + std::to_string(i) + ": " + err->Context);
+                run.Outcome.SomeFailed = true;
+            } else if (failed) {
                 run.Found += failed;
                 Say(path, what + std::to_string(i) + ": " + Count(std::size_t(failed), "image") + " cannot be decoded");
                 run.Outcome.SomeFailed = true;
@@ -686,6 +711,12 @@ void ExtractFile(ExtractRun& run, const std::string& path, const std::string& ou
     }
 }
 
+void ExtractFile(ExtractRun& run, const std::string& path, const std::string& outDir, bool named)
+{
+    if (!WithinMemory(path, [&] { ExtractGroups(run, path, outDir, named); }))
+        run.Outcome.SomeFailed = true;
+}
+
 // Files of the program's kinds under `dir`, output mirrored under `outDir`.
 void Walk(ExtractRun& run, const std::string& dir, const std::string& outDir, int depth)
 {
@@ -723,8 +754,8 @@ std::string RootName(const std::string& folder)
 }
 
 // Writes the selected groups of FILE... (folders walked with -r) into o.OutDir: as
-// stored (.ico or .cur), or with o.All every image as PNG.
-int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files)
+// stored (.ico or .cur), or with o.All every image as PNG. `walks`: the command has -r.
+int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files, bool walks)
 {
     ExtractRun run{o, ExtractRules(o.OutDir), {}};
     // Resource-only libraries beside Windows' system files read as libraries; cursor
@@ -739,7 +770,8 @@ int ExtractFiles(const ExtractOptions& o, const std::vector<std::string>& files)
         struct stat st;
         if (::stat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
             if (!o.Recursive) {
-                Say(f, "is a folder (-r walks it)");
+                // Only extract walks folders: png has no -r to point to.
+                Say(f, walks ? "is a folder (-r walks it)" : "is a folder");
                 run.Outcome.SomeFailed = true;
             } else if (run.Rules.InsideOutput(f)) {
                 // It would feed on its own output.
@@ -775,7 +807,7 @@ int Extract(const CommandSpec& command, int argc, char** argv)
     if (o.Format != OutputFormat::Original && (o.Cursors || o.Lang >= 0))
         return Usage("--format=ico16 and png write icon groups in their first language: no --cursors, no --lang",
                      &command);
-    return ExtractFiles(o, files);
+    return ExtractFiles(o, files, true);
 }
 
 // ---- png and legacy --------------------------------------------------------------
@@ -791,7 +823,7 @@ int Png(const CommandSpec& command, int argc, char** argv)
             return Usage("png --all needs -o DIR and a file", &command);
         if (o.Size)
             return Usage("png --all writes every image at its own size: --size is for one image", &command);
-        return ExtractFiles(o, files);
+        return ExtractFiles(o, files, false);
     }
     if (files.size() != 1 || o.OutDir.empty())
         return Usage("png needs one file and -o OUT.png", &command);
@@ -899,5 +931,10 @@ int main(int argc, char** argv)
             ::close(fd);
     }
     errno = 0;
-    return CheckedOutput(Run(argc, argv));
+    try {
+        return CheckedOutput(Run(argc, argv));
+    } catch (const std::bad_alloc&) {
+        std::fputs("glimmerwick-cli: not enough memory\n", stderr);
+        return CheckedOutput(kSomeFailed);
+    }
 }

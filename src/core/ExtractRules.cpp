@@ -27,13 +27,26 @@ int ExtractRules::List(const std::string& folder, int depth, std::vector<Entry>&
     });
     if (listing.Error())
         return listing.Error();
-    // The output folder may be made by the run itself, so it is looked up anew.
-    struct stat output;
-    const bool outputExists = ::stat(FOutput.c_str(), &output) == 0;
+    // The output folders may be made by the runs themselves, so they are looked up anew.
+    std::vector<std::pair<dev_t, ino_t>> outputs;
+    auto lookUp = [&outputs](const std::string& o) {
+        struct stat st;
+        if (::stat(o.c_str(), &st) == 0)
+            outputs.emplace_back(st.st_dev, st.st_ino);
+    };
+    lookUp(FOutput);
+    std::for_each(FAvoid.begin(), FAvoid.end(), lookUp);
+    auto isOutput = [&outputs](dev_t device, ino_t inode) {
+        return std::find(outputs.begin(), outputs.end(), std::pair(device, inode)) != outputs.end();
+    };
+    // A folder queued before another run chose it as its output is not walked either.
+    struct stat self;
+    if (::stat(folder.c_str(), &self) == 0 && isOutput(self.st_dev, self.st_ino))
+        return 0;
     FolderEntry e;
     while (listing.Next(e)) {
         if (e.Folder) {
-            if (outputExists && e.Device == output.st_dev && e.Inode == output.st_ino)
+            if (isOutput(e.Device, e.Inode))
                 continue;
             if (depth + 1 > kMaxDepth) {
                 ++FDepthStops;

@@ -33,10 +33,14 @@ public:
 
     // The entries of `folder` a walk takes, sorted by name: files of the program's
     // kinds (through links, which must lead to regular files) and folders (not links),
-    // never the output folder nor anything below it. `depth` is the folder's level
+    // never the output folder (nor those of AvoidAlso) nor anything below it: such a
+    // folder itself gives no entries. `depth` is the folder's level
     // below the walk's root; its subfolders are left out at the depth limit, counted
     // in DepthStops. Returns 0, or the errno when the folder cannot be read.
     int List(const std::string& folder, int depth, std::vector<Entry>& out);
+
+    // Folders other runs write into now: never walked either.
+    void AvoidAlso(std::vector<std::string> folders) { FAvoid = std::move(folders); }
 
     // Files ending in one of `extensions` (lower case, with the dot) are taken too,
     // with Kind -1: kinds the window does not list.
@@ -65,6 +69,7 @@ private:
     OutputNames FNames;
     int FDepthStops = 0;
     std::vector<std::string> FAlso;
+    std::vector<std::string> FAvoid;
 };
 
 } // namespace gw

@@ -32,7 +32,9 @@ int OpenUnnamedCall(const char* folder)
     return ::open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
 }
 
-Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod, ::fsync, OpenUnnamedCall}; }
+int LinkUnnamedCall(int fd, const char* name);
+
+Operations Defaults() { return {::link, RenameNoReplaceCall, ::fchmod, ::fsync, OpenUnnamedCall, LinkUnnamedCall}; }
 
 Operations gOperations = Defaults();
 
@@ -80,13 +82,13 @@ void RemoveTempsAndDie(int signal)
     ::raise(signal);
 }
 
-// Handles SIGINT, SIGTERM and SIGHUP where nobody else does: the process still ends
-// as the signal would end it, only without leaving temporary files behind.
+// Handles SIGINT, SIGTERM, SIGHUP and SIGQUIT where nobody else does: the process
+// still ends as the signal would end it, only without leaving temporary files behind.
 void HandleEndingSignals()
 {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
             struct sigaction now {};
             if (::sigaction(signal, nullptr, &now) != 0 || now.sa_handler != SIG_DFL || (now.sa_flags & SA_SIGINFO))
                 continue;
@@ -95,6 +97,11 @@ void HandleEndingSignals()
             sigemptyset(&ours.sa_mask);
             ::sigaction(signal, &ours, nullptr);
         }
+        // A write beyond the file-size limit (ulimit -f) fails with EFBIG, a write
+        // error for that file, instead of ending the process midway.
+        struct sigaction now {};
+        if (::sigaction(SIGXFSZ, nullptr, &now) == 0 && now.sa_handler == SIG_DFL && !(now.sa_flags & SA_SIGINFO))
+            ::signal(SIGXFSZ, SIG_IGN);
     });
 }
 
@@ -163,13 +170,33 @@ std::string TempSuffix()
 // name that was taken already is forgotten again at once; only a signal in that instant
 // would remove the other writer's temporary file under it.
 
+// Links the unnamed file `fd` under `name`: straight from the descriptor where the
+// kernel allows it (it asks for CAP_DAC_READ_SEARCH), else through /proc. 0 or -1 with
+// errno set; kNoWayToName when neither way exists (no such capability, no /proc).
+int LinkUnnamedCall(int fd, const char* name)
+{
+    if (::linkat(fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0)
+        return 0;
+    if (errno == EEXIST)
+        return -1;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    const int err = errno;
+    if (err == ENOENT && ::access("/proc/self/fd", F_OK) != 0) {
+        errno = kNoWayToName;
+        return -1;
+    }
+    errno = err;
+    return -1;
+}
+
 // Gives the unnamed file `fd` a free name in `folder` starting with `stem`. 0 or the errno.
 int NameUnnamed(int fd, const std::string& stem, TempName& temp)
 {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         temp.Set(stem + TempSuffix());
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        if (gOperations.LinkUnnamed(fd, temp.c_str()) == 0)
             return 0;
         const int err = errno;
         temp.Abandon();
@@ -206,12 +233,12 @@ int CreateNamed(const std::string& stem, TempName& temp)
 // Where the file system has unnamed files (O_TMPFILE) the bytes are written while the
 // file has no name and it is named only at the end, so that however the process ends
 // meanwhile, nothing is left; elsewhere (FAT) the named file is removed on SIGINT,
-// SIGTERM and SIGHUP.
+// SIGTERM, SIGHUP and SIGQUIT.
 int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t size, TempName& temp,
-              const struct stat* like = nullptr, bool* kept = nullptr)
+              const struct stat* like = nullptr, bool* kept = nullptr, bool mayBeUnnamed = true)
 {
     const std::string stem = folder + (folder.back() == '/' ? "" : "/") + ".glimmerwick-";
-    int fd = gOperations.OpenUnnamed(folder.c_str());
+    int fd = mayBeUnnamed ? gOperations.OpenUnnamed(folder.c_str()) : -1;
     const bool unnamed = fd >= 0;
     if (!unnamed) {
         fd = CreateNamed(stem, temp);
@@ -243,6 +270,10 @@ int WriteTemp(const std::string& folder, const std::uint8_t* data, std::size_t s
         err = NameUnnamed(fd, stem, temp);
     if (::close(fd) != 0 && !err)
         err = errno;
+    // An unnamed file that cannot be named (a sandbox without /proc, a process without
+    // the capability to link a descriptor) is let go; a named one is written instead.
+    if (err == kNoWayToName)
+        return WriteTemp(folder, data, size, temp, like, kept, false);
     if (err)
         temp.Remove();
     return err;
@@ -414,6 +445,7 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 {
     if (path.empty())
         return ENOENT;
+    HandleEndingSignals();
     TempName temp;
     if (const int err = WriteTemp(gw::FolderOf(path), data, size, temp))
         return err;
@@ -436,11 +468,17 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 
 namespace {
 
+// How an existing file is written: replaced whole, replaced whole unless it has other
+// hard links (then rewritten in place, so that they see the new contents), or always
+// rewritten in place.
+enum class Way { Whole, KeepLinks, InPlace };
+
 int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within,
-                  bool inPlace)
+                  Way way)
 {
     if (path.empty())
         return ENOENT;
+    HandleEndingSignals();
     std::string target;
     if (const int err = ResolveLinks(path, target))
         return err;
@@ -472,7 +510,10 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
     // write was still marked read-only by its owner, and stays as it is.
     if ((st.st_mode & 0222) == 0)
         return EACCES;
-    if (st.st_nlink <= 1 && !inPlace) {
+    // A file with several hard links is replaced under this name like any other: the
+    // name is then the old file or the new one, never a mix, and the other links keep
+    // the old contents, as editors leave them.
+    if (way == Way::Whole || (way == Way::KeepLinks && st.st_nlink <= 1)) {
         TempName temp;
         bool ownerKept = false;
         if (WriteTemp(folder, data, size, temp, &st, &ownerKept) == 0) {
@@ -483,9 +524,9 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
             temp.Remove();
         }
     }
-    // Asked for, several links, an owner that a new file would not keep, or a folder
-    // that takes no new files (read-only, full, a sticky folder) while the file may be
-    // written.
+    // Asked for (or other links to keep), an owner that a new file would not keep, or a
+    // folder that takes no new files (read-only, full, a sticky folder) while the file
+    // may be written.
     return RewriteInPlace(target, st, data, size);
 }
 
@@ -493,12 +534,17 @@ int WriteExisting(const std::string& path, const std::uint8_t* data, std::size_t
 
 int Replace(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within)
 {
-    return WriteExisting(path, data, size, within, false);
+    return WriteExisting(path, data, size, within, Way::Whole);
+}
+
+int ReplaceKeepingLinks(const std::string& path, const std::uint8_t* data, std::size_t size)
+{
+    return WriteExisting(path, data, size, {}, Way::KeepLinks);
 }
 
 int Overwrite(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
-    return WriteExisting(path, data, size, {}, true);
+    return WriteExisting(path, data, size, {}, Way::InPlace);
 }
 
 } // namespace FileWrite

@@ -16,6 +16,9 @@ namespace FileWrite {
 constexpr int kForeignLink = 0x10000;
 // A link that leads out of the folder a write is confined to.
 constexpr int kLinkLeavesFolder = 0x10001;
+// An unnamed temporary file that cannot be given a name; never returned by the writer,
+// which writes a named temporary file instead.
+constexpr int kNoWayToName = 0x10002;
 // strerror, or the text of one of the writer's own refusals.
 const char* ErrorText(int err);
 
@@ -32,17 +35,24 @@ int WriteNew(const std::string& path, const std::uint8_t* data, std::size_t size
 
 // Writes `size` bytes as the contents of `path`. A symbolic link is written through
 // to the file it names (see ResolveLinks; with `within`, only to a file in that folder
-// or below it, else kLinkLeavesFolder); an existing file keeps its mode, owner and links. Refuses
+// or below it, else kLinkLeavesFolder); an existing file keeps its mode and owner. Refuses
 // (EACCES) a file the user may not write and (EISDIR, EINVAL) anything that is not a
 // regular file; a file without any write permission is refused also for the
 // super-user. Returns 0 or the errno of the failure; a failure leaves an existing
 // file as it was and creates nothing.
 //
-// The bytes go to a temporary file that is synced to the disk and then replaces the
-// file. Where that cannot keep the file's identity (several hard links) or the folder
-// refuses new files while the file itself may be written, the file is rewritten in
-// place, its old contents kept aside and put back if the write fails.
+// The bytes go to a temporary file in the same folder that is synced to the disk and
+// then renamed over the name, so the name holds the old file or the new one, never a
+// mix; other hard links of the old file keep its old contents. Where the new file
+// cannot keep the old one's owner, or the folder refuses new files while the file
+// itself may be written, the file is rewritten in place, its old contents kept aside
+// and put back if the write fails.
 int Replace(const std::string& path, const std::uint8_t* data, std::size_t size, const std::string& within = {});
+
+// Like Replace, but a file with other hard links is rewritten in place, so that every
+// name of it reads the new contents (a settings file shared through a link); a failure
+// puts the old contents back.
+int ReplaceKeepingLinks(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 // Like Replace, but an existing file is always rewritten in place: a reader that holds
 // it open (a thumbnail client waiting for its output) reads the new bytes. A failure
@@ -71,6 +81,9 @@ struct Operations {
     // A file without a name in `folder` (O_TMPFILE), open for writing; -1 where the
     // file system has none.
     int (*OpenUnnamed)(const char* folder);
+    // Links the file that OpenUnnamed gave under `name`; errno kNoWayToName where the
+    // process has no way to (neither /proc nor the capability to link a descriptor).
+    int (*LinkUnnamed)(int fd, const char* name);
 };
 Operations& Seam();
 void ResetSeam();

@@ -22,6 +22,7 @@ const char* ErrorCodeName(ErrorCode code)
     case ErrorCode::Loop: return "loop";
     case ErrorCode::NotFound: return "not found";
     case ErrorCode::Io: return "i/o";
+    case ErrorCode::NoMemory: return "out of memory";
     }
     return "?";
 }

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <unordered_map>
 
 #include <zlib.h>
 
@@ -17,6 +19,9 @@ namespace {
 // any real group, a bound on what a hostile file can cost.
 constexpr std::uint64_t kMaxGroupBytes = IconCatalog::kDefaultReadBudget;
 constexpr const char* kOverBudget = "its images exceed the limit of 64 MiB a group";
+// Decoded pixels count against the same budget: a small image can claim a large size.
+constexpr const char* kOverDecodedBudget = "its images exceed the limit of 64 MiB a group once decoded";
+constexpr const char* kNoMemory = "not enough memory for its images";
 
 void AppendUtf8(std::string& out, std::uint32_t c)
 {
@@ -58,6 +63,43 @@ std::optional<ErrorCode> ReadImages(const IconFile& file, const std::vector<Grou
         const auto& buffer = out.Buffers[known->second];
         out.Images.emplace_back(buffer.data(), buffer.size());
     }
+    return std::nullopt;
+}
+
+// A group's image as the group names it: its bytes once, the first entry that names it
+// and how many do. Entries that name one stretch of the file name one image; two
+// stretches holding the same bytes are two images, as the tools count them.
+struct DistinctImage {
+    Bytes Data;
+    std::size_t First = 0;
+    int Entries = 0;
+};
+
+std::vector<DistinctImage> DistinctImages(const ImageData& images)
+{
+    std::vector<DistinctImage> out;
+    // ReadImages gives entries that name one stretch one buffer.
+    std::unordered_map<const std::uint8_t*, std::size_t> byBuffer;
+    for (std::size_t i = 0; i < images.Images.size(); ++i) {
+        const Bytes data = images.Images[i];
+        auto [known, added] = byBuffer.try_emplace(data.data(), out.size());
+        if (added)
+            out.push_back({data, i, 0});
+        ++out[known->second].Entries;
+    }
+    return out;
+}
+
+// The pixels of `images` once decoded, from their headers, against the group's budget:
+// TooLarge before anything is decoded when they exceed it.
+std::optional<Error> CheckDecodedSize(const std::vector<DistinctImage>& images)
+{
+    std::uint64_t total = 0;
+    for (const DistinctImage& d : images)
+        if (auto info = PeekIconImage(d.Data))
+            total += std::uint64_t(info->Width) * std::uint64_t(info->Height) * 4;
+    if (total > kMaxGroupBytes)
+        return Error{ErrorCode::TooLarge, 0, kOverDecodedBudget};
     return std::nullopt;
 }
 
@@ -151,6 +193,17 @@ bool IsIntactPng(Bytes bytes)
 {
     if (!IsPng(bytes))
         return false;
+    // The image data is inflated to its end, where zlib checks its Adler-32: the
+    // decoder stops once it has every row and never looks at it.
+    z_stream z{};
+    if (::inflateInit(&z) != Z_OK)
+        return false;
+    struct End {
+        z_stream* Z;
+        ~End() { ::inflateEnd(Z); }
+    } end{&z};
+    std::uint8_t sink[16384];
+    int state = Z_OK;
     for (std::size_t at = 8; bytes.size() - at >= 12;) {
         const std::uint32_t length = LoadU32BE(bytes.data() + at);
         if (length > bytes.size() - at - 12)
@@ -159,8 +212,23 @@ bool IsIntactPng(Bytes bytes)
         const uLong crc = ::crc32(::crc32(0L, nullptr, 0), type, uInt(length) + 4);
         if (crc != LoadU32BE(type + 4 + length))
             return false;
+        if (at == 8 && !std::equal(type, type + 4, "IHDR"))
+            return false;
+        if (std::equal(type, type + 4, "IDAT") && state == Z_OK) {
+            z.next_in = const_cast<std::uint8_t*>(type + 4);
+            z.avail_in = length;
+            do {
+                z.next_out = sink;
+                z.avail_out = sizeof sink;
+                state = ::inflate(&z, Z_NO_FLUSH);
+            } while (state == Z_OK && (z.avail_in > 0 || z.avail_out == 0));
+            if (state == Z_BUF_ERROR)
+                state = Z_OK;  // the stream goes on in the next chunk
+            if (state != Z_OK && state != Z_STREAM_END)
+                return false;
+        }
         if (std::equal(type, type + 4, "IEND"))
-            return true;
+            return state == Z_STREAM_END;
         at += 12 + std::size_t(length);
     }
     return false;
@@ -247,7 +315,7 @@ std::vector<ImageSummary> Summarise(const IconFile& file, const std::vector<Grou
 }
 
 Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t group, int lang, bool cursors)
-{
+try {
     std::vector<GroupEntry> entries;
     ImageData images;
     if (auto err = ReadGroup(file, group, lang, cursors, entries, images))
@@ -262,11 +330,13 @@ Result<std::vector<std::uint8_t>> GroupIco(const IconFile& file, std::size_t gro
     if (!ico)
         return Error{ErrorCode::TooLarge, 0, kOverBudget};
     return std::move(*ico);
+} catch (const std::bad_alloc&) {
+    return Error{ErrorCode::NoMemory, 0, kNoMemory};
 }
 
 std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, int size, bool enlarge,
                                       std::vector<std::uint8_t>* stored, bool cursors)
-{
+try {
     const auto& groups = file.Catalog.Groups(cursors);
     if (group >= groups.size())
         return std::nullopt;
@@ -316,70 +386,94 @@ std::optional<IconImage> GroupImageAt(const IconFile& file, std::size_t group, i
         return ScaledToSide(*img, size);
     }
     return std::nullopt;
+} catch (const std::bad_alloc&) {
+    return std::nullopt;
 }
 
-std::vector<PngImage> GroupPngs(const IconFile& file, std::size_t group, bool cursors, int& failed)
-{
-    std::vector<PngImage> out;
-    const auto& groups = file.Catalog.Groups(cursors);
-    if (group >= groups.size())
-        return out;
-    const auto entries = file.Catalog.ReadGroupEntries(groups[group].Directory, file.Reader, cursors);
+std::optional<Error> GroupPngs(const IconFile& file, std::size_t group, bool cursors, int& failed,
+                               const std::function<bool(PngImage&&)>& take)
+try {
+    std::vector<GroupEntry> entries;
     ImageData images;
-    if (ReadImages(file, entries, images)) {
-        failed += int(entries.size());
-        return out;
-    }
-    for (const Bytes& data : images.Images) {
-        auto image = DecodeIconImage(data);
-        auto info = PeekIconImage(data);
-        if (!image || !info) {
-            ++failed;
-            continue;
-        }
-        PngImage png{image->Width, image->Height, IsPng(data) ? PngBitsPerPixel(data) : info->BitCount, IsPng(data), {}};
-        if (png.Stored) {
-            png.Png.assign(data.begin(), data.end());
+    if (auto err = ReadGroup(file, group, -1, cursors, entries, images))
+        return err;
+    const auto distinct = DistinctImages(images);
+    if (auto err = CheckDecodedSize(distinct))
+        return err;
+    // The decoded pixels are let go before the PNG is handed on.
+    auto make = [](const DistinctImage& d) -> std::optional<PngImage> {
+        auto image = DecodeIconImage(d.Data);
+        auto info = PeekIconImage(d.Data);
+        if (!image || !info)
+            return std::nullopt;
+        const bool png = IsPng(d.Data);
+        PngImage out{image->Width, image->Height, png ? PngBitsPerPixel(d.Data) : info->BitCount,
+                     png && IsIntactPng(d.Data), d.Entries, {}};
+        if (out.Stored) {
+            out.Png.assign(d.Data.begin(), d.Data.end());
         } else if (auto encoded = EncodePng(*image)) {
-            png.Png = std::move(*encoded);
+            out.Png = std::move(*encoded);
         } else {
-            ++failed;
-            continue;
+            return std::nullopt;
         }
-        out.push_back(std::move(png));
+        return out;
+    };
+    for (const DistinctImage& d : distinct) {
+        auto png = make(d);
+        if (!png)
+            ++failed;
+        else if (!take(std::move(*png)))
+            break;
     }
-    return out;
+    return std::nullopt;
+} catch (const std::bad_alloc&) {
+    return Error{ErrorCode::NoMemory, 0, kNoMemory};
 }
 
 std::optional<std::vector<std::uint8_t>> GroupPng(const IconFile& file, std::size_t group, int size)
-{
+try {
     std::vector<std::uint8_t> stored;
     auto image = GroupImageAt(file, group, size, false, &stored);
     if (!image)
         return std::nullopt;
     return PngFile(Bytes(stored.data(), stored.size()), *image);
+} catch (const std::bad_alloc&) {
+    return std::nullopt;
 }
 
 std::optional<std::vector<std::uint8_t>> StoredAsPng(Bytes stored)
-{
+try {
     auto image = DecodeIconImage(stored);
     if (!image)
         return std::nullopt;
     return PngFile(stored, *image);
+} catch (const std::bad_alloc&) {
+    return std::nullopt;
 }
 
 Result<std::vector<StoredImage>> GroupStoredImages(const IconFile& file, std::size_t group, int lang)
-{
+try {
     std::vector<GroupEntry> entries;
     ImageData images;
     if (auto err = ReadGroup(file, group, lang, false, entries, images))
         return *err;
-    std::vector<StoredImage> out(entries.size());
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const Bytes data = images.Images[i];
+    const auto distinct = DistinctImages(images);
+    if (auto err = CheckDecodedSize(distinct))
+        return *err;
+    std::vector<StoredImage> out(distinct.size());
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        const Bytes data = distinct[i].Data;
         StoredImage& s = out[i];
-        s.Summary = SummaryOf(entries[i], data);
-        s.Data.assign(data.begin(), data.end());
+        s.Summary = SummaryOf(entries[distinct[i].First], data);
+        s.Entries = distinct[i].Entries;
+        // The buffer read for the image becomes its copy: a large image is held once.
+        // Its storage moves with it, so `data` still points at the bytes.
+        auto buffer = std::find_if(images.Buffers.begin(), images.Buffers.end(),
+                                   [&](const auto& b) { return b.data() == data.data() && b.size() == data.size(); });
+        if (buffer != images.Buffers.end())
+            s.Data = std::move(*buffer);
+        else
+            s.Data.assign(data.begin(), data.end());
         auto image = DecodeIconImage(data);
         if (!image)
             continue;
@@ -395,6 +489,8 @@ Result<std::vector<StoredImage>> GroupStoredImages(const IconFile& file, std::si
         return a.Summary.BitCount > b.Summary.BitCount;
     });
     return out;
+} catch (const std::bad_alloc&) {
+    return Error{ErrorCode::NoMemory, 0, kNoMemory};
 }
 
 } // namespace gw

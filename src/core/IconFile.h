@@ -7,6 +7,7 @@
 #include "core/IconImage.h"
 #include "core/Result.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,12 +75,18 @@ struct PngImage {
     int Height = 0;
     int BitCount = 0;     // of the stored image (a PNG's bit depth times its channels)
     bool Stored = false;  // the stored PNG as it is; else encoded from the decoded pixels
+    int Entries = 1;      // the group's entries that name this image
     std::vector<std::uint8_t> Png;
 };
-// Every image of a group (of the cursor groups with `cursors`) as PNG, in directory
-// order: a stored PNG as it is when it decodes, any other image encoded from its
-// pixels. Images that cannot be read or decoded are left out and counted in `failed`.
-std::vector<PngImage> GroupPngs(const IconFile& file, std::size_t group, bool cursors, int& failed);
+// Every distinct image of a group (of the cursor groups with `cursors`) as PNG, in the
+// order the directory first names them, each once however many entries name it: a
+// stored PNG as it is when it is intact (IsIntactPng), any other image encoded from its
+// pixels. Each is handed to `take` as soon as it is made, so that only one is held at a
+// time; `take` returns false to stop. Images that cannot be decoded are left out and
+// counted in `failed`. An error when the group names no image the file holds, its
+// images cannot be read, or they exceed 64 MiB a group stored or decoded.
+std::optional<Error> GroupPngs(const IconFile& file, std::size_t group, bool cursors, int& failed,
+                               const std::function<bool(PngImage&&)>& take);
 // One stored image as a PNG file: a stored PNG as it is when it is intact, any other
 // image encoded from its pixels; nothing when it cannot be decoded.
 std::optional<std::vector<std::uint8_t>> StoredAsPng(Bytes stored);
@@ -90,21 +97,27 @@ struct StoredImage {
     ImageSummary Summary;
     std::vector<std::uint8_t> Data;
     std::optional<IconImage> Shown;
+    // The group's entries that name this image: an image named several times is kept,
+    // decoded and shown once.
+    int Entries = 1;
 
     // Images larger than this on either side are shown scaled down, so that a group of
     // many huge images costs no more memory than one of real icons.
     static constexpr int kMaxShownSide = 256;
 };
-// Every image of a group (in language `lang`, or the first one when -1), largest first,
-// the deeper first within one size, else in directory order; an error when the group
-// names no image the file holds, or its images cannot be read or exceed 64 MiB.
+// Every distinct image of a group (in language `lang`, or the first one when -1),
+// largest first, the deeper first within one size, else in directory order; an error
+// when the group names no image the file holds, its images cannot be read, or they
+// exceed 64 MiB stored or decoded, or memory for them cannot be had.
 Result<std::vector<StoredImage>> GroupStoredImages(const IconFile& file, std::size_t group, int lang = -1);
 
 // True when `bytes` begin with the PNG signature.
 bool IsPng(Bytes bytes);
 // True when `bytes` are a whole PNG that a strict reader takes: the signature, then
-// chunks that fit, each with the right CRC, up to IEND. The decoder is lenient with
-// CRCs, so a damaged image can decode and still be unfit to pass on as it is.
+// chunks that fit, each with the right CRC, up to IEND, and image data that inflates
+// to its end with the right zlib checksum. The decoder is lenient with CRCs and stops
+// reading once it has every row, so a damaged image can decode and still be unfit to
+// pass on as it is.
 bool IsIntactPng(Bytes bytes);
 
 } // namespace gw

@@ -16,6 +16,7 @@ enum class ErrorCode {
     Loop,         // a directory refers back to itself
     NotFound,     // the requested resource does not exist
     Io,           // the file cannot be opened or mapped
+    NoMemory,     // memory for the work could not be had
 };
 
 const char* ErrorCodeName(ErrorCode code);

@@ -82,6 +82,8 @@ bool ExtractIntoFreeNames(TExtractionRun& run, const QByteArray& source, const Q
     TFileIcons icons(run, source);
     const std::string base = gw::JoinPath(outputFolder.toStdString(), gw::IconFileStem(fileName.toStdString()));
     for (int i = 0; i < icons.Count(); ++i) {
+        if (run.Ending())
+            return false;
         const std::vector<std::uint8_t> bytes = icons.Bytes(i);
         const int err = bytes.empty() ? EINVAL
                                       : names.ClaimNumbered(base, gw::Extension(run.Format()),
@@ -159,7 +161,7 @@ void ExtractFileIcons(TExtractionHost& host, const QByteArray& source, const QSt
         // during a folder walk, and shows how far the extraction has come.
         host.ShowStatusText(TExtractionTexts::tr("正在从文件中提取图标...(%1/%2)").arg(i + 1).arg(count));
         Application->ProcessMessages();
-        if (!alive)
+        if (!alive || run.Ending())
             return;
     }
     // Success is reported only when every icon was written; the files the user chose

@@ -51,6 +51,14 @@ void TExtractionRun::CancelAll(const TExtractionHost& host)
             run->FCancelled = true;
 }
 
+void TExtractionRun::EndAll(const TExtractionHost& host)
+{
+    std::lock_guard lock(gLock);
+    for (TExtractionRun* run : gRuns)
+        if (&run->FHost == &host)
+            run->FCancelled = run->FEnding = true;
+}
+
 void TExtractionRun::SetIconSource(TIconSource source)
 {
     std::lock_guard lock(gLock);

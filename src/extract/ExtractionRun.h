@@ -34,11 +34,16 @@ public:
     void FileProcessed() { ++FProcessed; }
     // Set when the user cancels: the command's walks stop before their next file.
     bool Cancelled() const { return FCancelled; }
+    // Set when the window closes: the command stops at its next icon, for good.
+    bool Ending() const { return FEnding; }
     // True when the progress is due again: at most every 100 ms.
     bool ProgressDue();
 
     // Every running command of `host` stops at its next file; nothing when none runs.
     static void CancelAll(const TExtractionHost& host);
+    // Every running command of `host`, folder walks and a single file's, stops at its
+    // next icon: the window is closing and the program ends.
+    static void EndAll(const TExtractionHost& host);
     // The icon source of the commands started from now on (tests inject failures with
     // it); empty: ExtractIconA.
     static void SetIconSource(TIconSource source);
@@ -52,5 +57,6 @@ private:
     int FFailed = 0;
     int FProcessed = 0;
     bool FCancelled = false;
+    bool FEnding = false;
     std::int64_t FProgressShownAt = 0;
 };

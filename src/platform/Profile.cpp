@@ -395,7 +395,7 @@ void TIniFile::Flush() const
     }
     // The whole file is in memory: the common writer keeps its mode, owner and links,
     // and refuses a read-only file also for the super-user.
-    const int err = FileWrite::Replace(target, AsBytes(content), content.size());
+    const int err = FileWrite::ReplaceKeepingLinks(target, AsBytes(content), content.size());
     switch (err) {
     case 0:
         return;

@@ -65,7 +65,8 @@ protected:
         FIcons = MakeFolder(QStringLiteral("icons"));
         FOut = MakeFolder(QStringLiteral("out"));
         for (const auto& [from, name] : {std::pair("groups64.dll", "library.dll"), {"library4.icl", "old.icl"},
-                                         {"multi.ico", "multi.ico"}, {"groups64.dll", "shrinks.dll"}})
+                                         {"multi.ico", "multi.ico"}, {"groups64.dll", "shrinks.dll"},
+                                         {"repeated.ico", "repeated.ico"}, {"overdecoded.ico", "overdecoded.ico"}})
             ASSERT_TRUE(QFile::copy(kData + QLatin1Char('/') + QLatin1String(from), FIcons + QLatin1Char('/') + QLatin1String(name)));
         std::ofstream(QString(FIcons + QStringLiteral("/picture.bmp")).toStdString()) << "BM not really";
         MessageBoxSeam::ClearAnswers();
@@ -285,16 +286,55 @@ TEST_F(InspectorTest, ThePicturesAreDrawnAtRealSizeAndBothSavesWriteWhatIsStored
         ASSERT_EQ(MessageBoxSeam::Shown().size(), 2u);
         EXPECT_EQ(MessageBoxSeam::Shown()[0].Text, QStringLiteral("%1 已存在。\n要替换它吗？").arg(FOut + QStringLiteral("/group.ico")));
 
-        // A save that cannot write says so.
+        // A save that fails says what failed: the system's reason it cannot write, or
+        // that the file, cut short since the dialog opened, cannot be read.
         TSaveDialog::SetNextResult(FOut + QStringLiteral("/no/such/folder/x"));
         MessageBoxSeam::SetNextAnswer(IDOK);
         QTest::mouseClick(d->SaveIcoButton, Qt::LeftButton);
         ASSERT_EQ(MessageBoxSeam::Shown().size(), 3u);
-        EXPECT_EQ(MessageBoxSeam::Shown()[2].Text, QStringLiteral("不支持这种格式的图标文件！"));
+        EXPECT_EQ(MessageBoxSeam::Shown()[2].Text,
+                  QStringLiteral("不支持这种格式的图标文件！\n无法写入该文件：No such file or directory"));
+        ASSERT_TRUE(QFile(FIcons + QStringLiteral("/library.dll")).resize(4096));
+        TSaveDialog::SetNextResult(FOut + QStringLiteral("/cut"));
+        MessageBoxSeam::SetNextAnswer(IDOK);
+        QTest::mouseClick(d->SaveIcoButton, Qt::LeftButton);
+        ASSERT_EQ(MessageBoxSeam::Shown().size(), 4u);
+        EXPECT_EQ(MessageBoxSeam::Shown()[3].Text, QStringLiteral("不支持这种格式的图标文件！\n无法读取该文件。"));
+        EXPECT_FALSE(QFile::exists(FOut + QStringLiteral("/cut.ico")));
 
         QTest::mouseClick(d->CloseButton, Qt::LeftButton);
     });
     EXPECT_TRUE(shown);
+}
+
+// An image that 256 entries name is one entry that says so; images that would take more
+// than 64 MiB a group once decoded are refused with the reason.
+TEST_F(InspectorTest, AnImageNamedManyTimesIsShownOnceAndHugeGroupsAreRefused)
+{
+    const qint64 png = QFileInfo(kData + QStringLiteral("/big1024.png")).size();
+    const struct {
+        const char* File;
+        QStringList Entries;
+        QString Message;
+    } cases[] = {
+        {"repeated.ico", {QStringLiteral("1024 × 1024，32位 PNG，%1字节，256个条目共用").arg(png)}, {}},
+        {"overdecoded.ico", {}, QStringLiteral("该图标的图像超过每组64 MiB的上限。")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        const int row = Row(QLatin1String(c.File), 0);
+        ASSERT_GE(row, 0);
+        ClickRow(row);
+        const bool shown = WithInspector([&] { QTest::keyClick(FForm->ListView1, Qt::Key_I, Qt::ControlModifier); },
+                                         [&](TIconInspector* d) {
+            EXPECT_EQ(EntryTexts(d), c.Entries);
+            EXPECT_EQ(d->MessageLabel->isVisible(), !c.Message.isEmpty());
+            if (!c.Message.isEmpty())
+                EXPECT_EQ(d->MessageLabel->Caption(), c.Message);
+            QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+        });
+        EXPECT_TRUE(shown);
+    }
 }
 
 TEST_F(InspectorTest, FilesThatCannotBeReadSaySoAndOfferNoSave)

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csignal>
@@ -467,6 +468,24 @@ TEST(CliMessages, UsageErrorsSayWhatIsWrongAndOptionsGoAnywhere)
 
 // Names reach a terminal with their control characters escaped (a title change, a
 // forged line); output that cannot be written is an error, not a cut listing.
+// A folder named without -r points to -r only where the command has it.
+TEST(CliExitCodes, AFolderPointsToTheOptionThatWalksIt)
+{
+    TempDir dir, out;
+    const struct { std::string Command, Says; } cases[] = {
+        {"extract", "is a folder (-r walks it)"},
+        {"png", "is a folder"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{c.Command, "-o", out.Path(), dir.Path()};
+        if (c.Command == "png")
+            args.insert(args.begin() + 1, "--all");
+        const Ran r = Cli(args);
+        EXPECT_EQ(r.Code, 1) << c.Command;
+        EXPECT_EQ(r.Err, "glimmerwick-cli: " + dir.Path() + ": " + c.Says + "\n") << c.Command;
+    }
+}
+
 TEST(CliOutput, TextIsSafeForTerminalsAndLostOutputIsAnError)
 {
     const std::string names = DataPath("names64.dll");
@@ -797,9 +816,10 @@ TEST(CliThumbnailer, AClientHoldingTheOutputOpenReadsTheThumbnail)
     }
 }
 
-// A stored PNG with a wrong CRC, or without its end, is not passed on as it is: the
-// thumbnail is encoded anew and gdk-pixbuf (strict with CRCs, as file managers are)
-// takes it; one that cannot be decoded gives no thumbnail.
+// A stored PNG with a wrong CRC, without its end, or whose image data has a wrong zlib
+// checksum is not passed on as it is: the thumbnail and png --all's file are encoded
+// anew and gdk-pixbuf (strict, as file managers are) takes them; one that cannot be
+// decoded, or a group with no image to write, gives no file and exit 1.
 TEST(CliThumbnailer, ADamagedStoredPngIsNeverPassedOn)
 {
     if (Sh("command -v gdk-pixbuf-csource").empty())
@@ -812,25 +832,45 @@ TEST(CliThumbnailer, ADamagedStoredPngIsNeverPassedOn)
                                                                            std::uint32_t(ico[at - 3]) << 16 |
                                                                            std::uint32_t(ico[at - 2]) << 8 | ico[at - 1]);
     };
+    const auto [ihdr, ihdrLength] = chunk("IHDR");
     const auto [idat, idatLength] = chunk("IDAT");
     const auto [iend, iendLength] = chunk("IEND");
-    auto badCrc = ico, noEnd = ico, badData = ico;
+    auto badCrc = ico, badHeaderCrc = ico, noEnd = ico, badData = ico, badAdler = ico, noImage = ico;
     badCrc[idat + 4 + idatLength + 3] ^= 0xFF;
+    badHeaderCrc[ihdr + 4 + ihdrLength + 3] ^= 0xFF;
     noEnd.resize(iend - 4);
     for (std::size_t i = idat + 4; i < idat + 4 + idatLength; ++i)
         badData[i] = 0xA5;
+    // The stream's Adler-32 (its last four bytes) wrong, the chunk's CRC made right for it.
+    badAdler[idat + 4 + idatLength - 1] ^= 0xFF;
+    const std::uint32_t crc = std::uint32_t(::crc32(0, badAdler.data() + idat, 4 + idatLength));
+    for (int k = 0; k < 4; ++k)
+        badAdler[idat + 4 + idatLength + std::size_t(k)] = std::uint8_t(crc >> (24 - 8 * k));
+    // The one entry names an image past the end of the file.
+    noImage[18] = 0xFF;
+    noImage[19] = 0xFF;
     struct Case { const char* Name; std::vector<std::uint8_t> Bytes; int Code; };
-    for (const Case& c : {Case{"crc.ico", badCrc, 0}, Case{"end.ico", noEnd, 0}, Case{"data.ico", badData, 1}}) {
+    for (const Case& c : {Case{"crc.ico", badCrc, 0}, Case{"ihdr.ico", badHeaderCrc, 0}, Case{"end.ico", noEnd, 0},
+                          Case{"adler.ico", badAdler, 0}, Case{"data.ico", badData, 1}, Case{"none.ico", noImage, 1}}) {
         WriteBytes(dir / c.Name, c.Bytes);
-        const std::string out = dir / (std::string(c.Name) + ".png");
-        EXPECT_EQ(Exec({GW_THUMBNAILER, "-s", "256", dir / c.Name, out}).Code, c.Code) << c.Name;
+        TempDir all;
+        const std::string thumbnail = dir / (std::string(c.Name) + ".png");
+        const Ran thumb = Exec({GW_THUMBNAILER, "-s", "256", dir / c.Name, thumbnail});
+        const Ran png = Cli({"png", "--all", "-o", all.Path(), dir / c.Name});
+        EXPECT_EQ(thumb.Code, c.Code) << c.Name;
+        EXPECT_EQ(png.Code, c.Code) << c.Name;
         if (c.Code != 0) {
-            EXPECT_FALSE(Exists(out)) << c.Name;
+            EXPECT_FALSE(Exists(thumbnail)) << c.Name;
+            EXPECT_TRUE(all.List().empty()) << c.Name;
+            EXPECT_NE(png.Err, "") << c.Name;
             continue;
         }
-        const Ran pixbuf = Exec({"/bin/sh", "-c", "gdk-pixbuf-csource --raw '" + out + "' >/dev/null"});
-        EXPECT_EQ(pixbuf.Code, 0) << c.Name << ": " << pixbuf.Err;
-        EXPECT_EQ(LoadPng(out).Width, 256) << c.Name;
+        ASSERT_EQ(all.List().size(), 1u) << c.Name;
+        for (const std::string& out : {thumbnail, all / all.List()[0]}) {
+            const Ran pixbuf = Exec({"/bin/sh", "-c", "gdk-pixbuf-csource --raw '" + out + "' >/dev/null"});
+            EXPECT_EQ(pixbuf.Code, 0) << c.Name << ": " << out << ": " << pixbuf.Err;
+            EXPECT_EQ(LoadPng(out).Width, 256) << c.Name;
+        }
     }
 }
 
@@ -992,6 +1032,63 @@ void WriteSparseIco(const std::string& path, const std::vector<std::pair<std::ui
     ASSERT_EQ(::truncate(path.c_str(), size), 0);
 }
 
+// An image that many entries name is decoded and written once; images over 64 MiB a
+// group once decoded are refused before any is decoded; and memory that cannot be had
+// ends that file with a message, never the program.
+TEST(CliLimits, AnImageNamedManyTimesIsDecodedOnceAndMemoryNeverAborts)
+{
+    const auto png = ReadBytes(DataPath("big1024.png"));
+    for (const char* file : {"repeated.ico", "repeat256.dll"}) {
+        TempDir out;
+        const Ran r = Cli({"png", "--all", "-o", out.Path(), DataPath(file)});
+        EXPECT_EQ(r.Code, 0) << file << ": " << r.Err;
+        ASSERT_EQ(out.List().size(), 1u) << file;
+        EXPECT_EQ(ReadBytes(out / out.List()[0]), png) << file;
+    }
+    const std::string over = DataPath("overdecoded.ico");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"png", "--all"}, {"png", "--size", "256"}}) {
+        TempDir out;
+        const std::string target = args.size() == 2 ? out.Path() : out / "one.png";
+        std::vector<std::string> command = args;
+        command.insert(command.end(), {"-o", target, over});
+        const Ran r = Cli(command);
+        if (args.size() == 2) {
+            EXPECT_EQ(r.Code, 1);
+            EXPECT_EQ(r.Err, "glimmerwick-cli: " + over + ": icon 0: its images exceed the limit of 64 MiB a group once decoded\n");
+            EXPECT_TRUE(out.List().empty());
+        } else {
+            // One image is all a single PNG needs.
+            EXPECT_EQ(r.Code, 0) << r.Err;
+            EXPECT_EQ(LoadPng(target).Width, 256);
+        }
+    }
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more address space than the limits below
+    TempDir dir;
+    constexpr std::uint32_t kAfter256 = 6 + 16 * 256, k60MiB = 60 << 20;
+    WriteSparseIco(dir / "huge.ico", std::vector<std::pair<std::uint32_t, std::uint32_t>>(256, {kAfter256, k60MiB}),
+                   kAfter256 + k60MiB);
+    struct Case { std::string Limit, Command; int Code; std::string Err; std::size_t Files; };
+    const std::string cli = GW_CLI, thumbnailer = GW_THUMBNAILER;
+    const std::vector<Case> cases = {
+        {"200000", cli + " png --all -o OUT " + DataPath("repeated.ico"), 0, "", 1},
+        {"200000", cli + " png --all -o OUT " + DataPath("repeat256.dll"), 0, "", 1},
+        {"40000", cli + " extract -o OUT " + dir / "huge.ico" + " " + DataPath("multi.ico"), 1,
+         "glimmerwick-cli: " + dir / "huge.ico" + ": icon 0: not enough memory for its images\n"
+         "glimmerwick-cli: 2 icons found: 1 written, 1 not written\n", 1},
+        {"40000", thumbnailer + " -s 48 " + dir / "huge.ico" + " OUT/t.png", 1,
+         "glimmerwick-thumbnailer: " + dir / "huge.ico" + ": no image can be decoded\n", 0},
+    };
+    for (Case c : cases) {
+        TempDir out;
+        c.Command.replace(c.Command.find("OUT"), 3, out.Path());
+        const Ran r = Exec({"/bin/sh", "-c", "ulimit -v " + c.Limit + " && exec " + c.Command});
+        EXPECT_EQ(r.Code, c.Code) << c.Command << ": " << r.Err;
+        EXPECT_EQ(r.Err, c.Err) << c.Command;
+        EXPECT_EQ(out.List().size(), c.Files) << c.Command;
+    }
+#endif
+}
+
 // A group's .ico holds each image once however many entries name it, and a group whose
 // images exceed the 64 MiB a group is refused whole: so no input makes a file larger.
 TEST(CliLimits, AGroupsIcoHoldsEachImageOnceAndNoMoreThanTheBudget)
@@ -1097,6 +1194,49 @@ TEST(CliWriter, LinksOfOtherUsersInSharedFoldersAreNeverFollowed)
 
 // A run ended by SIGINT, SIGTERM or SIGHUP while it writes a large icon leaves no
 // temporary file beside its output, on a file system with unnamed files and on FAT.
+// Under a file-size limit a file too large is a write error for that file (exit 3) and
+// the run goes on; on FAT its named temporary file is gone. Without /proc (a sandbox
+// that does not mount it) new files are still written.
+TEST(CliWriter, FileSizeLimitsAndSandboxesWithoutProc)
+{
+    TempDir dir;
+    WriteSparseIco(dir / "big.ico", {{22, 10 << 20}}, 22 + (10 << 20));
+    const std::string multi = DataPath("multi.ico");
+    FatImage fat(16 * 1024);
+    std::vector<std::string> outs{dir / "out"};
+    ASSERT_EQ(::mkdir(outs[0].c_str(), 0755), 0);
+    if (fat.Mounted())
+        outs.push_back(fat.Path());
+    else
+        std::printf("skipped the FAT case: %s\n", fat.Why().c_str());
+    for (const std::string& out : outs) {
+        const Ran r = Exec({"/bin/bash", "-c", "ulimit -f 2048 && exec " + std::string(GW_CLI) + " extract -o '" + out +
+                                                   "' '" + dir / "big.ico" + "' '" + multi + "'"});
+        EXPECT_EQ(r.Code, 3) << out << ": " << r.Err;
+        EXPECT_NE(r.Err.find("glimmerwick-cli: " + out + "/big.ico_0.ico: File too large\n"), std::string::npos) << r.Err;
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(out))
+            names.push_back(e.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"multi.ico_0.ico"}) << out;
+        EXPECT_EQ(ReadBytes(out + "/multi.ico_0.ico"), ReadBytes(multi)) << out;
+    }
+    if (Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c", "umount -l /proc"}).Code != 0) {
+        std::printf("skipped the case without /proc: no mount namespace can be made here\n");
+        return;
+    }
+    TempDir sandboxed;
+    const std::string noProc = "umount -l /proc && test ! -e /proc/self && ";
+    const Ran extract = Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+                              noProc + GW_CLI + " extract -o '" + sandboxed.Path() + "' '" + multi + "'"});
+    const Ran thumb = Exec({"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+                            noProc + GW_THUMBNAILER + " -s 48 '" + multi + "' '" + sandboxed / "t.png'"});
+#ifndef __SANITIZE_ADDRESS__  // the leak checker needs /proc at exit (and reads its options from there)
+    EXPECT_EQ(extract.Code, 0) << extract.Err;
+    EXPECT_EQ(thumb.Code, 0) << thumb.Err;
+#endif
+    EXPECT_EQ(sandboxed.List(), (std::vector<std::string>{"multi.ico_0.ico", "t.png"}));
+}
+
 TEST(CliWriter, AnInterruptedRunLeavesNoTemporaryFiles)
 {
     TempDir dir;
@@ -1110,17 +1250,34 @@ TEST(CliWriter, AnInterruptedRunLeavesNoTemporaryFiles)
     else
         std::printf("skipped the FAT case: %s\n", fat.Why().c_str());
     ASSERT_EQ(::mkdir((dir / "out").c_str(), 0755), 0);
-    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    // The file a run replaces has a second hard link: the name ends up old or new,
+    // never a mix, and the other link keeps the old contents.
+    ASSERT_EQ(Cli({"extract", "-o", dir.Path(), dir / "big.ico"}).Code, 0);
+    const auto fresh = ReadBytes(dir / "big.ico_0.ico");
+    const std::vector<std::uint8_t> old(fresh.size(), 0x5A);
+    const std::string replaced = dir / "out/big.ico_0.ico", second = dir / "out/second.ico";
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
     for (const auto& [out, ico] : runs) {
         int killed = 0;
+        const bool linked = out == dir / "out";
         for (int i = 0; i < 12; ++i) {
+            if (linked) {
+                ::unlink(second.c_str());
+                WriteBytes(replaced, old);
+                ASSERT_EQ(::link(replaced.c_str(), second.c_str()), 0);
+            }
             const pid_t pid = Start({GW_CLI, "extract", "--force", "-o", out, ico},
                                     ::open("/dev/null", O_WRONLY | O_CLOEXEC), ::open("/dev/null", O_WRONLY | O_CLOEXEC));
             ::usleep(useconds_t(2000 + 6000 * i));
-            ::kill(pid, signals[i % 3]);
+            ::kill(pid, signals[i % 4]);
             int status = 0;
             ::waitpid(pid, &status, 0);
             killed += WIFSIGNALED(status);
+            if (linked) {
+                const auto now = ReadBytes(replaced);
+                EXPECT_TRUE(now == old || now == fresh) << "run " << i << ": a mix of old and new";
+                EXPECT_TRUE(ReadBytes(second) == old) << "run " << i;
+            }
         }
         EXPECT_GT(killed, 0) << out;
         for (const auto& e : std::filesystem::directory_iterator(out))

@@ -32,11 +32,16 @@ Bytes NewBytes(std::size_t size = 766)
 
 int WriteNew(const std::string& path, const Bytes& b) { return FileWrite::WriteNew(path, b.data(), b.size()); }
 int Replace(const std::string& path, const Bytes& b) { return FileWrite::Replace(path, b.data(), b.size()); }
+int Overwrite(const std::string& path, const Bytes& b) { return FileWrite::Overwrite(path, b.data(), b.size()); }
 
 // What the refusing file system answers, and what was asked of it.
 int gLinkError = 0;
 int gRenameError = 0;
 bool gChmodRefused = false;
+// Neither /proc nor the capability to link a descriptor: unnamed files get no name.
+bool gNoNaming = false;
+int gNamings = 0;
+int (*gRealLinkUnnamed)(int, const char*) = nullptr;
 int gFsyncError = 0;
 int gLinks = 0;
 int gRenames = 0;
@@ -48,10 +53,19 @@ class FileWriteSeamTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        gLinks = gRenames = gFsyncs = 0;
+        gLinks = gRenames = gFsyncs = gNamings = 0;
         gFsyncError = 0;
         gIntruder.clear();
         FileWrite::Operations& ops = FileWrite::Seam();
+        gRealLinkUnnamed = ops.LinkUnnamed;
+        ops.LinkUnnamed = [](int fd, const char* name) {
+            ++gNamings;
+            if (gNoNaming) {
+                errno = FileWrite::kNoWayToName;
+                return -1;
+            }
+            return gRealLinkUnnamed(fd, name);
+        };
         ops.Link = [](const char* from, const char* to) {
             ++gLinks;
             if (gLinkError) {
@@ -95,6 +109,7 @@ struct Refusals {
     int Rename;  // errno of renameat2(RENAME_NOREPLACE), 0: works
     bool Chmod;  // fchmod refused
     int Links, Renames;  // calls expected for one new name
+    bool NoNaming = false;  // unnamed files cannot be named
 };
 
 const Refusals kFileSystems[] = {
@@ -103,6 +118,7 @@ const Refusals kFileSystems[] = {
     {"fusefat: no links, rename without flags", EPERM, EINVAL, true, 1, 1},
     {"old kernel: no link, no renameat2", ENOSYS, ENOSYS, false, 1, 1},
     {"links unsupported, flags unsupported", EOPNOTSUPP, EOPNOTSUPP, true, 1, 1},
+    {"a sandbox without /proc", 0, 0, false, 1, 0, true},
 };
 
 TEST_F(FileWriteSeamTest, AReplacementReachesTheDiskBeforeItTakesTheName)
@@ -143,7 +159,8 @@ TEST_F(FileWriteSeamTest, EveryWayOfTakingANewNameKeepsItsPromises)
         gLinkError = fs.Link;
         gRenameError = fs.Rename;
         gChmodRefused = fs.Chmod;
-        gLinks = gRenames = 0;
+        gNoNaming = fs.NoNaming;
+        gLinks = gRenames = gNamings = 0;
         TempDir dir;
         const mode_t umask = ::umask(022);
         EXPECT_EQ(WriteNew(dir / "new.ico", NewBytes()), 0);
@@ -177,7 +194,9 @@ TEST_F(FileWriteSeamTest, EveryWayOfTakingANewNameKeepsItsPromises)
         // A failure leaves nothing behind.
         EXPECT_EQ(WriteNew(dir / "missing/x.ico", NewBytes()), ENOENT);
         EXPECT_EQ(dir.List(), (std::vector<std::string>{"new.ico", "old.ico", "raced.ico"}));
+        EXPECT_GT(gNamings, 0) << "unnamed files were tried first";
     }
+    gNoNaming = false;
 }
 
 // ---- replacing ----
@@ -212,19 +231,24 @@ TEST(FileWriteReplace, WritesThroughLinksAndKeepsTheFile)
     EXPECT_TRUE(S_ISLNK(Stat(dir / "dangling.ico", false).St.st_mode));
     EXPECT_EQ(ReadBytes(dir / "later.ico"), NewBytes(10));
 
-    // Hard links stay one file.
+    // A file with a second hard link is replaced whole under the name written; the
+    // other name keeps the old contents.
     WriteBytes(dir / "a.ico", kOld);
     ASSERT_EQ(::link((dir / "a.ico").c_str(), (dir / "b.ico").c_str()), 0);
     EXPECT_EQ(Replace(dir / "a.ico", NewBytes(20)), 0);
-    EXPECT_EQ(ReadBytes(dir / "b.ico"), NewBytes(20));
-    EXPECT_EQ(Stat(dir / "a.ico").St.st_ino, Stat(dir / "b.ico").St.st_ino);
-    EXPECT_EQ(Stat(dir / "a.ico").St.st_nlink, 2u);
-    // In place, a longer file is cut to the new length.
-    EXPECT_EQ(Replace(dir / "b.ico", NewBytes(5)), 0);
-    EXPECT_EQ(ReadBytes(dir / "a.ico"), NewBytes(5));
+    EXPECT_EQ(ReadBytes(dir / "a.ico"), NewBytes(20));
+    EXPECT_EQ(ReadBytes(dir / "b.ico"), kOld);
+    EXPECT_EQ(Stat(dir / "b.ico").St.st_nlink, 1u);
+    // Overwrite rewrites in place: every link reads the new bytes, a longer file cut
+    // to the new length.
+    WriteBytes(dir / "b.ico", NewBytes(20));
+    ASSERT_EQ(::link((dir / "b.ico").c_str(), (dir / "c.ico").c_str()), 0);
+    EXPECT_EQ(Overwrite(dir / "b.ico", NewBytes(5)), 0);
+    EXPECT_EQ(ReadBytes(dir / "c.ico"), NewBytes(5));
+    EXPECT_EQ(Stat(dir / "c.ico").St.st_nlink, 2u);
 
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.ico", "b.ico", "chain.ico", "dangling.ico", "later.ico",
-                                                    "link.ico", "real.ico"}));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"a.ico", "b.ico", "c.ico", "chain.ico", "dangling.ico",
+                                                    "later.ico", "link.ico", "real.ico"}));
 }
 
 TEST(FileWriteReplace, OnlyRegularFilesAreWritten)

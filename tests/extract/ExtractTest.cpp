@@ -788,6 +788,108 @@ TEST_F(ExtractTest, AFormatChosenDuringAWalkIsTheNextCommands)
 
 // A folder tree extraction shows its progress and stops when the user cancels it, by
 // Escape in the window or by the folder list's cancel item, and says so.
+// Two tree extractions of one folder, the second started while the first runs, each
+// into a folder of that tree: neither walks the other's output folder, so each writes
+// the icons of the tree's files and nothing else.
+TEST_F(ExtractTest, ARunningWalksOutputFolderIsLeftOutOfEveryOtherWalk)
+{
+    // Four folders of ten icon files, so that the first walk has folders left when the
+    // second starts.
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 10; ++j)
+            Put(FIco, QStringLiteral("d%1/icon%2.ico").arg(i).arg(j));
+    // Sorted first, the output folders are walked before the libraries.
+    const QString first = MakeFolder(QStringLiteral("source/0first")), second = MakeFolder(QStringLiteral("source/0second"));
+    TForm1* f = Open(FSource);
+    ShowMainForm();
+    const QString tree = QStringLiteral("从多级文件夹中提取(包含子文件夹)");
+    // The second command is chosen from the window's own event loop once the first
+    // has written its first file's icons.
+    bool started = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        if (started || QApplication::activeModalWidget() || WalksDone() || QDir(first).isEmpty(QDir::Files))
+            return;
+        started = true;
+        AnswerDialog(second);
+        ChooseFolderCommand(f, tree);
+    });
+    watch.start(1);
+    AnswerDialog(first);
+    ChooseFolderCommand(f, tree);
+    ASSERT_TRUE(WaitUntil([&] { return started && WalksDone(); }, 60000));
+    watch.stop();
+    for (const QString& out : {first, second})
+        EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 40) << out.toStdString();
+}
+
+// Ctrl+Q while a folder tree or a single file of 1000 icons is being extracted: the
+// window closes and the extraction stops at its next icon, instead of writing on
+// unseen.
+TEST_F(ExtractTest, QuittingStopsEveryExtractionAtItsNextIcon)
+{
+    for (int i = 0; i < 20; ++i)
+        Put(kData + QStringLiteral("/shared1000.dll"), QStringLiteral("d%1/many.dll").arg(i));
+    Put(kData + QStringLiteral("/shared1000.dll"), QStringLiteral("many.dll"));
+    const QRegularExpression treeProgress(QStringLiteral("^正在提取：已处理(\\d+)个文件"));
+    const QRegularExpression fileProgress(QStringLiteral("^正在从文件中提取图标...\\((\\d+)/1000\\)$"));
+    const struct {
+        const char* Case;
+        std::function<void(TForm1*)> Start;
+        const QRegularExpression& Progress;
+    } cases[] = {
+        {"a folder tree", [](TForm1* f) { ChooseFolderCommand(f, QStringLiteral("从多级文件夹中提取(包含子文件夹)")); },
+         treeProgress},
+        {"one file",
+         [](TForm1* f) { QTest::keyClick(f->ListView1, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier); },
+         fileProgress},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        FOut = MakeFolder(QStringLiteral("out%1").arg(run++));
+        MessageBoxSeam::ClearShown();
+        // A box that should not come (the result of an extraction that went on) is
+        // answered, not waited for.
+        MessageBoxSeam::ClearAnswers();
+        MessageBoxSeam::SetNextAnswer(IDOK);
+        TForm1* f = Open(FSource);
+        ShowMainForm();
+        // Ctrl+Q is pressed from the window's own event loop once progress shows.
+        bool quit = false;
+        qsizetype atQuit = 0;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+            const auto m = c.Progress.match(Status());
+            if (quit || QApplication::activeModalWidget() || !m.hasMatch() || m.captured(1).toInt() < 1)
+                return;
+            // The user comes back to the window first.
+            if (QApplication::activeWindow() != f) {
+                f->activateWindow();
+                return;
+            }
+            quit = true;
+            atQuit = OutFiles().size();
+            QTest::keyClick(f, Qt::Key_Q, Qt::ControlModifier);
+        });
+        watch.start(1);
+        AnswerDialog(FOut);
+        c.Start(f);
+        ASSERT_TRUE(WaitUntil([&] { return quit && WalksDone(); }));
+        watch.stop();
+        EXPECT_FALSE(f->isVisible());
+        const qsizetype written = OutFiles().size();
+        EXPECT_GT(written, 0);
+        EXPECT_LE(written, atQuit + 1) << "the extraction went on after the window closed";
+        // Nothing more is written afterwards, and no result is reported.
+        QTest::qWait(300);
+        EXPECT_EQ(OutFiles().size(), written);
+        EXPECT_TRUE(MessageBoxSeam::Shown().empty());
+        delete FForm;
+        FForm = nullptr;
+    }
+}
+
 TEST_F(ExtractTest, ATreeExtractionShowsItsProgressAndStopsWhenCancelled)
 {
     for (int i = 0; i < 20; ++i)

@@ -446,6 +446,14 @@ Do you want to replace them?</translation>
 <context>
     <name>TIconInspector</name>
     <message>
+        <source>无法解码该图像。</source>
+        <translation>This image cannot be decoded.</translation>
+    </message>
+    <message>
+        <source>无法读取该文件。</source>
+        <translation>The file cannot be read.</translation>
+    </message>
+    <message>
         <source>图标详情</source>
         <translation>Icon Details</translation>
     </message>
@@ -456,6 +464,14 @@ Do you want to replace them?</translation>
     <message>
         <source>无法读取该图标。</source>
         <translation>This icon cannot be read.</translation>
+    </message>
+    <message>
+        <source>该图标的图像超过每组64 MiB的上限。</source>
+        <translation>The icon's images exceed the limit of 64 MiB a group.</translation>
+    </message>
+    <message>
+        <source>内存不足，无法读取该图标。</source>
+        <translation>There is not enough memory to read this icon.</translation>
     </message>
     <message>
         <source>保存为PNG(&amp;P)...</source>
@@ -517,6 +533,10 @@ Do you want to replace them?</translation>
         <translation>%1 bytes</translation>
     </message>
     <message>
+        <source>%1个条目共用</source>
+        <translation>named by %1 entries</translation>
+    </message>
+    <message>
         <source>，</source>
         <translation>, </translation>
     </message>
@@ -550,6 +570,10 @@ Do you want to replace them?</translation>
 </context>
 <context>
     <name>TSaveFile</name>
+    <message>
+        <source>无法写入该文件：%1</source>
+        <translation>The file cannot be written: %1</translation>
+    </message>
     <message>
         <source>%1 已存在。
 要替换它吗？</source>
