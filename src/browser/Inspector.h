@@ -41,6 +41,8 @@ public:
     TLabel* LanguageLabel;
     TImageEntryList* ImageList;
     TLabel* MessageLabel;
+    // What is damaged in the file and this group, under the images; hidden when nothing is.
+    TLabel* WarningLabel;
     TButton* SavePngButton;
     TButton* SaveIcoButton;
     TButton* CloseButton;
@@ -57,6 +59,8 @@ public:
 
 private:
     // Asks for the file and writes `bytes` to it, as the main window's Save does.
+    // Shows the faults of the file and of group FGroup's images under the images.
+    void ShowWarnings();
     void SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,
                 const std::vector<std::uint8_t>& bytes);
 
