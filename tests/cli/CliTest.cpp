@@ -718,6 +718,16 @@ TEST(CliHostile, DamagedFilesEndInAnAnswer)
 TEST(CliList, VerboseListingNamesEachFaultOnce)
 {
     const std::string m = GW_MALFORMED_DIR + std::string("/");
+    // anim.ani cut at 700 bytes: its "fram" list (at 0x74) and the RIFF end there, the
+    // first frame's 4-bit pixels (after the chunk heads, a 22-byte directory, a 40-byte
+    // header and 16 colours, at 0x106) with them.
+    TempDir dir;
+    const std::string ani = dir / "cut.ani";
+    {
+        const auto whole = ReadBytes(DataPath("anim.ani"));
+        ASSERT_GT(whole.size(), 700u);
+        std::ofstream(ani, std::ios::binary).write(reinterpret_cast<const char*>(whole.data()), 700);
+    }
     const struct {
         std::string File;
         std::vector<std::string> Warnings;  // the lines after "FILE: "
@@ -736,6 +746,8 @@ TEST(CliList, VerboseListingNamesEachFaultOnce)
         {m + "groups32_dll-langloop.bin",
          {"looping resource tree at 0xad8", "icon 0: missing group directory at 0xa90"}},
         {m + "library4_icl-cut191.bin", {"truncated resource table at 0xc0"}},
+        {ani,
+         {"truncated RIFF file at 0x0", "truncated RIFF chunk at 0x74", "cursor 0: truncated colour bits at 0x106"}},
     };
     for (const auto& c : cases) {
         const Ran plain = Cli({"list", c.File});
