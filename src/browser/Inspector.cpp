@@ -2,6 +2,7 @@
 #include "browser/Inspector.h"
 
 #include "browser/SaveFile.h"
+#include "core/GroupCheck.h"
 #include "core/IcoEncoder.h"
 #include "core/OutputFormat.h"
 #include "core/OutputNames.h"
@@ -161,6 +162,10 @@ TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const 
     MessageLabel->setAlignment(Qt::AlignCenter);
     MessageLabel->SetCaption(tr("无法读取该图标。"));
     MessageLabel->SetVisible(false);
+    WarningLabel = new TLabel(this, this);
+    WarningLabel->SetName(QStringLiteral("WarningLabel"));
+    WarningLabel->SetAutoSize(false);
+    WarningLabel->SetVisible(false);
 
     auto button = [this](const char* name, const QString& caption, int x, int width) {
         auto* b = new TButton(this, this);
@@ -217,6 +222,8 @@ TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const 
     MessageLabel->SetVisible(FImages.empty());
     SavePngButton->SetEnabled(!FImages.empty());
     SaveIcoButton->SetEnabled(!FImages.empty());
+    if (FFile->Ok() && IconNumber >= 0)
+        ShowWarnings();
     (FImages.empty() ? static_cast<QWidget*>(CloseButton) : ImageList)->setFocus();
 
     // The last component of the layout, so that it finds every other one.
@@ -229,6 +236,33 @@ TIconInspector::TIconInspector(TComponent* Owner, const QByteArray& Path, const 
 }
 
 TIconInspector::~TIconInspector() = default;
+
+void TIconInspector::ShowWarnings()
+{
+    // The file's own faults and this group's, a line each, as many as fit in three.
+    constexpr int kMaxLines = 3;
+    const std::string where = gw::GroupWhere(FGroup, false);
+    QStringList lines;
+    std::vector<gw::Diagnostic> all = FFile->Catalog.Diagnostics();
+    for (gw::Diagnostic& d : gw::CheckGroupImages(FFile->Catalog, FGroup, false, FFile->Reader))
+        all.push_back(std::move(d));
+    for (const gw::Diagnostic& d : all)
+        if (d.Where.empty() || d.Where == where)
+            lines << QString::fromStdString(gw::DiagnosticText(d));
+    if (lines.isEmpty())
+        return;
+    if (lines.size() > kMaxLines)
+        lines = lines.mid(0, kMaxLines - 1) << tr("另有%1处").arg(lines.size() - (kMaxLines - 1));
+    lines.prepend(tr("文件有损坏之处："));
+    const int height = int(lines.size()) * WarningLabel->fontMetrics().height();
+    // The images (or the message in their place) give up the room at their bottom.
+    const int left = 24, top = 102, width = 492, bottom = 454;
+    ImageList->SetBounds(left, top, width, bottom - top - height - 6);
+    MessageLabel->SetBounds(left, top, width, bottom - top - height - 6);
+    WarningLabel->SetBounds(left, bottom - height, width, height);
+    WarningLabel->SetCaption(lines.join(QLatin1Char('\n')));
+    WarningLabel->SetVisible(true);
+}
 
 void TIconInspector::SavePngButtonClick(TObject* Sender)
 {

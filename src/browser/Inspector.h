@@ -42,6 +42,8 @@ public:
     TLabel* LanguageLabel;
     TImageEntryList* ImageList;
     TLabel* MessageLabel;
+    // What is damaged in the file and this group, under the images; hidden when nothing is.
+    TLabel* WarningLabel;
     TButton* SavePngButton;
     TButton* SaveIcoButton;
     TButton* CloseButton;
@@ -57,6 +59,8 @@ public:
     void SaveIcoButtonClick(TObject* Sender);
 
 private:
+    // Shows the faults of the file and of group FGroup's images under the images.
+    void ShowWarnings();
     // Asks for the file and writes `bytes` to it, as the main window's Save does; a
     // failure says what failed: `unreadable` when there are no bytes.
     void SaveAs(const QString& proposedName, const QString& filter, QLatin1String extension,

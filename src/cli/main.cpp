@@ -3,6 +3,7 @@
 #include "core/ExtractRules.h"
 #include "core/FileKinds.h"
 #include "core/FileWrite.h"
+#include "core/GroupCheck.h"
 #include "core/IcoEncoder.h"
 #include "core/IconFile.h"
 #include "core/OutputFormat.h"
@@ -59,7 +60,10 @@ const OptionSpec kWrestoolNames{"wrestool-names", 0, nullptr, "name files as wre
 const std::vector<CommandSpec>& Commands()
 {
     static const std::vector<CommandSpec> kCommands = {
-        {"list", "FILE...", {{"json", 'j', nullptr, "one JSON object a line for each file"}, kHelp}},
+        {"list", "FILE...",
+         {{"json", 'j', nullptr, "one JSON object a line for each file"},
+          {"verbose", 'v', nullptr, "also what is damaged in each file (JSON: a \"warnings\" array)"},
+          kHelp}},
         {"extract", "-o DIR FILE...",
          {{"output", 'o', "DIR", "the folder to write into (made when missing)"},
           {"recursive", 'r', nullptr, "walk folders given as FILE"},
@@ -347,7 +351,28 @@ std::string Json(const std::string& s)
 
 void ListGroups(const IconFile& f, const std::vector<IconGroup>& groups, bool cursors, bool json, std::string& out);
 
-bool ListFile(const std::string& path, bool json)
+// Appends the faults found in `f` (see CheckFile) to `out`: a line each, or with
+// `json` a "warnings" member.
+void ListWarnings(const std::string& path, const IconFile& f, bool json, std::string& out)
+{
+    const std::vector<Diagnostic> warnings = CheckFile(f.Catalog, f.Reader);
+    if (json)
+        out += ",\"warnings\":[";
+    for (const Diagnostic& d : warnings) {
+        if (!json) {
+            out += Printable(path) + ": " + DiagnosticText(d) + "\n";
+            continue;
+        }
+        out += (&d == &warnings.front() ? "{" : ",{");
+        out += "\"where\":" + Json(d.Where) + ",\"code\":" + Json(ErrorCodeName(d.Code)) +
+               ",\"context\":" + Json(d.Context) + ",\"offset\":" + std::to_string(d.Offset) +
+               ",\"text\":" + Json(DiagnosticText(d)) + "}";
+    }
+    if (json)
+        out += "]";
+}
+
+bool ListFile(const std::string& path, bool json, bool verbose)
 {
     IconFile f = IconFile::Open(path);
     if (!f.Ok()) {
@@ -369,7 +394,11 @@ bool ListFile(const std::string& path, bool json)
         out += "],\"cursors\":[";
     ListGroups(f, cursors, true, json, out);
     if (json)
-        out += "]}\n";
+        out += "]";
+    if (verbose)
+        ListWarnings(path, f, json, out);
+    if (json)
+        out += "}\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
     return !icons.empty() || !cursors.empty();  // the listing says it has none
 }
@@ -440,9 +469,13 @@ auto SetsFlag(bool& flag)
 
 int List(const CommandSpec& command, int argc, char** argv)
 {
-    bool json = false;
+    bool json = false, verbose = false;
     std::vector<std::string> files;
-    const int code = ParseOptions(command, argc, argv, SetsFlag(json), files);
+    const auto setFlag = [&](const OptionSpec& option, const char*) -> const char* {
+        (option.Short == 'v' ? verbose : json) = true;
+        return nullptr;
+    };
+    const int code = ParseOptions(command, argc, argv, setFlag, files);
     if (code >= 0)
         return code;
     if (files.empty())
@@ -450,7 +483,7 @@ int List(const CommandSpec& command, int argc, char** argv)
     Status status;
     for (const std::string& f : files) {
         bool listed = false;
-        status.SomeFailed |= !WithinMemory(f, [&] { listed = ListFile(f, json); }) || !listed;
+        status.SomeFailed |= !WithinMemory(f, [&] { listed = ListFile(f, json, verbose); }) || !listed;
     }
     return status.Code();
 }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "core/ByteReader.h"
+#include "core/Diagnostic.h"
 #include "core/FileSource.h"
 #include "core/IconDecoder.h"
 #include "core/IconImage.h"
+#include "core/ResourceTable.h"
 #include "core/Result.h"
 
 #include <cstdint>
@@ -14,52 +16,6 @@
 #include <vector>
 
 namespace gw {
-
-enum class FileKind {
-    NotIcons,  // readable, but neither an executable nor an icon file
-    Pe,
-    Ne,
-    Ico,
-    Cur,  // a cursor file: one cursor group
-    Ani,  // an animated cursor (RIFF ACON): one cursor group per frame
-};
-
-// A resource name: an integer ID or a string (raw bytes: UTF-16LE in PE files,
-// 8-bit text in NE files).
-struct ResourceName {
-    bool IsId = true;
-    std::uint32_t Id = 0;
-    std::string Text;
-
-    bool operator==(const ResourceName&) const = default;
-};
-
-class SourceView;  // a window on the bytes being parsed
-
-// A stretch of the file: where something lies, to be read when it is needed.
-struct Extent {
-    std::uint64_t Offset = 0;
-    std::uint64_t Size = 0;
-
-    bool operator==(const Extent&) const = default;
-};
-
-// One language of a group stored in several (PE files only).
-struct GroupLanguage {
-    std::uint16_t Id = 0;
-    Extent Directory;
-};
-
-struct IconGroup {
-    ResourceName Name;
-    // The group's icon directory (GRPICONDIR) in its first language; for .ico the
-    // header and its entries.
-    Extent Directory;
-    // Every language the group is stored in, in stored order (at most kMaxLanguages).
-    std::vector<GroupLanguage> Languages;
-
-    static constexpr std::size_t kMaxLanguages = 32;
-};
 
 // An entry of a group's directory whose image the file holds: the fields the
 // directory gives, and where the image lies.
@@ -86,12 +42,6 @@ struct ImageData {
     std::vector<Bytes> Images;
 };
 
-// Limits that keep hostile files from costing more than their size.
-struct CatalogLimits {
-    std::uint32_t MaxGroups = 65536;
-    std::uint32_t MaxImagesPerGroup = 256;
-};
-
 class IconCatalog {
 public:
     // Never fails: a file that cannot be understood is NotIcons (when it is no
@@ -111,6 +61,9 @@ public:
     // window and ExtractIconA know icons only.
     const std::vector<IconGroup>& CursorGroups() const { return FCursorGroups; }
     const std::vector<IconGroup>& Groups(bool cursors) const { return cursors ? FCursorGroups : FGroups; }
+    // What the reader found wrong with the file's structure and read past: each
+    // kind of fault once, in the order met.
+    const std::vector<Diagnostic>& Diagnostics() const { return FDiagnostics; }
     // Number of icons as the shell reports it: one for an icon file, the number of
     // distinct groups for an executable.
     int Count() const;
@@ -144,17 +97,11 @@ public:
     static constexpr std::uint64_t kDefaultReadBudget = 64u << 20;
 
 private:
-    struct IconEntry {
-        std::uint32_t Id;
-        Extent Data;
-    };
-
-    static std::optional<Extent> Find(const std::vector<IconEntry>& images, std::uint32_t id);
-    void ParsePe(SourceView file, std::uint32_t peOffset, const CatalogLimits& limits);
-    void ParseNe(SourceView file, std::uint32_t neOffset, const CatalogLimits& limits);
-    void ParseAni(SourceView file, const CatalogLimits& limits);
-    void AddGroup(std::vector<IconGroup>& groups, ResourceName name, Extent directory, const CatalogLimits& limits,
-                  std::vector<GroupLanguage> languages = {});
+    static std::optional<Extent> Find(const std::vector<ImageResource>& images, std::uint32_t id);
+    GroupEntry ReadFileEntry(ByteReader dir, std::uint64_t at, std::uint16_t type, const Extent& directory) const;
+    std::optional<GroupEntry> ReadResourceEntry(ByteReader dir, std::uint64_t at, const ByteSource& source,
+                                                bool cursors) const;
+    void Adopt(ResourceTable table);
 
     FileKind FKind = FileKind::NotIcons;
     bool FPe64 = false;
@@ -162,8 +109,9 @@ private:
     Bytes FMemory;  // the bytes parsed, when they were given in memory
     std::vector<IconGroup> FGroups;
     std::vector<IconGroup> FCursorGroups;
-    std::vector<IconEntry> FIcons;    // sorted by Id, first language only
-    std::vector<IconEntry> FCursors;  // the same for cursor images
+    std::vector<ImageResource> FIcons;    // sorted by Id, first language only
+    std::vector<ImageResource> FCursors;  // the same for cursor images
+    std::vector<Diagnostic> FDiagnostics;
     std::uint32_t FMaxImages = 256;
 };
 

@@ -337,6 +337,49 @@ TEST_F(InspectorTest, AnImageNamedManyTimesIsShownOnceAndHugeGroupsAreRefused)
     }
 }
 
+// A file listed whole and cut short before the inspector opens: the images it still
+// holds are shown, and what is damaged is named under them. multi.ico's second image,
+// 32 x 32 at 32 bits, starts at 382 (0x17e): its colour bits after the 40-byte header
+// run past the cut at 4000. An undamaged file shows no such line.
+TEST_F(InspectorTest, DamageIsNamedUnderTheImages)
+{
+    const struct {
+        const char* Case;
+        QString File;
+        qint64 CutAt;  // 0: left whole
+        QString Warning;
+    } cases[] = {
+        {"a file cut short", QStringLiteral("multi.ico"), 4000,
+         QStringLiteral("文件有损坏之处：\nicon 0: truncated colour bits at 0x1a6")},
+        {"a whole file", QStringLiteral("library.dll"), 0, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        const int row = Row(c.File, 0);
+        ASSERT_GE(row, 0);
+        ClickRow(row);
+        if (c.CutAt) {
+            ASSERT_TRUE(QFile(FIcons + QLatin1Char('/') + c.File).resize(c.CutAt));
+        }
+        const bool shown = WithInspector([&] { QTest::keyClick(FForm->ListView1, Qt::Key_I, Qt::ControlModifier); },
+                                         [&](TIconInspector* d) {
+            EXPECT_TRUE(d->ImageList->isVisible());
+            EXPECT_EQ(d->WarningLabel->isVisible(), !c.Warning.isEmpty());
+            if (!c.Warning.isEmpty()) {
+                EXPECT_EQ(d->WarningLabel->Caption(), c.Warning);
+                EXPECT_EQ(d->ImageList->count(), 2);
+                // Under the images, clear of them and of the buttons, every line shown.
+                const QRect images = d->ImageList->geometry(), warning = d->WarningLabel->geometry();
+                EXPECT_GT(warning.top(), images.bottom());
+                EXPECT_LT(warning.bottom(), d->SavePngButton->geometry().top());
+                EXPECT_GE(warning.height(), 2 * d->WarningLabel->fontMetrics().height());
+            }
+            QTest::keyClick(d->ImageList, Qt::Key_Escape);
+        });
+        EXPECT_TRUE(shown);
+    }
+}
+
 TEST_F(InspectorTest, FilesThatCannotBeReadSaySoAndOfferNoSave)
 {
     const int shrinks = Row(QStringLiteral("shrinks.dll"), 3);

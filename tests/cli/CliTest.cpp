@@ -768,6 +768,66 @@ TEST(CliHostile, DamagedFilesEndInAnAnswer)
     EXPECT_GT(thumbnails, 0);
 }
 
+// `list -v` names what is damaged in a file once, where it lies, and lists the rest.
+// The offsets are those of the damaged structures: the RT_GROUP_ICON type entry, the
+// first group's name and language entries (as make_malformed.py patched them), the
+// colour table after the 22-byte directory and 40-byte header, the pixels after a
+// 300-entry table, the end of a directory that claims 65535 entries.
+TEST(CliList, VerboseListingNamesEachFaultOnce)
+{
+    const std::string m = GW_MALFORMED_DIR + std::string("/");
+    // anim.ani cut at 700 bytes: its "fram" list (at 0x74) and the RIFF end there, the
+    // first frame's 4-bit pixels (after the chunk heads, a 22-byte directory, a 40-byte
+    // header and 16 colours, at 0x106) with them.
+    TempDir dir;
+    const std::string ani = dir / "cut.ani";
+    {
+        const auto whole = ReadBytes(DataPath("anim.ani"));
+        ASSERT_GT(whole.size(), 700u);
+        std::ofstream(ani, std::ios::binary).write(reinterpret_cast<const char*>(whole.data()), 700);
+    }
+    const struct {
+        std::string File;
+        std::vector<std::string> Warnings;  // the lines after "FILE: "
+    } cases[] = {
+        {DataPath("depth8.ico"), {}},
+        {DataPath("groups32.dll"), {}},
+        {m + "depth8_ico-cut1049.bin", {"icon 0: truncated colour table at 0x3e"}},
+        {m + "depth8_ico-clrused300.bin", {"icon 0: truncated colour bits at 0x4ee"}},
+        {m + "depth8_ico-countmax.bin", {"image count too large at 0x4", "truncated icon directory at 0x8be"}},
+        {m + "groups32_dll-typeloop.bin",
+         {"looping resource tree at 0x828", "icon 0: missing group directory at 0x810",
+          "icon 1: missing group directory at 0x818", "icon 2: missing group directory at 0x820",
+          "icon 3: missing group directory at 0x828"}},
+        {m + "groups32_dll-nameloop.bin",
+         {"looping resource tree at 0xa90", "icon 0: missing group directory at 0xa90"}},
+        {m + "groups32_dll-langloop.bin",
+         {"looping resource tree at 0xad8", "icon 0: missing group directory at 0xa90"}},
+        {m + "library4_icl-cut191.bin", {"truncated resource table at 0xc0"}},
+        {ani,
+         {"truncated RIFF file at 0x0", "truncated RIFF chunk at 0x74", "cursor 0: truncated colour bits at 0x106"}},
+    };
+    for (const auto& c : cases) {
+        const Ran plain = Cli({"list", c.File});
+        const Ran verbose = Cli({"list", "-v", c.File});
+        EXPECT_EQ(verbose.Code, plain.Code) << c.File;
+        std::string expected = plain.Out;
+        for (const std::string& w : c.Warnings)
+            expected += c.File + ": " + w + "\n";
+        EXPECT_EQ(verbose.Out, expected) << c.File;
+
+        const Ran json = Cli({"list", "--json", "--verbose", c.File});
+        const std::size_t at = json.Out.find(",\"warnings\":[");
+        ASSERT_NE(at, std::string::npos) << json.Out;
+        for (const std::string& w : c.Warnings)
+            EXPECT_NE(json.Out.find("\"text\":\"" + w + "\"}", at), std::string::npos) << json.Out;
+        EXPECT_EQ(std::count(json.Out.begin() + std::ptrdiff_t(at), json.Out.end(), '{'),
+                  std::ptrdiff_t(c.Warnings.size()))
+            << json.Out;
+        EXPECT_EQ(json.Out.find(",\"warnings\""), Cli({"list", "--json", c.File}).Out.size() - 2) << json.Out;
+    }
+}
+
 TEST(CliThumbnailer, EveryKindOfInputGivesAThumbnailOfAtMostTheSize)
 {
     TempDir out;

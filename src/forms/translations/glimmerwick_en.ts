@@ -510,6 +510,14 @@ Do you want to replace them?</translation>
         <translation>, </translation>
     </message>
     <message>
+        <source>另有%1处</source>
+        <translation>and %1 more</translation>
+    </message>
+    <message>
+        <source>文件有损坏之处：</source>
+        <translation>The file is damaged:</translation>
+    </message>
+    <message>
         <source>PNG 图像(*.png)|*.png</source>
         <translation>PNG image (*.png)|*.png</translation>
     </message>
