@@ -5,6 +5,7 @@
 #include "core/FileWrite.h"
 #include "core/IcoEncoder.h"
 #include "core/IconFile.h"
+#include "core/IconHash.h"
 #include "core/OutputFormat.h"
 #include "core/OutputNames.h"
 #include "core/Paths.h"
@@ -55,6 +56,9 @@ const OptionSpec kName{"name", 'n', "NAME", "only the group named NAME, a number
 const OptionSpec kCursors{"cursors", 'c', nullptr, "cursor groups instead of icon groups"};
 const OptionSpec kWrestoolNames{"wrestool-names", 0, nullptr, "name files as wrestool does: FILE_14_NAME (FILE_12_NAME for cursors)"};
 
+const OptionSpec kJson{"json", 'j', nullptr, "one JSON object a line for each group"};
+const OptionSpec kWalk{"recursive", 'r', nullptr, "walk folders given as FILE"};
+
 const std::vector<CommandSpec>& Commands()
 {
     static const std::vector<CommandSpec> kCommands = {
@@ -81,6 +85,16 @@ const std::vector<CommandSpec>& Commands()
           kForce,
           kHelp}},
         {"legacy", "FILE INDEX OUT.ico", {kForce, kHelp}, true},
+        {"hash", "FILE...", {kCursors, kJson, kWalk, kHelp}},
+        {"find", "PATH...",
+         {{"min-size", 0, "N", "groups whose largest image is at least N pixels wide"},
+          {"max-size", 0, "N", "groups whose largest image is at most N pixels wide"},
+          {"bits", 0, "N", "groups with an image of N bits per pixel"},
+          {"png", 0, nullptr, "groups with a PNG-compressed image"},
+          {"name", 0, "TEXT", "groups whose file or group name contains TEXT (ASCII case ignored)"},
+          {"like", 0, "FILE[:INDEX]", "groups that look like group INDEX (0 when left out) of FILE, nearest first"},
+          {"distance", 0, "D", "with --like: at most D of the 64 bits of the dhash differ (default 8)"},
+          kCursors, kJson, kWalk, kHelp}},
     };
     return kCommands;
 }
@@ -854,6 +868,243 @@ int Legacy(const CommandSpec& command, int argc, char** argv)
     return WriteResultFile(rest[2], *icon, force) ? kOk : kWriteError;
 }
 
+// ---- hash and find ---------------------------------------------------------------
+
+// What hash and find look at and, for find, the conditions a group must meet.
+struct HashOptions {
+    bool Cursors = false;
+    bool Json = false;
+    bool Recursive = false;
+    long MinSize = -1, MaxSize = -1, Bits = -1;
+    bool Png = false;
+    std::string Name;
+    std::string Like;
+    long Distance = 8;
+};
+
+const char* TakeHashOption(HashOptions& o, const OptionSpec& spec, const char* value)
+{
+    const std::string name = spec.Long;
+    if (name == "min-size" || name == "max-size") {
+        if (!ParseInt(value, 1, 65536, name == "min-size" ? o.MinSize : o.MaxSize))
+            return name == "min-size" ? "--min-size needs a number of pixels" : "--max-size needs a number of pixels";
+    } else if (name == "bits") {
+        if (!ParseInt(value, 1, 64, o.Bits))
+            return "--bits needs a number from 1 to 64";
+    } else if (name == "distance") {
+        if (!ParseInt(value, 0, 64, o.Distance))
+            return "--distance needs a number from 0 to 64";
+    } else if (name == "name") {
+        o.Name = value;
+    } else if (name == "like") {
+        o.Like = value;
+    } else {
+        bool& flag = name == "cursors" ? o.Cursors : name == "json" ? o.Json : name == "recursive" ? o.Recursive : o.Png;
+        flag = true;
+    }
+    return nullptr;
+}
+
+// One group's line: its place, its fingerprint and, when likeness is asked, its distance.
+struct HashLine {
+    std::string Text;
+    int Distance = 0;
+};
+
+// One hash or find command: its options, the dhash compared with, what it printed.
+struct HashRun {
+    explicit HashRun(const HashOptions& options) : Options(options) {}
+
+    const HashOptions& Options;
+    ExtractRules Rules{std::string()};
+    Status Outcome;
+    bool Liken = false;
+    std::uint64_t LikeHash = 0;
+    std::vector<HashLine> Held;  // with likeness: printed nearest first at the end
+    std::size_t Printed = 0;
+
+    bool Matches(const std::string& path, const std::string& name, const IconFingerprint& p) const
+    {
+        const HashOptions& o = Options;
+        if (o.MinSize >= 0 && p.Largest.Width < o.MinSize)
+            return false;
+        if (o.MaxSize >= 0 && p.Largest.Width > o.MaxSize)
+            return false;
+        if (o.Bits >= 0 && std::none_of(p.Images.begin(), p.Images.end(), [&](const ImageSummary& s) { return s.BitCount == o.Bits; }))
+            return false;
+        if (o.Png && std::none_of(p.Images.begin(), p.Images.end(), [](const ImageSummary& s) { return s.Png; }))
+            return false;
+        if (!o.Name.empty() && !ContainsIgnoringAsciiCase(BaseName(path), o.Name) && !ContainsIgnoringAsciiCase(name, o.Name))
+            return false;
+        return !Liken || HashDistance(p.Dhash, LikeHash) <= o.Distance;
+    }
+
+    static bool ContainsIgnoringAsciiCase(const std::string& text, const std::string& part)
+    {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                           [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
+    }
+
+    void Emit(const std::string& path, std::size_t index, const std::string& name, bool nameIsId,
+              const IconFingerprint& p)
+    {
+        const int distance = HashDistance(p.Dhash, LikeHash);
+        std::string line;
+        if (Options.Json) {
+            line = "{\"file\":" + Json(path) + ",\"index\":" + std::to_string(index) +
+                   ",\"name\":" + (nameIsId ? name : Json(name)) + ",\"sha256\":\"" + p.Sha256 + "\",\"dhash\":\"" +
+                   DhashHex(p.Dhash) + "\",\"largest\":{\"width\":" + std::to_string(p.Largest.Width) +
+                   ",\"height\":" + std::to_string(p.Largest.Height) + ",\"bits\":" + std::to_string(p.Largest.BitCount) +
+                   "}" + (Liken ? ",\"distance\":" + std::to_string(distance) : "") + "}\n";
+        } else {
+            line = Printable(path) + "\t" + std::to_string(index) + "\t" + Printable(name) + "\t" + p.Sha256 + "\t" +
+                   DhashHex(p.Dhash) + "\t" + std::to_string(p.Largest.Width) + "x" + std::to_string(p.Largest.Height) +
+                   (Liken ? "\t" + std::to_string(distance) : "") + "\n";
+        }
+        ++Printed;
+        if (Liken)
+            Held.push_back({std::move(line), distance});
+        else
+            std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+
+    // Every group of one file; `named`: the file was named on the command line (a file
+    // without groups is then worth a word).
+    void File(const std::string& path, bool named)
+    {
+        IconFile f = IconFile::Open(path);
+        if (!f.Ok()) {
+            if (named || f.Status != OpenStatus::Empty) {
+                Say(path, OpenError(f.Status));
+                Outcome.SomeFailed = true;
+            }
+            return;
+        }
+        const auto& groups = f.Catalog.Groups(Options.Cursors);
+        if (groups.empty() && named) {
+            Say(path, Options.Cursors ? "no cursors" : "no icons");
+            Outcome.SomeFailed = true;
+        }
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            auto print = Fingerprint(f, i, Options.Cursors);
+            if (!print) {
+                Say(path, (Options.Cursors ? "cursor " : "icon ") + std::to_string(i) + ": " + print.Err().Context);
+                Outcome.SomeFailed = true;
+                continue;
+            }
+            const std::string name = NameText(f.Catalog, groups[i].Name);
+            if (Matches(path, name, *print))
+                Emit(path, i, name, groups[i].Name.IsId, *print);
+        }
+    }
+
+    void Walk(const std::string& dir, int depth)
+    {
+        std::vector<ExtractRules::Entry> entries;
+        const int stops = Rules.DepthStops();
+        if (const int err = Rules.List(dir, depth, entries)) {
+            Say(dir, std::string("cannot read the folder: ") + std::strerror(err));
+            Outcome.SomeFailed = true;
+            return;
+        }
+        if (Rules.DepthStops() > stops) {
+            Say(dir, "its folders are more than " + std::to_string(ExtractRules::kMaxDepth) + " levels deep: not walked");
+            Outcome.SomeFailed = true;
+        }
+        for (const ExtractRules::Entry& e : entries) {
+            if (e.Folder)
+                Walk(e.Path, depth + 1);
+            else
+                File(e.Path, false);
+        }
+    }
+};
+
+// The dhash of the group --like names: FILE, or FILE:INDEX when FILE itself is no file.
+bool LikeHash(const HashOptions& o, std::uint64_t& hash)
+{
+    std::string path = o.Like;
+    long index = 0;
+    struct stat st;
+    const std::size_t colon = path.rfind(':');
+    if (::stat(path.c_str(), &st) != 0 && colon != std::string::npos &&
+        ParseInt(path.c_str() + colon + 1, 0, 65535, index))
+        path.resize(colon);
+    IconFile f = IconFile::Open(path);
+    if (!f.Ok()) {
+        Say(path, OpenError(f.Status));
+        return false;
+    }
+    const std::string what = o.Cursors ? "cursor " : "icon ";
+    if (std::size_t(index) >= f.Catalog.Groups(o.Cursors).size()) {
+        Say(path, "no " + what + std::to_string(index));
+        return false;
+    }
+    auto print = Fingerprint(f, std::size_t(index), o.Cursors);
+    if (!print) {
+        Say(path, what + std::to_string(index) + ": " + print.Err().Context);
+        return false;
+    }
+    hash = print->Dhash;
+    return true;
+}
+
+// Prints the groups of FILE... (folders walked with -r) that meet the options.
+int HashFiles(const HashOptions& o, const std::vector<std::string>& files)
+{
+    HashRun run(o);
+    std::vector<std::string> also{".mun"};
+    if (o.Cursors)
+        also.insert(also.end(), {".cur", ".ani"});
+    run.Rules.TakeAlso(also);
+    if (!o.Like.empty()) {
+        if (!LikeHash(o, run.LikeHash))
+            return kSomeFailed;
+        run.Liken = true;
+    }
+    for (const std::string& f : files) {
+        struct stat st;
+        if (::stat(f.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            if (o.Recursive) {
+                run.Walk(f, 0);
+            } else {
+                Say(f, "is a folder (-r walks it)");
+                run.Outcome.SomeFailed = true;
+            }
+            continue;
+        }
+        run.File(f, true);
+    }
+    // Nearest first; equals in the order they were found.
+    std::stable_sort(run.Held.begin(), run.Held.end(),
+                     [](const HashLine& a, const HashLine& b) { return a.Distance < b.Distance; });
+    for (const HashLine& l : run.Held)
+        std::fwrite(l.Text.data(), 1, l.Text.size(), stdout);
+    run.Outcome.SomeFailed |= run.Printed == 0;
+    return run.Outcome.Code();
+}
+
+int HashOrFind(const CommandSpec& command, int argc, char** argv)
+{
+    HashOptions o;
+    std::vector<std::string> files;
+    const int code = ParseOptions(command, argc, argv,
+                                  [&o](const OptionSpec& spec, const char* value) { return TakeHashOption(o, spec, value); },
+                                  files);
+    if (code >= 0)
+        return code;
+    if (files.empty())
+        return Usage((std::string(command.Name) + " needs a file").c_str(), &command);
+    if (o.MinSize >= 0 && o.MaxSize >= 0 && o.MinSize > o.MaxSize)
+        return Usage("--min-size is larger than --max-size", &command);
+    return HashFiles(o, files);
+}
+
+int Hash(const CommandSpec& command, int argc, char** argv) { return HashOrFind(command, argc, argv); }
+
+int Find(const CommandSpec& command, int argc, char** argv) { return HashOrFind(command, argc, argv); }
+
 // What was printed reached standard output, else says why: a full disk or a closed
 // output must not pass for a complete listing.
 int CheckedOutput(int code)
@@ -870,7 +1121,8 @@ int Run(int argc, char** argv)
         return Usage();
     const std::string command = argv[1];
     using Handler = int (*)(const CommandSpec&, int, char**);
-    const std::pair<const char*, Handler> handlers[] = {{"list", List}, {"extract", Extract}, {"png", Png}, {"legacy", Legacy}};
+    const std::pair<const char*, Handler> handlers[] = {{"list", List}, {"extract", Extract}, {"png", Png}, {"legacy", Legacy},
+                                                         {"hash", Hash}, {"find", Find}};
     for (const auto& [name, handler] : handlers)
         if (command == name)
             return handler(*std::find_if(Commands().begin(), Commands().end(),
