@@ -105,6 +105,9 @@ TEST(CliFind, ConditionsLikenessAndExitCodes)
     ::mkdir((dir / "lib").c_str(), 0755);
     WriteBytes(dir / "lib/groups64.dll", ReadBytes(DataPath("groups64.dll")));
     WriteBytes(dir / "lib/notes.dll", {'M', 'Z'});
+    const std::string lines = "depth1.ico\n\nlib/notes.dll\nsizes.ico\n", nuls = std::string("multi.ico\0missing.ico\0png32.ico", 31);
+    WriteBytes(dir / "lines.txt", std::vector<std::uint8_t>(lines.begin(), lines.end()));
+    WriteBytes(dir / "nuls.txt", std::vector<std::uint8_t>(nuls.begin(), nuls.end()));
 
     struct Case {
         std::string Args;
@@ -134,6 +137,13 @@ TEST(CliFind, ConditionsLikenessAndExitCodes)
         {"find --like=depth4.ico --distance=64 depth32.ico sizes.ico depth4.ico depth1.ico", 0,
          "depth4.ico 0 0,sizes.ico 0 28,depth1.ico 0 32,depth32.ico 0 41"},
         {"find --like=multi.ico:1 *.ico", 1, ""},
+        // Lists of names, read as a walk reads files (a file without icons passes), and
+        // the output in input order on any number of threads.
+        {"hash --files-from=lines.txt", 0, "depth1.ico 0,sizes.ico 0"},
+        {"hash -0 --files-from=- --jobs=3 < nuls.txt", 1, "multi.ico 0,png32.ico 0"},
+        {"find --png --jobs=2 --files-from=lines.txt png32.ico", 0, "png32.ico 0,sizes.ico 0"},
+        {"hash -0 depth1.ico", 2, ""},
+        {"hash --files-from=nothing.txt", 1, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Args);
@@ -148,6 +158,10 @@ TEST(CliFind, ConditionsLikenessAndExitCodes)
         }
         EXPECT_EQ(found, c.Found);
     }
+
+    // Any number of threads gives one run's output.
+    const std::string walk = "cd '" + dir.Path() + "' && " + kCli + " hash -r . 2>&1 --jobs=";
+    EXPECT_EQ(Sh(walk + "4").Out, Sh(walk + "1").Out);
 
     const Shell json = Sh("cd '" + dir.Path() + "' && " + kCli + " find -j --like=png32.ico --name=multi *.ico");
     EXPECT_EQ(json.Code, 0);
