@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6 qt6-qpa-plugins
   libgl-dev
   libspng-dev libfontconfig-dev
-  zlib1g-dev
+  zlib1g-dev libssl-dev python3-pil wine64
   libgtest-dev libgmock-dev googletest
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   icoutils python3

@@ -6,6 +6,7 @@
 #include "core/GroupCheck.h"
 #include "core/IcoEncoder.h"
 #include "core/IconFile.h"
+#include "core/IconHash.h"
 #include "core/OutputFormat.h"
 #include "core/OutputNames.h"
 #include "core/Paths.h"
@@ -17,6 +18,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +62,12 @@ const OptionSpec kName{"name", 'n', "NAME", "only the group named NAME, a number
 const OptionSpec kCursors{"cursors", 'c', nullptr, "cursor groups instead of icon groups"};
 const OptionSpec kWrestoolNames{"wrestool-names", 0, nullptr, "name files as wrestool does: FILE_14_NAME (FILE_12_NAME for cursors)"};
 
+const OptionSpec kJson{"json", 'j', nullptr, "one JSON object a line for each group"};
+const OptionSpec kWalk{"recursive", 'r', nullptr, "walk folders given as FILE"};
+const OptionSpec kFilesFrom{"files-from", 0, "LIST", "also the files named in LIST, one a line (- for standard input)"};
+const OptionSpec kNul{"null", '0', nullptr, "names in LIST are separated by NUL, not by new lines"};
+const OptionSpec kJobs{"jobs", 0, "N", "read files on N threads (default: one a core); output stays in input order"};
+
 const std::vector<CommandSpec>& Commands()
 {
     static const std::vector<CommandSpec> kCommands = {
@@ -86,6 +97,16 @@ const std::vector<CommandSpec>& Commands()
           kForce,
           kHelp}},
         {"legacy", "FILE INDEX OUT.ico", {kForce, kHelp}, true},
+        {"hash", "FILE...", {kCursors, kJson, kWalk, kFilesFrom, kNul, kJobs, kHelp}},
+        {"find", "PATH...",
+         {{"min-size", 0, "N", "groups whose largest image is at least N pixels wide"},
+          {"max-size", 0, "N", "groups whose largest image is at most N pixels wide"},
+          {"bits", 0, "N", "groups with an image of N bits per pixel"},
+          {"png", 0, nullptr, "groups with a PNG-compressed image"},
+          {"name", 0, "TEXT", "groups whose file or group name contains TEXT (ASCII case ignored)"},
+          {"like", 0, "FILE[:INDEX]", "groups that look like group INDEX (0 when left out) of FILE, nearest first"},
+          {"distance", 0, "D", "with --like: at most D of the 64 bits of the dhash differ (default 8)"},
+          kCursors, kJson, kWalk, kFilesFrom, kNul, kJobs, kHelp}},
     };
     return kCommands;
 }
@@ -919,6 +940,426 @@ int Legacy(const CommandSpec& command, int argc, char** argv)
     return WriteResultFile(rest[2], *icon, force) ? kOk : kWriteError;
 }
 
+// ---- hash and find ---------------------------------------------------------------
+
+// What hash and find look at and, for find, the conditions a group must meet.
+struct HashOptions {
+    bool Cursors = false;
+    bool Json = false;
+    bool Recursive = false;
+    long MinSize = -1, MaxSize = -1, Bits = -1;
+    bool Png = false;
+    std::string Name;
+    std::string Like;
+    long Distance = 8;
+    std::string FilesFrom;  // a list of names, "-" for standard input
+    bool NulSeparated = false;
+    long Jobs = 0;  // 0: one a core
+};
+
+const char* TakeHashOption(HashOptions& o, const OptionSpec& spec, const char* value)
+{
+    const std::string name = spec.Long;
+    if (name == "min-size" || name == "max-size") {
+        if (!ParseInt(value, 1, 65536, name == "min-size" ? o.MinSize : o.MaxSize))
+            return name == "min-size" ? "--min-size needs a number of pixels" : "--max-size needs a number of pixels";
+    } else if (name == "bits") {
+        if (!ParseInt(value, 1, 64, o.Bits))
+            return "--bits needs a number from 1 to 64";
+    } else if (name == "distance") {
+        if (!ParseInt(value, 0, 64, o.Distance))
+            return "--distance needs a number from 0 to 64";
+    } else if (name == "jobs") {
+        if (!ParseInt(value, 1, 1024, o.Jobs))
+            return "--jobs needs a number from 1 to 1024";
+    } else if (name == "name") {
+        o.Name = value;
+    } else if (name == "like") {
+        o.Like = value;
+    } else if (name == "files-from") {
+        o.FilesFrom = value;
+    } else {
+        bool& flag = name == "cursors" ? o.Cursors : name == "json" ? o.Json : name == "recursive" ? o.Recursive
+                   : name == "null"    ? o.NulSeparated : o.Png;
+        flag = true;
+    }
+    return nullptr;
+}
+
+bool ContainsIgnoringAsciiCase(const std::string& text, const std::string& part)
+{
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    return std::search(text.begin(), text.end(), part.begin(), part.end(),
+                       [&](char a, char b) { return lower(a) == lower(b); }) != text.end();
+}
+
+// One group's line: its text and, when likeness is asked, its distance.
+struct HashLine {
+    std::string Text;
+    int Distance = 0;
+};
+
+// What one file gave: its lines, its messages for standard error, whether it failed.
+struct FileHashes {
+    std::vector<HashLine> Lines;
+    std::string Messages;
+    bool Failed = false;
+};
+
+// The conditions of a run and the group compared with; the same for every file.
+struct HashQuery {
+    const HashOptions& Options;
+    bool Liken = false;
+    std::uint64_t LikeHash = 0;
+
+    bool Matches(const std::string& path, const std::string& name, const IconFingerprint& p) const
+    {
+        const HashOptions& o = Options;
+        auto any = [&](auto test) { return std::any_of(p.Images.begin(), p.Images.end(), test); };
+        return (o.MinSize < 0 || p.Largest.Width >= o.MinSize) && (o.MaxSize < 0 || p.Largest.Width <= o.MaxSize) &&
+               (o.Bits < 0 || any([&](const ImageSummary& s) { return s.BitCount == o.Bits; })) &&
+               (!o.Png || any([](const ImageSummary& s) { return s.Png; })) &&
+               (o.Name.empty() || ContainsIgnoringAsciiCase(BaseName(path), o.Name) ||
+                ContainsIgnoringAsciiCase(name, o.Name)) &&
+               (!Liken || HashDistance(p.Dhash, LikeHash) <= o.Distance);
+    }
+
+    std::string Line(const std::string& path, std::size_t index, const std::string& name, bool nameIsId,
+                     const IconFingerprint& p) const
+    {
+        const std::string distance = std::to_string(HashDistance(p.Dhash, LikeHash));
+        const std::string w = std::to_string(p.Largest.Width), h = std::to_string(p.Largest.Height);
+        if (Options.Json)
+            return "{\"file\":" + Json(path) + ",\"index\":" + std::to_string(index) + ",\"name\":" +
+                   (nameIsId ? name : Json(name)) + ",\"sha256\":\"" + p.Sha256 + "\",\"dhash\":\"" + DhashHex(p.Dhash) +
+                   "\",\"largest\":{\"width\":" + w + ",\"height\":" + h +
+                   ",\"bits\":" + std::to_string(p.Largest.BitCount) + "}" +
+                   (Liken ? ",\"distance\":" + distance : "") + "}\n";
+        return Printable(path) + "\t" + std::to_string(index) + "\t" + Printable(name) + "\t" + p.Sha256 + "\t" +
+               DhashHex(p.Dhash) + "\t" + w + "x" + h + (Liken ? "\t" + distance : "") + "\n";
+    }
+
+    // Every matching group of one file; `named`: the file was named, not found by a walk
+    // (a file without groups is then worth a word). Safe to run on many threads.
+    FileHashes Examine(const std::string& path, bool named) const
+    {
+        FileHashes r;
+        auto say = [&](const std::string& message) {
+            r.Messages += "glimmerwick-cli: " + Printable(path) + ": " + Printable(message) + "\n";
+            r.Failed = true;
+        };
+        IconFile f = IconFile::Open(path);
+        if (!f.Ok()) {
+            // A walk passes over files without icons, empty ones among them.
+            if (named || f.Status != OpenStatus::Empty)
+                say(OpenError(f.Status));
+            return r;
+        }
+        const auto& groups = f.Catalog.Groups(Options.Cursors);
+        if (groups.empty() && named)
+            say(Options.Cursors ? "no cursors" : "no icons");
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            auto print = Fingerprint(f, i, Options.Cursors);
+            if (!print) {
+                say((Options.Cursors ? "cursor " : "icon ") + std::to_string(i) + ": " + print.Err().Context);
+                continue;
+            }
+            const std::string name = NameText(f.Catalog, groups[i].Name);
+            if (Matches(path, name, *print))
+                r.Lines.push_back({Line(path, i, name, groups[i].Name.IsId, *print),
+                                   HashDistance(print->Dhash, LikeHash)});
+        }
+        return r;
+    }
+};
+
+// Files examined on `jobs` threads, their results handed on in the order the files
+// were given; at most a few files a thread are in flight, so memory stays flat
+// however many files come.
+class OrderedWork {
+public:
+    OrderedWork(const HashQuery& query, int jobs, std::function<void(FileHashes&)> done)
+        : FQuery(query), FDone(std::move(done)), FWindow(std::size_t(jobs) * 4)
+    {
+        if (jobs > 1)
+            for (int i = 0; i < jobs; ++i)
+                FThreads.emplace_back([this] { Work(); });
+    }
+    OrderedWork(const OrderedWork&) = delete;
+    OrderedWork& operator=(const OrderedWork&) = delete;
+    ~OrderedWork() { Finish(); }
+
+    void Add(const std::string& path, bool named)
+    {
+        if (FThreads.empty()) {
+            FileHashes r = FQuery.Examine(path, named);
+            FDone(r);
+            return;
+        }
+        std::unique_lock lock(FMutex);
+        HandOn(lock, FWindow);
+        FSlots.push_back({path, named, false, {}});
+        FWake.notify_one();
+    }
+
+    // Waits for every file given so far and hands them on.
+    void Drain()
+    {
+        if (FThreads.empty())
+            return;
+        std::unique_lock lock(FMutex);
+        HandOn(lock, 1);
+    }
+
+    // Drains, and ends the threads.
+    void Finish()
+    {
+        Drain();
+        if (FThreads.empty())
+            return;
+        std::unique_lock lock(FMutex);
+        FClosed = true;
+        FWake.notify_all();
+        lock.unlock();
+        for (std::thread& t : FThreads)
+            t.join();
+        FThreads.clear();
+    }
+
+private:
+    struct Slot {
+        std::string Path;
+        bool Named;
+        bool Done;
+        FileHashes Result;
+    };
+
+    // Hands on finished files from the front until fewer than `room` are in flight.
+    void HandOn(std::unique_lock<std::mutex>& lock, std::size_t room)
+    {
+        while (!FSlots.empty() && (FSlots.front().Done || FSlots.size() >= room)) {
+            if (!FSlots.front().Done) {
+                FFinished.wait(lock);
+                continue;
+            }
+            FileHashes r = std::move(FSlots.front().Result);
+            FSlots.pop_front();
+            ++FBase;
+            lock.unlock();
+            FDone(r);
+            lock.lock();
+        }
+    }
+
+    void Work()
+    {
+        std::unique_lock lock(FMutex);
+        for (;;) {
+            FWake.wait(lock, [&] { return FClosed || FNext < FBase + FSlots.size(); });
+            if (FNext >= FBase + FSlots.size())
+                return;
+            // Slots stay where they are while others are added or handed on.
+            Slot& slot = FSlots[FNext++ - FBase];
+            lock.unlock();
+            FileHashes r = FQuery.Examine(slot.Path, slot.Named);
+            lock.lock();
+            slot.Result = std::move(r);
+            slot.Done = true;
+            FFinished.notify_one();
+        }
+    }
+
+    const HashQuery& FQuery;
+    std::function<void(FileHashes&)> FDone;
+    std::size_t FWindow;
+    std::mutex FMutex;
+    std::condition_variable FWake, FFinished;
+    std::deque<Slot> FSlots;
+    std::size_t FBase = 0;  // the number of the file at the front
+    std::size_t FNext = 0;  // the number of the next file to examine
+    bool FClosed = false;
+    std::vector<std::thread> FThreads;
+};
+
+// One hash or find command: what it walks, what it printed, how it ends.
+struct HashRun {
+    HashRun(const HashQuery& query, int jobs)
+        : Query(query), Work(query, jobs, [this](FileHashes& r) { Take(r); })
+    {
+    }
+
+    const HashQuery& Query;
+    ExtractRules Rules{std::string()};
+    Status Outcome;
+    std::vector<HashLine> Held;  // with likeness: printed nearest first at the end
+    std::size_t Printed = 0;
+    OrderedWork Work;
+
+    void Take(FileHashes& r)
+    {
+        std::fputs(r.Messages.c_str(), stderr);
+        Outcome.SomeFailed |= r.Failed;
+        Printed += r.Lines.size();
+        for (HashLine& l : r.Lines) {
+            if (Query.Liken)
+                Held.push_back(std::move(l));
+            else
+                std::fwrite(l.Text.data(), 1, l.Text.size(), stdout);
+        }
+    }
+
+    // A name given: a file, or a folder walked with -r. `named`: on the command line,
+    // where a file without groups is worth a word; the files of a list are taken as a
+    // walk takes them.
+    void Given(const std::string& path, bool named = true)
+    {
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            if (Query.Options.Recursive) {
+                Walk(path, 0);
+            } else {
+                Work.Drain();  // the messages in the order of the names
+                Say(path, "is a folder (-r walks it)");
+                Outcome.SomeFailed = true;
+            }
+            return;
+        }
+        Work.Add(path, named);
+    }
+
+    void Walk(const std::string& dir, int depth)
+    {
+        std::vector<ExtractRules::Entry> entries;
+        const int stops = Rules.DepthStops();
+        const int err = Rules.List(dir, depth, entries);
+        if (err || Rules.DepthStops() > stops)
+            Work.Drain();  // the messages in the order of the names
+        if (err) {
+            Say(dir, std::string("cannot read the folder: ") + std::strerror(err));
+            Outcome.SomeFailed = true;
+            return;
+        }
+        if (Rules.DepthStops() > stops) {
+            Say(dir, "its folders are more than " + std::to_string(ExtractRules::kMaxDepth) + " levels deep: not walked");
+            Outcome.SomeFailed = true;
+        }
+        for (const ExtractRules::Entry& e : entries) {
+            if (e.Folder)
+                Walk(e.Path, depth + 1);
+            else
+                Work.Add(e.Path, false);
+        }
+    }
+
+    // The names of a list, one a line or NUL-separated, read as they come.
+    bool GivenFrom(const std::string& list, bool nul)
+    {
+        FILE* in = list == "-" ? stdin : std::fopen(list.c_str(), "re");
+        if (!in) {
+            Say(list, std::string("cannot read the list: ") + std::strerror(errno));
+            return false;
+        }
+        char* line = nullptr;
+        std::size_t size = 0;
+        ssize_t n;
+        while ((n = ::getdelim(&line, &size, nul ? '\0' : '\n', in)) > 0) {
+            std::string name(line, std::size_t(n));
+            if (!name.empty() && name.back() == (nul ? '\0' : '\n'))
+                name.pop_back();
+            if (!name.empty())
+                Given(name, false);
+        }
+        const bool ok = !std::ferror(in);
+        std::free(line);
+        if (in != stdin)
+            std::fclose(in);
+        if (!ok)
+            Say(list, "cannot read the list");
+        return ok;
+    }
+};
+
+// The dhash of the group --like names: FILE, or FILE:INDEX when FILE itself is no file.
+bool LikeHash(const HashOptions& o, std::uint64_t& hash)
+{
+    std::string path = o.Like;
+    long index = 0;
+    struct stat st;
+    const std::size_t colon = path.rfind(':');
+    if (::stat(path.c_str(), &st) != 0 && colon != std::string::npos &&
+        ParseInt(path.c_str() + colon + 1, 0, 65535, index))
+        path.resize(colon);
+    IconFile f = IconFile::Open(path);
+    if (!f.Ok()) {
+        Say(path, OpenError(f.Status));
+        return false;
+    }
+    const std::string what = o.Cursors ? "cursor " : "icon ";
+    if (std::size_t(index) >= f.Catalog.Groups(o.Cursors).size()) {
+        Say(path, "no " + what + std::to_string(index));
+        return false;
+    }
+    auto print = Fingerprint(f, std::size_t(index), o.Cursors);
+    if (!print) {
+        Say(path, what + std::to_string(index) + ": " + print.Err().Context);
+        return false;
+    }
+    hash = print->Dhash;
+    return true;
+}
+
+// Prints the groups of FILE... and of the list (folders walked with -r) that meet the
+// options.
+int HashFiles(const HashOptions& o, const std::vector<std::string>& files)
+{
+    HashQuery query{o};
+    if (!o.Like.empty()) {
+        if (!LikeHash(o, query.LikeHash))
+            return kSomeFailed;
+        query.Liken = true;
+    }
+    const int jobs = o.Jobs ? int(o.Jobs) : int(std::max(1u, std::thread::hardware_concurrency()));
+    HashRun run(query, jobs);
+    std::vector<std::string> also{".mun"};
+    if (o.Cursors)
+        also.insert(also.end(), {".cur", ".ani"});
+    run.Rules.TakeAlso(also);
+    for (const std::string& f : files)
+        run.Given(f);
+    if (!o.FilesFrom.empty())
+        run.Outcome.SomeFailed |= !run.GivenFrom(o.FilesFrom, o.NulSeparated);
+    run.Work.Finish();
+    // Nearest first; equals in the order they were found.
+    std::stable_sort(run.Held.begin(), run.Held.end(),
+                     [](const HashLine& a, const HashLine& b) { return a.Distance < b.Distance; });
+    for (const HashLine& l : run.Held)
+        std::fwrite(l.Text.data(), 1, l.Text.size(), stdout);
+    run.Outcome.SomeFailed |= run.Printed == 0;
+    return run.Outcome.Code();
+}
+
+int HashOrFind(const CommandSpec& command, int argc, char** argv)
+{
+    HashOptions o;
+    std::vector<std::string> files;
+    const int code = ParseOptions(command, argc, argv,
+                                  [&o](const OptionSpec& spec, const char* value) { return TakeHashOption(o, spec, value); },
+                                  files);
+    if (code >= 0)
+        return code;
+    if (files.empty() && o.FilesFrom.empty())
+        return Usage((std::string(command.Name) + " needs a file or --files-from").c_str(), &command);
+    if (o.NulSeparated && o.FilesFrom.empty())
+        return Usage("-0 is for --files-from", &command);
+    if (o.MinSize >= 0 && o.MaxSize >= 0 && o.MinSize > o.MaxSize)
+        return Usage("--min-size is larger than --max-size", &command);
+    return HashFiles(o, files);
+}
+
+int Hash(const CommandSpec& command, int argc, char** argv) { return HashOrFind(command, argc, argv); }
+
+int Find(const CommandSpec& command, int argc, char** argv) { return HashOrFind(command, argc, argv); }
+
 // What was printed reached standard output, else says why: a full disk or a closed
 // output must not pass for a complete listing.
 int CheckedOutput(int code)
@@ -935,7 +1376,8 @@ int Run(int argc, char** argv)
         return Usage();
     const std::string command = argv[1];
     using Handler = int (*)(const CommandSpec&, int, char**);
-    const std::pair<const char*, Handler> handlers[] = {{"list", List}, {"extract", Extract}, {"png", Png}, {"legacy", Legacy}};
+    const std::pair<const char*, Handler> handlers[] = {{"list", List}, {"extract", Extract}, {"png", Png}, {"legacy", Legacy},
+                                                         {"hash", Hash}, {"find", Find}};
     for (const auto& [name, handler] : handlers)
         if (command == name)
             return handler(*std::find_if(Commands().begin(), Commands().end(),
