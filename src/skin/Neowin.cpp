@@ -203,6 +203,14 @@ void TNeoForm::CreateFrame()
     RestoreImage->OnClick = [this](TObject* Sender) { RestoreImageClick(Sender); };
     CloseImage->OnClick = [this](TObject* Sender) { CloseImageClick(Sender); };
     ControlBoxImage->OnDblClick = [this](TObject* Sender) { CloseImageClick(Sender); };
+    // The caption's images are its buttons: a screen reader reads them by these names
+    // and presses them as a click (the window icon as its double click) would.
+    ControlBoxImage->setAccessibleName(tr("窗口图标"));
+    ControlBoxImage->setAccessibleDescription(tr("双击关闭窗口"));
+    MinImage->setAccessibleName(tr("最小化"));
+    MaxImage->setAccessibleName(tr("最大化"));
+    RestoreImage->setAccessibleName(tr("还原"));
+    CloseImage->setAccessibleName(tr("关闭"));
 
     TopPanelResize(TopPanel);
     BottomPanelResize(BottomPanel);

@@ -2,6 +2,7 @@
 // caption images per window state and activation.
 #include "skin/Neowin.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QScreen>
 #include <QTest>
@@ -314,6 +315,52 @@ TEST(Frame, CloseImageAndControlBoxDoubleClickClose)
     form->SetModalResult(mrNone);
     QTimer::singleShot(0, form.get(), [&] { QTest::mouseClick(form->CloseImage, Qt::LeftButton, {}, QPoint(8, 8)); });
     EXPECT_EQ(form->ShowModal(), mrCancel);
+}
+
+// A screen reader finds the caption's images as named buttons and presses them through
+// the accessibility interface; the press arrives through the event loop and does what a
+// click (the window icon: a double click) does. An edge image stays no button.
+TEST(Frame, CaptionImagesAreNamedButtonsThatAScreenReaderPresses)
+{
+    auto form = ShownForm();
+    const struct {
+        TImage* TNeoForm::*image;
+        const char* name;
+        TWindowState state; // after the press, for the state buttons
+        bool closes;
+    } cases[] = {
+        {&TNeoForm::MaxImage, "最大化", wsMaximized, false},
+        {&TNeoForm::RestoreImage, "还原", wsNormal, false},
+        {&TNeoForm::MinImage, "最小化", wsMinimized, false},
+        {&TNeoForm::CloseImage, "关闭", wsNormal, true},
+        {&TNeoForm::ControlBoxImage, "窗口图标", wsNormal, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        form->SetWindowState(wsNormal);
+        form->Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        if (c.state == wsNormal && !c.closes)
+            form->SetWindowState(wsMaximized);
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(form.get()->*c.image);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(a->role(), QAccessible::Button);
+        EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8(c.name));
+        ASSERT_TRUE(a->actionInterface());
+        ASSERT_TRUE(a->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        if (c.closes) {
+            EXPECT_TRUE(form->isVisible()) << "the press waits for the event loop";
+            EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 2000));
+        } else {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return form->WindowState() == c.state; }, 2000));
+        }
+    }
+    QAccessibleInterface* edge = QAccessible::queryAccessibleInterface(form->LeftImage);
+    ASSERT_TRUE(edge);
+    EXPECT_NE(edge->role(), QAccessible::Button);
+    EXPECT_FALSE(edge->actionInterface() &&
+                 edge->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
 }
 
 TEST(Frame, CaptionPicturesFollowActivation)

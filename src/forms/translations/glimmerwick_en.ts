@@ -554,6 +554,33 @@ Do you want to replace them?</translation>
     </message>
 </context>
 <context>
+    <name>TNeoForm</name>
+    <message>
+        <source>窗口图标</source>
+        <translation>Window Icon</translation>
+    </message>
+    <message>
+        <source>双击关闭窗口</source>
+        <translation>Double-click closes the window</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
     <name>TOutputFolder</name>
     <message>
         <source>选择存放图标的文件夹：</source>
