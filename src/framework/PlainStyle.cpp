@@ -295,7 +295,10 @@ QRect TPlainStyle::subElementRect(SubElement element, const QStyleOption* option
             subElementRect(element == SE_CheckBoxFocusRect ? SE_CheckBoxContents : SE_RadioButtonContents, option, widget);
         if (!button || button->text.isEmpty())
             return contents;
-        const QRect text = itemTextRect(option->fontMetrics, contents, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
+        // At the side where the caption starts: the right one when the box stands at the
+        // right.
+        const Qt::Alignment side = visualAlignment(option->direction, Qt::AlignLeft | Qt::AlignVCenter);
+        const QRect text = itemTextRect(option->fontMetrics, contents, int(side) | Qt::TextShowMnemonic,
                                         option->state & State_Enabled, button->text);
         return text.adjusted(-1, -1, 1, 1).intersected(option->rect);
     }
