@@ -279,6 +279,14 @@ QRect TPlainStyle::subElementRect(SubElement element, const QStyleOption* option
         const int n = IndicatorSide();
         return visualRect(option->direction, r, QRect(r.left(), r.top() + (r.height() - n) / 2, n, n));
     }
+    case SE_CheckBoxContents:
+    case SE_RadioButtonContents: {
+        // The caption starts where the band of the box ends, so that the focus rectangle
+        // one pixel out from it stands clear of the box.
+        const QRect r = option->rect;
+        const int band = GetSystemMetrics(SM_CXHTHUMB) + 1;
+        return visualRect(option->direction, r, QRect(r.left() + band, r.top(), std::max(0, r.width() - band), r.height()));
+    }
     case SE_CheckBoxFocusRect:
     case SE_RadioButtonFocusRect: {
         // Around the caption, one pixel out.
@@ -287,7 +295,10 @@ QRect TPlainStyle::subElementRect(SubElement element, const QStyleOption* option
             subElementRect(element == SE_CheckBoxFocusRect ? SE_CheckBoxContents : SE_RadioButtonContents, option, widget);
         if (!button || button->text.isEmpty())
             return contents;
-        const QRect text = itemTextRect(option->fontMetrics, contents, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
+        // At the side where the caption starts: the right one when the box stands at the
+        // right.
+        const Qt::Alignment side = visualAlignment(option->direction, Qt::AlignLeft | Qt::AlignVCenter);
+        const QRect text = itemTextRect(option->fontMetrics, contents, int(side) | Qt::TextShowMnemonic,
                                         option->state & State_Enabled, button->text);
         return text.adjusted(-1, -1, 1, 1).intersected(option->rect);
     }
@@ -332,6 +343,28 @@ void TPlainStyle::drawControl(ControlElement element, const QStyleOption* option
                               const QWidget* widget) const
 {
     switch (element) {
+    case CE_CheckBox:
+    case CE_RadioButton:
+        // Box, caption and focus rectangle where this style places them (the base style
+        // would place the focus rectangle by its own measures, over the box's band).
+        if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
+            const bool check = element == CE_CheckBox;
+            QStyleOptionButton part(*button);
+            part.rect = subElementRect(check ? SE_CheckBoxIndicator : SE_RadioButtonIndicator, button, widget);
+            drawPrimitive(check ? PE_IndicatorCheckBox : PE_IndicatorRadioButton, &part, painter, widget);
+            part.rect = subElementRect(check ? SE_CheckBoxContents : SE_RadioButtonContents, button, widget);
+            drawControl(check ? CE_CheckBoxLabel : CE_RadioButtonLabel, &part, painter, widget);
+            // Without a caption there is nothing for the rectangle to go round.
+            if ((button->state & State_HasFocus) && !button->text.isEmpty()) {
+                QStyleOptionFocusRect focus;
+                focus.QStyleOption::operator=(*button);
+                focus.rect = subElementRect(check ? SE_CheckBoxFocusRect : SE_RadioButtonFocusRect, button, widget);
+                drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+            }
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
     case CE_HeaderSection:
         Face(painter, option->rect, option->palette, option->state & State_Sunken);
         return;

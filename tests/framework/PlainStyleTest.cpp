@@ -129,6 +129,47 @@ TEST_F(PlainStyleTest, CheckAndRadioBoxesLieInTheirBandAtTheReadingSide)
     }
 }
 
+TEST_F(PlainStyleTest, TheFocusRectangleGoesRoundTheCaptionClearOfTheBoxsBand)
+{
+    const int s = GetSystemMetrics(SM_CXHTHUMB);
+    for (const TAlignment alignment : {taRightJustify, taLeftJustify}) {
+        auto* box = new TCheckBox(Form.get(), Form.get());
+        box->SetBounds(10, 10, 120, 21);
+        box->SetAlignment(alignment);
+        box->SetCaption(QStringLiteral("Abc"));
+        box->SetVisible(true);
+        Show();
+        Form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+        // The key that moves the focus gives it to the only control.
+        const bool atRight = alignment == taLeftJustify;
+        for (int i = 0; i < 3 && !box->hasFocus(); ++i)
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : Form.get(), Qt::Key_Tab);
+        QTest::qWait(20);
+        ASSERT_TRUE(box->hasFocus());
+        const QImage image = box->grab().toImage();
+        const int w = image.width();
+        // Every black pixel outside the box's band (S - 1 columns at its side): the dots
+        // and the caption inside them.
+        QRect ink;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = atRight ? 0 : s - 1; x < (atRight ? w - s + 1 : w); ++x)
+                if (At(image, x, y) == 0)
+                    ink |= QRect(x, y, 1, 1);
+        // The caption starts at the band's end (17 from the box's side); the dots one
+        // pixel out, from row 2 of the 21.
+        EXPECT_EQ(atRight ? w - 1 - ink.right() : ink.left(), 16) << atRight;
+        EXPECT_EQ(ink.top(), 2) << atRight;
+        int dots = 0;
+        for (int y = ink.top(); y <= ink.bottom(); ++y)
+            dots += At(image, atRight ? ink.right() : ink.left(), y) == 0;
+        EXPECT_EQ(ink.bottom(), 18) << atRight;
+        // Rows 2 to 18: dots on every other one, which ones by the column's parity.
+        EXPECT_EQ(dots, atRight ? 8 : 9) << "the side next to the box, " << atRight;
+        delete box;
+    }
+}
+
 TEST_F(PlainStyleTest, GroupBoxFrameIsAnEtchedLineFromHalfTheCaptionHeight)
 {
     auto* group = new TGroupBox(Form.get(), Form.get());

@@ -271,6 +271,20 @@ TEST_F(FlatLookTest, OptionsDialogCheckBoxesAndButtonsLookAsThePlatformDraws)
     for (int x = dots.left() + 1; x <= dots.right(); ++x)
         alternations += Dark(shot.pixel(x, dots.top())) != Dark(shot.pixel(x - 1, dots.top()));
     EXPECT_GE(alternations, dots.width() - 2);
+    // The rectangle stands three pixels clear of the box, its left side drawn: the box's
+    // frame (focused, in the highlight) ends at column 12, the caption starts where the
+    // box's band ends (17) and the rectangle is one pixel out from it, rows 2 to 17.
+    const QRect boxFrame = InkBox(shot, [](QRgb p) { return RGB(qRed(p), qGreen(p), qBlue(p)) == RGB(49, 106, 197); });
+    const auto black = [](QRgb p) { return (p & 0xFFFFFF) == 0; };
+    const QRect focusRect = InkBox(shot, black, QRect(boxFrame.right() + 1, 0, 8, shot.height()));
+    EXPECT_EQ(boxFrame.right(), 12);
+    EXPECT_EQ(focusRect.left(), 16);
+    EXPECT_EQ(focusRect.top(), 2);
+    EXPECT_EQ(focusRect.bottom(), 17);
+    int leftDots = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        leftDots += black(shot.pixel(16, y));
+    EXPECT_EQ(leftDots, 8) << "every other pixel of the left side, 2 to 16";
 
     // A pressed push button dragged off looks raised, pressed again when back, and a
     // release outside does not click.
