@@ -6,4 +6,6 @@ set -uo pipefail
 source "$(dirname "$0")/xvfb.sh"
 command -v xprop >/dev/null || skip "xprop missing"
 export QT_QPA_PLATFORM=xcb HOME=$scratch XDG_CONFIG_HOME=$scratch
+# Under the leak checker, the X11 platform's system libraries are not ours to answer for.
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp"
 "$1" --gtest_filter="$2" 2>&1
