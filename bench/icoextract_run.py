@@ -3,16 +3,25 @@
 
   icoextract_run.py count LIST            prints COUNT<TAB>PATH per file
   icoextract_run.py extract LIST OUTDIR   writes every icon group of every file
+  icoextract_run.py hash LIST             prints PATH<TAB>INDEX<TAB>SHA256<TAB>DHASH per group
+
+hash: each group's .ico bytes from icoextract, their sha256 (hashlib), and the dhash
+Pillow computes of the largest image (tests/cli/pillow_dhash.py: alpha_composite over
+white, convert("L"), resize((9, 8), BOX)). INDEX counts the groups of a file from 0.
 
 LIST holds one path a line. Files icoextract cannot read count 0.
 """
+import hashlib
+import io
 import logging
 import os
+import struct
 import sys
 
 import icoextract
 import pefile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "cli"))
 logging.getLogger("icoextract").setLevel(logging.CRITICAL)
 
 
@@ -21,6 +30,29 @@ def extractor(path):
         return icoextract.IconExtractor(path)
     except (icoextract.IconExtractorError, pefile.PEFormatError, OSError):
         return None
+
+
+def pillow_dhash(data):
+    """The dhash of an .ico held in memory, as the tests' Pillow oracle computes it."""
+    import pillow_dhash as oracle  # the tests' oracle: which image is the largest
+    from PIL import Image
+
+    _, w, h, colors, depth, image = oracle.largest_image(data)
+    if image[:8] == b"\x89PNG\r\n\x1a\n":
+        im = Image.open(io.BytesIO(image))
+    else:
+        one = struct.pack("<HHH", 0, 1, 1) + struct.pack("<BBBBHHII", w, h, colors, 0, 1, depth, len(image), 22) + image
+        im = Image.open(io.BytesIO(one))
+    im.load()
+    rgba = im.convert("RGBA")
+    grey = Image.alpha_composite(Image.new("RGBA", rgba.size, (255, 255, 255, 255)), rgba).convert("L")
+    px = grey.resize((9, 8), Image.BOX).load()
+    value = 0
+    for row in range(8):
+        for col in range(8):
+            if px[col + 1, row] > px[col, row]:
+                value |= 1 << (63 - (row * 8 + col))
+    return "%016x" % value
 
 
 def main():
@@ -51,6 +83,22 @@ def main():
                     failed += 1
         print(f"{written} written, {failed} failed")
         return 0
+    if mode == "hash":
+        out = []
+        failed = 0
+        for path in paths:
+            e = extractor(path)
+            if not e:
+                continue
+            for i in range(len(e.list_group_icons())):
+                try:
+                    data = e.get_icon(num=i).getvalue()
+                    out.append(f"{path}\t{i}\t{hashlib.sha256(data).hexdigest()}\t{pillow_dhash(data)}")
+                except Exception as err:  # a group naming a missing icon, an image Pillow rejects
+                    print(f"{path} {i}: {err}", file=sys.stderr)
+                    failed += 1
+        print("\n".join(out))
+        return 1 if failed else 0
     print(__doc__, file=sys.stderr)
     return 2
 
