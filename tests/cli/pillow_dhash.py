@@ -35,7 +35,11 @@ def largest_image(data):
 
 def dhash(path):
     with open(path, "rb") as f:
-        data = f.read()
+        return dhash_of(f.read())
+
+
+def dhash_of(data):
+    """The dhash of an .ico or .cur held in memory."""
     _, w, h, colors, depth, image = largest_image(data)
     if image[:8] == b"\x89PNG\r\n\x1a\n":
         # Read as a PNG: Pillow's .ico reader drops a palette PNG's transparency.
