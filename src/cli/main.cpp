@@ -1043,6 +1043,20 @@ struct HashQuery {
     // (a file without groups is then worth a word). Safe to run on many threads.
     FileHashes Examine(const std::string& path, bool named) const
     {
+        // On a worker thread an escaping exception would end the process: memory that
+        // cannot be had ends this file with a message, as WithinMemory does elsewhere.
+        try {
+            return ExamineFile(path, named);
+        } catch (const std::bad_alloc&) {
+            FileHashes r;
+            r.Messages = "glimmerwick-cli: " + Printable(path) + ": not enough memory\n";
+            r.Failed = true;
+            return r;
+        }
+    }
+
+    FileHashes ExamineFile(const std::string& path, bool named) const
+    {
         FileHashes r;
         auto say = [&](const std::string& message) {
             r.Messages += "glimmerwick-cli: " + Printable(path) + ": " + Printable(message) + "\n";

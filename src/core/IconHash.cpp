@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 namespace gw {
 
@@ -186,7 +187,13 @@ Result<IconFingerprint> Fingerprint(const IconFile& file, std::size_t group, boo
     auto ico = GroupIco(file, group, -1, cursors);
     if (!ico)
         return ico.Err();
-    return FingerprintIco(*ico, cursors);
+    // Decoding the largest image may ask for more memory than there is: that group
+    // fails, as every other group function does, and callers on worker threads go on.
+    try {
+        return FingerprintIco(*ico, cursors);
+    } catch (const std::bad_alloc&) {
+        return Error{ErrorCode::NoMemory, 0, "not enough memory for its images"};
+    }
 }
 
 } // namespace gw

@@ -1135,6 +1135,8 @@ TEST(CliLimits, AnImageNamedManyTimesIsDecodedOnceAndMemoryNeverAborts)
         {"40000", cli + " extract -o OUT " + dir / "huge.ico" + " " + DataPath("multi.ico"), 1,
          "glimmerwick-cli: " + dir / "huge.ico" + ": icon 0: not enough memory for its images\n"
          "glimmerwick-cli: 2 icons found: 1 written, 1 not written\n", 1},
+        {"40000", cli + " hash --jobs=2 " + dir / "huge.ico" + " " + DataPath("multi.ico") + " >OUT/h", 1,
+         "glimmerwick-cli: " + dir / "huge.ico" + ": icon 0: not enough memory for its images\n", 1},
         {"40000", thumbnailer + " -s 48 " + dir / "huge.ico" + " OUT/t.png", 1,
          "glimmerwick-thumbnailer: " + dir / "huge.ico" + ": no image can be decoded\n", 0},
     };
