@@ -214,6 +214,7 @@ void ExtractFolderIcons(TExtractionHost& host, bool recursive)
     if (recursive)
         host.ShowStatusText(TExtractionTexts::tr("正在从多级文件夹中提取图标..."));
     host.FolderExtractionStarted();
-    new ExtractThread(std::make_shared<TExtractionRun>(host, host.ExtractFormat()), EncodeFileName(folder),
-                      EncodeFileName(*output), recursive, false);
+    const QByteArray outputFolder = EncodeFileName(*output);
+    new ExtractThread(std::make_shared<TExtractionRun>(host, host.ExtractFormat(), outputFolder.toStdString()),
+                      EncodeFileName(folder), outputFolder, recursive, false);
 }

@@ -16,9 +16,10 @@ int gLastProcessed = 0;
 
 } // namespace
 
-TExtractionRun::TExtractionRun(TExtractionHost& host, gw::OutputFormat format)
+TExtractionRun::TExtractionRun(TExtractionHost& host, gw::OutputFormat format, std::string outputFolder)
     : FHost(host)
     , FFormat(format)
+    , FOutputFolder(std::move(outputFolder))
 {
     std::lock_guard lock(gLock);
     FIconSource = gIconSource ? gIconSource : TIconSource(ExtractIconA);
@@ -30,6 +31,16 @@ TExtractionRun::~TExtractionRun()
     std::lock_guard lock(gLock);
     gRuns.erase(std::remove(gRuns.begin(), gRuns.end(), this), gRuns.end());
     gLastProcessed = FProcessed;
+}
+
+std::vector<std::string> TExtractionRun::OtherOutputFolders() const
+{
+    std::lock_guard lock(gLock);
+    std::vector<std::string> folders;
+    for (const TExtractionRun* run : gRuns)
+        if (!run->FOutputFolder.empty() && run->FOutputFolder != FOutputFolder)
+            folders.push_back(run->FOutputFolder);
+    return folders;
 }
 
 bool TExtractionRun::ProgressDue()

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 class TExtractionHost;
 
@@ -14,8 +16,9 @@ using TIconSource = std::function<HICON(HINSTANCE, const char*, int)>;
 
 class TExtractionRun {
 public:
-    // A command of `host` that writes `format`.
-    TExtractionRun(TExtractionHost& host, gw::OutputFormat format);
+    // A command of `host` that writes `format`, into `outputFolder` when it is a folder
+    // command.
+    TExtractionRun(TExtractionHost& host, gw::OutputFormat format, std::string outputFolder = {});
     ~TExtractionRun();
     TExtractionRun(const TExtractionRun&) = delete;
     TExtractionRun& operator=(const TExtractionRun&) = delete;
@@ -24,6 +27,9 @@ public:
     // The format the command started with; a later choice in the menu is the next
     // command's.
     gw::OutputFormat Format() const { return FFormat; }
+    const std::string& OutputFolder() const { return FOutputFolder; }
+    // The output folders other running commands write into now: no walk enters them.
+    std::vector<std::string> OtherOutputFolders() const;
     const TIconSource& IconSource() const { return FIconSource; }
 
     // Icons that could not be read or written, and subfolders not walked.
@@ -53,6 +59,7 @@ public:
 private:
     TExtractionHost& FHost;
     const gw::OutputFormat FFormat;
+    const std::string FOutputFolder;
     TIconSource FIconSource;
     int FFailed = 0;
     int FProcessed = 0;

@@ -8,18 +8,12 @@
 #include "platform/Icon.h"
 
 #include <memory>
-#include <mutex>
-#include <set>
 #include <tuple>
 
 namespace {
 
 std::atomic<int> gAlive{0};
 std::atomic<int> gPeak{0};
-
-// The output folders of the folder commands running now: no walk enters another's.
-std::mutex gOutputsLock;
-std::multiset<std::string> gOutputs;
 
 } // namespace
 
@@ -34,10 +28,6 @@ ExtractThread::ExtractThread(std::shared_ptr<TExtractionRun> Run, const QByteArr
     , FWindow(FRun->Host().ExtractionWindow())
 {
     FreeOnTerminate = true;
-    {
-        const std::lock_guard<std::mutex> lock(gOutputsLock);
-        gOutputs.insert(FRules.OutputFolder());
-    }
     const int alive = ++gAlive;
     for (int peak = gPeak; alive > peak && !gPeak.compare_exchange_weak(peak, alive);) {
     }
@@ -49,10 +39,6 @@ ExtractThread::ExtractThread(std::shared_ptr<TExtractionRun> Run, const QByteArr
             Start();
         } catch (...) {
             // No thread: the walk will never run, so it is not counted.
-            {
-                const std::lock_guard<std::mutex> lock(gOutputsLock);
-                gOutputs.erase(gOutputs.find(FRules.OutputFolder()));
-            }
             --gAlive;
             FRun->Host().WalksEnded(1);
             throw;
@@ -62,11 +48,6 @@ ExtractThread::ExtractThread(std::shared_ptr<TExtractionRun> Run, const QByteArr
 
 ExtractThread::~ExtractThread()
 {
-    {
-        const std::lock_guard<std::mutex> lock(gOutputsLock);
-        if (auto it = gOutputs.find(FRules.OutputFolder()); it != gOutputs.end())
-            gOutputs.erase(it);
-    }
     // The command ends with its last walk's worker, before the worker counts as gone.
     FRun.reset();
     --gAlive;
@@ -140,14 +121,8 @@ void ExtractThread::WalkFolder()
         stop();
         return;
     }
-    {
-        const std::lock_guard<std::mutex> lock(gOutputsLock);
-        std::vector<std::string> others;
-        for (const std::string& o : gOutputs)
-            if (o != FRules.OutputFolder())
-                others.push_back(o);
-        FRules.AvoidAlso(std::move(others));
-    }
+    // The output folders of the other commands running now are not walked.
+    FRules.AvoidAlso(run.OtherOutputFolders());
     // A folder that cannot be read gives a walk without entries.
     std::vector<gw::ExtractRules::Entry> entries;
     const int stops = FRules.DepthStops();
